@@ -1,0 +1,1 @@
+int kel_tmp_lib() { return 1; }

@@ -1,0 +1,1 @@
+int kel_tmp_support() { return 0; }
