@@ -1,0 +1,128 @@
+#include <pthread.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "api/compiled_route.h"
+#include "api/route_match.h"
+
+namespace kel {
+namespace {
+
+std::optional<RouteMatch> MatchOne(const CompiledRoute& route, std::string_view path,
+                                   RequestMethod method = RequestMethod::kGet,
+                                   RequestMethod route_method = RequestMethod::kAny) {
+  const RouteEntry entry{&route, route_method, {}};
+  return MatchRoute(std::span(&entry, 1), RequestLine{method, {}, path});
+}
+
+TEST(CompiledRoute, TurnsPlaceholdersIntoGroupsAndEscapesTheRest) {
+  std::vector<std::string> names;
+  EXPECT_EQ(TemplateToExpression("/a.b/{id}/{+rest}{#frag}/x(1)|[^$]*?\\", names),
+            "/a\\.b/([^/]*)/(.*)#(.*)/x\\(1\\)\\|\\[\\^\\$\\]\\*\\?\\\\");
+  EXPECT_EQ(names, (std::vector<std::string>{"id", "rest", "frag"}));
+  // Every escaped character survives compilation and matches only itself.
+  const CompiledRoute route = CompiledRoute::Compile("/x(1)|[^$]*?.+\\}/{id}");
+  EXPECT_TRUE(MatchOne(route, "/x(1)|[^$]*?.+\\}/7"));
+  EXPECT_FALSE(MatchOne(route, "/x(1)|[^$]*?a+\\}/7"));
+}
+
+TEST(CompiledRoute, DropsTrailingSlashExceptForTheRoot) {
+  EXPECT_EQ(CompiledRoute::Compile("/a/{id}/").Template(), "/a/{id}");
+  EXPECT_EQ(CompiledRoute::Compile("/").Template(), "/");
+  EXPECT_TRUE(MatchOne(CompiledRoute::Compile("/a/b/"), "/a/b"));
+  EXPECT_FALSE(MatchOne(CompiledRoute::Compile("/a/b/"), "/a/b/"));
+}
+
+TEST(RouteMatch, DecodesPlaceholderValues) {
+  const CompiledRoute route = CompiledRoute::Compile("/a/{id}/b");
+  for (const char* path : {"/a/x%20y/b", "/a/x+y/b"}) {
+    const auto match = MatchOne(route, path);
+    ASSERT_TRUE(match) << path;
+    ASSERT_EQ(match->values.size(), 1u);
+    EXPECT_EQ(match->values[0].name, "id");
+    EXPECT_EQ(match->values[0].value, "x y");
+  }
+  const auto hex = MatchOne(route, "/a/%2f%2F%4a%zz%4/b");
+  ASSERT_TRUE(hex);
+  EXPECT_EQ(hex->values[0].value, "//J%zz%4");
+  const auto empty = MatchOne(route, "/a//b");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->values[0].value, "");
+  EXPECT_FALSE(MatchOne(route, "/a/x/y/b"));
+  EXPECT_FALSE(MatchOne(route, "/a/x/bc"));
+}
+
+TEST(RouteMatch, RestAndFragmentPlaceholders) {
+  const auto rest = MatchOne(CompiledRoute::Compile("/files/{+path}"), "/files/a/b/c");
+  ASSERT_TRUE(rest);
+  EXPECT_EQ(rest->values[0].value, "a/b/c");
+  const CompiledRoute fragment = CompiledRoute::Compile("/doc{#part}");
+  const auto with_hash = MatchOne(fragment, "/doc#intro/x");
+  ASSERT_TRUE(with_hash);
+  EXPECT_EQ(with_hash->values[0].name, "part");
+  EXPECT_EQ(with_hash->values[0].value, "intro/x");
+  EXPECT_FALSE(MatchOne(fragment, "/docintro"));
+}
+
+TEST(RouteMatch, MethodMustFit) {
+  const CompiledRoute route = CompiledRoute::Compile("/a");
+  EXPECT_TRUE(MatchOne(route, "/a", RequestMethod::kPost, RequestMethod::kAny));
+  EXPECT_FALSE(MatchOne(route, "/a", RequestMethod::kPost, RequestMethod::kGet));
+  const RouteEntry custom{&route, RequestMethod::kCustom, "PURGE"};
+  EXPECT_TRUE(MatchRoute(std::span(&custom, 1), {RequestMethod::kCustom, "PURGE", "/a"}));
+  EXPECT_FALSE(MatchRoute(std::span(&custom, 1), {RequestMethod::kCustom, "FETCH", "/a"}));
+}
+
+TEST(RouteMatch, ShortestCaptureWinsAndEarlierOnTie) {
+  const CompiledRoute any = CompiledRoute::Compile("/{+all}");
+  const CompiledRoute two = CompiledRoute::Compile("/{a}/{b}");
+  const CompiledRoute one = CompiledRoute::Compile("/x/{b}");
+  const CompiledRoute literal = CompiledRoute::Compile("/x/y");
+  const std::vector<RouteEntry> entries = {{&any, RequestMethod::kAny, {}},
+                                           {&two, RequestMethod::kAny, {}},
+                                           {&one, RequestMethod::kAny, {}},
+                                           {&one, RequestMethod::kAny, {}}};
+  const auto best = MatchRoute(entries, {RequestMethod::kGet, {}, "/x/yy"});
+  ASSERT_TRUE(best);
+  EXPECT_EQ(best->index, 2u);
+  std::vector<RouteEntry> with_literal = entries;
+  with_literal.insert(with_literal.begin() + 1, {&literal, RequestMethod::kAny, {}});
+  const auto exact = MatchRoute(with_literal, {RequestMethod::kGet, {}, "/x/y"});
+  ASSERT_TRUE(exact);
+  EXPECT_EQ(exact->index, 1u);
+}
+
+TEST(RouteMatch, QueryIsNotPartOfTheMatchedPath) {
+  EXPECT_EQ(PathWithoutQuery("/a/1?x=2?y"), "/a/1");
+  EXPECT_EQ(PathWithoutQuery("/a/1"), "/a/1");
+}
+
+// A megabyte-long path on a thread with a small stack: refused before the
+// expression engine, which would otherwise recurse once per character.
+TEST(RouteMatch, RefusesOverlongPathsOnASmallStack) {
+  struct Job {
+    CompiledRoute route = CompiledRoute::Compile("/a/{id}/b");
+    std::string path = "/a/" + std::string(1 << 20, 'x') + "/b";
+    bool matched = true;
+  } job;
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 128 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attributes, [](void* arg) -> void* {
+    auto* j = static_cast<Job*>(arg);
+    j->matched = MatchOne(j->route, j->path).has_value();
+    return nullptr;
+  }, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_FALSE(job.matched);
+  const std::string longest = "/a/" + std::string(kMaxMatchedPathLength - 5, 'x') + "/b";
+  EXPECT_TRUE(MatchOne(job.route, longest));
+}
+
+}  // namespace
+}  // namespace kel
