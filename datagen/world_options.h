@@ -1,0 +1,17 @@
+#pragma once
+// Knobs of the generated world. The defaults give the real client's scale.
+
+#include <cstdint>
+
+namespace kel::datagen {
+
+struct WorldOptions {
+    uint32_t championCount = 170;
+    uint32_t minSkins = 8;   // per champion, base skin included
+    uint32_t maxSkins = 15;
+    uint32_t rotationSize = 16;           // free-to-play rotation
+    uint32_t newPlayerChampionCount = 10;
+    uint32_t newPlayerMaxLevel = 10;
+};
+
+}  // namespace kel::datagen

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "datagen/generated_world.h"
+#include "tests/datagen/parsed_json.h"
+
+namespace kel::datagen {
+namespace {
+
+using testing::HasArray;
+using testing::HasString;
+using testing::ParseJson;
+
+bool IsColour(const std::string& text) {
+    if (text.size() != 7 || text[0] != '#') return false;
+    return text.find_first_not_of("0123456789ABCDEF", 1) == std::string::npos;
+}
+
+TEST(DatagenGameData, RealScaleWithBaseSkinsChromasAndEmblems) {
+    const GeneratedWorld world(1);
+    ASSERT_EQ(world.Champions().size(), 170u);
+
+    std::set<int32_t> itemIds;  // skins and chromas share one number space
+    size_t skins = 0, skinsWithChromas = 0, chromas = 0, skinsWithEmblems = 0;
+    int32_t previousId = 0;
+    for (const GameChampion& champion : world.Champions()) {
+        EXPECT_GT(champion.id, previousId);
+        previousId = champion.id;
+        ASSERT_GE(champion.skins.size(), 8u);
+        ASSERT_LE(champion.skins.size(), 15u);
+        EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
+        EXPECT_TRUE(champion.skins.front().isBase);
+        EXPECT_EQ(champion.spells.size(), 4u);
+        EXPECT_FALSE(champion.roles.empty());
+        for (const GameSkin& skin : champion.skins) {
+            EXPECT_EQ(skin.id / 1000, champion.id);
+            EXPECT_TRUE(itemIds.insert(skin.id).second) << skin.id;
+            ++skins;
+            if (!skin.emblems.empty()) ++skinsWithEmblems;
+            if (skin.chromas.empty()) continue;
+            ++skinsWithChromas;
+            EXPECT_FALSE(skin.isBase);
+            EXPECT_GE(skin.chromas.size(), 3u);
+            EXPECT_LE(skin.chromas.size(), 8u);
+            for (const GameChroma& chroma : skin.chromas) {
+                EXPECT_EQ(chroma.id / 1000, champion.id);
+                EXPECT_TRUE(itemIds.insert(chroma.id).second) << chroma.id;
+                ASSERT_FALSE(chroma.colors.empty());
+                for (const std::string& colour : chroma.colors) EXPECT_TRUE(IsColour(colour));
+                ++chromas;
+            }
+        }
+    }
+    EXPECT_GT(skins, 1500u);
+    EXPECT_LT(skins, 2000u);
+    EXPECT_GT(chromas, 2500u);
+    EXPECT_LT(chromas, 3600u);
+    EXPECT_GT(skinsWithChromas * 100 / skins, 25u);
+    EXPECT_LT(skinsWithChromas * 100 / skins, 42u);
+    EXPECT_GT(skinsWithEmblems, 0u);
+}
+
+TEST(DatagenGameData, SummaryListsEveryChampionInOrder) {
+    const GeneratedWorld world(2);
+    const rapidjson::Document summary = ParseJson(world.ChampionSummaryJson());
+    ASSERT_TRUE(summary.IsArray());
+    ASSERT_EQ(summary.Size(), world.Champions().size());
+    for (rapidjson::SizeType i = 0; i < summary.Size(); ++i) {
+        ASSERT_TRUE(summary[i]["id"].IsInt());
+        EXPECT_EQ(summary[i]["id"].GetInt(), world.Champions()[i].id);
+    }
+}
+
+void ExpectSpell(const rapidjson::Value& spell) {
+    ASSERT_TRUE(spell.IsObject());
+    EXPECT_TRUE(HasString(spell, "name"));
+    EXPECT_TRUE(HasString(spell, "description"));
+}
+
+void ExpectSkin(const rapidjson::Value& skin, std::set<std::string>& optionalSeen) {
+    ASSERT_TRUE(skin.IsObject());
+    ASSERT_TRUE(skin["id"].IsInt());
+    for (const char* key : {"name", "splashPath", "uncenteredSplashPath", "tilePath", "cardPath",
+                            "rarityGemPath"}) {
+        EXPECT_TRUE(HasString(skin, key)) << key;
+    }
+    for (const char* key : {"splashVideoPath", "chromaPath", "skinType", "featuresText"}) {
+        if (!skin.HasMember(key)) continue;
+        EXPECT_TRUE(skin[key].IsString()) << key;
+        optionalSeen.insert(key);
+    }
+    EXPECT_FALSE(skin.HasMember("isBase"));
+    ASSERT_TRUE(HasArray(skin, "chromas"));
+    for (const rapidjson::Value& chroma : skin["chromas"].GetArray()) {
+        EXPECT_TRUE(chroma["id"].IsInt());
+        EXPECT_TRUE(HasArray(chroma, "colors"));
+        EXPECT_TRUE(HasString(chroma, "chromaPath"));
+    }
+    ASSERT_TRUE(HasArray(skin, "emblems"));
+    for (const rapidjson::Value& emblem : skin["emblems"].GetArray()) {
+        EXPECT_TRUE(HasString(emblem, "name"));
+        EXPECT_TRUE(HasString(emblem["emblemPath"], "large"));
+        EXPECT_TRUE(HasString(emblem["emblemPath"], "small"));
+        EXPECT_TRUE(HasString(emblem["positions"], "vertical"));
+        EXPECT_TRUE(HasString(emblem["positions"], "horizontal"));
+    }
+}
+
+// Every champion file parses and carries each member the inventory reads,
+// with the right type; every optional skin text is both present and absent
+// somewhere in the world.
+TEST(DatagenGameData, EveryChampionFileHasTheMembersTheInventoryReads) {
+    const GeneratedWorld world(3);
+    std::set<std::string> optionalSeen;
+    size_t skinsWithoutVideo = 0;
+    for (const GameChampion& champion : world.Champions()) {
+        const rapidjson::Document file = ParseJson(world.ChampionJson(champion.id));
+        ASSERT_TRUE(file.IsObject());
+        EXPECT_EQ(file["id"].GetInt(), champion.id);
+        for (const char* key : {"alias", "banVoPath", "chooseVoPath", "name", "squarePortraitPath",
+                                "stingerSfxPath"}) {
+            EXPECT_TRUE(HasString(file, key)) << key;
+        }
+        EXPECT_EQ(std::string(file["name"].GetString()), champion.name);
+        ExpectSpell(file["passive"]);
+        ASSERT_TRUE(HasArray(file, "roles"));
+        ASSERT_TRUE(HasArray(file, "spells"));
+        for (const rapidjson::Value& spell : file["spells"].GetArray()) ExpectSpell(spell);
+        ASSERT_TRUE(HasArray(file, "skins"));
+        ASSERT_EQ(file["skins"].Size(), champion.skins.size());
+        for (const rapidjson::Value& skin : file["skins"].GetArray()) {
+            ExpectSkin(skin, optionalSeen);
+            if (!skin.HasMember("splashVideoPath")) ++skinsWithoutVideo;
+        }
+        EXPECT_STREQ(file["skins"][0]["skinType"].GetString(), "");
+    }
+    EXPECT_EQ(optionalSeen.size(), 4u);
+    EXPECT_GT(skinsWithoutVideo, 0u);
+    EXPECT_TRUE(world.ChampionJson(-5).empty());
+}
+
+TEST(DatagenGameData, OptionsShapeTheWorld) {
+    WorldOptions options;
+    options.championCount = 4;
+    options.minSkins = options.maxSkins = 2;
+    const GeneratedWorld world(5, options);
+    ASSERT_EQ(world.Champions().size(), 4u);
+    for (const GameChampion& champion : world.Champions()) EXPECT_EQ(champion.skins.size(), 2u);
+    ASSERT_NE(world.FindChampion(world.Champions()[2].id), nullptr);
+    EXPECT_EQ(world.FindChampion(world.Champions()[2].id)->name, world.Champions()[2].name);
+}
+
+}  // namespace
+}  // namespace kel::datagen

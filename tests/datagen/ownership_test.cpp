@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "datagen/generated_world.h"
+#include "datagen/ownership_builder.h"
+#include "datagen/ownership_json.h"
+#include "tests/datagen/parsed_json.h"
+
+namespace kel::datagen {
+namespace {
+
+using testing::HasArray;
+using testing::ParseJson;
+
+constexpr uint64_t kNow = 1'780'000'000'000ull;
+
+bool HasSource(const std::vector<std::string>& sources, const char* source) {
+    return std::find(sources.begin(), sources.end(), source) != sources.end();
+}
+
+// The reply as the relay returns it: every wire member with its type, one
+// champion record per game-data champion, and one skin record for every skin
+// and chroma of that champion, ascending.
+TEST(DatagenOwnership, ReplyCarriesEveryWireMemberForEverySkinAndChroma) {
+    const GeneratedWorld world(11);
+    const rapidjson::Document reply = ParseJson(world.OwnershipReplyJson(99, kNow));
+    ASSERT_TRUE(reply.IsObject());
+    EXPECT_STREQ(reply["typeName"].GetString(), kChampionDtoClass);
+    ASSERT_TRUE(HasArray(reply, "body"));
+    ASSERT_EQ(reply["body"].Size(), world.Champions().size());
+
+    for (rapidjson::SizeType i = 0; i < reply["body"].Size(); ++i) {
+        const rapidjson::Value& dto = reply["body"][i];
+        const GameChampion& champion = world.Champions()[i];
+        ASSERT_EQ(dto.MemberCount(), 13u);
+        EXPECT_EQ(dto["championId"].GetInt(), champion.id);
+        EXPECT_TRUE(dto["endDate"].IsUint64() && dto["purchaseDate"].IsUint64() &&
+                    dto["purchased"].IsUint64() && dto["winCountRemaining"].IsInt());
+        for (const char* key : {"active", "botEnabled", "freeToPlay", "freeToPlayReward", "owned",
+                                "rankedPlayEnabled"}) {
+            EXPECT_TRUE(dto[key].IsBool()) << key;
+        }
+        ASSERT_TRUE(HasArray(dto, "sources"));
+
+        std::vector<int32_t> expectedIds;
+        for (const GameSkin& skin : champion.skins) {
+            expectedIds.push_back(skin.id);
+            for (const GameChroma& chroma : skin.chromas) expectedIds.push_back(chroma.id);
+        }
+        std::sort(expectedIds.begin(), expectedIds.end());
+        std::vector<int32_t> ids;
+        for (const rapidjson::Value& skin : dto["championSkins"].GetArray()) {
+            ASSERT_EQ(skin.MemberCount(), 10u);
+            EXPECT_EQ(skin["championId"].GetInt(), champion.id);
+            for (const char* key : {"freeToPlayReward", "lastSelected", "owned", "stillObtainable"}) {
+                EXPECT_TRUE(skin[key].IsBool()) << key;
+            }
+            EXPECT_TRUE(skin["endDate"].IsUint64() && skin["purchaseDate"].IsUint64() &&
+                        skin["winCountRemaining"].IsInt() && skin["sources"].IsArray());
+            ids.push_back(skin["skinId"].GetInt());
+        }
+        EXPECT_EQ(ids, expectedIds) << "champion " << champion.id;
+    }
+}
+
+// Each kind keeps the rental rule's inputs consistent: what makes it rented
+// (or not) is what the inventory's rule reads.
+TEST(DatagenOwnership, MixesEveryKindWithConsistentRentalFields) {
+    const GeneratedWorld world(12);
+    std::map<OwnershipKind, int> counts;
+    int rotationNotOwned = 0, reportedInactive = 0, ownedSkins = 0, rentedSkins = 0;
+    for (const ChampionOwnershipRecord& record : world.Ownership(7, kNow)) {
+        ++counts[record.kind];
+        if (record.freeToPlay && !record.owned) ++rotationNotOwned;
+        if (!record.active) ++reportedInactive;
+        switch (record.kind) {
+            case OwnershipKind::Purchased:
+                EXPECT_TRUE(record.owned);
+                EXPECT_GT(record.purchaseDate, 0u);
+                EXPECT_LT(record.purchaseDate, kNow);
+                EXPECT_EQ(record.purchased, record.purchaseDate);
+                break;
+            case OwnershipKind::StoreRental:
+                EXPECT_FALSE(record.owned);
+                EXPECT_TRUE(HasSource(record.sources, "store-rentals"));
+                EXPECT_GT(record.endDate, kNow);
+                break;
+            case OwnershipKind::LegacyRental:
+                EXPECT_TRUE(HasSource(record.sources, "legacy-rental"));
+                EXPECT_EQ(record.purchaseDate, 0u);
+                EXPECT_EQ(record.winCountRemaining, 0);
+                EXPECT_GT(record.endDate, kNow);
+                EXPECT_LE(record.endDate, kNow + kLegacyRentalMaxMillis);
+                break;
+            case OwnershipKind::LegacyWinRental:
+                EXPECT_TRUE(HasSource(record.sources, "legacy-rental"));
+                EXPECT_EQ(record.purchaseDate, 0u);
+                EXPECT_EQ(record.endDate, 0u);
+                EXPECT_GT(record.winCountRemaining, 0);
+                break;
+            case OwnershipKind::FreeToPlayReward:
+                EXPECT_TRUE(record.freeToPlayReward);
+                EXPECT_FALSE(record.owned);
+                break;
+            case OwnershipKind::NeverPurchased:
+                EXPECT_FALSE(record.owned || record.freeToPlayReward);
+                EXPECT_EQ(record.purchaseDate, 0u);
+                EXPECT_TRUE(record.sources.empty());
+                break;
+        }
+        // The base skin follows the champion's ownership.
+        const auto base = std::find_if(
+            record.championSkins.begin(), record.championSkins.end(),
+            [&](const SkinOwnershipRecord& skin) { return skin.skinId == record.championId * 1000; });
+        ASSERT_NE(base, record.championSkins.end());
+        EXPECT_EQ(base->owned, record.owned);
+        for (const SkinOwnershipRecord& skin : record.championSkins) {
+            if (skin.skinId != base->skinId && skin.owned) ++ownedSkins;
+            if (HasSource(skin.sources, "store-rentals")) ++rentedSkins;
+        }
+    }
+    EXPECT_EQ(counts.size(), 6u);
+    EXPECT_GT(counts[OwnershipKind::Purchased], 50);
+    EXPECT_GT(counts[OwnershipKind::NeverPurchased], 30);
+    EXPECT_GT(rotationNotOwned, 0);
+    EXPECT_EQ(reportedInactive, 1);
+    EXPECT_GT(ownedSkins, 0);
+    EXPECT_GT(rentedSkins, 0);
+}
+
+// "now" moves the dates only: the same summoner keeps the same mix, and a
+// legacy rental still ends shortly after the later "now".
+TEST(DatagenOwnership, LaterNowKeepsTheMixAndMovesLegacyEndDates) {
+    const GeneratedWorld world(13);
+    const uint64_t later = kNow + 5 * kMillisPerDay;
+    const auto first = world.Ownership(5, kNow);
+    const auto second = world.Ownership(5, later);
+    ASSERT_EQ(first.size(), second.size());
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(first[i].kind, second[i].kind);
+        if (first[i].kind == OwnershipKind::LegacyRental) {
+            EXPECT_EQ(second[i].endDate - later, first[i].endDate - kNow);
+        }
+    }
+}
+
+TEST(DatagenOwnership, TinyWorldStillMixesKinds) {
+    WorldOptions options;
+    options.championCount = 3;
+    const auto records = GeneratedWorld(14, options).Ownership(1, kNow);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_NE(records[0].kind, records[1].kind);
+    EXPECT_NE(records[1].kind, records[2].kind);
+    EXPECT_NE(records[0].kind, records[2].kind);
+}
+
+}  // namespace
+}  // namespace kel::datagen
