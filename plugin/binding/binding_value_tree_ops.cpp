@@ -1,0 +1,184 @@
+// Releasing and copying whole value trees. Both walk the tree with an
+// explicit work list so that no nesting depth can exhaust the thread's stack.
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "binding/binding_value_nodes.h"
+#include "binding/work_stack.h"
+
+namespace kel {
+namespace {
+
+struct PendingRelease {
+  BindingValueKind kind;
+  void* node;
+};
+
+}  // namespace
+
+void BindingValueTreeOps::ConstructChild(void* storage, BindingValueContext* context) noexcept {
+  BindingValue* child = new (storage) BindingValue();
+  child->context_ = context;
+  child->ownsContext_ = false;
+}
+
+// Frees a leaf payload at once; composites are queued so that their children
+// are visited by the loop rather than by recursion.
+static void ReleaseOrQueue(BindingValueContext& context, BindingValueKind kind, void* node,
+                           WorkStack<PendingRelease>& pending) {
+  switch (kind) {
+    case BindingValueKind::kString:
+      context.strings.Release(static_cast<InternedString*>(node));
+      break;
+    case BindingValueKind::kBlob: {
+      BlobNode* blob = static_cast<BlobNode*>(node);
+      std::free(blob->data);
+      BindingValueTreeOps::DeleteNode(context, blob);
+      break;
+    }
+    case BindingValueKind::kEnum:
+      BindingValueTreeOps::DeleteNode(context, static_cast<EnumNode*>(node));
+      break;
+    case BindingValueKind::kCollection:
+    case BindingValueKind::kStructure:
+      pending.Push({kind, node});
+      break;
+    default:
+      break;
+  }
+}
+
+void BindingValueTreeOps::Release(BindingValue& value) noexcept {
+  BindingValueKind kind = value.kind_;
+  value.kind_ = BindingValueKind::kEmpty;
+  if (kind < BindingValueKind::kString) return;
+  void* node = value.payload_.node;
+  if (kind == BindingValueKind::kString && node == StringPool::EmptyEntry()) return;
+  BindingValueContext& context = *value.context_;
+  // Pushing can only fail to spill past the inline part when memory is out;
+  // a release must not fail, so that is the end of the process.
+  WorkStack<PendingRelease> pending;
+  ReleaseOrQueue(context, kind, node, pending);
+  while (!pending.Empty()) {
+    PendingRelease item = pending.Pop();
+    if (item.kind == BindingValueKind::kCollection) {
+      CollectionNode* collection = static_cast<CollectionNode*>(item.node);
+      for (BindingValue* element = collection->begin; element != collection->end; ++element) {
+        ReleaseOrQueue(context, element->kind_, element->payload_.node, pending);
+      }
+      std::free(collection->begin);
+      DeleteNode(context, collection);
+      continue;
+    }
+    // Post-order over the member tree: a node goes after both its subtrees.
+    StructureNode* structure = static_cast<StructureNode*>(item.node);
+    BindingMemberNode* member = structure->root;
+    auto deepestFirst = [](BindingMemberNode* node) {
+      for (;;) {
+        if (node->left != nullptr) node = node->left;
+        else if (node->right != nullptr) node = node->right;
+        else return node;
+      }
+    };
+    if (member != nullptr) member = deepestFirst(member);
+    while (member != nullptr) {
+      BindingMemberNode* parent = member->parent;
+      BindingMemberNode* next = parent;
+      if (parent != nullptr && member == parent->left && parent->right != nullptr) next = deepestFirst(parent->right);
+      context.strings.Release(member->key);
+      ReleaseOrQueue(context, member->value.kind_, member->value.payload_.node, pending);
+      DeleteNode(context, member);
+      member = next;
+    }
+    DeleteNode(context, structure);
+  }
+}
+
+bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noexcept {
+  CollectionNode& collection = *NodeAs<CollectionNode>(value);
+  std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
+  if (n <= capacity) return true;
+  if (n > kMaxCollectionSize) return false;
+  std::size_t size = static_cast<std::size_t>(collection.end - collection.begin);
+  // Elements hold no pointers into themselves, so they move bytewise.
+  void* storage = std::realloc(static_cast<void*>(collection.begin), n * sizeof(BindingValue));
+  if (storage == nullptr) return false;
+  collection.begin = static_cast<BindingValue*>(storage);
+  collection.end = collection.begin + size;
+  collection.capacity = collection.begin + n;
+  return true;
+}
+
+void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& source) {
+  struct PendingCopy {
+    BindingValue* target;
+    const BindingValue* source;
+  };
+  WorkStack<PendingCopy> pending;
+  pending.Push({&target, &source});
+  while (!pending.Empty()) {
+    PendingCopy item = pending.Pop();
+    BindingValue& to = *item.target;
+    const BindingValue& from = *item.source;
+    switch (from.kind_) {
+      case BindingValueKind::kEmpty:
+        break;
+      case BindingValueKind::kBool:
+      case BindingValueKind::kSigned:
+      case BindingValueKind::kUnsigned:
+      case BindingValueKind::kFloat:
+        to.payload_ = from.payload_;
+        to.kind_ = from.kind_;
+        break;
+      case BindingValueKind::kString: {
+        InternedString* entry = static_cast<InternedString*>(from.payload_.node);
+        if (to.context_ != nullptr && to.context_ == from.context_) {
+          StringPool::AddReference(entry);
+          SetNode(to, BindingValueKind::kString, entry);
+        } else {
+          to.SetString(entry->View());
+        }
+        break;
+      }
+      case BindingValueKind::kBlob: {
+        const BlobNode& blob = *NodeAs<BlobNode>(from);
+        to.SetBlob(blob.data, blob.size);
+        break;
+      }
+      case BindingValueKind::kEnum: {
+        const EnumNode& pair = *NodeAs<EnumNode>(from);
+        to.SetEnum(pair.value, pair.type);
+        break;
+      }
+      case BindingValueKind::kCollection: {
+        const CollectionNode& elements = *NodeAs<CollectionNode>(from);
+        std::size_t count = static_cast<std::size_t>(elements.end - elements.begin);
+        to.MakeCollection();
+        if (!GrowCollection(to, count)) throw std::bad_alloc();
+        CollectionNode& copy = *NodeAs<CollectionNode>(to);
+        for (std::size_t i = 0; i < count; ++i) {
+          ConstructChild(copy.end, to.context_);
+          ++copy.end;
+        }
+        // Pushed last to first so that elements are copied in order.
+        for (std::size_t i = count; i-- > 0;) pending.Push({copy.begin + i, elements.begin + i});
+        break;
+      }
+      case BindingValueKind::kStructure: {
+        to.MakeStructure();
+        bool sameTree = to.context_ == from.context_;
+        for (const BindingMemberNode* member = FirstMember(*NodeAs<StructureNode>(from)); member != nullptr;
+             member = member->Next()) {
+          BindingMemberNode* copy = FindOrInsertMember(to, member->Key(), sameTree ? member->key : nullptr);
+          pending.Push({&copy->value, &member->value});
+        }
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace kel

@@ -1,0 +1,100 @@
+#include "binding/small_object_allocator.h"
+
+#include <cstring>
+#include <new>
+
+#include "platform/page_allocator.h"
+
+namespace kel {
+
+static_assert(SmallObjectAllocator::kMaxBlockSize == 72);
+
+SmallObjectAllocator::SmallObjectAllocator() noexcept {
+  for (std::size_t i = 0; i < kClassCount; ++i) {
+    SizeClass& sizeClass = classes_[i];
+    sizeClass.withFree = nullptr;
+    PageHeader* page = reinterpret_cast<PageHeader*>(sizeClass.inlinePage);
+    InitPage(page, kInlinePageSize, (i + 1) * kGranule);
+    if (HasFreeBlock(page, (i + 1) * kGranule)) Link(sizeClass, page);
+  }
+}
+
+std::size_t SmallObjectAllocator::FirstBlockOffset(std::size_t blockSize) noexcept {
+  return (sizeof(PageHeader) + blockSize - 1) / blockSize * blockSize;
+}
+
+bool SmallObjectAllocator::HasFreeBlock(const PageHeader* page, std::size_t blockSize) noexcept {
+  return page->freeHead != 0 || page->fresh + blockSize <= page->pageSize;
+}
+
+void SmallObjectAllocator::InitPage(PageHeader* page, std::size_t pageSize, std::size_t blockSize) noexcept {
+  page->previous = nullptr;
+  page->next = nullptr;
+  page->pageSize = static_cast<std::uint16_t>(pageSize);
+  page->used = 0;
+  page->freeHead = 0;
+  page->fresh = static_cast<std::uint16_t>(FirstBlockOffset(blockSize));
+}
+
+void SmallObjectAllocator::Link(SizeClass& sizeClass, PageHeader* page) noexcept {
+  page->previous = nullptr;
+  page->next = sizeClass.withFree;
+  if (page->next != nullptr) page->next->previous = page;
+  sizeClass.withFree = page;
+}
+
+void SmallObjectAllocator::Unlink(SizeClass& sizeClass, PageHeader* page) noexcept {
+  if (page->previous != nullptr) page->previous->next = page->next;
+  else sizeClass.withFree = page->next;
+  if (page->next != nullptr) page->next->previous = page->previous;
+  page->previous = page->next = nullptr;
+}
+
+void* SmallObjectAllocator::Allocate(std::size_t size) {
+  std::size_t index = ClassOf(size);
+  std::size_t blockSize = (index + 1) * kGranule;
+  SizeClass& sizeClass = classes_[index];
+  PageHeader* page = sizeClass.withFree;
+  if (page == nullptr) {
+    page = static_cast<PageHeader*>(platform::AllocatePage());
+    if (page == nullptr) throw std::bad_alloc();
+    ++heldPages_;
+    InitPage(page, platform::kPageSize, blockSize);
+    Link(sizeClass, page);
+  }
+  unsigned char* base = reinterpret_cast<unsigned char*>(page);
+  unsigned char* block;
+  if (page->freeHead != 0) {
+    block = base + page->freeHead;
+    std::memcpy(&page->freeHead, block, sizeof(page->freeHead));
+  } else {
+    block = base + page->fresh;
+    page->fresh = static_cast<std::uint16_t>(page->fresh + blockSize);
+  }
+  ++page->used;
+  if (!HasFreeBlock(page, blockSize)) Unlink(sizeClass, page);
+  return block;
+}
+
+void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
+  std::size_t index = ClassOf(size);
+  std::size_t blockSize = (index + 1) * kGranule;
+  SizeClass& sizeClass = classes_[index];
+  unsigned char* address = static_cast<unsigned char*>(block);
+  bool isInline = address >= sizeClass.inlinePage && address < sizeClass.inlinePage + kInlinePageSize;
+  PageHeader* page = isInline
+      ? reinterpret_cast<PageHeader*>(sizeClass.inlinePage)
+      : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) & ~std::uintptr_t{platform::kPageSize - 1});
+  bool wasFull = !HasFreeBlock(page, blockSize);
+  std::memcpy(block, &page->freeHead, sizeof(page->freeHead));
+  page->freeHead = static_cast<std::uint16_t>(address - reinterpret_cast<unsigned char*>(page));
+  --page->used;
+  if (wasFull) Link(sizeClass, page);
+  if (page->used == 0 && !isInline) {
+    Unlink(sizeClass, page);
+    platform::FreePage(page);
+    --heldPages_;
+  }
+}
+
+}  // namespace kel

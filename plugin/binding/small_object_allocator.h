@@ -1,0 +1,65 @@
+#pragma once
+// Per-tree pool for the small fixed-size nodes of binding values (string
+// entries, blob holders, enum pairs, collection and structure heads, tree
+// nodes). Eighteen size classes of 4..72 bytes; each class starts with a
+// 144-byte page inside the allocator itself, so small trees never touch the
+// process-wide page allocator, then takes 4096-byte pages from it.
+//
+// Not synchronised: one tree, one thread at a time.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kel {
+
+class SmallObjectAllocator {
+ public:
+  static constexpr std::size_t kGranule = 4;
+  static constexpr std::size_t kClassCount = 18;
+  static constexpr std::size_t kMaxBlockSize = kGranule * kClassCount;  // 72
+  static constexpr std::size_t kInlinePageSize = 144;
+
+  SmallObjectAllocator() noexcept;
+  // The tree hands every block back before its context goes, so by then
+  // every page taken from the page allocator is back there.
+  ~SmallObjectAllocator() = default;
+  SmallObjectAllocator(const SmallObjectAllocator&) = delete;
+  SmallObjectAllocator& operator=(const SmallObjectAllocator&) = delete;
+
+  // size: 1..kMaxBlockSize. Throws std::bad_alloc when no page can be had.
+  void* Allocate(std::size_t size);
+  // size: the size given to Allocate for this block.
+  void Free(void* block, std::size_t size) noexcept;
+
+  // Pages taken from the page allocator and still held (for tests).
+  std::size_t HeldPages() const noexcept { return heldPages_; }
+
+ private:
+  // Start of every page. Free blocks hold the 16-bit offset of the next free
+  // block (0 ends the list); blocks past `fresh` have never been handed out.
+  struct PageHeader {
+    PageHeader* previous;  // neighbours in the list of pages with free blocks
+    PageHeader* next;
+    std::uint16_t pageSize;
+    std::uint16_t used;
+    std::uint16_t freeHead;
+    std::uint16_t fresh;
+  };
+
+  struct SizeClass {
+    PageHeader* withFree;
+    alignas(16) unsigned char inlinePage[kInlinePageSize];
+  };
+
+  static std::size_t ClassOf(std::size_t size) noexcept { return (size + kGranule - 1) / kGranule - 1; }
+  static std::size_t FirstBlockOffset(std::size_t blockSize) noexcept;
+  static bool HasFreeBlock(const PageHeader* page, std::size_t blockSize) noexcept;
+  static void InitPage(PageHeader* page, std::size_t pageSize, std::size_t blockSize) noexcept;
+  static void Link(SizeClass& sizeClass, PageHeader* page) noexcept;
+  static void Unlink(SizeClass& sizeClass, PageHeader* page) noexcept;
+
+  SizeClass classes_[kClassCount];
+  std::size_t heldPages_ = 0;
+};
+
+}  // namespace kel

@@ -1,0 +1,95 @@
+#include "platform/page_allocator.h"
+
+#include <sys/mman.h>
+
+#include <map>
+#include <mutex>
+#include <set>
+
+namespace kel::platform {
+namespace {
+
+constexpr std::uint16_t kAllPagesFree = 0xFFFF;
+static_assert(kPagesPerRegion == 16, "the free mask below has one bit per page");
+
+// Regions are aligned to their own size so that the region of a page is found
+// by masking its address.
+class PageAllocator {
+ public:
+  void* Allocate() noexcept {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (withFreePages_.empty()) {
+      std::uintptr_t region = ReserveRegion();
+      if (region == 0) return nullptr;
+      freeMasks_[region] = kAllPagesFree;
+      withFreePages_.insert(region);
+    }
+    std::uintptr_t region = *withFreePages_.begin();
+    std::uint16_t& mask = freeMasks_[region];
+    unsigned index = static_cast<unsigned>(__builtin_ctz(mask));
+    mask = static_cast<std::uint16_t>(mask & ~(1u << index));
+    if (mask == 0) withFreePages_.erase(region);
+    ++pages_;
+    return reinterpret_cast<void*>(region + index * kPageSize);
+  }
+
+  void Free(void* page) noexcept {
+    if (page == nullptr) return;
+    std::uintptr_t address = reinterpret_cast<std::uintptr_t>(page);
+    std::uintptr_t region = address & ~(kRegionSize - 1);
+    unsigned index = static_cast<unsigned>((address - region) / kPageSize);
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = freeMasks_.find(region);
+    if (found == freeMasks_.end()) return;
+    found->second = static_cast<std::uint16_t>(found->second | (1u << index));
+    --pages_;
+    if (found->second == kAllPagesFree) {
+      withFreePages_.erase(region);
+      freeMasks_.erase(found);
+      munmap(reinterpret_cast<void*>(region), kRegionSize);
+    } else {
+      withFreePages_.insert(region);
+    }
+  }
+
+  PageAllocatorStats Stats() noexcept {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return {freeMasks_.size(), pages_};
+  }
+
+ private:
+  // Maps twice the region size and trims the ends so that what stays is
+  // aligned to the region size.
+  static std::uintptr_t ReserveRegion() noexcept {
+    void* mapped = mmap(nullptr, 2 * kRegionSize, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return 0;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(mapped);
+    std::uintptr_t aligned = (start + kRegionSize - 1) & ~(kRegionSize - 1);
+    std::size_t head = aligned - start;
+    if (head != 0) munmap(mapped, head);
+    std::size_t tail = kRegionSize - head;
+    if (tail != 0) munmap(reinterpret_cast<void*>(aligned + kRegionSize), tail);
+    return aligned;
+  }
+
+  std::mutex mutex_;
+  std::map<std::uintptr_t, std::uint16_t> freeMasks_;  // region -> one bit per free page
+  std::set<std::uintptr_t> withFreePages_;
+  std::size_t pages_ = 0;
+};
+
+// Never destroyed: trees held in static objects may give pages back during
+// process exit, after ordinary statics are gone.
+PageAllocator& Instance() noexcept {
+  static PageAllocator* instance = new PageAllocator();
+  return *instance;
+}
+
+}  // namespace
+
+void* AllocatePage() noexcept { return Instance().Allocate(); }
+void FreePage(void* page) noexcept { Instance().Free(page); }
+PageAllocatorStats GetPageAllocatorStats() noexcept { return Instance().Stats(); }
+
+}  // namespace kel::platform

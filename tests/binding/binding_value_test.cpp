@@ -1,0 +1,296 @@
+#include "binding/binding_value.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "binding/binding_result.h"
+
+namespace kel {
+namespace {
+
+std::vector<std::string> Keys(const BindingValue& value) {
+  std::vector<std::string> keys;
+  for (auto [key, member] : value.Members()) keys.emplace_back(key);
+  return keys;
+}
+
+TEST(BindingValueTest, KindNamesAndCodes) {
+  EXPECT_EQ(BindingValueKindName(BindingValueKind::kEmpty), "empty");
+  EXPECT_EQ(BindingValueKindName(BindingValueKind::kUnsigned), "unsigned");
+  EXPECT_EQ(BindingValueKindName(BindingValueKind::kStructure), "structure");
+  EXPECT_EQ(BindingValueKindName(static_cast<BindingValueKind>(10)), "");
+  EXPECT_EQ(static_cast<int>(BindingValueKind::kCollection), 8);
+}
+
+TEST(BindingValueTest, StrictGettersOnlyReadTheirOwnKind) {
+  BindingValue value;
+  value.SetSigned(-5);
+  EXPECT_EQ(value.GetSigned(7), -5);
+  EXPECT_EQ(value.GetUnsigned(7), 7u);
+  EXPECT_EQ(value.GetDouble(2.5), 2.5);
+  EXPECT_FALSE(value.GetBool(false));
+  EXPECT_EQ(value.GetString("x"), "x");
+  value.SetString("abc");
+  EXPECT_EQ(value.GetString(), "abc");
+  EXPECT_EQ(value.GetString().data()[3], '\0');
+  EXPECT_EQ(value.GetSigned(9), 9);
+  value.SetEnum(-3, nullptr);
+  EXPECT_EQ(value.GetEnum().value, -3);
+  EXPECT_EQ(value.GetEnum({4, nullptr}).value, -3);
+  value.SetBool(true);
+  EXPECT_EQ(value.GetEnum({4, nullptr}).value, 4);
+}
+
+TEST(BindingValueTest, LenientReadings) {
+  BindingValue value;
+  value.SetString("0x10");
+  EXPECT_EQ(value.AsSigned(), 16);
+  value.SetString("010");
+  EXPECT_EQ(value.AsSigned(), 8);
+  value.SetString("abc");
+  EXPECT_EQ(value.AsSigned(-1), 0);
+  value.SetDouble(-2.9);
+  EXPECT_EQ(value.AsSigned(), -2);
+  value.SetDouble(std::nan(""));
+  EXPECT_EQ(value.AsSigned(), 0);
+  value.SetDouble(1e300);
+  EXPECT_EQ(value.AsSigned(), INT64_MAX);
+  value.SetDouble(9223372036854775808.0 * 1.5);
+  EXPECT_EQ(value.AsUnsigned(), 13835058055282163712u);
+  value.SetBool(true);
+  EXPECT_EQ(value.AsUnsigned(), 1u);
+  value.SetEnum(-3, nullptr);
+  EXPECT_EQ(value.AsSigned(), -3);
+  value.MakeStructure();
+  EXPECT_EQ(value.AsSigned(42), 42);
+}
+
+TEST(BindingValueTest, AsText) {
+  BindingValue value;
+  value.SetDouble(1.5);
+  EXPECT_EQ(value.AsText(), "1.500000");
+  value.SetDouble(-1.7976931348623157e308);
+  EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
+  value.SetEnum(-3, nullptr);
+  EXPECT_EQ(value.AsText(), "-3");
+  value.SetBlob("abc", 3);
+  EXPECT_EQ(value.AsText(), "YWJj");
+  value.SetBlob("ab", 2);
+  EXPECT_EQ(value.AsText(), "YWI=");
+  value.SetBlob("a", 1);
+  EXPECT_EQ(value.AsText(), "YQ==");
+  value.SetSigned(INT64_MIN);
+  EXPECT_EQ(value.AsText(), "-9223372036854775808");
+  value.SetUnsigned(UINT64_MAX);
+  EXPECT_EQ(value.AsText(), "18446744073709551615");
+  value.SetBool(false);
+  EXPECT_EQ(value.AsText(), "false");
+  value.Member("a").SetSigned(1);
+  EXPECT_EQ(value.AsText(), "");
+}
+
+TEST(BindingValueTest, Sizes) {
+  BindingValue value;
+  EXPECT_EQ(value.Size(), 0u);
+  value.SetBool(false);
+  EXPECT_EQ(value.Size(), 1u);
+  value.SetString("hello");
+  EXPECT_EQ(value.Size(), 5u);
+  value.SetBlob("\0\1", 2);
+  EXPECT_EQ(value.Size(), 2u);
+  value.SetEnum(0, nullptr);
+  EXPECT_EQ(value.Size(), 1u);
+}
+
+TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
+  BindingValue value;
+  value.Member("b").SetSigned(1);
+  value.Member("a").SetSigned(2);
+  value.Member("B").SetSigned(3);
+  value.Member("\xC3\xA9").SetSigned(4);  // above every ASCII byte
+  value.Member("ab").SetSigned(5);
+  EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
+  BindingValue& again = value.Member("a");
+  EXPECT_EQ(&again, &value.Member("a"));
+  EXPECT_EQ(again.GetSigned(), 2);
+  EXPECT_EQ(value.Size(), 5u);
+}
+
+TEST(BindingValueTest, ManyMembersStayOrderedAndFindable) {
+  BindingValue value;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 2000; ++i) {
+    std::string key = std::to_string((i * 7919) % 2000);
+    value.Member(key).SetSigned((i * 7919) % 2000);
+    expected.push_back(key);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Keys(value), expected);
+  for (int i = 0; i < 2000; ++i) EXPECT_EQ(value.Find(std::to_string(i)).GetSigned(-1), i);
+  EXPECT_TRUE(value.Find("2000").IsEmpty());
+}
+
+TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
+  BindingValue value;
+  value.SetString("dropped");
+  value.Index(3).SetSigned(9);
+  ASSERT_TRUE(value.IsCollection());
+  ASSERT_EQ(value.Size(), 4u);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(value.Get(i).IsEmpty());
+  EXPECT_EQ(value.Get(3).GetSigned(), 9);
+  value.Append().SetBool(true);
+  EXPECT_EQ(value.Size(), 5u);
+  EXPECT_TRUE(value.Get(4).GetBool());
+  EXPECT_FALSE(value.Reserve(kMaxCollectionSize + 1));
+  EXPECT_TRUE(value.Reserve(100));
+  EXPECT_EQ(value.Size(), 5u);
+}
+
+TEST(BindingValueTest, ReadOnlyAccessNeverChangesTheValue) {
+  BindingValue value;
+  value.SetSigned(4);
+  EXPECT_TRUE(value.Get(0).IsEmpty());
+  EXPECT_TRUE(value.Find("a").IsEmpty());
+  EXPECT_EQ(&value.Find("a"), &BindingValue::EmptyValue());
+  EXPECT_EQ(value.GetSigned(), 4);
+  EXPECT_FALSE(value.Reserve(3));
+  value.Index(0);
+  EXPECT_TRUE(value.Get(1).IsEmpty());
+  EXPECT_EQ(value.Size(), 1u);
+}
+
+TEST(BindingValueTest, MakeCollectionAndStructureKeepExistingContent) {
+  BindingValue value;
+  value.Index(1);
+  value.MakeCollection();
+  EXPECT_EQ(value.Size(), 2u);
+  value.Member("k");
+  value.MakeStructure();
+  EXPECT_EQ(value.Size(), 1u);
+}
+
+BindingValue MakeSample() {
+  BindingValue value;
+  value.Member("name").SetString("Anivia");
+  value.Member("id").SetSigned(34);
+  value.Member("free").SetBool(true);
+  value.Member("blob").SetBlob("xyz", 3);
+  value.Member("state").SetEnum(2, nullptr);
+  BindingValue& skins = value.Member("skins");
+  for (int i = 0; i < 5; ++i) {
+    skins.Index(i).Member("id").SetSigned(i);
+    skins.Index(i).Member("name").SetString("skin " + std::to_string(i));
+  }
+  skins.Append();
+  return value;
+}
+
+void ExpectSample(const BindingValue& value) {
+  EXPECT_EQ(value.Find("name").GetString(), "Anivia");
+  EXPECT_EQ(value.Find("id").GetSigned(), 34);
+  EXPECT_TRUE(value.Find("free").GetBool());
+  EXPECT_EQ(value.Find("blob").AsText(), "eHl6");
+  EXPECT_EQ(value.Find("state").GetEnum().value, 2);
+  const BindingValue& skins = value.Find("skins");
+  ASSERT_EQ(skins.Size(), 6u);
+  EXPECT_EQ(skins.Get(4).Find("name").GetString(), "skin 4");
+  EXPECT_TRUE(skins.Get(5).IsEmpty());
+}
+
+TEST(BindingValueTest, CopyIsDeepAndIndependent) {
+  BindingValue source = MakeSample();
+  BindingValue copy;
+  copy.Member("old").SetSigned(1);
+  copy = source;
+  ExpectSample(copy);
+  EXPECT_TRUE(copy.Find("old").IsEmpty());
+  EXPECT_NE(copy.Context(), source.Context());
+  source.Clear();
+  ExpectSample(copy);
+}
+
+TEST(BindingValueTest, MoveBetweenRootsSwaps) {
+  BindingValue source = MakeSample();
+  const BindingValueContext* context = source.Context();
+  BindingValue target;
+  target.SetString("before");
+  target = std::move(source);
+  ExpectSample(target);
+  EXPECT_EQ(target.Context(), context);
+  EXPECT_TRUE(source.IsEmpty());
+  BindingValue constructed(std::move(target));
+  ExpectSample(constructed);
+}
+
+TEST(BindingValueTest, MoveFromAChildCopiesAndClearsTheSource) {
+  BindingValue tree = MakeSample();
+  BindingValue other;
+  other = std::move(tree.Member("skins"));
+  EXPECT_EQ(other.Size(), 6u);
+  EXPECT_TRUE(tree.Find("skins").IsEmpty());
+  tree.Member("moved") = std::move(other);
+  EXPECT_EQ(tree.Find("moved").Size(), 6u);
+  EXPECT_TRUE(other.IsEmpty());
+}
+
+TEST(BindingValueTest, CopiesWithinOneTreeSurviveAliasing) {
+  BindingValue tree = MakeSample();
+  tree = tree.Find("skins").Get(1);  // the source lies inside the target
+  EXPECT_EQ(tree.Find("name").GetString(), "skin 1");
+  BindingValue nested = MakeSample();
+  nested.Member("self") = nested;  // the target lies inside the source
+  ExpectSample(nested.Find("self"));
+  EXPECT_TRUE(nested.Find("self").Find("self").IsEmpty());
+  BindingValue moved = MakeSample();
+  BindingValue& skins = moved.Member("skins");
+  moved = std::move(skins.Index(2));
+  EXPECT_EQ(moved.Find("name").GetString(), "skin 2");
+}
+
+TEST(BindingValueTest, DeepTreesAreClearedAndCopiedWithoutRecursion) {
+  constexpr int kDepth = 100000;
+  BindingValue root;
+  BindingValue* node = &root;
+  for (int i = 0; i < kDepth; ++i) node = i % 2 == 0 ? &node->Member("child") : &node->Index(0);
+  node->SetString("leaf");
+  BindingValue copy(root);
+  const BindingValue* walk = &copy;
+  for (int i = 0; i < kDepth; ++i) walk = i % 2 == 0 ? &walk->Find("child") : &walk->Get(0);
+  EXPECT_EQ(walk->GetString(), "leaf");
+  root.Clear();
+  EXPECT_TRUE(root.IsEmpty());
+}
+
+TEST(BindingResultTest, FailureShapeAndReplacement) {
+  BindingResult result;
+  EXPECT_TRUE(result.Ok());
+  EXPECT_EQ(result.Message(), "");
+  result.Value().SetSigned(3);
+  result.Fail("first");
+  EXPECT_FALSE(result.Ok());
+  ASSERT_TRUE(result.Value().IsStructure());
+  EXPECT_EQ(result.Value().Size(), 1u);
+  EXPECT_EQ(result.Message(), "first");
+  result.Fail(result.Message());
+  EXPECT_EQ(result.Message(), "first");
+  result.Fail("second");
+  EXPECT_EQ(result.Message(), "second");
+  EXPECT_EQ(result.Value().Size(), 1u);
+  result.Value().Member("error").SetSigned(1);
+  EXPECT_EQ(result.Message(), "");
+}
+
+TEST(BindingResultTest, MoveCarriesTheFlag) {
+  BindingResult failed;
+  failed.Fail("broken");
+  BindingResult target;
+  target = std::move(failed);
+  EXPECT_FALSE(target.Ok());
+  EXPECT_EQ(target.Message(), "broken");
+}
+
+}  // namespace
+}  // namespace kel

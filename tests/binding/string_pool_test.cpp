@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "binding/binding_value.h"
+#include "binding/binding_value_context.h"
+#include "platform/page_allocator.h"
+
+namespace kel {
+namespace {
+
+const StringPool& Pool(const BindingValue& value) { return value.Context()->strings; }
+
+TEST(StringPoolTest, EqualTextsShareOneCountedEntry) {
+  BindingValue tree;
+  tree.Member("a").SetString("shared");
+  tree.Member("b").SetString("shared");
+  // Keys are interned too: "a", "b" and "shared".
+  EXPECT_EQ(Pool(tree).Count(), 3u);
+  EXPECT_EQ(Pool(tree).Find("shared")->references, 2u);
+  tree.Member("a").Clear();
+  EXPECT_EQ(Pool(tree).Find("shared")->references, 1u);
+  tree.Member("b").SetSigned(1);
+  EXPECT_EQ(Pool(tree).Find("shared"), nullptr);
+  EXPECT_EQ(Pool(tree).Count(), 2u);
+}
+
+TEST(StringPoolTest, EmptyTextIsNeverPooled) {
+  BindingValue tree;
+  tree.MakeStructure();
+  std::size_t before = Pool(tree).Count();
+  tree.Member("x").SetString("");
+  EXPECT_EQ(Pool(tree).Count(), before + 1);  // only the key
+  EXPECT_EQ(tree.Find("x").GetString(), "");
+  EXPECT_EQ(tree.Find("x").Kind(), BindingValueKind::kString);
+  BindingValue alone;
+  alone.SetString("");
+  EXPECT_EQ(alone.Context(), nullptr);
+  BindingValue copy(tree);
+  EXPECT_EQ(copy.Find("x").GetString(), "");
+}
+
+TEST(StringPoolTest, CopiesInternAgainInTheTarget) {
+  BindingValue source;
+  source.Member("k").SetString("v");
+  BindingValue target;
+  target.Member("v").SetString("k");
+  target.Member("copy") = source;
+  EXPECT_EQ(Pool(target).Find("k")->references, 2u);
+  EXPECT_EQ(Pool(target).Find("v")->references, 2u);
+  EXPECT_EQ(Pool(source).Find("k")->references, 1u);
+}
+
+TEST(StringPoolTest, GrowsPastLoadFactorOne) {
+  BindingValue tree;
+  for (int i = 0; i < 9; ++i) tree.Index(i).SetString("s" + std::to_string(i));
+  EXPECT_EQ(Pool(tree).Count(), 9u);
+  EXPECT_EQ(Pool(tree).BucketCount(), 16u);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(tree.Get(i).GetString(), "s" + std::to_string(i));
+  std::string longText(500, 'q');
+  tree.Index(9).SetString(longText);
+  EXPECT_EQ(tree.Get(9).GetString(), longText);
+}
+
+TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePagesBack) {
+  BindingValue tree;
+  tree.Member("a").SetSigned(1);
+  EXPECT_EQ(tree.Context()->blocks.HeldPages(), 0u);
+  for (int i = 0; i < 5000; ++i) tree.Member("k" + std::to_string(i)).SetEnum(i, nullptr);
+  EXPECT_GT(tree.Context()->blocks.HeldPages(), 0u);
+  tree.Clear();
+  EXPECT_EQ(tree.Context()->blocks.HeldPages(), 0u);
+}
+
+}  // namespace
+}  // namespace kel
