@@ -1,1 +1,0 @@
-int kel_tmp_lib() { return 1; }

@@ -1,0 +1,75 @@
+#include "diagnostics/log_line_format.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "diagnostics/log.h"
+
+namespace kel::log {
+namespace {
+
+LogRecord MakeRecord(const char* message, uint32_t level = kError, uint64_t groups = kGroupDbg | kGroupNet) {
+  LogRecord record;
+  record.time = {2024, 5, 1, 13, 45, 7, 9};
+  record.level = level;
+  record.groups_low = static_cast<uint32_t>(groups);
+  record.groups_high = static_cast<uint32_t>(groups >> 32);
+  record.message = message;
+  return record;
+}
+
+std::string Line(const char* format, const LogRecord& record, size_t size = 4096) {
+  std::string buffer(size, '\xff');
+  const size_t length = FormatLine(buffer.data(), size, format, record);
+  EXPECT_EQ(buffer[length], '\0');
+  return buffer.substr(0, length);
+}
+
+TEST(LogLineFormat, ExpandsEveryCode) {
+  const LogRecord record = MakeRecord("hello");
+  EXPECT_EQ(Line("#D| #L| #G| #M", record), "2024-05-01T13:45:07.009|  ERROR| DBG;NET| hello\n");
+  EXPECT_EQ(Line("#E", record), std::string(ExecutableName()) + "\n");
+  EXPECT_TRUE(std::regex_match(Line("#T", record), std::regex("0x[0-9a-f]+\n")));
+  EXPECT_TRUE(std::regex_match(Line("#H", record), std::regex("[0-9]{6}\\.[0-9]{3}\n")));
+}
+
+TEST(LogLineFormat, HashBeforeAnyOtherCharacterYieldsThatCharacter) {
+  EXPECT_EQ(Line("#x ## #| #", MakeRecord("")), "x # | #\n");
+}
+
+TEST(LogLineFormat, EndsWithExactlyOneNewline) {
+  EXPECT_EQ(Line("#M", MakeRecord("done\n")), "done\n");
+  EXPECT_EQ(Line("#M", MakeRecord("")), "\n");
+  EXPECT_EQ(Line("#M!", MakeRecord("a\n")), "a\n!\n");
+}
+
+TEST(LogLineFormat, StopsWhenTheBufferIsFull) {
+  const std::string long_message(5000, 'z');
+  const std::string line = Line("#L #M", MakeRecord(long_message.c_str()), 4096);
+  EXPECT_EQ(line.size(), 4095u);
+  EXPECT_EQ(line.back(), '\n');
+  EXPECT_EQ(Line("#M", MakeRecord("abcdef"), 5), "abc\n");
+  EXPECT_EQ(Line("#M", MakeRecord("abcdef"), 2), "\n");
+}
+
+TEST(LogLineFormat, Timestamps) {
+  const platform::LocalTime time{1999, 12, 31, 23, 59, 58, 7};
+  char text[32];
+  EXPECT_EQ(FormatTimestamp(text, sizeof text, time), 23);
+  EXPECT_STREQ(text, "1999-12-31T23:59:58.007");
+  FormatFileNameTimestamp(text, sizeof text, time);
+  EXPECT_STREQ(text, "1999-12-31T23-59-58");
+}
+
+TEST(LogLineFormat, LevelNamesAreSixCharactersWide) {
+  EXPECT_STREQ(LevelName(kOkay), "  OKAY");
+  EXPECT_STREQ(LevelName(kWarn), "  WARN");
+  EXPECT_STREQ(LevelName(kError), " ERROR");
+  EXPECT_STREQ(LevelName(kAlways), "ALWAYS");
+  EXPECT_STREQ(LevelName(17), "     ?");
+}
+
+}  // namespace
+}  // namespace kel::log

@@ -1,0 +1,193 @@
+#include "diagnostics/log.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "diagnostics/console_log_targets.h"
+#include "platform/debugger_output.h"
+#include "support/recording_log_target.h"
+
+namespace kel::log {
+namespace {
+
+std::vector<std::string> g_debugger_lines;
+
+// Each test holds a reference to the log; releasing it in TearDown puts the
+// log back into its start-up state for the next test.
+class LogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Acquire();
+    g_debugger_lines.clear();
+    previous_sink_ = platform::SetDebuggerOutputSink([](const char* text) { g_debugger_lines.emplace_back(text); });
+    // Keep the test output clean; the routing test attaches it again.
+    StdErrTarget().Detach();
+  }
+  void TearDown() override {
+    platform::SetDebuggerOutputSink(previous_sink_);
+    Release();
+  }
+
+ private:
+  platform::DebuggerOutputSink previous_sink_ = nullptr;
+};
+
+TEST_F(LogTest, StartsWithStandardErrorAndDebuggerAttached) {
+  StdErrTarget().Attach();
+  EXPECT_EQ(Threshold(), 1u);
+  EXPECT_EQ(ExcludedGroups(), kGroupXtr);
+  EXPECT_EQ(FindTarget("StdErrLogTarget"), &StdErrTarget());
+  EXPECT_EQ(FindTarget("DebuggerConsoleLogTarget"), &DebuggerTarget());
+  EXPECT_EQ(FindTarget("StdOutLogTarget"), nullptr);
+  EXPECT_FALSE(StdOutTarget().IsAttached());
+  EXPECT_EQ(StdOutTarget().Threshold(), 1u);
+  EXPECT_EQ(StdErrTarget().IncludedGroups(), kGroupDbg);
+  EXPECT_EQ(StdErrTarget().ExcludedGroups(), kGroupGen);
+}
+
+TEST_F(LogTest, LogThresholdAndExcludedGroupsDropMessages) {
+  testing::RecordingLogTarget target;
+  Write(kOkay, 0, "below threshold");
+  Write(kWarn, 0, "warning %d", 1);
+  Write(kError, kGroupXtr, "excluded group");
+  SetThreshold(kOkay);
+  SetExcludedGroups(0);
+  Write(kOkay, 0, "okay now");
+  Write(kError, kGroupXtr | kGroupDbg, "xtr now");
+  Disable();
+  EXPECT_TRUE(IsDisabled());
+  Write(kAlways, 0, "disabled");
+  Enable();
+  EXPECT_EQ(target.Messages(), (std::vector<std::string>{"warning 1", "okay now", "xtr now"}));
+}
+
+TEST_F(LogTest, TargetsFilterByThresholdAndGroupMasks) {
+  testing::RecordingLogTarget target;
+  target.SetThreshold(kError);
+  target.SetGroupMasks(kGroupNet | kGroupMem, kGroupMem);
+  Write(kWarn, kGroupNet, "below target threshold");
+  Write(kError, kGroupNet, "included");
+  Write(kError, kGroupMem | kGroupNet, "excluded wins");
+  Write(kError, kGroupDsk, "not included");
+  Write(kError, 0, "no groups pass the masks");
+  EXPECT_EQ(target.Messages(), (std::vector<std::string>{"included", "no groups pass the masks"}));
+}
+
+TEST_F(LogTest, ConsoleTargetsRouteByGroup) {
+  StdErrTarget().Attach();
+  StdOutTarget().Attach();
+  ::testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStdout();
+  Write(kWarn, kGroupDbg, "for the developer");
+  Write(kWarn, kGroupGen, "for the user");
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(out, "for the user\n");
+  EXPECT_NE(err.find("  WARN| for the developer\n"), std::string::npos);
+  EXPECT_EQ(err.find("for the user"), std::string::npos);
+  ASSERT_EQ(g_debugger_lines.size(), 1u);
+  EXPECT_NE(g_debugger_lines[0].find(std::string(ExecutableName()) + "(0x"), std::string::npos);
+  EXPECT_NE(g_debugger_lines[0].find("  WARN| for the developer\n"), std::string::npos);
+}
+
+TEST_F(LogTest, TargetsAreWrittenInAttachOrderAndDetachedOnDestruction) {
+  testing::RecordingLogTarget first;
+  {
+    testing::RecordingLogTarget second;
+    EXPECT_EQ(FindTarget("RecordingLogTarget"), &first);
+    first.Detach();
+    first.Attach();
+    EXPECT_EQ(FindTarget("RecordingLogTarget"), &second);
+    Write(kWarn, 0, "both");
+    EXPECT_EQ(second.Messages(), std::vector<std::string>{"both"});
+  }
+  EXPECT_EQ(FindTarget("RecordingLogTarget"), &first);
+  Write(kWarn, 0, "one");
+  EXPECT_EQ(first.Messages(), (std::vector<std::string>{"both", "one"}));
+}
+
+TEST_F(LogTest, CountsWarningsAndErrorsThatPassTheLog) {
+  const uint32_t warnings = WarningCount();
+  const uint64_t errors = ErrorCount();
+  Write(kWarn, 0, "w");
+  Write(kError, 0, "e");
+  Write(kError, 0, "e");
+  Write(kError, kGroupXtr, "dropped");
+  EXPECT_EQ(WarningCount(), warnings + 1);
+  EXPECT_EQ(ErrorCount(), errors + 2);
+}
+
+TEST_F(LogTest, MessagesAreCutTo4095Bytes) {
+  testing::RecordingLogTarget target;
+  const std::string long_text(5000, 'm');
+  Write(kError, 0, "%s", long_text.c_str());
+  ASSERT_EQ(target.Messages().size(), 1u);
+  EXPECT_EQ(target.Messages()[0], long_text.substr(0, kMaxLogText));
+}
+
+TEST_F(LogTest, LastReleaseRestoresTheStartUpState) {
+  Acquire();
+  testing::RecordingLogTarget target;
+  StdOutTarget().Attach();
+  StdOutTarget().SetThreshold(kOkay);
+  SetThreshold(kOkay);
+  SetExcludedGroups(0);
+  SetAuxiliaryFlag();
+  Release();  // the fixture still holds one reference
+  EXPECT_EQ(Threshold(), kOkay);
+  EXPECT_TRUE(AuxiliaryFlag());
+  Release();
+  EXPECT_EQ(Threshold(), 1u);
+  EXPECT_EQ(ExcludedGroups(), kGroupXtr);
+  EXPECT_FALSE(AuxiliaryFlag());
+  EXPECT_FALSE(target.IsAttached());
+  EXPECT_FALSE(StdOutTarget().IsAttached());
+  EXPECT_EQ(StdOutTarget().Threshold(), 1u);
+  EXPECT_TRUE(StdErrTarget().IsAttached());
+  Acquire();  // for the fixture's TearDown
+}
+
+// Registers codes until all 64 bits are taken; true when every mask came
+// out as expected.
+bool FillGroupTable() {
+  const uint64_t first = RegisterGroup("AAA");
+  bool ok = first == (uint64_t{1} << 8) && RegisterGroup("AAAx") == first &&
+            GroupsToText(first | kGroupDbg) == "DBG;AAA";
+  for (int i = 9; i < 64; ++i) {
+    const char code[4] = {'B', static_cast<char>('A' + i / 26), static_cast<char>('A' + i % 26), 0};
+    ok = ok && RegisterGroup(code) == uint64_t{1} << i;
+  }
+  return ok && RegisterGroup("ZZZ") == 0 && RegisterGroup("AAA") == first;
+}
+
+TEST_F(LogTest, GroupCodes) {
+  EXPECT_EQ(RegisterGroup("MEM"), kGroupMem);
+  EXPECT_EQ(RegisterGroup(""), 0u);
+  EXPECT_EQ(GroupsToText(0), "");
+  EXPECT_EQ(GroupsToText(kGroupDbg | kGroupXtr | kGroupTst), "DBG;XTR;TST");
+  // Exhausting the table changes it for the rest of the process: do it in
+  // a child.
+  EXPECT_EXIT(std::_Exit(FillGroupTable() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(LogTest, TheFunctionTableDrivesTheSameLog) {
+  const LogFunctions& table = Functions();
+  testing::RecordingLogTarget target;
+  EXPECT_EQ(table.version(), 1u);
+  table.set_excluded_groups(0, 1);
+  EXPECT_EQ(table.get_excluded_groups(), uint64_t{1} << 32);
+  table.log(kError, 0, 1, "high group %s", "dropped");
+  table.log(kError, 1, 0, "low group %s", "kept");
+  EXPECT_EQ(target.Messages(), std::vector<std::string>{"low group kept"});
+  EXPECT_EQ(target.Lines()[0].groups, kGroupDbg);
+  EXPECT_EQ(table.find_target("RecordingLogTarget"), &target);
+  char text[8];
+  EXPECT_EQ(table.groups_to_text(kGroupDbg | kGroupGen | kGroupXtr, text, sizeof text), 11u);
+  EXPECT_STREQ(text, "DBG;GEN");
+  EXPECT_STREQ(table.level_name(kAlways), "ALWAYS");
+}
+
+}  // namespace
+}  // namespace kel::log

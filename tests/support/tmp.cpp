@@ -1,1 +1,0 @@
-int kel_tmp_support() { return 0; }
