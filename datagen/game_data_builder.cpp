@@ -117,8 +117,10 @@ void AddChromas(SplitMix& rng, GameSkin& skin, int32_t championId, int32_t first
 // the champion's life), so chroma ids both interleave with and follow skins.
 void AddSkins(SplitMix& rng, GameChampion& champion, const WorldOptions& options) {
     champion.skins.push_back(MakeBaseSkin(champion));
-    const uint32_t count = std::min(rng.Between(options.minSkins, options.maxSkins),
-                                    rng.Between(options.minSkins, options.maxSkins));
+    // The smaller of two draws: most champions have few skins, some many.
+    const uint32_t fewest = std::max(options.minSkins, 1u);
+    const uint32_t most = std::max(options.maxSkins, fewest);
+    const uint32_t count = std::min(rng.Between(fewest, most), rng.Between(fewest, most));
     std::set<std::string> usedNames{champion.name};
     std::vector<std::size_t> deferredChromaSkins;
     int32_t next = champion.id * 1000 + 1;

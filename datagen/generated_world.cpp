@@ -34,7 +34,7 @@ GeneratedWorld::GeneratedWorld(uint64_t seed, const WorldOptions& options)
       configuration_(
           BuildConfiguration(SplitMix(seed).Fork(kConfigurationStream), champions_, options)) {}
 
-const GameChampion* GeneratedWorld::FindChampion(int32_t championId) const {
+const GameChampion* GeneratedWorld::FindChampion(int32_t championId) const& {
     auto found = std::lower_bound(
         champions_.begin(), champions_.end(), championId,
         [](const GameChampion& champion, int32_t id) { return champion.id < id; });

@@ -19,10 +19,15 @@ class GeneratedWorld {
 public:
     explicit GeneratedWorld(uint64_t seed, const WorldOptions& options = WorldOptions());
 
-    // Game data, ascending champion ids.
-    const std::vector<GameChampion>& Champions() const { return champions_; }
-    const GameChampion* FindChampion(int32_t championId) const;
-    const LiveConfiguration& Configuration() const { return configuration_; }
+    // Game data, ascending champion ids. These three are not offered on a
+    // temporary world, whose data would be gone before the caller reads it
+    // (as in a range-for over GeneratedWorld(1).Champions()).
+    const std::vector<GameChampion>& Champions() const& { return champions_; }
+    const std::vector<GameChampion>& Champions() && = delete;
+    const GameChampion* FindChampion(int32_t championId) const&;
+    const GameChampion* FindChampion(int32_t championId) && = delete;
+    const LiveConfiguration& Configuration() const& { return configuration_; }
+    const LiveConfiguration& Configuration() && = delete;
 
     // "/kel-game-data/assets/v1/champion-summary.json"
     std::string ChampionSummaryJson() const;

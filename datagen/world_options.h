@@ -7,8 +7,8 @@ namespace kel::datagen {
 
 struct WorldOptions {
     uint32_t championCount = 170;
-    uint32_t minSkins = 8;   // per champion, base skin included
-    uint32_t maxSkins = 15;
+    uint32_t minSkins = 8;   // per champion, base skin included; at least 1
+    uint32_t maxSkins = 15;  // raised to minSkins when below it
     uint32_t rotationSize = 16;           // free-to-play rotation
     uint32_t newPlayerChampionCount = 10;
     uint32_t newPlayerMaxLevel = 10;

@@ -150,6 +150,14 @@ TEST(DatagenGameData, OptionsShapeTheWorld) {
     for (const GameChampion& champion : world.Champions()) EXPECT_EQ(champion.skins.size(), 2u);
     ASSERT_NE(world.FindChampion(world.Champions()[2].id), nullptr);
     EXPECT_EQ(world.FindChampion(world.Champions()[2].id)->name, world.Champions()[2].name);
+
+    // Bounds below the base skin still give every champion its base skin.
+    options.minSkins = options.maxSkins = 0;
+    const GeneratedWorld bare(5, options);
+    for (const GameChampion& champion : bare.Champions()) {
+        ASSERT_EQ(champion.skins.size(), 1u);
+        EXPECT_TRUE(champion.skins[0].isBase);
+    }
 }
 
 }  // namespace
