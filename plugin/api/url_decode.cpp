@@ -1,16 +1,8 @@
 #include "api/url_decode.h"
 
+#include "api/hex_digit.h"
+
 namespace kel {
-namespace {
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::string UrlDecode(std::string_view text) {
   std::string out;

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace kel {
+
+// The value of a hexadecimal digit (either case), or -1.
+constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace kel
