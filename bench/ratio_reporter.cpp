@@ -1,0 +1,29 @@
+#include "ratio_reporter.h"
+
+#include <cstdio>
+
+namespace kel::bench {
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+  for (const Run& run : runs) {
+    if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+      seconds_per_iteration_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+    }
+  }
+  ConsoleReporter::ReportRuns(runs);
+}
+
+void RatioReporter::Finalize() {
+  ConsoleReporter::Finalize();
+  std::printf("\n%-44s %10s %8s  %s\n", "ratio (measured / reference)", "ratio", "goal", "");
+  for (const RatioGoal& g : goals_) {
+    const auto measured = seconds_per_iteration_.find(g.measured);
+    const auto reference = seconds_per_iteration_.find(g.reference);
+    if (measured == seconds_per_iteration_.end() || reference == seconds_per_iteration_.end()) continue;
+    const double ratio = measured->second / reference->second;
+    std::printf("%-44s %9.2fx %7.2fx  %s\n", g.label.c_str(), ratio, g.goal, ratio <= g.goal ? "met" : "MISSED");
+  }
+  std::fflush(stdout);
+}
+
+}  // namespace kel::bench

@@ -1,0 +1,32 @@
+// Console output of Google Benchmark plus, at the end, the ratio of each
+// measured case to its reference case with the goal it is held to.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kel::bench {
+
+struct RatioGoal {
+  std::string label;
+  std::string measured;   // benchmark name
+  std::string reference;  // benchmark name
+  double goal;            // highest acceptable measured / reference
+};
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  explicit RatioReporter(std::vector<RatioGoal> goals) : goals_(std::move(goals)) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override;
+  void Finalize() override;
+
+ private:
+  std::vector<RatioGoal> goals_;
+  std::map<std::string, double> seconds_per_iteration_;
+};
+
+}  // namespace kel::bench

@@ -1,0 +1,13 @@
+// JSON text into a binding value.
+#pragma once
+
+#include "binding/binding_result.h"
+
+namespace kel {
+
+// Parses the NUL-terminated text. An empty or blank text is an empty value,
+// not an error. Failures read "Error: <reason> at offset <n>." and keep
+// nothing of the partly built value.
+BindingResult ParseJson(const char* text);
+
+}  // namespace kel

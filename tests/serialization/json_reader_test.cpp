@@ -1,0 +1,91 @@
+#include "serialization/json_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "serialization/json_writer.h"
+
+namespace kel {
+namespace {
+
+std::string ErrorOf(const char* text) {
+  const BindingResult result = ParseJson(text);
+  EXPECT_FALSE(result.Ok()) << text;
+  return std::string(result.Message());
+}
+
+TEST(JsonReader, EmptyOrBlankTextIsAnEmptyValue) {
+  for (const char* text : {"", "   ", " \r\n\t"}) {
+    const BindingResult result = ParseJson(text);
+    EXPECT_TRUE(result.Ok());
+    EXPECT_TRUE(result.Value().IsEmpty());
+  }
+}
+
+TEST(JsonReader, NumbersChooseTheirKind) {
+  const BindingResult result = ParseJson("[1, -1, 1.5, 18446744073709551616, 18446744073709551615, "
+                                         "-9223372036854775808, -0, 1e2, 4294967296]");
+  ASSERT_TRUE(result.Ok());
+  const BindingValue& v = result.Value();
+  const BindingValueKind expected[] = {BindingValueKind::kUnsigned, BindingValueKind::kSigned,
+                                       BindingValueKind::kFloat,    BindingValueKind::kFloat,
+                                       BindingValueKind::kUnsigned, BindingValueKind::kSigned,
+                                       BindingValueKind::kSigned,   BindingValueKind::kFloat,
+                                       BindingValueKind::kUnsigned};
+  ASSERT_EQ(v.Size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(v.Get(i).Kind(), expected[i]) << i;
+  EXPECT_EQ(v.Get(4).GetUnsigned(), UINT64_MAX);
+  EXPECT_EQ(v.Get(5).GetSigned(), INT64_MIN);
+  EXPECT_EQ(v.Get(8).GetUnsigned(), 4294967296u);
+}
+
+TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {
+  BindingResult result = ParseJson(R"({"b":1,"a":2,"B":[null],"a":{"x":true}})");
+  ASSERT_TRUE(result.Ok());
+  EXPECT_EQ(result.Value().Size(), 3u);
+  EXPECT_EQ(WriteJson(result.Value()), R"({"B":[null],"a":{"x":true},"b":1})");
+}
+
+TEST(JsonReader, StringsEndAtAnEscapedNul) {
+  const BindingResult result = ParseJson(R"({"k\u0000ey":"ab\u0000cd","e":"\u00e9\n"})");
+  ASSERT_TRUE(result.Ok());
+  EXPECT_EQ(result.Value().Find("k").GetString(), "ab");
+  EXPECT_EQ(result.Value().Find("e").GetString(), "\xC3\xA9\n");
+}
+
+TEST(JsonReader, FailuresNameTheReasonAndOffset) {
+  EXPECT_EQ(ErrorOf("{\"a\":1} x"),
+            "Error: The document root must not be followed by other values. at offset 8.");
+  EXPECT_EQ(ErrorOf("[1,]"), "Error: Invalid value. at offset 3.");
+  EXPECT_EQ(ErrorOf("{\"a\" 1}"), "Error: Missing a colon after a name of object member. at offset 5.");
+  EXPECT_EQ(ErrorOf("[\"abc"), "Error: Missing a closing quotation mark in string. at offset 5.");
+  EXPECT_EQ(ErrorOf("[1e400]"), "Error: Number too big to be stored in double. at offset 1.");
+  EXPECT_EQ(ErrorOf("{1:2}"), "Error: Missing a name for object member. at offset 1.");
+  EXPECT_EQ(ErrorOf("  nul"), "Error: Invalid value. at offset 5.");
+}
+
+TEST(JsonReader, AFailureKeepsNothingOfThePartialTree) {
+  const BindingResult result = ParseJson(R"({"a":[1,2,{"b":3}],"c":})");
+  ASSERT_FALSE(result.Ok());
+  EXPECT_EQ(result.Value().Size(), 1u);  // only the error member
+}
+
+TEST(JsonReader, NestingIsBoundedAt512Levels) {
+  const std::string deepest = std::string(512, '[') + std::string(512, ']');
+  EXPECT_TRUE(ParseJson(deepest.c_str()).Ok());
+
+  const std::string too_deep = std::string(513, '[') + std::string(513, ']');
+  EXPECT_EQ(ErrorOf(too_deep.c_str()),
+            "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
+
+  const std::string hostile = std::string(1000000, '[');
+  EXPECT_EQ(ErrorOf(hostile.c_str()),
+            "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
+  std::string objects;
+  for (int i = 0; i < 600; ++i) objects += "{\"a\":";
+  EXPECT_EQ(ErrorOf(objects.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 2560.");
+}
+
+}  // namespace
+}  // namespace kel

@@ -1,0 +1,73 @@
+#include "serialization/json_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "serialization/json_reader.h"
+
+namespace kel {
+namespace {
+
+BindingValue Parsed(const char* text) {
+  BindingResult result = ParseJson(text);
+  EXPECT_TRUE(result.Ok()) << result.Message();
+  return std::move(result.Value());
+}
+
+TEST(JsonWriter, EmptyRootWritesNothingButNestedEmptyWritesNull) {
+  EXPECT_EQ(WriteJson(BindingValue()), "");
+  EXPECT_EQ(WriteJson(Parsed("[null]")), "[null]");
+  BindingValue v;
+  v.Member("a");
+  EXPECT_EQ(WriteJson(v), R"({"a":null})");
+}
+
+TEST(JsonWriter, ScalarsAndBlobs) {
+  BindingValue v;
+  v.Member("blob").SetBlob("abc", 3);
+  v.Member("f").SetDouble(0.1);
+  v.Member("g").SetDouble(1e21);
+  v.Member("i").SetSigned(-3);
+  v.Member("u").SetUnsigned(UINT64_MAX);
+  v.Member("t").SetBool(true);
+  EXPECT_EQ(WriteJson(v),
+            R"({"blob":"YWJj","f":0.1,"g":1e21,"i":-3,"t":true,"u":18446744073709551615})");
+}
+
+TEST(JsonWriter, DoublesRoundTripInShortestForm) {
+  for (double d : {0.1, 1.0 / 3, 5e-324, 1.7976931348623157e308, -2.5, 123456789.0}) {
+    BindingValue v;
+    v.Index(0).SetDouble(d);
+    const BindingValue back = Parsed(WriteJson(v).c_str());
+    EXPECT_EQ(back.Get(0).GetDouble(), d) << WriteJson(v);
+  }
+}
+
+TEST(JsonWriter, NonFiniteDoublesWriteNullSoTheTextStaysValid) {
+  BindingValue v;
+  v.Index(0).SetDouble(std::numeric_limits<double>::quiet_NaN());
+  v.Index(1).SetDouble(-std::numeric_limits<double>::infinity());
+  v.Index(2).SetSigned(1);
+  EXPECT_EQ(WriteJson(v), "[null,null,1]");
+}
+
+TEST(JsonWriter, EscapesQuotesBackslashesAndControlCharacters) {
+  BindingValue v;
+  v.Member("k\"\n").SetString(std::string_view("a\\b\x01\x1f\t\xC3\xA9/\x7f", 10));
+  EXPECT_EQ(WriteJson(v), "{\"k\\\"\\n\":\"a\\\\b\\u0001\\u001F\\t\xC3\xA9/\x7f\"}");
+}
+
+TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
+  const BindingValue v = Parsed(R"({"b":[1,{}],"a":"x\ny"})");
+  EXPECT_EQ(WriteJson(v, nullptr, "\r\n"),
+            "{\r\n    \"a\": \"x\\ny\",\r\n    \"b\": [\r\n        1,\r\n        {}\r\n    ]\r\n}");
+  EXPECT_EQ(WriteJson(v, nullptr, "\n"),
+            "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
+  EXPECT_EQ(WriteJson(v, nullptr, ""), R"({"a":"x\ny","b":[1,{}]})");
+}
+
+}  // namespace
+}  // namespace kel
