@@ -1,11 +1,13 @@
 #include "serialization/yaml_scalar.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
-#include "binding/binding_text_numbers.h"
 #include "diagnostics/positional_format.h"
 
 namespace kel {
@@ -58,24 +60,58 @@ bool ResolvePlainNumber(BindingValue& target, const char* text, size_t length) {
   return true;
 }
 
+// The text rules for typed scalars, as for any text assigned to a number
+// field: base auto-detected integers ("0x" hexadecimal, leading "0" octal),
+// C doubles, nothing left over, within the type's range.
+constexpr const char* kIncorrectFormat = "Value %1 for '%2' of type %3 is in an incorrect format";
+constexpr const char* kOutOfRange = "Value %1 for '%2' of type %3 is out of range";
+constexpr const char* kName = "yaml";
+
+void FailNumber(BindingResult& result, const char* message, const std::string& text, const char* type_name) {
+  result.Fail(FormatMessage(message, text, kName, type_name));
+}
+
+void AssignTaggedInteger(BindingResult& result, BindingValue& target, const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  if (!text.empty() && text[0] == '-') {
+    const long long v = std::strtoll(begin, &end, 0);
+    if (end != begin + text.size()) return FailNumber(result, kIncorrectFormat, text, "int64_t");
+    if (errno == ERANGE) return FailNumber(result, kOutOfRange, text, "int64_t");
+    target.SetSigned(v);
+    return;
+  }
+  const unsigned long long v = std::strtoull(begin, &end, 0);
+  if (end != begin + text.size()) return FailNumber(result, kIncorrectFormat, text, "uint64_t");
+  // strtoull accepts a sign after leading white space and negates.
+  const size_t first = text.find_first_not_of(" \t\n\v\f\r");
+  if (errno == ERANGE || (first != std::string::npos && text[first] == '-')) {
+    return FailNumber(result, kOutOfRange, text, "uint64_t");
+  }
+  target.SetUnsigned(v);
+}
+
+void AssignTaggedFloat(BindingResult& result, BindingValue& target, const std::string& text) {
+  constexpr double kMax = 1.7976931348623157e308;
+  char* end = nullptr;
+  errno = 0;
+  const double d = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size()) return FailNumber(result, kIncorrectFormat, text, "double");
+  if (errno == ERANGE && std::abs(d) > 1.0) return FailNumber(result, kOutOfRange, text, "double");
+  if (d < -kMax || d > kMax) return FailNumber(result, kOutOfRange, text, "double");
+  target.SetDouble(d);
+}
+
 void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text,
                    size_t length) {
   const std::string_view t(text, length);
   if (tag == kStrTag) {
     target.SetString(t);
   } else if (tag == kIntTag) {
-    if (!t.empty() && t[0] == '-') {
-      int64_t v = 0;
-      if (TextToSigned(result, t, "yaml", "int64_t", INT64_MIN, INT64_MAX, v)) target.SetSigned(v);
-    } else {
-      uint64_t v = 0;
-      if (TextToUnsigned(result, t, "yaml", "uint64_t", UINT64_MAX, v)) target.SetUnsigned(v);
-    }
+    AssignTaggedInteger(result, target, std::string(t));
   } else if (tag == kFloatTag) {
-    double v = 0;
-    if (TextToDouble(result, t, "yaml", "double", -1.7976931348623157e308, 1.7976931348623157e308, v)) {
-      target.SetDouble(v);
-    }
+    AssignTaggedFloat(result, target, std::string(t));
   } else if (tag == kBoolTag) {
     if (IsTrueWord(t)) {
       target.SetBool(true);
@@ -98,10 +134,14 @@ void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* 
   const std::string_view t(text, length);
   if (quoted) {
     target.SetString(t);
-  } else if (IsNullWord(t)) {
+    return;
+  }
+  if (IsNullWord(t)) {
     target.Clear();
-  } else if (ResolvePlainNumber(target, text, length)) {
-  } else if (IsTrueWord(t)) {
+    return;
+  }
+  if (ResolvePlainNumber(target, text, length)) return;
+  if (IsTrueWord(t)) {
     target.SetBool(true);
   } else if (IsFalseWord(t)) {
     target.SetBool(false);

@@ -57,6 +57,8 @@ TEST(YamlReader, TaggedScalars) {
   EXPECT_EQ(ErrorOf("!!int -99999999999999999999"),
             "Value -99999999999999999999 for 'yaml' of type int64_t is out of range");
   EXPECT_EQ(ErrorOf("!!float x1"), "Value x1 for 'yaml' of type double is in an incorrect format");
+  EXPECT_EQ(ErrorOf("!!float 1e400"), "Value 1e400 for 'yaml' of type double is out of range");
+  EXPECT_EQ(ErrorOf("!!int \"5\\0\""), std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
   EXPECT_EQ(ErrorOf("a: !custom 1"), "Unsupported YAML tag '!custom'.");
 }
 
