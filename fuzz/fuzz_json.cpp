@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const kel::BindingResult parsed = kel::ParseJson(text.c_str());
   if (!parsed.Ok()) return 0;
   if (!kel::ParseJson(kel::WriteJson(parsed.Value()).c_str()).Ok()) std::abort();
-  if (!kel::ParseJson(kel::WriteJson(parsed.Value(), nullptr, "\r\n").c_str()).Ok()) std::abort();
+  if (!kel::ParseJson(kel::WriteJson(parsed.Value(), "\r\n").c_str()).Ok()) std::abort();
   return 0;
 }

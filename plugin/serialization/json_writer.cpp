@@ -8,8 +8,6 @@
 #include <cstring>
 #include <string_view>
 
-#include "binding/binding_registry.h"
-
 namespace kel {
 
 namespace {
@@ -17,7 +15,7 @@ namespace {
 template <class Writer>
 class JsonTreeWriter {
  public:
-  JsonTreeWriter(Writer& writer, const BindingRegistry* registry) : writer_(writer), registry_(registry) {}
+  explicit JsonTreeWriter(Writer& writer) : writer_(writer) {}
 
   void Write(const BindingValue& value) {
     switch (value.Kind()) {
@@ -28,7 +26,7 @@ class JsonTreeWriter {
       case BindingValueKind::kFloat: WriteDouble(value.GetDouble(0)); break;
       case BindingValueKind::kString: WriteText(value.GetString()); break;
       case BindingValueKind::kBlob: WriteText(value.AsText()); break;
-      case BindingValueKind::kEnum: WriteEnum(value); break;
+      case BindingValueKind::kEnum: writer_.Int(value.GetEnum().value); break;
       case BindingValueKind::kCollection:
         writer_.StartArray();
         for (const BindingValue& element : value.Elements()) Write(element);
@@ -60,19 +58,7 @@ class JsonTreeWriter {
     writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
   }
 
-  void WriteEnum(const BindingValue& value) {
-    const auto pair = value.GetEnum();
-    if (registry_) {
-      if (const char* name = registry_->EnumeratorName(pair.type, pair.value)) {
-        WriteText(name);
-        return;
-      }
-    }
-    writer_.Int(pair.value);
-  }
-
   Writer& writer_;
-  const BindingRegistry* registry_;
 };
 
 std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view line_break) {
@@ -90,17 +76,17 @@ std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view l
 
 }  // namespace
 
-std::string WriteJson(const BindingValue& value, const BindingRegistry* registry, const char* line_break) {
+std::string WriteJson(const BindingValue& value, const char* line_break) {
   if (value.IsEmpty()) return {};
   rapidjson::StringBuffer buffer;
   if (line_break == nullptr || *line_break == '\0') {
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    JsonTreeWriter(writer, registry).Write(value);
+    JsonTreeWriter(writer).Write(value);
     return std::string(buffer.GetString(), buffer.GetSize());
   }
   rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
   writer.SetIndent(' ', 4);
-  JsonTreeWriter(writer, registry).Write(value);
+  JsonTreeWriter(writer).Write(value);
   // Line feeds inside strings are escaped, so every raw one is a line end.
   if (std::strcmp(line_break, "\n") == 0) return std::string(buffer.GetString(), buffer.GetSize());
   return ReplaceLineFeeds(buffer.GetString(), buffer.GetSize(), line_break);

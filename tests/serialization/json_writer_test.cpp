@@ -28,13 +28,14 @@ TEST(JsonWriter, EmptyRootWritesNothingButNestedEmptyWritesNull) {
 TEST(JsonWriter, ScalarsAndBlobs) {
   BindingValue v;
   v.Member("blob").SetBlob("abc", 3);
+  v.Member("e").SetEnum(-3, nullptr);
   v.Member("f").SetDouble(0.1);
   v.Member("g").SetDouble(1e21);
   v.Member("i").SetSigned(-3);
   v.Member("u").SetUnsigned(UINT64_MAX);
   v.Member("t").SetBool(true);
   EXPECT_EQ(WriteJson(v),
-            R"({"blob":"YWJj","f":0.1,"g":1e21,"i":-3,"t":true,"u":18446744073709551615})");
+            R"({"blob":"YWJj","e":-3,"f":0.1,"g":1e21,"i":-3,"t":true,"u":18446744073709551615})");
 }
 
 TEST(JsonWriter, DoublesRoundTripInShortestForm) {
@@ -62,11 +63,11 @@ TEST(JsonWriter, EscapesQuotesBackslashesAndControlCharacters) {
 
 TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
   const BindingValue v = Parsed(R"({"b":[1,{}],"a":"x\ny"})");
-  EXPECT_EQ(WriteJson(v, nullptr, "\r\n"),
+  EXPECT_EQ(WriteJson(v, "\r\n"),
             "{\r\n    \"a\": \"x\\ny\",\r\n    \"b\": [\r\n        1,\r\n        {}\r\n    ]\r\n}");
-  EXPECT_EQ(WriteJson(v, nullptr, "\n"),
+  EXPECT_EQ(WriteJson(v, "\n"),
             "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
-  EXPECT_EQ(WriteJson(v, nullptr, ""), R"({"a":"x\ny","b":[1,{}]})");
+  EXPECT_EQ(WriteJson(v, ""), R"({"a":"x\ny","b":[1,{}]})");
 }
 
 }  // namespace
