@@ -1,3 +1,7 @@
-#include <string>
-#include <vector>
-extern "C" __attribute__((visibility("default"))) void load_kel_champions(void* r) { std::vector<std::string> v; v.push_back("x"); *(int*)r = (int)v.size(); }
+// The module's one exported symbol.
+#include "runtime/app_module.h"
+#include "runtime/plugin_entry.h"
+
+extern "C" __attribute__((visibility("default"))) void load_kel_champions(kel::PluginHostRecord* record) {
+  kel::EnterPlugin<kel::AppModule>(record, "kel-champions");
+}

@@ -1,0 +1,91 @@
+// The base class of the plug-in object. It owns the plug-in's names, the
+// core's version, the log target that forwards to the core and the
+// callbacks the core calls; its forwarders turn calls into HostTable calls.
+//
+// Life: constructed and entered by load_kel_champions (Enter), started by
+// the core (Initialize), destroyed by the core (Shutdown). No HostTable
+// function may be called before Initialize.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/host_abi.h"
+#include "runtime/plugin_log_target.h"
+#include "runtime/plugin_names.h"
+
+namespace kel {
+
+class AppModule {
+ public:
+  AppModule();
+  AppModule(const AppModule&) = delete;
+  AppModule& operator=(const AppModule&) = delete;
+  virtual ~AppModule();
+
+  // Forwarders to the core, in table order. Each reads the HostTable from
+  // HostServices at the moment of the call. Called before Initialize, they
+  // log an error and call nothing.
+  virtual void SendRequest(ResponseRecord* response, const RequestRecord* request);
+  virtual void CallReservedHostFunction(uintptr_t first, uintptr_t second);
+  virtual void PublishEvent(const OutgoingEventRecord* event);
+  virtual void SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback,
+                              void* context, uint32_t flag);
+  virtual void UnsubscribeEvent(const char* name, uint32_t plugin_handle);
+  virtual void ScheduleCallback(const char* label, TaskCallbackFn callback, void* context,
+                                double delay_seconds, uint32_t reserved);
+  virtual void PumpHost();
+  virtual void BeginWait(const std::string& label, uint32_t reserved);
+  virtual void EndWait();
+
+  // Registers the plug-in's routes and types during the entry, before the
+  // core can be called. The base registers nothing.
+  virtual void RegisterRoutes();
+  // Runs at the end of Initialize; its result is Initialize's.
+  virtual bool OnInitialized();
+
+  // The entry sequence after construction: checks the core's version (a
+  // fatal report and the end of the process when it does not fit), forms the
+  // names, registers routes and types, and writes the record as its last act.
+  void Enter(PluginHostRecord& record, std::string_view short_name);
+
+  // Keeps `services`, switches the log over to the core and calls
+  // OnInitialized. A null `services` is refused.
+  bool Initialize(const HostServices* services);
+
+  const PluginApiVersion& core_api_version() const { return core_api_version_; }
+  const PluginNames& names() const { return names_; }
+  const std::string& camel_case_name() const { return camel_case_name_; }
+  const std::array<std::string, 2>& log_group_path() const { return log_group_path_; }
+  const HostServices* host_services() const { return host_services_; }
+  const PluginCallbacks& callbacks() const { return callbacks_; }
+
+ private:
+  // Holds the module's reference to the process-wide log from construction
+  // to the very end of destruction.
+  struct LogReference {
+    LogReference();
+    ~LogReference();
+  };
+
+  // The core's table, or nullptr (with an error logged) before Initialize.
+  HostTable* HostTableFor(const char* function) const;
+
+  // Entry steps 8 and 10, filled in by the registry and the route layer.
+  void RegisterRuntimeTypes();
+  const ApiDescription* BuildApiDescription();
+
+  LogReference log_reference_;
+  PluginApiVersion core_api_version_{};
+  std::unique_ptr<PluginLogTarget> log_target_;
+  PluginNames names_;
+  std::string camel_case_name_;
+  std::array<std::string, 2> log_group_path_;
+  const HostServices* host_services_ = nullptr;
+  PluginCallbacks callbacks_;
+};
+
+}  // namespace kel
