@@ -129,7 +129,13 @@ void WriteV(uint32_t level, uint64_t groups, const char* format, va_list args) {
   Log& log = TheLog();
   if (log.Drops(level, groups)) return;
   char message[kMaxLogText + 1];
-  std::vsnprintf(message, sizeof message, format ? format : "", args);
+  // A null format is an empty line (written out: clang refuses an empty
+  // literal format).
+  if (format == nullptr) {
+    message[0] = '\0';
+  } else {
+    std::vsnprintf(message, sizeof message, format, args);
+  }
   LogRecord record;
   record.time = platform::CurrentLocalTime();
   record.level = level;
