@@ -1,0 +1,219 @@
+#include "champions/champion_inventory.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "champions/id_lookup.h"
+#include "champions/ownership_rules.h"
+#include "diagnostics/log.h"
+
+namespace kel::champions {
+namespace {
+
+constexpr std::int32_t kBaseSkinFactor = 1000;
+
+constexpr auto kById = [](const auto& left, const auto& right) { return left.id < right.id; };
+
+// What one skin or chroma takes over from its ownership record.
+template <typename Item>
+void ApplySkinRecord(Item& item, const CollectionsDrovChampionSkinDTO& record, std::uint64_t nowMs) {
+  item.championId = record.championId;
+  item.id = record.skinId;
+  item.lastSelected = record.lastSelected;
+  item.ownership = OwnershipFromWire(record, nowMs);
+  item.stillObtainable = record.stillObtainable;
+}
+
+void ApplyChampionRecord(CollectionsChampion& champion, const CollectionsDrovChampionDTO& record,
+                         const std::unordered_map<std::int32_t, std::int32_t>& chromaToSkin, std::uint64_t nowMs) {
+  champion.active = record.active;
+  champion.botEnabled = record.botEnabled;
+  champion.freeToPlayInRotation = record.freeToPlay;
+  champion.id = record.championId;
+  champion.ownership = OwnershipFromWire(record, nowMs);
+  champion.purchased = record.purchased;
+  champion.rankedPlayEnabled = record.rankedPlayEnabled;
+
+  CollectionsChampionSkin& base = FindOrAddById(champion.skins, champion.id * kBaseSkinFactor);
+  base.isBase = true;
+  base.championId = champion.id;
+
+  for (const CollectionsDrovChampionSkinDTO& skinRecord : record.championSkins) {
+    const auto chroma = chromaToSkin.find(skinRecord.skinId);
+    if (chroma != chromaToSkin.end()) {
+      CollectionsChampionSkin& holder = FindOrAddById(champion.skins, chroma->second);
+      ApplySkinRecord(FindOrAddById(holder.chromas, skinRecord.skinId), skinRecord, nowMs);
+    } else {
+      ApplySkinRecord(FindOrAddById(champion.skins, skinRecord.skinId), skinRecord, nowMs);
+    }
+  }
+
+  std::sort(champion.skins.begin(), champion.skins.end(), kById);
+  for (CollectionsChampionSkin& skin : champion.skins) {
+    std::sort(skin.chromas.begin(), skin.chromas.end(), kById);
+  }
+}
+
+void ApplyGameDataSkin(CollectionsChampionSkin& skin, GameDataChampionSkin&& gameSkin) {
+  skin.id = gameSkin.id;
+  skin.name = std::move(gameSkin.name);
+  skin.splashPath = std::move(gameSkin.splashPath);
+  skin.uncenteredSplashPath = std::move(gameSkin.uncenteredSplashPath);
+  skin.tilePath = std::move(gameSkin.tilePath);
+  skin.cardPath = std::move(gameSkin.cardPath);
+  skin.rarityGemPath = std::move(gameSkin.rarityGemPath);
+  skin.emblems = std::move(gameSkin.emblems);
+  // Absent in game data means absent on the served skin.
+  skin.splashVideoPath = std::move(gameSkin.splashVideoPath);
+  skin.chromaPath = std::move(gameSkin.chromaPath);
+  skin.skinType = std::move(gameSkin.skinType);
+  skin.featuresText = std::move(gameSkin.featuresText);
+  for (GameDataChampionChroma& gameChroma : gameSkin.chromas) {
+    CollectionsChampionChroma& chroma = FindOrAddById(skin.chromas, gameChroma.id);
+    chroma.colors = std::move(gameChroma.colors);
+    chroma.chromaPath = std::move(gameChroma.chromaPath);
+  }
+}
+
+}  // namespace
+
+CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) { return FindOrAddById(champions, id); }
+
+CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) { return FindById(champions, id); }
+
+const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const {
+  return FindById(champions, id);
+}
+
+void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records,
+                                       std::uint64_t nowMs) {
+  if (champions.empty()) {
+    std::vector<CollectionsChampion> built;
+    built.reserve(records.size());
+    for (const CollectionsDrovChampionDTO& record : records) {
+      ApplyChampionRecord(built.emplace_back(), record, chromaToSkin, nowMs);
+    }
+    champions = std::move(built);
+    return;
+  }
+  for (const CollectionsDrovChampionDTO& record : records) {
+    ApplyChampionRecord(FindOrAddChampion(record.championId), record, chromaToSkin, nowMs);
+  }
+}
+
+void ChampionInventory::ApplyGameData(GameDataChampion&& gameData) {
+  CollectionsChampion& champion = FindOrAddChampion(gameData.id);
+  champion.alias = std::move(gameData.alias);
+  champion.banVoPath = std::move(gameData.banVoPath);
+  champion.chooseVoPath = std::move(gameData.chooseVoPath);
+  champion.name = std::move(gameData.name);
+  champion.passive.name = std::move(gameData.passive.name);
+  champion.passive.description = std::move(gameData.passive.description);
+  champion.roles = std::move(gameData.roles);
+  champion.squarePortraitPath = std::move(gameData.squarePortraitPath);
+  champion.stingerSfxPath = std::move(gameData.stingerSfxPath);
+  champion.id = gameData.id;
+
+  for (GameDataChampionSkin& gameSkin : gameData.skins) {
+    ApplyGameDataSkin(FindOrAddById(champion.skins, gameSkin.id), std::move(gameSkin));
+  }
+
+  champion.spells.resize(gameData.spells.size());
+  for (std::size_t i = 0; i < gameData.spells.size(); ++i) {
+    champion.spells[i].name = std::move(gameData.spells[i].name);
+    champion.spells[i].description = std::move(gameData.spells[i].description);
+  }
+
+  for (const CollectionsChampionSkin& skin : champion.skins) {
+    for (const CollectionsChampionChroma& chroma : skin.chromas) chromaToSkin[chroma.id] = skin.id;
+  }
+}
+
+void ChampionInventory::ApplyDisabledChampionsAndQueues() {
+  for (CollectionsChampion& champion : champions) {
+    champion.disabledQueues.clear();
+    champion.active = true;
+  }
+  for (const auto& [queue, ids] : disabledQueues) {
+    for (std::int32_t id : ids) {
+      if (CollectionsChampion* champion = FindChampion(id)) {
+        champion->disabledQueues.push_back(queue);
+      } else {
+        log::Write(log::kError, log::kGroupDbg, "Could not disable queue %s for champ %u", queue.c_str(),
+                   static_cast<unsigned>(id));
+      }
+    }
+  }
+  for (std::int32_t id : disabledChampionIds) {
+    if (CollectionsChampion* champion = FindChampion(id)) {
+      champion->active = false;
+    } else {
+      log::Write(log::kError, log::kGroupDbg, "Could not disable champ %u", static_cast<unsigned>(id));
+    }
+  }
+}
+
+void ChampionInventory::ApplyDisabledSkins() {
+  for (CollectionsChampion& champion : champions) {
+    for (CollectionsChampionSkin& skin : champion.skins) {
+      skin.disabled = disabledSkinIds.contains(skin.id);
+      for (CollectionsChampionChroma& chroma : skin.chromas) chroma.disabled = disabledSkinIds.contains(chroma.id);
+    }
+  }
+}
+
+bool ChampionInventory::NewPlayerMode() const {
+  return newPlayerMaxLevel != 0 && summonerLevel != 0 && summonerLevel <= newPlayerMaxLevel;
+}
+
+void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
+  const bool newPlayerMode = NewPlayerMode();
+  for (CollectionsChampion& champion : champions) {
+    champion.freeToPlay = newPlayerMode ? champion.freeToPlayForNewPlayers : champion.freeToPlayInRotation;
+    auto base = std::find_if(champion.skins.begin(), champion.skins.end(),
+                             [](const CollectionsChampionSkin& skin) { return skin.isBase; });
+    if (base == champion.skins.end()) continue;
+    // A playable champion's base skin is owned; otherwise it shares the
+    // champion's rental.
+    if (champion.ownership.owned || champion.freeToPlay) {
+      base->ownership.owned = true;
+    } else {
+      base->ownership.owned = false;
+      base->ownership.rental = champion.ownership.rental;
+    }
+  }
+}
+
+void ChampionInventory::RebuildMinimalChampions() {
+  minimalChampions.clear();
+  minimalChampions.reserve(champions.size());
+  for (const CollectionsChampion& champion : champions) {
+    minimalChampions.push_back(static_cast<const CollectionsChampionMinimal&>(champion));
+  }
+}
+
+CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
+  CollectionsChampionPlayableCounts counts;
+  for (const CollectionsChampion& champion : champions) {
+    if (champion.ownership.owned) {
+      ++counts.championsOwned;
+    } else if (champion.ownership.freeToPlayReward) {
+      ++counts.championsFreeToPlayReward;
+    } else if (champion.ownership.rental.rented) {
+      ++counts.championsRented;
+    } else if (champion.freeToPlay) {
+      ++counts.championsFreeToPlay;
+    }
+  }
+  return counts;
+}
+
+void ChampionInventory::FlagNewPlayerChampions(const std::vector<std::int32_t>& ids) {
+  for (std::int32_t id : ids) FindOrAddChampion(id).freeToPlayForNewPlayers = true;
+}
+
+void ChampionInventory::ClearNewPlayerChampions() {
+  for (CollectionsChampion& champion : champions) champion.freeToPlayForNewPlayers = false;
+}
+
+}  // namespace kel::champions

@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "champions/champion_inventory.h"
+#include "champions/ownership_rules.h"
+#include "datagen/generated_world.h"
+#include "support/recording_log_target.h"
+#include "world_records.h"
+
+namespace kel::champions {
+namespace {
+
+using testing::GameDataOf;
+using testing::OwnershipOf;
+
+constexpr std::uint64_t kNow = 1'780'000'000'000ull;
+constexpr std::uint64_t kSummoner = 4242;
+
+datagen::WorldOptions SmallWorld() {
+  datagen::WorldOptions options;
+  options.championCount = 12;
+  return options;
+}
+
+void ApplyAllGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world) {
+  for (GameDataChampion& champion : GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
+}
+
+std::vector<std::int32_t> Ids(const auto& records) {
+  std::vector<std::int32_t> ids;
+  for (const auto& record : records) ids.push_back(record.id);
+  return ids;
+}
+
+CollectionsDrovChampionDTO ChampionRecord(std::int32_t id) {
+  CollectionsDrovChampionDTO record;
+  record.championId = id;
+  record.active = true;
+  return record;
+}
+
+TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) {
+  const datagen::GeneratedWorld world(7, SmallWorld());
+  std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
+  std::reverse(ownership.begin(), ownership.end());  // an order game data does not share
+
+  ChampionInventory inventory;
+  inventory.ApplyOwnership(ownership, kNow);
+  ASSERT_EQ(inventory.champions.size(), ownership.size());
+  for (std::size_t i = 0; i < ownership.size(); ++i) {
+    const CollectionsChampion& champion = inventory.champions[i];
+    EXPECT_EQ(champion.id, ownership[i].championId);
+    EXPECT_EQ(champion.ownership.owned, ownership[i].owned);
+    EXPECT_TRUE(champion.name.empty());
+    const CollectionsChampionSkin* base = nullptr;
+    for (const CollectionsChampionSkin& skin : champion.skins) {
+      if (skin.isBase) base = &skin;
+    }
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(base->id, champion.id * 1000);
+    EXPECT_EQ(base->championId, champion.id);
+  }
+  const std::vector<std::int32_t> order = Ids(inventory.champions);
+
+  ApplyAllGameData(inventory, world);
+  EXPECT_EQ(Ids(inventory.champions), order);
+  for (const CollectionsChampion& champion : inventory.champions) {
+    const datagen::GameChampion* game = world.FindChampion(champion.id);
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(champion.name, game->name);
+    EXPECT_EQ(champion.spells.size(), game->spells.size());
+    // Game data leaves the base-skin flag alone.
+    ASSERT_FALSE(champion.skins.empty());
+    EXPECT_TRUE(champion.skins.front().isBase);
+    EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
+  }
+}
+
+TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
+  const datagen::GeneratedWorld world(8, SmallWorld());
+  std::vector<GameDataChampion> gameData = GameDataOf(world);
+  std::reverse(gameData.begin(), gameData.end());
+  for (GameDataChampion& champion : gameData) std::reverse(champion.skins.begin(), champion.skins.end());
+
+  ChampionInventory inventory;
+  std::vector<std::int32_t> gameOrder;
+  for (GameDataChampion& champion : gameData) {
+    gameOrder.push_back(champion.id);
+    inventory.ApplyGameData(std::move(champion));
+  }
+  EXPECT_EQ(Ids(inventory.champions), gameOrder);
+  for (const CollectionsChampion& champion : inventory.champions) {
+    EXPECT_FALSE(champion.ownership.owned);
+    EXPECT_FALSE(std::is_sorted(champion.skins.begin(), champion.skins.end(),
+                                [](const auto& a, const auto& b) { return a.id < b.id; }));
+    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
+  }
+
+  inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
+  EXPECT_EQ(Ids(inventory.champions), gameOrder);
+  for (const CollectionsChampion& champion : inventory.champions) {
+    EXPECT_TRUE(std::is_sorted(champion.skins.begin(), champion.skins.end(),
+                               [](const auto& a, const auto& b) { return a.id < b.id; }));
+    EXPECT_TRUE(champion.skins.front().isBase);
+    for (const CollectionsChampionSkin& skin : champion.skins) {
+      EXPECT_TRUE(std::is_sorted(skin.chromas.begin(), skin.chromas.end(),
+                                 [](const auto& a, const auto& b) { return a.id < b.id; }));
+    }
+  }
+}
+
+TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
+  GameDataChampion game;
+  game.id = 1;
+  game.skins.push_back({.id = 1000});
+  GameDataChampionSkin withChroma;
+  withChroma.id = 1001;
+  withChroma.chromas.push_back({1005, {"#aa0000"}, "/chroma/1005.png"});
+  game.skins.push_back(withChroma);
+
+  ChampionInventory inventory;
+  inventory.ApplyGameData(std::move(game));
+  EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
+
+  CollectionsDrovChampionDTO record = ChampionRecord(1);
+  CollectionsDrovChampionSkinDTO chroma;
+  chroma.championId = 1;
+  chroma.skinId = 1005;
+  chroma.owned = true;
+  chroma.lastSelected = true;
+  record.championSkins.push_back(chroma);
+  inventory.ApplyOwnership({record}, kNow);
+
+  const CollectionsChampion& champion = inventory.champions.front();
+  EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
+  const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
+  EXPECT_EQ(served.id, 1005);
+  EXPECT_EQ(served.championId, 1);
+  EXPECT_TRUE(served.ownership.owned);
+  EXPECT_TRUE(served.lastSelected);
+  EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
+}
+
+TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
+  ChampionInventory inventory;
+  GameDataChampion first;
+  first.id = 2;
+  first.skins.push_back({.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""});
+  inventory.ApplyGameData(std::move(first));
+  EXPECT_EQ(inventory.champions[0].skins[0].skinType, std::optional<std::string>(""));
+
+  GameDataChampion second;
+  second.id = 2;
+  second.skins.push_back({.id = 2000});
+  inventory.ApplyGameData(std::move(second));
+  EXPECT_FALSE(inventory.champions[0].skins[0].splashVideoPath.has_value());
+  EXPECT_FALSE(inventory.champions[0].skins[0].skinType.has_value());
+}
+
+TEST(InventoryDerivation, RentalRule) {
+  const std::vector<std::string> store = {"store-rentals"};
+  const std::vector<std::string> legacy = {"purchase", "legacy-rental"};
+  EXPECT_TRUE(IsRented(store, 0, 123, 0, kNow));           // store rental, even when purchased
+  EXPECT_FALSE(IsRented({"purchase"}, kNow + 1, 0, 5, kNow));
+  EXPECT_TRUE(IsRented(legacy, kNow + 1, 0, 0, kNow));     // ends later
+  EXPECT_FALSE(IsRented(legacy, kNow, 0, 0, kNow));        // ends now
+  EXPECT_TRUE(IsRented(legacy, 0, 0, 3, kNow));            // wins left
+  EXPECT_FALSE(IsRented(legacy, 0, 0, -3, kNow));          // signed compare
+  EXPECT_FALSE(IsRented(legacy, kNow + 1, 99, 3, kNow));   // purchased since
+}
+
+TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
+  kel::testing::RecordingLogTarget log;
+  ChampionInventory inventory;
+  CollectionsDrovChampionDTO inactiveByRecord = ChampionRecord(1);
+  inactiveByRecord.active = false;
+  inventory.ApplyOwnership({inactiveByRecord, ChampionRecord(2)}, kNow);
+  inventory.disabledChampionIds = {2, 77};
+  inventory.disabledQueues["ARAM"] = {1, 1, 88};
+  inventory.champions[0].disabledQueues = {"stale"};
+
+  inventory.ApplyDisabledChampionsAndQueues();
+  EXPECT_TRUE(inventory.champions[0].active);
+  EXPECT_FALSE(inventory.champions[1].active);
+  EXPECT_EQ(inventory.champions[0].disabledQueues, (std::vector<std::string>{"ARAM", "ARAM"}));
+  EXPECT_TRUE(inventory.champions[1].disabledQueues.empty());
+  EXPECT_EQ(inventory.champions.size(), 2u);  // nothing is added for unknown ids
+  const std::vector<std::string> messages = log.Messages();
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not disable queue ARAM for champ 88"), messages.end());
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not disable champ 77"), messages.end());
+}
+
+TEST(InventoryDerivation, DisabledSkinIdsMarkSkinsAndChromas) {
+  const datagen::GeneratedWorld world(9, SmallWorld());
+  ChampionInventory inventory;
+  ApplyAllGameData(inventory, world);
+  inventory.disabledSkinIds.insert(world.Configuration().disabledSkinIds.begin(),
+                                   world.Configuration().disabledSkinIds.end());
+  ASSERT_FALSE(inventory.disabledSkinIds.empty());
+  inventory.ApplyDisabledSkins();
+  std::size_t disabled = 0;
+  for (const CollectionsChampion& champion : inventory.champions) {
+    for (const CollectionsChampionSkin& skin : champion.skins) {
+      EXPECT_EQ(skin.disabled, inventory.disabledSkinIds.contains(skin.id));
+      disabled += skin.disabled;
+      for (const CollectionsChampionChroma& chroma : skin.chromas) {
+        EXPECT_EQ(chroma.disabled, inventory.disabledSkinIds.contains(chroma.id));
+        disabled += chroma.disabled;
+      }
+    }
+  }
+  EXPECT_EQ(disabled, inventory.disabledSkinIds.size());
+
+  inventory.disabledSkinIds.clear();
+  inventory.ApplyDisabledSkins();
+  for (const CollectionsChampion& champion : inventory.champions) {
+    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.disabled);
+  }
+}
+
+TEST(InventoryDerivation, NewPlayerModeBounds) {
+  ChampionInventory inventory;
+  CollectionsDrovChampionDTO rotation = ChampionRecord(1);
+  rotation.freeToPlay = true;
+  inventory.ApplyOwnership({rotation, ChampionRecord(2)}, kNow);
+  inventory.FlagNewPlayerChampions({2, 3});  // 3 is added
+  ASSERT_EQ(inventory.champions.size(), 3u);
+
+  struct Case {
+    std::uint32_t level, maxLevel;
+    bool newPlayer;
+  };
+  for (const Case& c : {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false},
+                        Case{5, 0, false}}) {
+    inventory.summonerLevel = c.level;
+    inventory.newPlayerMaxLevel = c.maxLevel;
+    inventory.ComputeFreeToPlayAndBaseSkins();
+    SCOPED_TRACE(::testing::Message() << "level " << c.level << " max " << c.maxLevel);
+    EXPECT_EQ(inventory.champions[0].freeToPlay, !c.newPlayer);
+    EXPECT_EQ(inventory.champions[1].freeToPlay, c.newPlayer);
+    EXPECT_EQ(inventory.champions[2].freeToPlay, c.newPlayer);
+  }
+
+  inventory.FlagNewPlayerChampions({3});  // 2 keeps its flag
+  EXPECT_TRUE(inventory.champions[1].freeToPlayForNewPlayers);
+  inventory.ClearNewPlayerChampions();
+  for (const CollectionsChampion& champion : inventory.champions) EXPECT_FALSE(champion.freeToPlayForNewPlayers);
+}
+
+TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
+  ChampionInventory inventory;
+  auto add = [&](std::int32_t id, bool owned, bool reward, bool rented, bool free) {
+    CollectionsChampion& champion = inventory.FindOrAddChampion(id);
+    champion.ownership.owned = owned;
+    champion.ownership.freeToPlayReward = reward;
+    champion.ownership.rental.rented = rented;
+    champion.freeToPlay = free;
+  };
+  add(1, true, true, true, true);     // owned
+  add(2, false, true, true, true);    // reward
+  add(3, false, false, true, true);   // rented
+  add(4, false, false, false, true);  // free
+  add(5, false, false, false, false); // nothing
+  add(6, true, false, false, false);  // owned
+  const CollectionsChampionPlayableCounts counts = inventory.PlayableCounts();
+  EXPECT_EQ(counts.championsOwned, 2u);
+  EXPECT_EQ(counts.championsFreeToPlayReward, 1u);
+  EXPECT_EQ(counts.championsRented, 1u);
+  EXPECT_EQ(counts.championsFreeToPlay, 1u);
+}
+
+TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
+  ChampionInventory inventory;
+  CollectionsDrovChampionDTO owned = ChampionRecord(1);
+  owned.owned = true;
+  CollectionsDrovChampionDTO rented = ChampionRecord(2);
+  rented.sources = {"legacy-rental"};
+  rented.endDate = kNow + 60'000;
+  CollectionsDrovChampionSkinDTO baseRecord;
+  baseRecord.championId = 2;
+  baseRecord.skinId = 2000;
+  baseRecord.owned = true;
+  baseRecord.freeToPlayReward = true;
+  rented.championSkins.push_back(baseRecord);
+  inventory.ApplyOwnership({owned, rented}, kNow);
+
+  inventory.ComputeFreeToPlayAndBaseSkins();
+  EXPECT_TRUE(inventory.champions[0].skins[0].ownership.owned);
+  const CollectionsChampionSkin& rentedBase = inventory.champions[1].skins[0];
+  EXPECT_FALSE(rentedBase.ownership.owned);
+  EXPECT_TRUE(rentedBase.ownership.rental.rented);
+  EXPECT_EQ(rentedBase.ownership.rental.endDate, kNow + 60'000);
+  EXPECT_TRUE(rentedBase.ownership.freeToPlayReward);  // left as received
+
+  inventory.champions[1].freeToPlayInRotation = true;  // free champions own their base skin
+  inventory.ComputeFreeToPlayAndBaseSkins();
+  EXPECT_TRUE(inventory.champions[1].skins[0].ownership.owned);
+}
+
+TEST(InventoryDerivation, MinimalListIsTheLeadingPartOfEachChampion) {
+  const datagen::GeneratedWorld world(10, SmallWorld());
+  ChampionInventory inventory;
+  ApplyAllGameData(inventory, world);
+  inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
+  inventory.RebuildMinimalChampions();
+  ASSERT_EQ(inventory.minimalChampions.size(), inventory.champions.size());
+  for (std::size_t i = 0; i < inventory.champions.size(); ++i) {
+    EXPECT_EQ(inventory.minimalChampions[i].id, inventory.champions[i].id);
+    EXPECT_EQ(inventory.minimalChampions[i].name, inventory.champions[i].name);
+    EXPECT_EQ(inventory.minimalChampions[i].roles, inventory.champions[i].roles);
+  }
+}
+
+TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
+  ChampionInventory inventory;
+  inventory.ApplyOwnership({ChampionRecord(5), ChampionRecord(3)}, kNow);
+  CollectionsDrovChampionDTO bought = ChampionRecord(3);
+  bought.owned = true;
+  inventory.ApplyOwnership({ChampionRecord(9), bought}, kNow);
+  EXPECT_EQ(Ids(inventory.champions), (std::vector<std::int32_t>{5, 3, 9}));
+  EXPECT_TRUE(inventory.champions[1].ownership.owned);
+}
+
+}  // namespace
+}  // namespace kel::champions

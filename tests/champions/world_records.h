@@ -1,0 +1,20 @@
+#pragma once
+// The generated world as the inventory's own records, for tests that work on
+// native structs without going through the wire.
+
+#include <cstdint>
+#include <vector>
+
+#include "champions/drov_wire_records.h"
+#include "champions/game_data_records.h"
+#include "datagen/generated_world.h"
+
+namespace kel::champions::testing {
+
+GameDataChampion ToGameData(const datagen::GameChampion& champion);
+std::vector<GameDataChampion> GameDataOf(const datagen::GeneratedWorld& world);
+CollectionsDrovChampionDTO ToWire(const datagen::ChampionOwnershipRecord& record);
+std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world, std::uint64_t summonerId,
+                                                    std::uint64_t nowMs);
+
+}  // namespace kel::champions::testing
