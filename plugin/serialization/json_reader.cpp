@@ -9,7 +9,7 @@
 
 #include "diagnostics/positional_format.h"
 #include "serialization/json_error_texts.h"
-#include "serialization/nesting_limit.h"
+#include "serialization/input_limits.h"
 
 namespace kel {
 
@@ -21,34 +21,20 @@ class JsonTreeBuilder {
  public:
   explicit JsonTreeBuilder(BindingValue& root) : target_(&root) { open_.reserve(16); }
 
-  bool depth_exceeded() const { return depth_exceeded_; }
+  // Why the handler stopped the reader, or null when it did not.
+  const char* refusal() const { return refusal_; }
 
-  bool Null() {
-    NextTarget();
-    return true;
-  }
-  bool Bool(bool b) {
-    NextTarget().SetBool(b);
-    return true;
-  }
+  bool Null() { return NextTarget() != nullptr; }
+  bool Bool(bool b) { return Put([b](BindingValue& t) { t.SetBool(b); }); }
   bool Int(int i) { return Int64(i); }
   bool Uint(unsigned u) { return Uint64(u); }
-  bool Int64(int64_t i) {
-    NextTarget().SetSigned(i);
-    return true;
-  }
-  bool Uint64(uint64_t u) {
-    NextTarget().SetUnsigned(u);
-    return true;
-  }
-  bool Double(double d) {
-    NextTarget().SetDouble(d);
-    return true;
-  }
-  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }  // not requested
+  bool Int64(int64_t i) { return Put([i](BindingValue& t) { t.SetSigned(i); }); }
+  bool Uint64(uint64_t u) { return Put([u](BindingValue& t) { t.SetUnsigned(u); }); }
+  bool Double(double d) { return Put([d](BindingValue& t) { t.SetDouble(d); }); }
+  // Only called with kParseNumbersAsStringsFlag, which is not used.
+  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
-    NextTarget().SetString(std::string_view(text, UpToNul(text, length)));
-    return true;
+    return Put([=](BindingValue& t) { t.SetString(std::string_view(text, UpToNul(text, length))); });
   }
   bool StartObject() { return Open(true); }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
@@ -78,30 +64,45 @@ class JsonTreeBuilder {
   }
 
   // Inside an array every value is a new element; inside an object the key
-  // has already chosen the member; at the top it is the root.
-  BindingValue& NextTarget() {
-    if (!open_.empty() && !open_.back().is_object) return open_.back().value->Append();
-    return *target_;
+  // has already chosen the member; at the top it is the root. Null when the
+  // array is full.
+  BindingValue* NextTarget() {
+    if (open_.empty() || open_.back().is_object) return target_;
+    BindingValue& array = *open_.back().value;
+    if (array.Size() >= kMaxCollectionSize) {
+      refusal_ = kCollectionLimitText;
+      return nullptr;
+    }
+    return &array.Append();
+  }
+
+  template <class Set>
+  bool Put(Set set) {
+    BindingValue* target = NextTarget();
+    if (target == nullptr) return false;
+    set(*target);
+    return true;
   }
 
   bool Open(bool is_object) {
     if (open_.size() >= kMaxNestingDepth) {
-      depth_exceeded_ = true;
+      refusal_ = kNestingLimitText;
       return false;
     }
-    BindingValue& target = NextTarget();
+    BindingValue* target = NextTarget();
+    if (target == nullptr) return false;
     if (is_object) {
-      target.MakeStructure();
+      target->MakeStructure();
     } else {
-      target.MakeCollection();
+      target->MakeCollection();
     }
-    open_.push_back({&target, is_object});
+    open_.push_back({target, is_object});
     return true;
   }
 
   BindingValue* target_;
   std::vector<OpenContainer> open_;
-  bool depth_exceeded_ = false;
+  const char* refusal_ = nullptr;
 };
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
@@ -121,10 +122,10 @@ BindingResult ParseJson(const char* text) {
 
   size_t offset = reader.GetErrorOffset();
   const char* reason = JsonParseErrorText(reader.GetParseErrorCode());
-  if (builder.depth_exceeded()) {
-    // The reader reports the position after the bracket that went too deep.
-    offset -= 1;
-    reason = kNestingLimitText;
+  if (builder.refusal()) {
+    reason = builder.refusal();
+    // The reader reports the position after the refused bracket.
+    if (reason == kNestingLimitText) offset -= 1;
   }
   result.Fail(FormatMessage("Error: %1 at offset %2.", reason, offset));
   return result;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "diagnostics/positional_format.h"
-#include "serialization/nesting_limit.h"
+#include "serialization/input_limits.h"
 
 namespace kel {
 
@@ -119,8 +119,11 @@ bool MsgPackDecoder::ReadKey(const char*& text, size_t& size) {
 
 void MsgPackDecoder::Open(BindingValue& target, uint32_t count, bool is_map, size_t header_position) {
   if (open_.size() >= kMaxNestingDepth) {
-    Fail(FormatMessage("Invalid MessagePack data at position %1. %2", position_,
-                       kNestingLimitText));
+    Fail(FormatMessage("Invalid MessagePack data at position %1. %2", position_, kNestingLimitText));
+    return;
+  }
+  if (!is_map && count > kMaxCollectionSize) {
+    Fail(FormatMessage("Invalid MessagePack data at position %1. %2", position_, kCollectionLimitText));
     return;
   }
   // A repeated key may open a container over one of the same kind; its

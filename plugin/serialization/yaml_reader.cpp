@@ -10,7 +10,7 @@
 
 #include "binding/fnv1a.h"
 #include "diagnostics/positional_format.h"
-#include "serialization/nesting_limit.h"
+#include "serialization/input_limits.h"
 #include "serialization/yaml_scalar.h"
 
 namespace kel {
@@ -55,6 +55,25 @@ void Measure(const BindingValue& value, size_t& count, unsigned& depth, unsigned
   }
 }
 
+// libyaml's parser and events, released however the parse ends (memory
+// running out while building the tree throws).
+struct YamlParser {
+  YamlParser() : initialized(yaml_parser_initialize(&parser) != 0) {}
+  ~YamlParser() {
+    if (initialized) yaml_parser_delete(&parser);
+  }
+  yaml_parser_t parser;
+  bool initialized;
+};
+
+struct YamlEvent {
+  ~YamlEvent() {
+    if (parsed) yaml_event_delete(&event);
+  }
+  yaml_event_t event;
+  bool parsed = false;
+};
+
 class YamlTreeBuilder {
  public:
   explicit YamlTreeBuilder(BindingResult& result) : result_(result) { open_.reserve(16); }
@@ -63,10 +82,13 @@ class YamlTreeBuilder {
 
  private:
   bool WaitingForKey() const { return !open_.empty() && !open_.back().is_sequence && !key_pending_; }
-  BindingValue& Target();
+  BindingValue* Target(const yaml_mark_t& mark);
   void Fail(std::string message) { result_.Fail(message); }
   void FailAt(const char* format, const yaml_mark_t& mark) {
     Fail(FormatMessage(format, mark.line + 1, mark.column + 1));
+  }
+  void FailLimit(const char* limit_text, const yaml_mark_t& mark) {
+    Fail(FormatMessage("%1 At line: %2 col: %3", limit_text, mark.line + 1, mark.column + 1));
   }
   void FailNamed(const char* format, const char* name, const yaml_mark_t& mark) {
     Fail(FormatMessage(format, name, mark.line + 1, mark.column + 1));
@@ -85,17 +107,21 @@ class YamlTreeBuilder {
   size_t alias_copied_values_ = 0;
 };
 
-// Inside a sequence every node is a new element; inside a mapping with a
-// key read, the member under that key; at the top, the root.
-BindingValue& YamlTreeBuilder::Target() {
-  if (open_.empty()) return result_.Value();
+// Inside a sequence every node is a new element; inside a mapping, the
+// member under the key just read; at the top, the root. Null (and the parse
+// failed) when the sequence is full.
+BindingValue* YamlTreeBuilder::Target(const yaml_mark_t& mark) {
+  if (open_.empty()) return &result_.Value();
   OpenContainer& top = open_.back();
-  if (top.is_sequence) return top.value->Append();
-  if (key_pending_) {
+  if (!top.is_sequence) {
     key_pending_ = false;
-    return top.value->Member(pending_key_);
+    return &top.value->Member(pending_key_);
   }
-  return *top.value;
+  if (top.value->Size() >= kMaxCollectionSize) {
+    FailLimit(kCollectionLimitText, mark);
+    return nullptr;
+  }
+  return &top.value->Append();
 }
 
 Anchor* YamlTreeBuilder::AddAnchor(const yaml_char_t* name, const yaml_mark_t& mark) {
@@ -122,12 +148,13 @@ void YamlTreeBuilder::Scalar(const yaml_event_t& event) {
     key_pending_ = true;
     return;
   }
-  BindingValue& target = Target();
+  BindingValue* target = Target(event.start_mark);
+  if (target == nullptr) return;
   const bool quoted = s.style == YAML_SINGLE_QUOTED_SCALAR_STYLE || s.style == YAML_DOUBLE_QUOTED_SCALAR_STYLE;
-  ResolveYamlScalar(result_, target, tag, text, s.length, quoted);
+  ResolveYamlScalar(result_, *target, tag, text, s.length, quoted);
   if (!result_.Ok() || !s.anchor) return;
   if (Anchor* anchor = AddAnchor(s.anchor, event.start_mark)) {
-    anchor->value = target;
+    anchor->value = *target;
     anchor->open = false;
     anchor->value_count = 1;
   }
@@ -141,20 +168,20 @@ void YamlTreeBuilder::StartContainer(const yaml_event_t& event, bool is_sequence
     return;
   }
   if (open_.size() >= kMaxNestingDepth) {
-    Fail(FormatMessage("%1 At line: %2 col: %3", kNestingLimitText, event.start_mark.line + 1,
-                       event.start_mark.column + 1));
+    FailLimit(kNestingLimitText, event.start_mark);
     return;
   }
   const yaml_char_t* anchor_name = is_sequence ? event.data.sequence_start.anchor : event.data.mapping_start.anchor;
   Anchor* anchor = nullptr;
   if (anchor_name && !(anchor = AddAnchor(anchor_name, event.start_mark))) return;
-  BindingValue& target = Target();
+  BindingValue* target = Target(event.start_mark);
+  if (target == nullptr) return;
   if (is_sequence) {
-    target.MakeCollection();
+    target->MakeCollection();
   } else {
-    target.MakeStructure();
+    target->MakeStructure();
   }
-  open_.push_back({&target, is_sequence, anchor});
+  open_.push_back({target, is_sequence, anchor});
 }
 
 void YamlTreeBuilder::EndContainer() {
@@ -185,8 +212,7 @@ void YamlTreeBuilder::Alias(const yaml_event_t& event) {
     return;
   }
   if (open_.size() + anchor.depth > kMaxNestingDepth) {
-    Fail(FormatMessage("%1 At line: %2 col: %3", kNestingLimitText, event.start_mark.line + 1,
-                       event.start_mark.column + 1));
+    FailLimit(kNestingLimitText, event.start_mark);
     return;
   }
   alias_copied_values_ += anchor.value_count;
@@ -195,7 +221,7 @@ void YamlTreeBuilder::Alias(const yaml_event_t& event) {
                        kMaxAliasCopiedValues, name, event.start_mark.line + 1, event.start_mark.column + 1));
     return;
   }
-  Target() = anchor.value;
+  if (BindingValue* target = Target(event.start_mark)) *target = anchor.value;
 }
 
 void YamlTreeBuilder::Handle(const yaml_event_t& event) {
@@ -217,28 +243,27 @@ void YamlTreeBuilder::Handle(const yaml_event_t& event) {
 
 BindingResult ParseYaml(const char* text, size_t length) {
   BindingResult result;
-  yaml_parser_t parser;
-  if (!yaml_parser_initialize(&parser)) {
+  YamlParser parser;
+  if (!parser.initialized) {
     result.Fail("YAML parser error: out of memory. At line: 0 col: 0");
     return result;
   }
-  yaml_parser_set_encoding(&parser, YAML_UTF8_ENCODING);
-  yaml_parser_set_input_string(&parser, reinterpret_cast<const unsigned char*>(text), length);
+  yaml_parser_set_encoding(&parser.parser, YAML_UTF8_ENCODING);
+  yaml_parser_set_input_string(&parser.parser, reinterpret_cast<const unsigned char*>(text), length);
   YamlTreeBuilder builder(result);
   bool stream_ended = false;
   while (result.Ok() && !stream_ended) {
-    yaml_event_t event;
-    if (!yaml_parser_parse(&parser, &event)) break;
-    stream_ended = event.type == YAML_STREAM_END_EVENT;
-    builder.Handle(event);
-    yaml_event_delete(&event);
+    YamlEvent event;
+    if (!yaml_parser_parse(&parser.parser, &event.event)) break;
+    event.parsed = true;
+    stream_ended = event.event.type == YAML_STREAM_END_EVENT;
+    builder.Handle(event.event);
   }
-  if (result.Ok() && parser.error != YAML_NO_ERROR) {
-    result.Fail(FormatMessage("YAML parser error: %1. At line: %2 col: %3",
-                                    parser.problem ? parser.problem : "unknown problem", parser.problem_mark.line,
-                                    parser.problem_mark.column));
+  const yaml_parser_t& p = parser.parser;
+  if (result.Ok() && p.error != YAML_NO_ERROR) {
+    result.Fail(FormatMessage("YAML parser error: %1. At line: %2 col: %3", p.problem ? p.problem : "unknown problem",
+                              p.problem_mark.line, p.problem_mark.column));
   }
-  yaml_parser_delete(&parser);
   return result;
 }
 

@@ -154,8 +154,13 @@ TEST(MsgPackReader, TruncatedContainersAreRefused) {
   EXPECT_EQ(ErrorOf({0x91, 0x82, 0xA1, 'a', 0x01}),
             "Invalid MessagePack data. Map of 2 entries at position 1 is truncated.");
   EXPECT_EQ(ErrorOf({0x81, 0xA1, 'a'}), "Invalid MessagePack data. Map of 1 entries at position 0 is truncated.");
-  EXPECT_EQ(ErrorOf({0xDD, 0xFF, 0xFF, 0xFF, 0xFF}),
-            "Invalid MessagePack data. Array of 4294967295 elements at position 0 is truncated.");
+  EXPECT_EQ(ErrorOf({0xDD, 0x0F, 0xFF, 0xFF, 0xFF}),
+            "Invalid MessagePack data. Array of 268435455 elements at position 0 is truncated.");
+  EXPECT_EQ(ErrorOf({0xDF, 0xFF, 0xFF, 0xFF, 0xFF}),
+            "Invalid MessagePack data. Map of 4294967295 entries at position 0 is truncated.");
+  // A count that no collection can hold is refused from the header alone.
+  EXPECT_EQ(ErrorOf({0xDD, 0x10, 0x00, 0x00, 0x00}),
+            "Invalid MessagePack data at position 5. An array is longer than the limit of 268435455 elements.");
 }
 
 TEST(MsgPackReader, NestingIsBoundedAt512Levels) {

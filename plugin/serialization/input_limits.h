@@ -1,0 +1,23 @@
+// The bounds that every reader applies to bytes from other processes.
+//
+// Nesting: everything that later walks a value tree (converting, writing)
+// descends once per level, so an unbounded depth would let a hostile body
+// exhaust the stack. Every reader refuses the first array or object that
+// would open level kMaxNestingDepth + 1.
+//
+// Length: a collection cannot hold more than kMaxCollectionSize elements;
+// the readers refuse a longer array instead of letting the value throw.
+#pragma once
+
+#include "binding/binding_value.h"
+
+namespace kel {
+
+inline constexpr unsigned kMaxNestingDepth = 512;
+
+inline constexpr const char kNestingLimitText[] = "Nesting is deeper than the limit of 512 levels.";
+
+inline constexpr const char kCollectionLimitText[] = "An array is longer than the limit of 268435455 elements.";
+static_assert(kMaxCollectionSize == 268435455);
+
+}  // namespace kel
