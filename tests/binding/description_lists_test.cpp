@@ -1,0 +1,144 @@
+#include "binding/description_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "binding/binding_registry.h"
+#include "binding/builtin_types.h"
+
+namespace kel {
+namespace {
+
+const BindingTypeRecord* FindRecord(const BindingDescriptionLists& lists, const std::string& name) {
+  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next) {
+    if (name == record->name) return record;
+  }
+  return nullptr;
+}
+
+struct Empty {};
+
+TEST(DescriptionListsTest, AFreshRegistryListsTheFifteenBuiltInsAndOnCallback) {
+  BindingRegistry registry;
+  BindingDescriptionLists lists(registry);
+  std::set<std::string> names;
+  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next) names.insert(record->name);
+  EXPECT_EQ(lists.TypeCount(), 15u);
+  EXPECT_EQ(names, (std::set<std::string>{"BindingAsyncState", "BindingGenericEvent", "BindingCallbackEvent",
+                                          "BindingGenericAsyncEvent", "BindingAsyncFailureEvent",
+                                          "BindingAsyncCancelEvent", "BindingHelpFormat", "BindingFullTypeIdentifier",
+                                          "BindingFullArgumentHelp", "BindingFullFunctionHelp",
+                                          "BindingFullEnumValueHelp", "BindingFullFieldHelp", "BindingFullTypeHelp",
+                                          "BindingFullEventHelp", "BindingFullApiHelp"}));
+  ASSERT_EQ(lists.EventCount(), 1u);
+  const BindingEventRecord& event = *lists.Events();
+  EXPECT_STREQ(event.name, "OnCallback");
+  EXPECT_STREQ(event.payloadTypeName, "BindingCallbackEvent");
+  EXPECT_STREQ(event.description, "Fired when a callback is invoked.");
+  ASSERT_EQ(+event.tagCount, 1u);
+  EXPECT_STREQ(event.tags[0], "$builtin");
+  EXPECT_EQ(+event.next, nullptr);
+}
+
+TEST(DescriptionListsTest, EnumeratorsComeInNameOrder) {
+  BindingRegistry registry;
+  BindingDescriptionLists lists(registry);
+  const BindingTypeRecord* state = FindRecord(lists, "BindingAsyncState");
+  ASSERT_NE(state, nullptr);
+  EXPECT_EQ(+state->fields, nullptr);
+  EXPECT_EQ(+state->size, 4u);
+  EXPECT_STREQ(state->description, "Possible states of an asynchronous operation.");
+  ASSERT_EQ(+state->tagCount, 2u);
+  EXPECT_STREQ(state->tags[1], "async");
+  std::vector<std::string> names;
+  for (const BindingEnumeratorRecord* e = state->enumerators; e != nullptr; e = e->next) names.push_back(e->name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Cancelled", "Cancelling", "Failed", "None", "Running", "Succeeded"}));
+  EXPECT_EQ(+state->memberCount, 6u);
+  EXPECT_EQ(+state->enumerators[0].value, 3);
+  EXPECT_STREQ(state->enumerators[0].description, "The operation was cancelled");
+}
+
+TEST(DescriptionListsTest, FieldRecordsCarryCodesOffsetsAndTypeNames) {
+  BindingRegistry registry;
+  BindingDescriptionLists lists(registry);
+  const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(+type->enumerators, nullptr);
+  ASSERT_EQ(+type->memberCount, 7u);
+  const BindingFieldRecord* fields = type->fields;
+  EXPECT_STREQ(fields[0].name, "name");
+  EXPECT_EQ(+fields[0].type, static_cast<std::int32_t>(BindingType::kString));
+  EXPECT_STREQ(fields[0].typeName, "");
+  EXPECT_EQ(+fields[2].type, static_cast<std::int32_t>(BindingType::kUint32));
+  EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
+  EXPECT_EQ(+fields[5].type, static_cast<std::int32_t>(BindingType::kVector));
+  EXPECT_EQ(+fields[5].elementType, static_cast<std::int32_t>(BindingType::kStruct));
+  EXPECT_STREQ(fields[5].typeName, "BindingFullFieldHelp");
+  EXPECT_EQ(+fields[4].elementType, static_cast<std::int32_t>(BindingType::kString));
+  EXPECT_EQ(+fields[6].next, nullptr);
+  EXPECT_EQ(+fields[0].next, &fields[1]);
+
+  const BindingTypeRecord* callback = FindRecord(lists, "BindingCallbackEvent");
+  ASSERT_NE(callback, nullptr);
+  EXPECT_EQ(+callback->fields[1].elementType, static_cast<std::int32_t>(BindingType::kObject));
+  EXPECT_STREQ(callback->fields[0].description, "ID of the callback being invoked");
+}
+
+TEST(DescriptionListsTest, DeclaredTypesStandInAndEmptyStructsListNothing) {
+  BindingRegistry registry;
+  registry.RegisterType<Empty>("Empty");
+  struct Declared {
+    std::string text;
+  };
+  registry.RegisterType<Declared>("Declared")
+      .AddField("text", &Declared::text, "", 0, {BindingType::kBlob, BindingType::kNone, nullptr})
+      .SetNamespace("hclient");
+  BindingDescriptionLists lists(registry);
+  const BindingTypeRecord* empty = FindRecord(lists, "Empty");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(+empty->fields, nullptr);
+  EXPECT_EQ(+empty->enumerators, nullptr);
+  EXPECT_EQ(+empty->memberCount, 0u);
+  const BindingTypeRecord* declared = FindRecord(lists, "Declared");
+  ASSERT_NE(declared, nullptr);
+  EXPECT_STREQ(declared->nameSpace, "hclient");
+  EXPECT_EQ(+declared->fields[0].type, static_cast<std::int32_t>(BindingType::kBlob));
+  EXPECT_EQ(lists.TypeCount(), 17u);
+}
+
+TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
+  BindingRegistry registry;
+  registry.RegisterEvent("OnThing", nullptr).description = "first";
+  registry.RegisterEvent("OnThing", registry.FindType(StaticTypeOf<BindingGenericEvent>())).description = "second";
+  EXPECT_EQ(registry.FindEvent("OnThing")->description, "second");
+  registry.UnregisterEvent("OnCallback");
+  BindingDescriptionLists lists(registry);
+  ASSERT_EQ(lists.EventCount(), 1u);
+  EXPECT_STREQ(lists.Events()->payloadTypeName, "BindingGenericEvent");
+  registry.Initialize();
+  EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);
+  EXPECT_NE(registry.FindEvent("OnCallback"), nullptr);
+}
+
+TEST(BuiltinTypesTest, CallbackEventsConvertBothWays) {
+  BindingRegistry registry;
+  BindingCallbackEvent event{7, {}};
+  event.parameters.resize(2);
+  event.parameters[1].SetString("p");
+  BindingResult result;
+  registry.ToValue(result, event);
+  ASSERT_TRUE(result.Ok());
+  EXPECT_EQ(result.Value().Find("id").GetUnsigned(), 7u);
+  EXPECT_EQ(result.Value().Find("parameters").Size(), 2u);
+  BindingCallbackEvent back;
+  registry.Assign(result, back, result.Value(), "event");
+  EXPECT_TRUE(result.Ok());
+  EXPECT_EQ(back.parameters[1].GetString(), "p");
+  EXPECT_EQ(std::string(StaticTypeOf<BindingAsyncState>().Name()).front(), '#');
+}
+
+}  // namespace
+}  // namespace kel

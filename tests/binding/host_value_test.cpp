@@ -1,0 +1,157 @@
+#include "binding/host_value_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "binding/binding_registry.h"
+
+namespace kel {
+namespace {
+
+enum class Color : std::int32_t { Red = 0, Green = 1 };
+
+HostValue MakeText(const char* text, std::uint32_t kind = kHostValueBorrowedString) {
+  HostValue value{};
+  value.kind = kind;
+  value.payload.reference = {text, static_cast<std::uint32_t>(std::strlen(text))};
+  return value;
+}
+
+TEST(HostValueTest, EveryKindGoesOutAndComesBack) {
+  BindingValue value;
+  value.Member("b").SetBool(true);
+  value.Member("i").SetSigned(-4);
+  value.Member("u").SetUnsigned(UINT64_MAX);
+  value.Member("f").SetDouble(0.25);
+  value.Member("s").SetString("text");
+  value.Member("x").SetBlob("\0\1\2", 3);
+  value.Member("n");
+  value.Member("list").Index(2).SetString("third");
+  BindingResult out;
+  HostValue host;
+  ToHostValue(out, value, host);
+  ASSERT_TRUE(out.Ok());
+  ASSERT_EQ(+host.kind, kHostValueMap);
+  ASSERT_EQ(+host.payload.reference.count, 8u);
+  const HostValueMapEntry* entries = static_cast<const HostValueMapEntry*>(host.payload.reference.pointer);
+  EXPECT_STREQ(entries[0].key, "b");  // key order
+  EXPECT_EQ(+entries[0].ownsKey, 1);
+  EXPECT_EQ(+entries[1].value.kind, kHostValueFloat);
+  EXPECT_EQ(+entries[5].value.kind, kHostValueOwnedString);
+  EXPECT_EQ(+entries[5].value.payload.reference.count, 4u);
+
+  BindingResult back;
+  FromHostValue(back, host, "body");
+  ASSERT_TRUE(back.Ok());
+  const BindingValue& copy = back.Value();
+  EXPECT_TRUE(copy.Find("b").GetBool());
+  EXPECT_EQ(copy.Find("i").GetSigned(), -4);
+  EXPECT_EQ(copy.Find("u").GetUnsigned(), UINT64_MAX);
+  EXPECT_EQ(copy.Find("f").GetDouble(), 0.25);
+  EXPECT_EQ(copy.Find("s").GetString(), "text");
+  EXPECT_EQ(copy.Find("x").Size(), 3u);
+  EXPECT_EQ(copy.Find("n").Kind(), BindingValueKind::kEmpty);
+  EXPECT_EQ(copy.Find("list").Get(2).GetString(), "third");
+  EXPECT_EQ(copy.Size(), 8u);
+
+  ReleaseHostValue(host);
+  HostValue zero{};
+  EXPECT_EQ(std::memcmp(&host, &zero, sizeof host), 0);
+}
+
+TEST(HostValueTest, EnumsGoOutByNameOnlyWithARegistry) {
+  BindingRegistry registry;
+  registry.RegisterType<Color>("Color").AddEnumerator("Red", 0).AddEnumerator("Green", 1);
+  BindingValue value;
+  value.SetEnum(1, &StaticTypeOf<Color>());
+  BindingResult result;
+  HostValue host;
+  ToHostValue(result, value, host, &registry);
+  ASSERT_EQ(+host.kind, kHostValueOwnedString);
+  EXPECT_STREQ(static_cast<const char*>(host.payload.reference.pointer), "Green");
+  ReleaseHostValue(host);
+  ToHostValue(result, value, host);
+  EXPECT_EQ(+host.kind, kHostValueSigned);
+  EXPECT_EQ(+host.payload.signedValue, 1);
+  value.SetEnum(7, &StaticTypeOf<Color>());
+  ToHostValue(result, value, host, &registry);
+  EXPECT_EQ(+host.kind, kHostValueSigned);
+  EXPECT_EQ(+host.payload.signedValue, 7);
+}
+
+TEST(HostValueTest, StringsAreReadUpToTheirTerminator) {
+  HostValue text = MakeText("abc");
+  text.payload.reference.count = 99;  // the length is not used
+  BindingResult result;
+  FromHostValue(result, text, "t");
+  EXPECT_EQ(result.Value().GetString(), "abc");
+}
+
+TEST(HostValueTest, MapsBecomeKeyOrderedStructures) {
+  HostValueMapEntry entries[2] = {{"zeta", MakeText("z"), 0}, {"alpha", MakeText("a", kHostValueOwnedString), 0}};
+  HostValue map{};
+  map.kind = kHostValueMap;
+  map.payload.reference = {entries, 2};
+  BindingResult result;
+  FromHostValue(result, map, "m");
+  ASSERT_TRUE(result.Ok());
+  auto member = result.Value().Members().begin();
+  EXPECT_EQ((*member).key, "alpha");
+  EXPECT_EQ(result.Value().Size(), 2u);
+}
+
+TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {
+  HostValue odd{};
+  odd.kind = 11;
+  BindingResult result;
+  result.Value().SetSigned(1);
+  FromHostValue(result, odd, "body");
+  EXPECT_EQ(result.Message(),
+            "Couldn't assign value to 'body' of type object because the input is of an incompatible type ''.");
+
+  HostValue elements[2] = {MakeText("ok"), odd};
+  HostValue array{};
+  array.kind = kHostValueArray;
+  array.payload.reference = {elements, 2};
+  BindingResult nested;
+  FromHostValue(nested, array, "list");
+  EXPECT_FALSE(nested.Ok());
+  EXPECT_EQ(nested.Value().Size(), 1u);  // only {error}
+
+  HostValue huge{};
+  huge.kind = kHostValueArray;
+  huge.payload.reference = {elements, 0x10000000u};
+  BindingResult tooLarge;
+  FromHostValue(tooLarge, huge, "list");
+  EXPECT_EQ(tooLarge.Message(),
+            "Couldn't assign value to 'list' because the input holds 268435456 elements, more than can be reserved.");
+  huge.kind = kHostValueMap;
+  BindingResult tooLargeMap;
+  FromHostValue(tooLargeMap, huge, "map");
+  EXPECT_FALSE(tooLargeMap.Ok());
+}
+
+TEST(HostValueTest, DeepTreesConvertAndReleaseWithoutRecursion) {
+  constexpr int kDepth = 100000;
+  BindingValue root;
+  BindingValue* node = &root;
+  for (int i = 0; i < kDepth; ++i) node = i % 2 == 0 ? &node->Index(0) : &node->Member("k");
+  node->SetSigned(5);
+  BindingResult result;
+  HostValue host;
+  ToHostValue(result, root, host);
+  ASSERT_TRUE(result.Ok());
+  BindingResult back;
+  FromHostValue(back, host, "deep");
+  ASSERT_TRUE(back.Ok());
+  const BindingValue* walk = &back.Value();
+  for (int i = 0; i < kDepth; ++i) walk = i % 2 == 0 ? &walk->Get(0) : &walk->Find("k");
+  EXPECT_EQ(walk->GetSigned(), 5);
+  ReleaseHostValue(host);
+  EXPECT_EQ(+host.kind, kHostValueNull);
+}
+
+}  // namespace
+}  // namespace kel
