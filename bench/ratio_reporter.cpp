@@ -7,7 +7,7 @@ namespace kel::bench {
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs) {
     if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-      seconds_per_iteration_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+      seconds_per_iteration_[run.benchmark_name()] = run.cpu_accumulated_time / static_cast<double>(run.iterations);
     }
   }
   ConsoleReporter::ReportRuns(runs);

@@ -1,5 +1,7 @@
 // Console output of Google Benchmark plus, at the end, the ratio of each
-// measured case to its reference case with the goal it is held to.
+// measured case to its reference case with the goal it is held to. Ratios
+// use CPU time: the build machines are shared, and wall time there mostly
+// measures the neighbours.
 #pragma once
 
 #include <benchmark/benchmark.h>
