@@ -31,76 +31,61 @@ void Require(bool condition, const std::string& what) {
   }
 }
 
-void SetBytes(benchmark::State& state, size_t bytes) {
+// Runs one case per iteration and reports its throughput over `bytes`.
+template <class Case>
+void Measure(benchmark::State& state, size_t bytes, Case run_case) {
+  for (auto _ : state) run_case();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
 }
 
 void JsonParseBinding(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
-    BindingResult result = ParseJson(c->json.c_str());
-    benchmark::DoNotOptimize(result);
-  }
-  SetBytes(state, c->json.size());
+  Measure(state, c->json.size(), [c] { benchmark::DoNotOptimize(ParseJson(c->json.c_str())); });
 }
 
 void JsonParseRapidJson(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
+  Measure(state, c->json.size(), [c] {
     rapidjson::Document document;
     document.Parse(c->json.c_str());
     benchmark::DoNotOptimize(document);
-  }
-  SetBytes(state, c->json.size());
+  });
 }
 
 void JsonWriteBinding(benchmark::State& state, const Corpus* c) {
   const BindingResult parsed = ParseJson(c->json.c_str());
   Require(parsed.Ok(), c->name + " JSON into a binding value");
-  for (auto _ : state) {
-    std::string text = WriteJson(parsed.Value());
-    benchmark::DoNotOptimize(text);
-  }
-  SetBytes(state, c->json.size());
+  Measure(state, c->json.size(), [&parsed] { benchmark::DoNotOptimize(WriteJson(parsed.Value())); });
 }
 
 void JsonWriteRapidJson(benchmark::State& state, const Corpus* c) {
   rapidjson::Document document;
   document.Parse(c->json.c_str());
-  for (auto _ : state) {
+  Measure(state, c->json.size(), [&document] {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
     document.Accept(writer);
     benchmark::DoNotOptimize(buffer.GetString());
-  }
-  SetBytes(state, c->json.size());
+  });
 }
 
 void MsgPackDecodeBinding(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
-    BindingResult result = DecodeMsgPack(c->msgpack.data(), c->msgpack.size());
-    benchmark::DoNotOptimize(result);
-  }
-  SetBytes(state, c->msgpack.size());
+  Measure(state, c->msgpack.size(),
+          [c] { benchmark::DoNotOptimize(DecodeMsgPack(c->msgpack.data(), c->msgpack.size())); });
 }
 
 void MsgPackDecodeReference(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
+  Measure(state, c->msgpack.size(), [c] {
     msgpack::object_handle handle = msgpack::unpack(c->msgpack.data(), c->msgpack.size());
     benchmark::DoNotOptimize(handle.get());
-  }
-  SetBytes(state, c->msgpack.size());
+  });
 }
 
 void YamlParseBinding(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
-    BindingResult result = ParseYaml(c->yaml.data(), c->yaml.size());
-    benchmark::DoNotOptimize(result);
-  }
-  SetBytes(state, c->yaml.size());
+  Measure(state, c->yaml.size(), [c] { benchmark::DoNotOptimize(ParseYaml(c->yaml.data(), c->yaml.size())); });
 }
 
 // The floor: libyaml's events pulled and dropped, nothing built.
 void YamlEventLoop(benchmark::State& state, const Corpus* c) {
-  for (auto _ : state) {
+  Measure(state, c->yaml.size(), [c] {
     yaml_parser_t parser;
     yaml_parser_initialize(&parser);
     yaml_parser_set_encoding(&parser, YAML_UTF8_ENCODING);
@@ -112,8 +97,7 @@ void YamlEventLoop(benchmark::State& state, const Corpus* c) {
       yaml_event_delete(&event);
     }
     yaml_parser_delete(&parser);
-  }
-  SetBytes(state, c->yaml.size());
+  });
 }
 
 // Checks once, outside the timing, that each reader accepts its input.
