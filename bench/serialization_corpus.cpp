@@ -120,7 +120,7 @@ class YamlEmitter {
       case rapidjson::kFalseType: Scalar("false", YAML_PLAIN_SCALAR_STYLE); break;
       case rapidjson::kTrueType: Scalar("true", YAML_PLAIN_SCALAR_STYLE); break;
       case rapidjson::kStringType:
-        Scalar({v.GetString(), v.GetStringLength()}, YAML_DOUBLE_QUOTED_SCALAR_STYLE);
+        Scalar({v.GetString(), v.GetStringLength()}, YAML_ANY_SCALAR_STYLE);
         break;
       case rapidjson::kNumberType:
         if (v.IsUint64()) {

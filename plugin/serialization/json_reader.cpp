@@ -37,8 +37,11 @@ class JsonTreeBuilder {
     return Put([=](BindingValue& t) { t.SetString(std::string_view(text, UpToNul(text, length))); });
   }
   bool StartObject() { return Open(true); }
+  // A repeated key starts its member afresh, so that the last value wins
+  // whole instead of merging into an earlier array or object.
   bool Key(const char* text, rapidjson::SizeType length, bool) {
     target_ = &open_.back().value->Member(std::string_view(text, UpToNul(text, length)));
+    target_->Clear();
     return true;
   }
   bool EndObject(rapidjson::SizeType) {

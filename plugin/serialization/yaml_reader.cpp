@@ -114,8 +114,11 @@ BindingValue* YamlTreeBuilder::Target(const yaml_mark_t& mark) {
   if (open_.empty()) return &result_.Value();
   OpenContainer& top = open_.back();
   if (!top.is_sequence) {
+    // A repeated key starts its member afresh: the last value wins whole.
     key_pending_ = false;
-    return &top.value->Member(pending_key_);
+    BindingValue& member = top.value->Member(pending_key_);
+    member.Clear();
+    return &member;
   }
   if (top.value->Size() >= kMaxCollectionSize) {
     FailLimit(kCollectionLimitText, mark);

@@ -45,6 +45,10 @@ TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(result.Value().Size(), 3u);
   EXPECT_EQ(WriteJson(result.Value()), R"({"B":[null],"a":{"x":true},"b":1})");
+  // The last value wins whole: arrays and objects under a repeated key do
+  // not merge.
+  EXPECT_EQ(WriteJson(ParseJson(R"({"a":[1,2],"o":{"x":1},"a":[3],"o":{"y":2}})").Value()),
+            R"({"a":[3],"o":{"y":2}})");
 }
 
 TEST(JsonReader, StringsEndAtAnEscapedNul) {

@@ -66,9 +66,9 @@ TEST(YamlReader, AliasesCopyTheAnchoredValue) {
   EXPECT_EQ(JsonOf("a: &x 1\nb: *x"), R"({"a":1,"b":1})");
   EXPECT_EQ(JsonOf("a: &m {k: [1, 2]}\nb: *m\nc: [*m, *m]"),
             R"({"a":{"k":[1,2]},"b":{"k":[1,2]},"c":[{"k":[1,2]},{"k":[1,2]}]})");
-  // The copy is taken when the anchored container ends; later changes to the
-  // original under a repeated key do not reach it.
-  EXPECT_EQ(JsonOf("a: &s [1]\nb: *s\na: [2, 3]"), R"({"a":[1,2,3],"b":[1]})");
+  // A repeated key replaces its value whole; the alias keeps the copy taken
+  // when the anchored container ended.
+  EXPECT_EQ(JsonOf("a: &s {x: 1}\nb: *s\na: {y: 2}\nc: [1]\nc: [2]"), R"({"a":{"y":2},"b":{"x":1},"c":[2]})");
 }
 
 TEST(YamlReader, AnchorAndAliasFailures) {
