@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "binding/binding_registry.h"
+
 namespace kel {
 
 namespace {
@@ -15,7 +17,7 @@ namespace {
 template <class Writer>
 class JsonTreeWriter {
  public:
-  explicit JsonTreeWriter(Writer& writer) : writer_(writer) {}
+  JsonTreeWriter(Writer& writer, const BindingRegistry* registry) : writer_(writer), registry_(registry) {}
 
   void Write(const BindingValue& value) {
     switch (value.Kind()) {
@@ -26,7 +28,7 @@ class JsonTreeWriter {
       case BindingValueKind::kFloat: WriteDouble(value.GetDouble(0)); break;
       case BindingValueKind::kString: WriteText(value.GetString()); break;
       case BindingValueKind::kBlob: WriteText(value.AsText()); break;
-      case BindingValueKind::kEnum: writer_.Int(value.GetEnum().value); break;
+      case BindingValueKind::kEnum: WriteEnum(value.GetEnum()); break;
       case BindingValueKind::kCollection:
         writer_.StartArray();
         for (const BindingValue& element : value.Elements()) Write(element);
@@ -58,7 +60,17 @@ class JsonTreeWriter {
     writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
   }
 
+  void WriteEnum(BindingEnum pair) {
+    const char* name = registry_ ? registry_->EnumeratorName(pair.type, pair.value) : nullptr;
+    if (name) {
+      WriteText(name);
+    } else {
+      writer_.Int(pair.value);
+    }
+  }
+
   Writer& writer_;
+  const BindingRegistry* registry_;
 };
 
 std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view line_break) {
@@ -74,22 +86,28 @@ std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view l
   return out;
 }
 
-}  // namespace
-
-std::string WriteJson(const BindingValue& value, const char* line_break) {
+std::string Write(const BindingValue& value, const BindingRegistry* registry, const char* line_break) {
   if (value.IsEmpty()) return {};
   rapidjson::StringBuffer buffer;
   if (line_break == nullptr || *line_break == '\0') {
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    JsonTreeWriter(writer).Write(value);
+    JsonTreeWriter(writer, registry).Write(value);
     return std::string(buffer.GetString(), buffer.GetSize());
   }
   rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
   writer.SetIndent(' ', 4);
-  JsonTreeWriter(writer).Write(value);
+  JsonTreeWriter(writer, registry).Write(value);
   // Line feeds inside strings are escaped, so every raw one is a line end.
   if (std::strcmp(line_break, "\n") == 0) return std::string(buffer.GetString(), buffer.GetSize());
   return ReplaceLineFeeds(buffer.GetString(), buffer.GetSize(), line_break);
+}
+
+}  // namespace
+
+std::string WriteJson(const BindingValue& value, const char* line_break) { return Write(value, nullptr, line_break); }
+
+std::string WriteJson(const BindingValue& value, const BindingRegistry& registry, const char* line_break) {
+  return Write(value, &registry, line_break);
 }
 
 }  // namespace kel

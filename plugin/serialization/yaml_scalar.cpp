@@ -1,13 +1,12 @@
 #include "serialization/yaml_scalar.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <string_view>
 
+#include "binding/conversion_rules.h"
 #include "diagnostics/positional_format.h"
 
 namespace kel {
@@ -64,47 +63,31 @@ bool ResolvePlainNumber(BindingValue& target, const char* text, size_t length) {
   return true;
 }
 
-// The text rules for typed scalars, as for any text assigned to a number
-// field: base auto-detected integers ("0x" hexadecimal, leading "0" octal),
-// C doubles, nothing left over, within the type's range.
-constexpr const char* kIncorrectFormat = "Value %1 for '%2' of type %3 is in an incorrect format";
-constexpr const char* kOutOfRange = "Value %1 for '%2' of type %3 is out of range";
-constexpr const char* kName = "yaml";
+// Typed integers and floats take the text rules of number fields, under the
+// name "yaml" and the C type names.
+constexpr std::string_view kName = "yaml";
 
-void FailNumber(BindingResult& result, const char* message, const std::string& text, const char* type_name) {
-  result.Fail(FormatMessage(message, text, kName, type_name));
-}
-
-void AssignTaggedInteger(BindingResult& result, BindingValue& target, const std::string& text) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
+void AssignTaggedInteger(BindingResult& result, BindingValue& target, std::string_view text) {
+  BindingValue source;
+  source.SetString(text);
   if (!text.empty() && text[0] == '-') {
-    const long long v = std::strtoll(begin, &end, 0);
-    if (end != begin + text.size()) return FailNumber(result, kIncorrectFormat, text, "int64_t");
-    if (errno == ERANGE) return FailNumber(result, kOutOfRange, text, "int64_t");
-    target.SetSigned(v);
-    return;
+    int64_t v = 0;
+    conversion::AssignSigned(result, v, source, kName, INT64_MIN, INT64_MAX, "int64_t");
+    if (result.Ok()) target.SetSigned(v);
+  } else {
+    uint64_t v = 0;
+    conversion::AssignUnsigned(result, v, source, kName, UINT64_MAX, "uint64_t");
+    if (result.Ok()) target.SetUnsigned(v);
   }
-  const unsigned long long v = std::strtoull(begin, &end, 0);
-  if (end != begin + text.size()) return FailNumber(result, kIncorrectFormat, text, "uint64_t");
-  // strtoull accepts a sign after leading white space and negates.
-  const size_t first = text.find_first_not_of(" \t\n\v\f\r");
-  if (errno == ERANGE || (first != std::string::npos && text[first] == '-')) {
-    return FailNumber(result, kOutOfRange, text, "uint64_t");
-  }
-  target.SetUnsigned(v);
 }
 
-void AssignTaggedFloat(BindingResult& result, BindingValue& target, const std::string& text) {
+void AssignTaggedFloat(BindingResult& result, BindingValue& target, std::string_view text) {
   constexpr double kMax = 1.7976931348623157e308;
-  char* end = nullptr;
-  errno = 0;
-  const double d = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size()) return FailNumber(result, kIncorrectFormat, text, "double");
-  if (errno == ERANGE && std::abs(d) > 1.0) return FailNumber(result, kOutOfRange, text, "double");
-  if (d < -kMax || d > kMax) return FailNumber(result, kOutOfRange, text, "double");
-  target.SetDouble(d);
+  BindingValue source;
+  source.SetString(text);
+  double v = 0;
+  conversion::AssignFloating(result, v, source, kName, -kMax, kMax, "double");
+  if (result.Ok()) target.SetDouble(v);
 }
 
 void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text,
@@ -113,9 +96,9 @@ void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view
   if (tag == kStrTag) {
     target.SetString(t);
   } else if (tag == kIntTag) {
-    AssignTaggedInteger(result, target, std::string(t));
+    AssignTaggedInteger(result, target, t);
   } else if (tag == kFloatTag) {
-    AssignTaggedFloat(result, target, std::string(t));
+    AssignTaggedFloat(result, target, t);
   } else if (tag == kBoolTag) {
     if (IsTrueWord(t)) {
       target.SetBool(true);

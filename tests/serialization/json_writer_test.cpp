@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "binding/binding_registry.h"
 #include "serialization/json_reader.h"
 
 namespace kel {
@@ -68,6 +69,20 @@ TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
   EXPECT_EQ(WriteJson(v, "\n"),
             "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
   EXPECT_EQ(WriteJson(v, ""), R"({"a":"x\ny","b":[1,{}]})");
+}
+
+enum class JobState : int32_t { kInProgress = 0, kSucceeded = 1 };
+
+TEST(JsonWriter, EnumsByNameOnlyWithARegistryThatNamesTheValue) {
+  BindingRegistry registry;
+  registry.RegisterType<JobState>("JobState").AddEnumerator("IN_PROGRESS", 0).AddEnumerator("SUCCEEDED", 1);
+  BindingValue v;
+  v.Index(0).SetEnum(1, &StaticTypeOf<JobState>());
+  v.Index(1).SetEnum(7, &StaticTypeOf<JobState>());
+  v.Index(2).SetEnum(0, nullptr);
+  EXPECT_EQ(WriteJson(v, registry), R"(["SUCCEEDED",7,0])");
+  EXPECT_EQ(WriteJson(v), "[1,7,0]");
+  EXPECT_EQ(WriteJson(v, registry, "\n"), "[\n    \"SUCCEEDED\",\n    7,\n    0\n]");
 }
 
 }  // namespace
