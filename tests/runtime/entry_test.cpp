@@ -1,0 +1,146 @@
+// Entering the module as the core does: load_kel_champions, Initialize,
+// GetMemoryStats and Shutdown through the record and the callbacks.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <string>
+
+#include "diagnostics/log.h"
+#include "runtime/api_version.h"
+#include "runtime/host_abi.h"
+#include "support/fake_core.h"
+
+namespace kel {
+namespace {
+
+PluginHostRecord RecordFor(uint32_t major, uint32_t minor, uint32_t patch) {
+  PluginHostRecord record;
+  std::memset(&record, 0xCD, sizeof record);
+  record.api_major = major;
+  record.api_minor = minor;
+  record.api_patch = patch;
+  return record;
+}
+
+TEST(Entry, FillsTheRecordForACompatibleCore) {
+  for (const PluginApiVersion core : {PluginApiVersion{18, 0, 0}, PluginApiVersion{18, 3, 1}}) {
+    PluginHostRecord record = RecordFor(core.major, core.minor, core.patch);
+    load_kel_champions(&record);
+    // Packed fields are copied out before comparison: they may be misaligned.
+    const uint32_t version[] = {record.api_major, record.api_minor, record.api_patch};
+    EXPECT_EQ(version[0], 18u);
+    EXPECT_EQ(version[1], 0u);
+    EXPECT_EQ(version[2], 0u);
+    EXPECT_STREQ(record.short_name, "kel-champions");
+    const PluginCallbacks* callbacks = record.callbacks;
+    void* context = record.context;
+    ASSERT_NE(callbacks, nullptr);
+    ASSERT_NE(context, nullptr);
+    callbacks->shutdown(context);
+  }
+}
+
+TEST(Entry, CompatibilityComparesMinorBeforePatch) {
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 0, 0}, kPluginApiVersion));
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 3, 1}, kPluginApiVersion));
+  EXPECT_FALSE(IsCompatibleApiVersion({17, 9, 9}, kPluginApiVersion));
+  EXPECT_FALSE(IsCompatibleApiVersion({19, 0, 0}, kPluginApiVersion));
+  const PluginApiVersion plugin{18, 2, 5};
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 3, 0}, plugin));
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 2, 5}, plugin));
+  EXPECT_FALSE(IsCompatibleApiVersion({18, 2, 4}, plugin));
+  EXPECT_FALSE(IsCompatibleApiVersion({18, 1, 9}, plugin));
+}
+
+// The refusal ends the process, so it runs in a child. The record lives in
+// memory shared with the child to show that no field was written.
+TEST(Entry, AnIncompatibleCoreGetsTheFatalReportAndTheProcessEnds) {
+  void* shared = mmap(nullptr, sizeof(PluginHostRecord), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(shared, MAP_FAILED);
+  auto* record = static_cast<PluginHostRecord*>(shared);
+  *record = RecordFor(17, 9, 9);
+  const PluginHostRecord before = *record;
+  int report_pipe[2];
+  ASSERT_EQ(pipe(report_pipe), 0);
+
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    dup2(report_pipe[1], STDERR_FILENO);
+    close(report_pipe[0]);
+    load_kel_champions(record);
+    _exit(0);  // not reached when the entry refuses the core
+  }
+  close(report_pipe[1]);
+  std::string report;
+  char buffer[512];
+  for (ssize_t n; (n = read(report_pipe[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(n));
+  close(report_pipe[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGABRT);
+  EXPECT_NE(report.find(" ERROR| Assertion failed!\n\nExpression: ALE-EECF0606\n"), std::string::npos) << report;
+  EXPECT_EQ(std::memcmp(record, &before, sizeof before), 0);
+  munmap(shared, sizeof(PluginHostRecord));
+}
+
+TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
+  PluginHostRecord record = RecordFor(18, 0, 0);
+  load_kel_champions(&record);
+  testing::FakeCore core;
+  EXPECT_EQ(record.callbacks->initialize(record.context, &core.services()), 1);
+  EXPECT_EQ(log::FindTarget("StdErrLogTarget"), nullptr);
+  EXPECT_EQ(log::FindTarget("DebuggerConsoleLogTarget"), nullptr);
+  EXPECT_NE(log::FindTarget("PluginLogTarget"), nullptr);
+  EXPECT_EQ(log::Threshold(), 0u);
+  EXPECT_EQ(log::ExcludedGroups(), log::kGroupXtr);
+
+  log::Write(log::kOkay, 0, "okay %d", 1);
+  log::Write(log::kAlways, log::kGroupDbg, "always");
+  log::Write(log::kError, log::kGroupXtr, "excluded");
+  const std::vector<testing::LogCall> lines = core.log_lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].level, 0u);
+  EXPECT_EQ(lines[0].text, "okay 1");
+  EXPECT_EQ(lines[1].level, 3u);
+  EXPECT_EQ(lines[1].text, "always");
+
+  record.callbacks->shutdown(record.context);
+  EXPECT_EQ(log::FindTarget("PluginLogTarget"), nullptr);
+  EXPECT_NE(log::FindTarget("StdErrLogTarget"), nullptr);
+  EXPECT_EQ(log::Threshold(), 1u);
+  EXPECT_EQ(core.CallCount(testing::HostFunction::kWriteLog), 2u);
+}
+
+TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
+  PluginHostRecord record = RecordFor(18, 0, 0);
+  load_kel_champions(&record);
+  unsigned char buffer[64];
+  std::memset(buffer, 0xAA, sizeof buffer);
+  record.callbacks->get_memory_stats(record.context, reinterpret_cast<MemoryStats*>(buffer));
+  uint32_t words[14];
+  std::memcpy(words, buffer, sizeof words);
+  EXPECT_EQ(words[12], 0u);
+  EXPECT_EQ(words[13], 0u);
+  for (size_t i = sizeof(MemoryStats); i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xAA) << i;
+  record.callbacks->shutdown(record.context);
+}
+
+TEST(Entry, NullArgumentsAreRefused) {
+  load_kel_champions(nullptr);
+  PluginHostRecord record = RecordFor(18, 0, 0);
+  load_kel_champions(&record);
+  EXPECT_EQ(record.callbacks->initialize(record.context, nullptr), 0);
+  HostServices no_table{nullptr, 1};
+  EXPECT_EQ(record.callbacks->initialize(record.context, &no_table), 0);
+  record.callbacks->shutdown(record.context);
+}
+
+}  // namespace
+}  // namespace kel
