@@ -26,9 +26,11 @@ std::string_view BindingValueKindName(BindingValueKind kind) noexcept {
   return code < std::size(kNames) ? kNames[code] : std::string_view();
 }
 
+// A root takes its whole tree down with its context (pages, strings and
+// heap blocks at once) instead of freeing node by node.
 BindingValue::~BindingValue() {
-  Clear();
   if (ownsContext_) delete context_;
+  else Clear();
 }
 
 BindingValue::BindingValue(const BindingValue& other) { Ops::CopyTree(*this, other); }
@@ -121,7 +123,7 @@ void BindingValue::SetBlob(const void* data, std::size_t size) {
   BindingValueContext& context = EnsureContext();
   std::uint8_t* bytes = nullptr;
   if (size != 0) {
-    bytes = static_cast<std::uint8_t*>(std::malloc(size));
+    bytes = static_cast<std::uint8_t*>(context.heap.Allocate(size));
     if (bytes == nullptr) throw std::bad_alloc();
     std::memcpy(bytes, data, size);
   }
@@ -129,7 +131,7 @@ void BindingValue::SetBlob(const void* data, std::size_t size) {
   try {
     blob = Ops::NewNode<BlobNode>(context);
   } catch (...) {
-    std::free(bytes);
+    context.heap.Free(bytes);
     throw;
   }
   *blob = {bytes, size, size};

@@ -1,7 +1,8 @@
 #pragma once
-// The storage shared by every value of one tree: its small-object pool and
-// its interned strings. Created by the root on first need, deleted with it.
+// The storage shared by every value of one tree: its small-object pool, its
+// interned strings and its variable-size blocks. Created by the root on first need, deleted with it.
 
+#include "binding/heap_blocks.h"
 #include "binding/small_object_allocator.h"
 #include "binding/string_pool.h"
 
@@ -13,7 +14,8 @@ class BindingValueContext {
   BindingValueContext(const BindingValueContext&) = delete;
   BindingValueContext& operator=(const BindingValueContext&) = delete;
 
-  SmallObjectAllocator blocks;  // declared first: the strings live in it
+  HeapBlocks heap;
+  SmallObjectAllocator blocks;  // declared before the strings, which live in it
   StringPool strings;
 };
 

@@ -80,6 +80,10 @@ class BindingValueTreeOps {
   static const BindingMemberNode* FirstMember(const StructureNode& structure) noexcept;
 
  private:
+  // An entry of the source's pool as an entry of the target's, referenced.
+  static InternedString* ShareKey(BindingValue& target, const BindingValue& source, InternedString* entry);
+  template <typename PushValue>
+  static void CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue);
   static void InsertFixup(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateLeft(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateRight(StructureNode& structure, BindingMemberNode* node) noexcept;

@@ -35,7 +35,7 @@ static void ReleaseOrQueue(BindingValueContext& context, BindingValueKind kind, 
       break;
     case BindingValueKind::kBlob: {
       BlobNode* blob = static_cast<BlobNode*>(node);
-      std::free(blob->data);
+      context.heap.Free(blob->data);
       BindingValueTreeOps::DeleteNode(context, blob);
       break;
     }
@@ -69,7 +69,7 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
       for (BindingValue* element = collection->begin; element != collection->end; ++element) {
         ReleaseOrQueue(context, element->kind_, element->payload_.node, pending);
       }
-      std::free(collection->begin);
+      context.heap.Free(collection->begin);
       DeleteNode(context, collection);
       continue;
     }
@@ -104,7 +104,7 @@ bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noe
   if (n > kMaxCollectionSize) return false;
   std::size_t size = static_cast<std::size_t>(collection.end - collection.begin);
   // Elements hold no pointers into themselves, so they move bytewise.
-  void* storage = std::realloc(static_cast<void*>(collection.begin), n * sizeof(BindingValue));
+  void* storage = value.context_->heap.Reallocate(collection.begin, n * sizeof(BindingValue));
   if (storage == nullptr) return false;
   collection.begin = static_cast<BindingValue*>(storage);
   collection.end = collection.begin + size;
@@ -112,7 +112,56 @@ bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noe
   return true;
 }
 
+InternedString* BindingValueTreeOps::ShareKey(BindingValue& target, const BindingValue& source,
+                                              InternedString* entry) {
+  if (entry == StringPool::EmptyEntry()) return entry;
+  if (target.context_ == source.context_) {
+    StringPool::AddReference(entry);
+    return entry;
+  }
+  return target.EnsureContext().strings.InternHashed(entry->View(), entry->hash);
+}
+
+// Copies the member tree node for node, colours included: the source is
+// already ordered and balanced, so nothing is compared or rotated.
+template <typename PushValue>
+void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue) {
+  struct PendingNode {
+    const BindingMemberNode* source;
+    BindingMemberNode* parent;
+    BindingMemberNode** link;
+  };
+  StructureNode& copy = *NodeAs<StructureNode>(target);
+  BindingValueContext& context = *target.context_;
+  WorkStack<PendingNode> nodes;
+  if (const BindingMemberNode* root = NodeAs<StructureNode>(source)->root) nodes.Push({root, nullptr, &copy.root});
+  while (!nodes.Empty()) {
+    PendingNode item = nodes.Pop();
+    BindingMemberNode* node = NewNode<BindingMemberNode>(context);
+    try {
+      node->key = ShareKey(target, source, item.source->key);
+    } catch (...) {
+      DeleteNode(context, node);
+      throw;
+    }
+    node->left = node->right = nullptr;
+    node->parent = item.parent;
+    ConstructChild(&node->value, &context);
+    node->red = item.source->red;
+    *item.link = node;
+    ++copy.count;
+    if (item.source->right != nullptr) nodes.Push({item.source->right, node, &node->right});
+    if (item.source->left != nullptr) nodes.Push({item.source->left, node, &node->left});
+    pushValue(&node->value, &item.source->value);
+  }
+}
+
 void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& source) {
+  // Copying a whole tree into another: size the string table once.
+  if (source.ownsContext_ && source.context_ != nullptr && target.context_ != source.context_) {
+    StringPool& strings = target.EnsureContext().strings;
+    strings.Reserve(strings.Count() + source.context_->strings.Count());
+  }
   struct PendingCopy {
     BindingValue* target;
     const BindingValue* source;
@@ -133,16 +182,9 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
         to.payload_ = from.payload_;
         to.kind_ = from.kind_;
         break;
-      case BindingValueKind::kString: {
-        InternedString* entry = static_cast<InternedString*>(from.payload_.node);
-        if (to.context_ != nullptr && to.context_ == from.context_) {
-          StringPool::AddReference(entry);
-          SetNode(to, BindingValueKind::kString, entry);
-        } else {
-          to.SetString(entry->View());
-        }
+      case BindingValueKind::kString:
+        SetNode(to, BindingValueKind::kString, ShareKey(to, from, static_cast<InternedString*>(from.payload_.node)));
         break;
-      }
       case BindingValueKind::kBlob: {
         const BlobNode& blob = *NodeAs<BlobNode>(from);
         to.SetBlob(blob.data, blob.size);
@@ -167,16 +209,12 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
         for (std::size_t i = count; i-- > 0;) pending.Push({copy.begin + i, elements.begin + i});
         break;
       }
-      case BindingValueKind::kStructure: {
+      case BindingValueKind::kStructure:
         to.MakeStructure();
-        bool sameTree = to.context_ == from.context_;
-        for (const BindingMemberNode* member = FirstMember(*NodeAs<StructureNode>(from)); member != nullptr;
-             member = member->Next()) {
-          BindingMemberNode* copy = FindOrInsertMember(to, member->Key(), sameTree ? member->key : nullptr);
-          pending.Push({&copy->value, &member->value});
-        }
+        CloneMembers(to, from, [&pending](BindingValue* target, const BindingValue* source) {
+          pending.Push({target, source});
+        });
         break;
-      }
     }
   }
 }

@@ -176,13 +176,18 @@ struct NativeConversion<BindingValue> : NoTypeInfo {
   }
 };
 
-template <BindingEnumType T>
-struct NativeConversion<T> {
-  static constexpr BindingType kType = BindingType::kEnum;
+// Enums and structs carry the type info registered for their static identity.
+template <typename T>
+struct RegisteredTypeInfo {
   static constexpr BindingType kElementType = BindingType::kNone;
   static const BindingTypeInfo* Info(const BindingRegistry& registry) noexcept {
     return FindRegisteredType(registry, StaticTypeOf<T>());
   }
+};
+
+template <BindingEnumType T>
+struct NativeConversion<T> : RegisteredTypeInfo<T> {
+  static constexpr BindingType kType = BindingType::kEnum;
   static void Assign(BindingResult& result, T& out, const BindingValue& source, std::string_view name,
                      const BindingTypeInfo* info, const BindingRegistry&) {
     std::int32_t value = 0;
@@ -196,12 +201,8 @@ struct NativeConversion<T> {
 };
 
 template <BindingStruct T>
-struct NativeConversion<T> {
+struct NativeConversion<T> : RegisteredTypeInfo<T> {
   static constexpr BindingType kType = BindingType::kStruct;
-  static constexpr BindingType kElementType = BindingType::kNone;
-  static const BindingTypeInfo* Info(const BindingRegistry& registry) noexcept {
-    return FindRegisteredType(registry, StaticTypeOf<T>());
-  }
   static void Assign(BindingResult& result, T& out, const BindingValue& source, std::string_view name,
                      const BindingTypeInfo* info, const BindingRegistry& registry) {
     conversion::AssignStruct(result, &out, source, name, info, registry);

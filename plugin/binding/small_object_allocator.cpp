@@ -1,6 +1,7 @@
 #include "binding/small_object_allocator.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "platform/page_allocator.h"
@@ -13,9 +14,24 @@ SmallObjectAllocator::SmallObjectAllocator() noexcept {
   for (std::size_t i = 0; i < kClassCount; ++i) {
     SizeClass& sizeClass = classes_[i];
     sizeClass.withFree = nullptr;
+    sizeClass.full = nullptr;
     PageHeader* page = reinterpret_cast<PageHeader*>(sizeClass.inlinePage);
     InitPage(page, kInlinePageSize, (i + 1) * kGranule);
-    if (HasFreeBlock(page, (i + 1) * kGranule)) Link(sizeClass, page);
+    Link(HasFreeBlock(page, (i + 1) * kGranule) ? sizeClass.withFree : sizeClass.full, page);
+  }
+}
+
+// Blocks still handed out go with their pages: a tree that is discarded
+// whole does not free its nodes one by one.
+SmallObjectAllocator::~SmallObjectAllocator() {
+  for (SizeClass& sizeClass : classes_) {
+    for (PageHeader* list : {sizeClass.withFree, sizeClass.full}) {
+      while (list != nullptr) {
+        PageHeader* next = list->next;
+        if (reinterpret_cast<unsigned char*>(list) != sizeClass.inlinePage) platform::FreePage(list);
+        list = next;
+      }
+    }
   }
 }
 
@@ -36,16 +52,16 @@ void SmallObjectAllocator::InitPage(PageHeader* page, std::size_t pageSize, std:
   page->fresh = static_cast<std::uint16_t>(FirstBlockOffset(blockSize));
 }
 
-void SmallObjectAllocator::Link(SizeClass& sizeClass, PageHeader* page) noexcept {
+void SmallObjectAllocator::Link(PageHeader*& list, PageHeader* page) noexcept {
   page->previous = nullptr;
-  page->next = sizeClass.withFree;
+  page->next = list;
   if (page->next != nullptr) page->next->previous = page;
-  sizeClass.withFree = page;
+  list = page;
 }
 
-void SmallObjectAllocator::Unlink(SizeClass& sizeClass, PageHeader* page) noexcept {
+void SmallObjectAllocator::Unlink(PageHeader*& list, PageHeader* page) noexcept {
   if (page->previous != nullptr) page->previous->next = page->next;
-  else sizeClass.withFree = page->next;
+  else list = page->next;
   if (page->next != nullptr) page->next->previous = page->previous;
   page->previous = page->next = nullptr;
 }
@@ -60,7 +76,7 @@ void* SmallObjectAllocator::Allocate(std::size_t size) {
     if (page == nullptr) throw std::bad_alloc();
     ++heldPages_;
     InitPage(page, platform::kPageSize, blockSize);
-    Link(sizeClass, page);
+    Link(sizeClass.withFree, page);
   }
   unsigned char* base = reinterpret_cast<unsigned char*>(page);
   unsigned char* block;
@@ -72,7 +88,10 @@ void* SmallObjectAllocator::Allocate(std::size_t size) {
     page->fresh = static_cast<std::uint16_t>(page->fresh + blockSize);
   }
   ++page->used;
-  if (!HasFreeBlock(page, blockSize)) Unlink(sizeClass, page);
+  if (!HasFreeBlock(page, blockSize)) {
+    Unlink(sizeClass.withFree, page);
+    Link(sizeClass.full, page);
+  }
   return block;
 }
 
@@ -89,9 +108,12 @@ void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
   std::memcpy(block, &page->freeHead, sizeof(page->freeHead));
   page->freeHead = static_cast<std::uint16_t>(address - reinterpret_cast<unsigned char*>(page));
   --page->used;
-  if (wasFull) Link(sizeClass, page);
+  if (wasFull) {
+    Unlink(sizeClass.full, page);
+    Link(sizeClass.withFree, page);
+  }
   if (page->used == 0 && !isInline) {
-    Unlink(sizeClass, page);
+    Unlink(sizeClass.withFree, page);
     platform::FreePage(page);
     --heldPages_;
   }

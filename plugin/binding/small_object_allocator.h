@@ -20,9 +20,8 @@ class SmallObjectAllocator {
   static constexpr std::size_t kInlinePageSize = 144;
 
   SmallObjectAllocator() noexcept;
-  // The tree hands every block back before its context goes, so by then
-  // every page taken from the page allocator is back there.
-  ~SmallObjectAllocator() = default;
+  // Returns every page still held, with whatever blocks are in it.
+  ~SmallObjectAllocator();
   SmallObjectAllocator(const SmallObjectAllocator&) = delete;
   SmallObjectAllocator& operator=(const SmallObjectAllocator&) = delete;
 
@@ -38,7 +37,7 @@ class SmallObjectAllocator {
   // Start of every page. Free blocks hold the 16-bit offset of the next free
   // block (0 ends the list); blocks past `fresh` have never been handed out.
   struct PageHeader {
-    PageHeader* previous;  // neighbours in the list of pages with free blocks
+    PageHeader* previous;  // neighbours in the list of pages with free blocks, or of full pages
     PageHeader* next;
     std::uint16_t pageSize;
     std::uint16_t used;
@@ -48,6 +47,7 @@ class SmallObjectAllocator {
 
   struct SizeClass {
     PageHeader* withFree;
+    PageHeader* full;
     alignas(16) unsigned char inlinePage[kInlinePageSize];
   };
 
@@ -55,8 +55,8 @@ class SmallObjectAllocator {
   static std::size_t FirstBlockOffset(std::size_t blockSize) noexcept;
   static bool HasFreeBlock(const PageHeader* page, std::size_t blockSize) noexcept;
   static void InitPage(PageHeader* page, std::size_t pageSize, std::size_t blockSize) noexcept;
-  static void Link(SizeClass& sizeClass, PageHeader* page) noexcept;
-  static void Unlink(SizeClass& sizeClass, PageHeader* page) noexcept;
+  static void Link(PageHeader*& list, PageHeader* page) noexcept;
+  static void Unlink(PageHeader*& list, PageHeader* page) noexcept;
 
   SizeClass classes_[kClassCount];
   std::size_t heldPages_ = 0;

@@ -23,13 +23,13 @@ StaticEmptyEntry gEmptyEntry = {{nullptr, kFnv1aOffsetBasis, 0, 0}, '\0'};
 StringPool::StringPool(SmallObjectAllocator& blocks) noexcept
     : blocks_(blocks), buckets_(initialBuckets_), bucketCount_(kInitialBuckets) {}
 
-// The tree releases every string before its context goes; entries still here
-// belong to nobody and are freed with the pool.
+// A tree discarded whole leaves its entries here. Those in pool blocks go
+// with the allocator's pages; only the long ones on the heap are freed.
 StringPool::~StringPool() {
   for (std::size_t i = 0; i < bucketCount_; ++i) {
     for (InternedString* entry = buckets_[i]; entry != nullptr;) {
       InternedString* next = entry->next;
-      FreeEntry(entry);
+      if (EntrySize(entry->length) > SmallObjectAllocator::kMaxBlockSize) std::free(entry);
       entry = next;
     }
   }
@@ -61,13 +61,16 @@ const InternedString* StringPool::Find(std::string_view text) const noexcept {
 }
 
 InternedString* StringPool::Intern(std::string_view text) {
+  return text.empty() ? EmptyEntry() : InternHashed(text, Fnv1a32(text));
+}
+
+InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t hash) {
   if (text.empty()) return EmptyEntry();
-  std::uint32_t hash = Fnv1a32(text);
   if (InternedString* found = FindInBucket(text, hash)) {
     ++found->references;
     return found;
   }
-  if (count_ + 1 > bucketCount_) Grow();
+  if (count_ + 1 > bucketCount_) Rehash(bucketCount_ * 2);
   std::size_t size = EntrySize(text.size());
   void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : std::malloc(size);
   if (memory == nullptr) throw std::bad_alloc();
@@ -104,10 +107,15 @@ void StringPool::FreeEntry(InternedString* entry) noexcept {
   else std::free(entry);
 }
 
-// Doubles the bucket count; bucket counts stay powers of two so that a hash
-// maps to its bucket by masking.
-void StringPool::Grow() {
-  std::size_t newCount = bucketCount_ * 2;
+void StringPool::Reserve(std::size_t count) {
+  std::size_t buckets = bucketCount_;
+  while (buckets < count) buckets *= 2;
+  if (buckets != bucketCount_) Rehash(buckets);
+}
+
+// Bucket counts stay powers of two so that a hash maps to its bucket by
+// masking.
+void StringPool::Rehash(std::size_t newCount) {
   InternedString** newBuckets = static_cast<InternedString**>(std::calloc(newCount, sizeof(InternedString*)));
   if (newBuckets == nullptr) throw std::bad_alloc();
   for (std::size_t i = 0; i < bucketCount_; ++i) {

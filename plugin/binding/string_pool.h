@@ -36,6 +36,10 @@ class StringPool {
   // Returns the entry for the text with one more reference. Throws
   // std::bad_alloc when memory runs out.
   InternedString* Intern(std::string_view text);
+  // The same with the text's FNV-1a hash already known (copies between trees).
+  InternedString* InternHashed(std::string_view text, std::uint32_t hash);
+  // Grows the table so that `count` entries stay within the load factor.
+  void Reserve(std::size_t count);
   // Adds a reference to an entry of this pool (or the empty entry).
   static void AddReference(InternedString* entry) noexcept;
   // Drops a reference; the entry goes at zero.
@@ -50,7 +54,7 @@ class StringPool {
   static constexpr std::size_t kInitialBuckets = 8;
 
   InternedString* FindInBucket(std::string_view text, std::uint32_t hash) const noexcept;
-  void Grow();
+  void Rehash(std::size_t newCount);
   static std::size_t EntrySize(std::size_t length) noexcept;
   void FreeEntry(InternedString* entry) noexcept;
 

@@ -72,5 +72,21 @@ TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePages
   EXPECT_EQ(tree.Context()->blocks.HeldPages(), 0u);
 }
 
+TEST(SmallObjectPoolTest, ARootDiscardedWholeGivesEveryPageBack) {
+  std::size_t before = platform::GetPageAllocatorStats().pages;
+  {
+    BindingValue tree;
+    for (int i = 0; i < 3000; ++i) {
+      BindingValue& record = tree.Index(i);
+      record.Member("name").SetString("a text long enough to live on the heap rather than in a pool block " +
+                                      std::to_string(i));
+      record.Member("bytes").SetBlob("xyz", 3);
+      record.Member("list").Index(3).SetEnum(i, nullptr);
+    }
+    EXPECT_GT(platform::GetPageAllocatorStats().pages, before);
+  }
+  EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
+}
+
 }  // namespace
 }  // namespace kel
