@@ -1,0 +1,156 @@
+// Requests through the invoke entry: matching, text arguments and their
+// failures.
+#include <pthread.h>
+
+#include "invoke_fixture.h"
+
+namespace kel::testing {
+namespace {
+
+using enum BindingType;
+using Location = ParameterLocation;
+
+TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
+  const FunctionRecord& function =
+      Echo(RequestMethod::kGet, "/inv/{summonerId}/items/{name}/",
+           {Param("summonerId", kString, Location::kPath), Param("name", kString, Location::kPath),
+            Param("verbose", kBool, Location::kQuery)});
+  EXPECT_EQ(function.name, "GetInvBySummonerIdItemsByName");
+
+  TestAnswer answer = Get(function, "/inv/12/items/x%20y+z?verbose");
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  EXPECT_EQ(answer.status, 200u);
+  EXPECT_EQ(answer.value.Find("summonerId").GetString(), "12");
+  EXPECT_EQ(answer.value.Find("name").GetString(), "x y z");
+  EXPECT_TRUE(answer.value.Find("verbose").GetBool(false));
+
+  answer = Get(function, "/inv/12/items/a");
+  EXPECT_EQ(answer.value.Find("verbose").Kind(), BindingValueKind::kBool);
+  EXPECT_FALSE(answer.value.Find("verbose").GetBool(true));
+}
+
+TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
+  const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString)});
+  TestRequest post;
+  post.method = 6;
+  post.path = "/a/1";
+  for (const TestAnswer& answer : {Invoke(function, post), Get(function, "/a/1/b"), Get(function, "/b/1")}) {
+    EXPECT_TRUE(answer.has_error);
+    EXPECT_EQ(answer.error, "Invalid function");
+    EXPECT_EQ(answer.status, 404u);
+  }
+  // Unknown method codes from the core mean "any", which a GET route refuses.
+  TestRequest odd;
+  odd.method = 77;
+  odd.path = "/a/1";
+  EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
+}
+
+TEST_F(InvokeTest, CustomMethodsCompareByName) {
+  FunctionDefinition definition;
+  definition.method = RequestMethod::kCustom;
+  definition.custom_method = "PURGE";
+  definition.path_template = "/cache";
+  definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
+  const FunctionRecord& function = table_.Register(std::move(definition));
+  TestRequest request;
+  request.method = 8;
+  request.path = "/cache";
+  request.custom_method = "PURGE";
+  EXPECT_FALSE(Invoke(function, request).has_error);
+  request.custom_method = "FETCH";
+  EXPECT_EQ(Invoke(function, request).error, "Invalid function");
+}
+
+// A megabyte-long path through the invoke entry on a thread with a small
+// stack: refused as a failed match instead of overflowing the stack.
+TEST_F(InvokeTest, OverlongPathOnASmallStackIsAnInvalidFunction) {
+  struct Job {
+    InvokeTest* test;
+    const FunctionRecord* function;
+    TestAnswer answer;
+  } job{this, &Echo(RequestMethod::kGet, "/a/{id}/b", {Param("id", kString)}), {}};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  ASSERT_EQ(pthread_create(&thread, &attributes, [](void* arg) -> void* {
+    auto* j = static_cast<Job*>(arg);
+    j->answer = j->test->Get(*j->function, "/a/" + std::string(1 << 20, 'x') + "/b");
+    return nullptr;
+  }, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  EXPECT_EQ(job.answer.error, "Invalid function");
+  EXPECT_EQ(job.answer.status, 404u);
+}
+
+TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
+  const FunctionRecord& function =
+      Echo(RequestMethod::kGet, "/h", {Param("Token", kString, Location::kHeader),
+                                       Param("limit", kInt32, Location::kQuery)});
+  TestRequest request;
+  request.path = "/h?limit=5";
+  request.headers = {{"token", "abc"}, {"Token", "ignored"}};
+  TestAnswer answer = Invoke(function, request);
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  EXPECT_EQ(answer.value.Find("Token").GetString(), "abc");
+  EXPECT_EQ(answer.value.Find("limit").GetString(), "5");
+
+  answer = Get(function, "/h?Token=x");
+  EXPECT_EQ(answer.error, "Argument 'Token' for 'GetH' was specified in an invalid location.");
+  EXPECT_EQ(answer.status, 400u);
+  EXPECT_EQ(Get(function, "/h?nope=1&limit=2").error, "Unknown argument 'nope' for 'GetH'.");
+  EXPECT_EQ(Get(function, "/h?limit").error, "Expected value for argument 'limit'.");
+}
+
+TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
+  const FunctionRecord& function =
+      Echo(RequestMethod::kGet, "/n", {Param("filter", kVector, Location::kQuery, kString),
+                                       Param("options", kObject, Location::kQuery)});
+  TestAnswer answer = Get(function, "/n?filter.2=c&filter.0=a&options.a.b=1&options.list.0x1=z");
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  const BindingValue& filter = answer.value.Find("filter");
+  ASSERT_EQ(filter.Size(), 3u);
+  EXPECT_EQ(filter.Get(0).GetString(), "a");
+  EXPECT_TRUE(filter.Get(1).IsEmpty());
+  EXPECT_EQ(filter.Get(2).GetString(), "c");
+  EXPECT_EQ(answer.value.Find("options").Find("a").Find("b").GetString(), "1");
+  EXPECT_EQ(answer.value.Find("options").Find("list").Get(1).GetString(), "z");
+
+  EXPECT_EQ(Get(function, "/n?filter.2x=1").error, "Index 2x is in an incorrect format");
+  EXPECT_EQ(Get(function, "/n?filter.08=1").error, "Index 08 is in an incorrect format");
+  EXPECT_EQ(Get(function, "/n?filter.4294967296=1").error, "Index 4294967296 is out of range");
+  EXPECT_EQ(Get(function, "/n?filter.99999999999999999999999=1").error,
+            "Index 99999999999999999999999 is out of range");
+  // Far below 2^31, but enough to exhaust memory: refused as well.
+  EXPECT_EQ(Get(function, "/n?filter.2147483647=1").error, "Index 2147483647 is out of range");
+}
+
+TEST_F(InvokeTest, AbsentValuesAndStructuredTextValues) {
+  const FunctionRecord& function =
+      Echo(RequestMethod::kGet, "/s", {Param("opts", kObject, Location::kQuery),
+                                       Param("list", kVector, Location::kQuery, kInt32)});
+  TestAnswer answer = Get(function, "/s?opts&list");
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  EXPECT_TRUE(answer.value.Find("opts").IsStructure());
+  EXPECT_EQ(answer.value.Find("opts").Size(), 0u);
+  EXPECT_TRUE(answer.value.Find("list").IsCollection());
+
+  // JSON, YAML and MessagePack are recognised by their first bytes.
+  answer = Get(function, "/s?opts=%7B%22a%22%3A1%7D&list=%20[1,2]");
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  EXPECT_EQ(answer.value.Find("opts").Find("a").AsSigned(), 1);
+  EXPECT_EQ(answer.value.Find("list").Size(), 2u);
+  answer = Get(function, "/s?opts=---%0Ab%3A%20x&list=%91%05");
+  ASSERT_FALSE(answer.has_error) << answer.error;
+  EXPECT_EQ(answer.value.Find("opts").Find("b").GetString(), "x");
+  EXPECT_EQ(answer.value.Find("list").Get(0).AsSigned(), 5);
+
+  const std::string broken = Get(function, "/s?opts=%7Bnope").error;
+  EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u)
+      << broken;
+}
+
+}  // namespace
+}  // namespace kel::testing
