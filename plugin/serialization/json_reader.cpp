@@ -114,6 +114,7 @@ bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t
 
 BindingResult ParseJson(const char* text) {
   BindingResult result;
+  if (text == nullptr) return result;
   const char* p = text;
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;

@@ -5,8 +5,8 @@
 
 namespace kel {
 
-// Parses the NUL-terminated text. An empty or blank text is an empty value,
-// not an error. Failures read "Error: <reason> at offset <n>." and keep
+// Parses the NUL-terminated text. An empty or blank text (or none) is an
+// empty value, not an error. Failures read "Error: <reason> at offset <n>." and keep
 // nothing of the partly built value.
 BindingResult ParseJson(const char* text);
 

@@ -246,6 +246,7 @@ void YamlTreeBuilder::Handle(const yaml_event_t& event) {
 
 BindingResult ParseYaml(const char* text, size_t length) {
   BindingResult result;
+  if (length == 0) return result;
   YamlParser parser;
   if (!parser.initialized) {
     result.Fail("YAML parser error: out of memory. At line: 0 col: 0");

@@ -8,7 +8,8 @@
 
 namespace kel {
 
-// Parses text[0, length). The empty text is an empty value. A second
+// Parses text[0, length). The empty text (text may then be null) is an
+// empty value. A second
 // document after a non-empty first one is refused. Failures name the line
 // and column (from 1) of the event at fault; libyaml's own errors keep
 // libyaml's positions (from 0).

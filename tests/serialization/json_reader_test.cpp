@@ -16,7 +16,7 @@ std::string ErrorOf(const char* text) {
 }
 
 TEST(JsonReader, EmptyOrBlankTextIsAnEmptyValue) {
-  for (const char* text : {"", "   ", " \r\n\t"}) {
+  for (const char* text : {"", "   ", " \r\n\t", static_cast<const char*>(nullptr)}) {
     const BindingResult result = ParseJson(text);
     EXPECT_TRUE(result.Ok());
     EXPECT_TRUE(result.Value().IsEmpty());

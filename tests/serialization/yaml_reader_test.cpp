@@ -97,8 +97,9 @@ TEST(YamlReader, OneDocumentOnly) {
   EXPECT_EQ(ErrorOf("a: 1\n---\nb: 2\n"), "Multi-document YAML is not supported.");
   EXPECT_EQ(JsonOf("---\n~\n---\nb: 2\n"), R"({"b":2})");
   EXPECT_EQ(JsonOf("--- [1]\n...\n"), "[1]");
-  EXPECT_TRUE(Parse("").Ok());
+  EXPECT_TRUE(ParseYaml(nullptr, 0).Ok());
   EXPECT_TRUE(Parse("").Value().IsEmpty());
+  EXPECT_TRUE(Parse("# only a comment\n").Value().IsEmpty());
 }
 
 TEST(YamlReader, ParserErrorsKeepLibyamlPositions) {
