@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "binding/binding_registry.h"
 
@@ -14,38 +15,71 @@ namespace kel {
 
 namespace {
 
+// Walks the tree with an explicit stack rather than by recursion: trees
+// built by code or converted from the core's values have no depth bound.
 template <class Writer>
 class JsonTreeWriter {
  public:
   JsonTreeWriter(Writer& writer, const BindingRegistry* registry) : writer_(writer), registry_(registry) {}
 
-  void Write(const BindingValue& value) {
+  void Write(const BindingValue& root) {
+    const BindingValue* next = &root;
+    for (;;) {
+      if (next != nullptr) {
+        Open(*next);
+        next = nullptr;
+      }
+      if (open_.empty()) return;
+      OpenContainer& top = open_.back();
+      if (top.value->IsCollection()) {
+        const auto elements = top.value->Elements();
+        if (top.index < elements.size()) {
+          next = &elements[top.index++];
+        } else {
+          writer_.EndArray();
+          open_.pop_back();
+        }
+      } else if (top.member != top.end) {
+        const auto [key, value] = *top.member;
+        ++top.member;
+        writer_.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
+        next = &value;
+      } else {
+        writer_.EndObject();
+        open_.pop_back();
+      }
+    }
+  }
+
+ private:
+  struct OpenContainer {
+    const BindingValue* value;
+    size_t index;                                // next element of a collection
+    BindingValue::ConstMemberIterator member, end;  // members of a structure left
+  };
+
+  // Writes a scalar whole, or starts a container and leaves it open.
+  void Open(const BindingValue& value) {
     switch (value.Kind()) {
       case BindingValueKind::kEmpty: writer_.Null(); break;
-      case BindingValueKind::kBool: writer_.Bool(value.GetBool(false)); break;
-      case BindingValueKind::kSigned: writer_.Int64(value.GetSigned(0)); break;
-      case BindingValueKind::kUnsigned: writer_.Uint64(value.GetUnsigned(0)); break;
-      case BindingValueKind::kFloat: WriteDouble(value.GetDouble(0)); break;
+      case BindingValueKind::kBool: writer_.Bool(value.GetBool()); break;
+      case BindingValueKind::kSigned: writer_.Int64(value.GetSigned()); break;
+      case BindingValueKind::kUnsigned: writer_.Uint64(value.GetUnsigned()); break;
+      case BindingValueKind::kFloat: WriteDouble(value.GetDouble()); break;
       case BindingValueKind::kString: WriteText(value.GetString()); break;
       case BindingValueKind::kBlob: WriteText(value.AsText()); break;
       case BindingValueKind::kEnum: WriteEnum(value.GetEnum()); break;
       case BindingValueKind::kCollection:
         writer_.StartArray();
-        for (const BindingValue& element : value.Elements()) Write(element);
-        writer_.EndArray();
+        open_.push_back({&value, 0, {}, {}});
         break;
       case BindingValueKind::kStructure:
         writer_.StartObject();
-        for (const auto& [key, member] : value.Members()) {
-          writer_.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
-          Write(member);
-        }
-        writer_.EndObject();
+        open_.push_back({&value, 0, value.Members().begin(), value.Members().end()});
         break;
     }
   }
 
- private:
   // JSON has no NaN or infinity; the writer would refuse them after already
   // emitting a separator, leaving broken text. null keeps the output valid.
   void WriteDouble(double d) {
@@ -71,6 +105,7 @@ class JsonTreeWriter {
 
   Writer& writer_;
   const BindingRegistry* registry_;
+  std::vector<OpenContainer> open_;
 };
 
 std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view line_break) {

@@ -71,6 +71,17 @@ TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
   EXPECT_EQ(WriteJson(v, ""), R"({"a":"x\ny","b":[1,{}]})");
 }
 
+TEST(JsonWriter, WritesTreesOfAnyDepth) {
+  constexpr size_t kDepth = 100000;
+  BindingValue root;
+  BindingValue* innermost = &root;
+  for (size_t i = 0; i < kDepth; ++i) innermost = &innermost->Member("k");
+  innermost->SetSigned(1);
+  const std::string text = WriteJson(root);
+  EXPECT_EQ(text.size(), kDepth * 6 + 1);
+  EXPECT_EQ(text.substr(kDepth * 5 - 5, 8), "{\"k\":1}}");
+}
+
 enum class JobState : int32_t { kInProgress = 0, kSucceeded = 1 };
 
 TEST(JsonWriter, EnumsByNameOnlyWithARegistryThatNamesTheValue) {
