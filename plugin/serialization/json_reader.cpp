@@ -19,7 +19,11 @@ namespace {
 // in the tree: no intermediate document is built.
 class JsonTreeBuilder {
  public:
-  explicit JsonTreeBuilder(BindingValue& root) : target_(&root) { open_.reserve(16); }
+  // may_hold_nul: whether the text holds an escaped NUL at all; without one
+  // no decoded string needs to be searched for it.
+  JsonTreeBuilder(BindingValue& root, bool may_hold_nul) : target_(&root), may_hold_nul_(may_hold_nul) {
+    open_.reserve(16);
+  }
 
   // Why the handler stopped the reader, or null when it did not.
   const char* refusal() const { return refusal_; }
@@ -34,7 +38,8 @@ class JsonTreeBuilder {
   // Only called with kParseNumbersAsStringsFlag, which is not used.
   bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
-    return Put([=](BindingValue& t) { t.SetString(std::string_view(text, UpToNul(text, length))); });
+    const std::string_view view(text, UpToNul(text, length));
+    return Put([view](BindingValue& t) { t.SetString(view); });
   }
   bool StartObject() { return Open(true); }
   // A repeated key starts its member afresh, so that the last value wins
@@ -61,7 +66,8 @@ class JsonTreeBuilder {
   };
 
   // Texts end at their first NUL: an escaped \u0000 cuts the string there.
-  static size_t UpToNul(const char* text, size_t length) {
+  size_t UpToNul(const char* text, size_t length) const {
+    if (!may_hold_nul_) return length;
     const void* nul = std::memchr(text, 0, length);
     return nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length;
   }
@@ -104,6 +110,7 @@ class JsonTreeBuilder {
   }
 
   BindingValue* target_;
+  bool may_hold_nul_;
   std::vector<OpenContainer> open_;
   const char* refusal_ = nullptr;
 };
@@ -119,7 +126,7 @@ BindingResult ParseJson(const char* text) {
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;
 
-  JsonTreeBuilder builder(result.Value());
+  JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr);
   rapidjson::Reader reader;
   rapidjson::StringStream stream(text);
   if (reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder)) return result;
