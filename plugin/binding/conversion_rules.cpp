@@ -16,7 +16,6 @@ namespace {
 constexpr double kTwoTo63 = 9223372036854775808.0;
 constexpr double kTwoTo64 = 18446744073709551616.0;
 
-std::string Text(std::string_view text) { return std::string(text); }
 std::string Decimal(std::int64_t value) { return std::to_string(value); }
 std::string Decimal(std::uint64_t value) { return std::to_string(value); }
 std::string General(double value) {
@@ -28,17 +27,17 @@ std::string General(double value) {
 void FailInvalidType(BindingResult& result, std::string_view name, std::string_view typeName,
                      const BindingValue& source) {
   result.Fail(FormatMessage("Couldn't assign value to '%1' of type %2 because the input is of an invalid type %3.",
-                            Text(name), Text(typeName), Text(BindingValueKindName(source.Kind()))));
+                            name, typeName, BindingValueKindName(source.Kind())));
 }
 
-void FailOutOfRange(BindingResult& result, const std::string& input, std::string_view name,
+void FailOutOfRange(BindingResult& result, std::string_view input, std::string_view name,
                     std::string_view typeName) {
-  result.Fail(FormatMessage("Value %1 for '%2' of type %3 is out of range", input, Text(name), Text(typeName)));
+  result.Fail(FormatMessage("Value %1 for '%2' of type %3 is out of range", input, name, typeName));
 }
 
-void FailFormat(BindingResult& result, const std::string& input, std::string_view name, std::string_view typeName) {
+void FailFormat(BindingResult& result, std::string_view input, std::string_view name, std::string_view typeName) {
   result.Fail(
-      FormatMessage("Value %1 for '%2' of type %3 is in an incorrect format", input, Text(name), Text(typeName)));
+      FormatMessage("Value %1 for '%2' of type %3 is in an incorrect format", input, name, typeName));
 }
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -83,10 +82,10 @@ bool EnumHasValue(const BindingTypeInfo* info, std::int32_t value) {
 
 std::string_view EnumName(const BindingTypeInfo* info) { return info != nullptr ? std::string_view(info->name) : ""; }
 
-void FailNotEnumerator(BindingResult& result, const std::string& input, const BindingTypeInfo* info,
+void FailNotEnumerator(BindingResult& result, std::string_view input, const BindingTypeInfo* info,
                        std::string_view name) {
-  result.Fail(FormatMessage("%1 is not a valid %2 enumeration value for '%3'.", input, Text(EnumName(info)),
-                            Text(name)));
+  result.Fail(FormatMessage("%1 is not a valid %2 enumeration value for '%3'.", input, EnumName(info),
+                            name));
 }
 
 }  // namespace
@@ -94,7 +93,7 @@ void FailNotEnumerator(BindingResult& result, const std::string& input, const Bi
 bool Present(BindingResult& result, const BindingValue& source, std::string_view name) {
   if (!result.Ok()) return false;
   if (!source.IsEmpty()) return true;
-  result.Fail(FormatMessage("A value for '%1' is required.", Text(name)));
+  result.Fail(FormatMessage("A value for '%1' is required.", name));
   return false;
 }
 
@@ -111,12 +110,12 @@ void AssignBool(BindingResult& result, bool& out, const BindingValue& source, st
       else
         result.Fail(FormatMessage(
             "Value %1 for '%2' of type bool is in an incorrect format. Options are \"true\", \"false\", \"1\", \"0\".",
-            Text(text), Text(name)));
+            text, name));
       return;
     }
     default:
       result.Fail(FormatMessage("Couldn't assign value to '%1' of type bool because the input is of an invalid type %2.",
-                                Text(name), Text(BindingValueKindName(source.Kind()))));
+                                name, BindingValueKindName(source.Kind())));
   }
 }
 
@@ -150,8 +149,8 @@ void AssignSigned(BindingResult& result, std::int64_t& out, const BindingValue& 
       std::string_view text = source.GetString();
       std::int64_t value = 0;
       Parse parse = ParseSigned(text, value);
-      if (parse == Parse::kLeftover) return FailFormat(result, Text(text), name, typeName);
-      if (parse == Parse::kOverflow || value < min || value > max) return FailOutOfRange(result, Text(text), name, typeName);
+      if (parse == Parse::kLeftover) return FailFormat(result, text, name, typeName);
+      if (parse == Parse::kOverflow || value < min || value > max) return FailOutOfRange(result, text, name, typeName);
       out = value;
       return;
     }
@@ -194,9 +193,9 @@ void AssignUnsigned(BindingResult& result, std::uint64_t& out, const BindingValu
       std::string_view text = source.GetString();
       std::uint64_t value = 0;
       Parse parse = ParseUnsigned(text, value);
-      if (parse == Parse::kLeftover) return FailFormat(result, Text(text), name, typeName);
+      if (parse == Parse::kLeftover) return FailFormat(result, text, name, typeName);
       if (parse == Parse::kOverflow || IsNegativeText(text) || value > max)
-        return FailOutOfRange(result, Text(text), name, typeName);
+        return FailOutOfRange(result, text, name, typeName);
       out = value;
       return;
     }
@@ -244,9 +243,9 @@ void AssignFloating(BindingResult& result, double& out, const BindingValue& sour
       std::string_view text = source.GetString();
       double value = 0;
       Parse parse = ParseWhole(text, value, [](const char* b, char** e) { return std::strtod(b, e); });
-      if (parse == Parse::kLeftover) return FailFormat(result, Text(text), name, typeName);
+      if (parse == Parse::kLeftover) return FailFormat(result, text, name, typeName);
       bool overflow = parse == Parse::kOverflow && std::isinf(value);
-      if (overflow || value < min || value > max) return FailOutOfRange(result, Text(text), name, typeName);
+      if (overflow || value < min || value > max) return FailOutOfRange(result, text, name, typeName);
       out = value;
       return;
     }
@@ -269,11 +268,11 @@ void AssignString(BindingResult& result, std::string& out, const BindingValue& s
         return;
       }
       result.Fail(FormatMessage("%1 is not a valid enumeration value for '%2'.", Decimal(std::int64_t{pair.value}),
-                                Text(name)));
+                                name));
       return;
     }
     default:
-      result.Fail(FormatMessage("Couldn't assign value to '%1' because the input is not a string.", Text(name)));
+      result.Fail(FormatMessage("Couldn't assign value to '%1' because the input is not a string.", name));
   }
 }
 
@@ -318,12 +317,12 @@ void AssignEnum(BindingResult& result, std::int32_t& out, const BindingValue& so
         out = static_cast<std::int32_t>(number);
         return;
       }
-      return FailNotEnumerator(result, Text(text), info, name);
+      return FailNotEnumerator(result, text, info, name);
     }
     default:
       result.Fail(
           FormatMessage("Couldn't assign value to '%1' of enum type because the input is of an invalid type %2.",
-                        Text(name), Text(BindingValueKindName(source.Kind()))));
+                        name, BindingValueKindName(source.Kind())));
   }
 }
 
@@ -333,12 +332,12 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
   if (info == nullptr) {
     result.Fail(FormatMessage(
         "Couldn't assign value to '%1' because the input is an unregistered structure or not a structure at all.",
-        Text(name)));
+        name));
     return;
   }
   if (!source.IsStructure()) {
     result.Fail(FormatMessage("Couldn't assign value to '%1' of type %2 because the input not a structure.",
-                              Text(name), info->name));
+                              name, info->name));
     return;
   }
   unsigned char* base = static_cast<unsigned char*>(out);
@@ -350,7 +349,7 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
     } else if ((field->flags & kBindingFieldRequired) != 0) {
       result.Fail(FormatMessage(
           "Couldn't assign value to '%1' of type %2 because the input structure doesn't have required field '%3'.",
-          Text(name), info->name, field->name));
+          name, info->name, field->name));
     }
   }
 }
@@ -359,14 +358,14 @@ bool IsCollectionFor(BindingResult& result, const BindingValue& source, std::str
   if (!result.Ok()) return false;
   if (source.IsCollection()) return true;
   result.Fail(
-      FormatMessage("Couldn't assign value to '%1' of type vector because the input not a collection.", Text(name)));
+      FormatMessage("Couldn't assign value to '%1' of type vector because the input not a collection.", name));
   return false;
 }
 
 bool IsStructureForMap(BindingResult& result, const BindingValue& source, std::string_view name) {
   if (!result.Ok()) return false;
   if (source.IsStructure()) return true;
-  result.Fail(FormatMessage("Couldn't assign value to '%1' of type map because the input not a structure.", Text(name)));
+  result.Fail(FormatMessage("Couldn't assign value to '%1' of type map because the input not a structure.", name));
   return false;
 }
 

@@ -121,7 +121,7 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
 
 void FailTooLarge(BindingResult& result, std::string_view name, std::uint32_t count) {
   result.Fail(FormatMessage("Couldn't assign value to '%1' because the input holds %2 elements, more than can be reserved.",
-                            std::string(name), std::to_string(count)));
+                            name, count));
 }
 
 void BuildBindingValue(BindingResult& result, const HostValue& value, std::string_view name) {
@@ -184,7 +184,7 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
       default:
         result.Fail(FormatMessage(
             "Couldn't assign value to '%1' of type object because the input is of an incompatible type '%2'.",
-            std::string(name), std::string()));
+            name, ""));
         return;
     }
   }
@@ -209,7 +209,7 @@ void FromHostValue(BindingResult& result, const HostValue& value, std::string_vi
   try {
     BuildBindingValue(result, value, name);
   } catch (const std::exception&) {
-    result.Fail(FormatMessage("Couldn't assign value to '%1' because memory is exhausted.", std::string(name)));
+    result.Fail(FormatMessage("Couldn't assign value to '%1' because memory is exhausted.", name));
   }
 }
 
