@@ -58,18 +58,25 @@ class PageAllocator {
   }
 
  private:
-  // Maps twice the region size and trims the ends so that what stays is
-  // aligned to the region size.
+  // Reserves twice the region size, trims the ends so that what stays is
+  // aligned to the region size, then commits the region read-write with its
+  // pages populated at once (one trip into the kernel instead of a fault per
+  // page).
   static std::uintptr_t ReserveRegion() noexcept {
-    void* mapped = mmap(nullptr, 2 * kRegionSize, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) return 0;
-    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(mapped);
+    void* reserved = mmap(nullptr, 2 * kRegionSize, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (reserved == MAP_FAILED) return 0;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(reserved);
     std::uintptr_t aligned = (start + kRegionSize - 1) & ~(kRegionSize - 1);
     std::size_t head = aligned - start;
-    if (head != 0) munmap(mapped, head);
+    if (head != 0) munmap(reserved, head);
     std::size_t tail = kRegionSize - head;
     if (tail != 0) munmap(reinterpret_cast<void*>(aligned + kRegionSize), tail);
+    void* committed = mmap(reinterpret_cast<void*>(aligned), kRegionSize, PROT_READ | PROT_WRITE,
+                           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED | MAP_POPULATE, -1, 0);
+    if (committed == MAP_FAILED) {
+      munmap(reinterpret_cast<void*>(aligned), kRegionSize);
+      return 0;
+    }
     return aligned;
   }
 
