@@ -9,10 +9,18 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "api/api_description_block.h"
+#include "api/function_table.h"
+#include "async/await.h"
+#include "async/task_table.h"
+#include "binding/binding_registry.h"
+#include "binding/static_type_id.h"
 #include "runtime/host_abi.h"
 #include "runtime/plugin_log_target.h"
 #include "runtime/plugin_names.h"
@@ -56,6 +64,25 @@ class AppModule {
   // OnInitialized. A null `services` is refused.
   bool Initialize(const HostServices* services);
 
+  // Waits for `future`, letting the core run this plug-in's pending work on
+  // this thread meanwhile (see AwaitFuture). A future without a shared state
+  // ends the process with the report "ALE-6D828C10".
+  template <typename T>
+  T Await(std::future<T> future) {
+    return AwaitFuture(*this, future, StaticTypeOf<T>().Name());
+  }
+  // Lets the core run pending work for this plug-in once, on this thread.
+  void Yield() { YieldToHost(*this); }
+  // Runs `callable` once, on a core thread, at `due` on the monotonic clock
+  // (platform::MonotonicNanoseconds) or as soon as possible when that has
+  // passed. Tasks of one name are independent; nothing cancels a task.
+  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due);
+
+  // The route and type registry, and the functions registered with it
+  // (RegisterRoute in api/typed_handler.h) during RegisterRoutes.
+  BindingRegistry& registry() { return registry_; }
+  FunctionTable& functions() { return functions_; }
+
   const PluginApiVersion& core_api_version() const { return core_api_version_; }
   const PluginNames& names() const { return names_; }
   const std::string& camel_case_name() const { return camel_case_name_; }
@@ -84,8 +111,12 @@ class AppModule {
   PluginNames names_;
   std::string camel_case_name_;
   std::array<std::string, 2> log_group_path_;
+  BindingRegistry registry_;
+  FunctionTable functions_{registry_};
   const HostServices* host_services_ = nullptr;
   PluginCallbacks callbacks_;
+  ApiDescriptionBlock api_description_;
+  TaskTable tasks_;
 };
 
 }  // namespace kel

@@ -8,6 +8,9 @@ namespace kel {
 
 void AppModule::RegisterRuntimeTypes() {}
 
-const ApiDescription* AppModule::BuildApiDescription() { return nullptr; }
+const ApiDescription* AppModule::BuildApiDescription() {
+  api_description_.Build(functions_);
+  return &api_description_.Description();
+}
 
 }  // namespace kel

@@ -97,6 +97,10 @@ using UnsubscribeEventFn = void (*)(HostTable* t, const char* name, uint32_t plu
 using TaskCallbackFn = void (*)(void* context);
 // Runs `callback(context)` once on a core thread after `delay_seconds`
 // (0 or more). `label` names the task and is only valid during the call.
+// The context points into the plug-in object, so the core must not run a
+// callback once it has called Shutdown, nor call Shutdown while one runs;
+// callbacks still pending then are dropped (the plug-in frees their
+// records with the object).
 using ScheduleCallbackFn = void (*)(HostTable* t, const char* label, TaskCallbackFn callback,
                                     void* context, double delay_seconds, uint32_t reserved);
 // Runs pending core work for this plug-in on the calling thread.

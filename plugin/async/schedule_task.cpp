@@ -1,0 +1,16 @@
+#include <string>
+
+#include "platform/clock.h"
+#include "runtime/app_module.h"
+
+namespace kel {
+
+void AppModule::ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) {
+  const double delay_seconds = DelaySecondsUntil(due, platform::MonotonicNanoseconds());
+  const std::string label(name);
+  tasks_.Add(std::move(callable), [&](TaskTrampolineFn trampoline, void* context) {
+    ScheduleCallback(label.c_str(), trampoline, context, delay_seconds, 0);
+  });
+}
+
+}  // namespace kel
