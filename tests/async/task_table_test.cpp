@@ -27,27 +27,6 @@ struct FakeScheduler {
   }
 };
 
-TEST(TaskDelay, PastAndPresentDueTimesGiveZero) {
-  EXPECT_EQ(DelaySecondsUntil(100, 200), 0.0);
-  EXPECT_EQ(DelaySecondsUntil(200, 200), 0.0);
-  EXPECT_DOUBLE_EQ(DelaySecondsUntil(10'000'000'200, 200), 10.0);
-}
-
-TEST(TaskTable, TasksRunOnceAndLeaveTheTable) {
-  TaskTable table;
-  FakeScheduler core;
-  int first = 0, second = 0;
-  table.Add([&] { ++first; }, core.Callback());
-  table.Add([&] { ++second; }, core.Callback());
-  ASSERT_EQ(core.pending.size(), 2u);
-  EXPECT_NE(core.pending[0].context, core.pending[1].context);
-  EXPECT_EQ(table.Outstanding(), 2u);
-  core.RunAll();
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(second, 1);
-  EXPECT_EQ(table.Outstanding(), 0u);
-}
-
 TEST(TaskTable, ACallableMayScheduleOrThrowAndStillLeavesTheTable) {
   TaskTable table;
   FakeScheduler core;
