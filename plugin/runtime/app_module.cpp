@@ -23,7 +23,13 @@ uint8_t InitializeCallback(void* context, const HostServices* services) {
   }
 }
 
-void ShutdownCallback(void* context) { delete static_cast<AppModule*>(context); }
+// Take-down: every core subscription ends first, then the object goes,
+// derived members before AppModule's and the subscription core's.
+void ShutdownCallback(void* context) {
+  auto* plugin = static_cast<AppModule*>(context);
+  plugin->Stop();
+  delete plugin;
+}
 
 void GetMemoryStatsCallback(void*, MemoryStats* stats) {
   if (stats) memory::ReadMemoryStats(*stats);
@@ -47,9 +53,10 @@ void AppModule::Enter(PluginHostRecord& record, std::string_view short_name) {
   names_ = GetFullNameFromShortNameAndType(short_name, kBackendPluginType);
   log_group_path_ = {"Plugins", "Plugin " + names_.short_name};
   camel_case_name_ = ApplyNameRule("", names_.short_name);
-  RegisterRuntimeTypes();
+  RegisterRuntimeTypes(registry_);
   RegisterRoutes();
   const ApiDescription* api_description = BuildApiDescription();
+  MarkLoaded();
 
   record.api_major = kPluginApiVersion.major;
   record.api_minor = kPluginApiVersion.minor;
@@ -76,6 +83,7 @@ bool AppModule::Initialize(const HostServices* services) {
     log_target_->SetThreshold(log::Threshold());
     log_target_->Attach();
   }
+  StartSubscriptions(services->plugin_handle, names_.short_name);
   return OnInitialized();
 }
 

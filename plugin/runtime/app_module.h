@@ -24,30 +24,31 @@
 #include "runtime/host_abi.h"
 #include "runtime/plugin_log_target.h"
 #include "runtime/plugin_names.h"
+#include "runtime/subscription_core.h"
 
 namespace kel {
 
-class AppModule {
+class AppModule : public SubscriptionCore {
  public:
   AppModule();
   AppModule(const AppModule&) = delete;
   AppModule& operator=(const AppModule&) = delete;
-  virtual ~AppModule();
+  ~AppModule() override;
 
   // Forwarders to the core, in table order. Each reads the HostTable from
   // HostServices at the moment of the call. Called before Initialize, they
   // log an error and call nothing.
-  virtual void SendRequest(ResponseRecord* response, const RequestRecord* request);
-  virtual void CallReservedHostFunction(uintptr_t first, uintptr_t second);
-  virtual void PublishEvent(const OutgoingEventRecord* event);
-  virtual void SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback,
-                              void* context, uint32_t flag);
-  virtual void UnsubscribeEvent(const char* name, uint32_t plugin_handle);
-  virtual void ScheduleCallback(const char* label, TaskCallbackFn callback, void* context,
-                                double delay_seconds, uint32_t reserved);
-  virtual void PumpHost();
-  virtual void BeginWait(const std::string& label, uint32_t reserved);
-  virtual void EndWait();
+  void SendRequest(ResponseRecord* response, const RequestRecord* request) override;
+  void CallReservedHostFunction(uintptr_t first, uintptr_t second) override;
+  void PublishEvent(const OutgoingEventRecord* event) override;
+  void SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback, void* context,
+                      uint32_t flag) override;
+  void UnsubscribeEvent(const char* name, uint32_t plugin_handle) override;
+  void ScheduleCallback(const char* label, TaskCallbackFn callback, void* context, double delay_seconds,
+                        uint32_t reserved) override;
+  void PumpHost() override;
+  void BeginWait(const std::string& label, uint32_t reserved) override;
+  void EndWait() override;
 
   // Registers the plug-in's routes and types during the entry, before the
   // core can be called. The base registers nothing.
@@ -60,8 +61,9 @@ class AppModule {
   // names, registers routes and types, and writes the record as its last act.
   void Enter(PluginHostRecord& record, std::string_view short_name);
 
-  // Keeps `services`, switches the log over to the core and calls
-  // OnInitialized. A null `services` is refused.
+  // Keeps `services`, switches the log over to the core, starts the
+  // subscription core (handle, short name, telemetry poster, service-proxy
+  // subscriptions) and calls OnInitialized. A null `services` is refused.
   bool Initialize(const HostServices* services);
 
   // Waits for `future`, letting the core run this plug-in's pending work on
@@ -76,7 +78,7 @@ class AppModule {
   // Runs `callable` once, on a core thread, at `due` on the monotonic clock
   // (platform::MonotonicNanoseconds) or as soon as possible when that has
   // passed. Tasks of one name are independent; nothing cancels a task.
-  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due);
+  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) override;
 
   // The route and type registry, and the functions registered with it
   // (RegisterRoute in api/typed_handler.h) during RegisterRoutes.
@@ -101,8 +103,7 @@ class AppModule {
   // The core's table, or nullptr (with an error logged) before Initialize.
   HostTable* HostTableFor(const char* function) const;
 
-  // Entry steps 8 and 10, filled in by the registry and the route layer.
-  void RegisterRuntimeTypes();
+  // Entry step 10, filled in by the route layer.
   const ApiDescription* BuildApiDescription();
 
   LogReference log_reference_;

@@ -13,8 +13,8 @@ namespace kel {
 struct ApiDescription;       // the plug-in's function list, api/
 struct RequestRecord;        // an outbound request, api/
 struct ResponseRecord;       // the core's answer to it, api/
-struct OutgoingEventRecord;  // an event the plug-in publishes, api/
-struct IncomingEventRecord;  // an event the core delivers, runtime/
+struct OutgoingEventRecord;  // an event the plug-in publishes, runtime/event_abi.h
+struct IncomingEventRecord;  // an event the core delivers, runtime/event_abi.h
 }  // namespace kel
 
 namespace kel {

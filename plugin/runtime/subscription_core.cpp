@@ -1,0 +1,223 @@
+#include "runtime/subscription_core.h"
+
+#include <exception>
+
+#include "binding/binding_registry.h"
+#include "binding/host_value_conversion.h"
+#include "diagnostics/log.h"
+#include "diagnostics/positional_format.h"
+#include "platform/clock.h"
+#include "runtime/event_names.h"
+#include "runtime/resource_pattern.h"
+
+namespace kel {
+namespace {
+
+constexpr uint32_t kResourceEventFlag = 0;
+constexpr uint32_t kDrovEventFlag = 0;
+constexpr uint32_t kServiceProxyEventFlag = 1;
+
+template <typename Handler>
+std::shared_ptr<const Handler> Share(Handler handler) {
+  return std::make_shared<const Handler>(std::move(handler));
+}
+
+}  // namespace
+
+SubscriptionCore::SubscriptionCore() = default;
+SubscriptionCore::~SubscriptionCore() = default;
+
+void SubscriptionCore::StartSubscriptions(uint32_t pluginHandle, std::string shortName) {
+  pluginHandle_ = pluginHandle;
+  shortName_ = std::move(shortName);
+  serviceProxies_.SetShortName(shortName_);
+  state_.store(PluginState::Initialized, std::memory_order_release);
+  const EventCallbackFn deliver = &DeliverEvent<PluginServiceProxyResponse>;
+  SubscribeRaw(
+      "OnServiceProxyUuidEvent",
+      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnUuidAnswer(a); }),
+      deliver, kServiceProxyEventFlag);
+  SubscribeRaw(
+      "OnServiceProxyMethodEvent",
+      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnMethodAnswer(a); }),
+      deliver, kServiceProxyEventFlag);
+  SubscribeRaw(
+      "OnServiceProxyAsyncEvent",
+      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnAsyncAnswer(a); }),
+      deliver, kServiceProxyEventFlag);
+}
+
+void SubscriptionCore::SubscribeResourceEvent(std::string_view resourcePath) {
+  const std::string name = ResourceEventName(resourcePath);
+  std::lock_guard order(subscribeMutex_);
+  uint32_t count = 0;
+  {
+    std::lock_guard lock(tablesMutex_);
+    count = ++subscriptionCounts_[name];
+  }
+  if (count != 1) return;
+  SubscribeRaw(name, ResourceEventHandler([this](const PluginResourceEvent& e) { DispatchResourceEvent(e); }),
+               &DeliverEvent<PluginResourceEvent>, kResourceEventFlag);
+}
+
+void SubscriptionCore::UnsubscribeResourceEvent(std::string_view resourcePath) {
+  const std::string name = ResourceEventName(resourcePath);
+  std::lock_guard order(subscribeMutex_);
+  {
+    std::lock_guard lock(tablesMutex_);
+    const auto count = subscriptionCounts_.find(name);
+    // Releasing a name that holds no reference changes nothing.
+    if (count == subscriptionCounts_.end() || count->second == 0) return;
+    if (--count->second != 0) return;
+  }
+  UnsubscribeEvent(name.c_str(), pluginHandle_);
+  std::lock_guard lock(tablesMutex_);
+  eventHandlers_.erase(name);
+}
+
+void SubscriptionCore::Stop() {
+  std::lock_guard order(subscribeMutex_);
+  state_.store(PluginState::Stopping, std::memory_order_release);
+  std::vector<std::string> names;
+  {
+    std::lock_guard lock(tablesMutex_);
+    names.reserve(eventHandlers_.size());
+    for (const auto& entry : eventHandlers_) names.push_back(entry.first);
+  }
+  for (const std::string& name : names) UnsubscribeEvent(name.c_str(), pluginHandle_);
+  {
+    std::lock_guard lock(tablesMutex_);
+    eventHandlers_.clear();
+    drovHandlers_.clear();
+  }
+  serviceProxies_.Clear();
+  std::lock_guard lock(tablesMutex_);
+  exactListeners_.clear();
+  wildcardListeners_.clear();
+}
+
+void SubscriptionCore::AddResourceListener(std::string resourcePath, ResourceEventHandler listener) {
+  {
+    std::lock_guard lock(tablesMutex_);
+    if (resourcePath.find('*') != std::string::npos) {
+      wildcardListeners_.emplace_back(resourcePath, Share(std::move(listener)));
+    } else {
+      exactListeners_.insert_or_assign(resourcePath, Share(std::move(listener)));
+    }
+  }
+  SubscribeResourceEvent(resourcePath);
+}
+
+void SubscriptionCore::SubscribeDrovClass(std::string className, DrovEventHandler handler) {
+  {
+    std::lock_guard lock(tablesMutex_);
+    drovHandlers_.insert_or_assign(className, Share(std::move(handler)));
+  }
+  SubscribeRaw(DrovEventName(className),
+               DrovEventHandler([this](const PluginDrovEvent& message) { DispatchDrovMessage(message); }),
+               &DeliverEvent<PluginDrovEvent>, kDrovEventFlag);
+}
+
+void SubscriptionCore::ExpectDrovMessage(std::string className, DrovEventHandler onMessage) {
+  std::lock_guard lock(tablesMutex_);
+  drovWaiters_.insert_or_assign(std::move(className), std::move(onMessage));
+}
+
+void SubscriptionCore::SubscribeRaw(const std::string& name, EventHandler handler, EventCallbackFn callback,
+                                    uint32_t flag) {
+  std::lock_guard order(subscribeMutex_);
+  if (State() != PluginState::Initialized) return;
+  bool subscribed = false;
+  {
+    std::lock_guard lock(tablesMutex_);
+    auto shared = std::make_shared<const EventHandler>(std::move(handler));
+    subscribed = !eventHandlers_.insert_or_assign(name, std::move(shared)).second;
+  }
+  if (!subscribed) SubscribeEvent(name.c_str(), pluginHandle_, callback, this, flag);
+}
+
+std::shared_ptr<const SubscriptionCore::EventHandler> SubscriptionCore::FindHandler(std::string_view name) const {
+  std::lock_guard lock(tablesMutex_);
+  const auto found = eventHandlers_.find(name);
+  return found == eventHandlers_.end() ? nullptr : found->second;
+}
+
+template <typename Record>
+void SubscriptionCore::DeliverEvent(const IncomingEventRecord* event) {
+  if (event == nullptr || event->name == nullptr || event->context == nullptr) return;
+  auto* core = static_cast<SubscriptionCore*>(event->context);
+  try {
+    const std::shared_ptr<const EventHandler> entry = core->FindHandler(event->name);
+    if (entry == nullptr) return;
+    const auto* handler = std::get_if<std::function<void(const Record&)>>(entry.get());
+    if (handler == nullptr) return;
+    // A payload that does not convert is dropped without a word.
+    BindingResult value;
+    FromHostValue(value, event->payload, event->name);
+    if (!value.Ok()) return;
+    Record record;
+    BindingResult assigned;
+    core->Registry().Assign(assigned, record, value.Value(), event->name);
+    if (!assigned.Ok()) return;
+    (*handler)(record);
+  } catch (const std::exception& e) {
+    log::Write(log::kError, log::kGroupDbg, "%s: Handler of event %s failed: %s", core->shortName_.c_str(),
+               event->name, e.what());
+  } catch (...) {
+    log::Write(log::kError, log::kGroupDbg, "%s: Handler of event %s failed", core->shortName_.c_str(),
+               event->name);
+  }
+}
+
+void SubscriptionCore::DispatchResourceEvent(const PluginResourceEvent& event) const {
+  std::string path;
+  if (event.uri.empty() || event.uri.front() != '/') path = '/';
+  path += event.uri;
+  std::shared_ptr<const ResourceEventHandler> exact;
+  std::vector<std::shared_ptr<const ResourceEventHandler>> matching;
+  {
+    std::lock_guard lock(tablesMutex_);
+    const auto found = exactListeners_.find(path);
+    if (found != exactListeners_.end()) exact = found->second;
+    for (const auto& [pattern, listener] : wildcardListeners_) {
+      if (ResourcePatternMatches(pattern, path)) matching.push_back(listener);
+    }
+  }
+  if (exact != nullptr) (*exact)(event);
+  for (const auto& listener : matching) (*listener)(event);
+}
+
+void SubscriptionCore::DispatchDrovMessage(const PluginDrovEvent& message) {
+  DrovEventHandler waiter;
+  bool subscribed = false;
+  {
+    std::lock_guard lock(tablesMutex_);
+    const auto waiting = drovWaiters_.find(message.typeName);
+    if (waiting != drovWaiters_.end()) {
+      waiter = std::move(waiting->second);
+      drovWaiters_.erase(waiting);
+    } else {
+      subscribed = drovHandlers_.contains(message.typeName);
+    }
+  }
+  if (waiter) {
+    waiter(message);
+    return;
+  }
+  if (!subscribed) return;
+  auto copy = std::make_shared<const PluginDrovEvent>(message);
+  ScheduleTask(FormatMessage("Event: OnDrovEvent (%1)", message.typeName), [this, copy] { RunDrovHandler(*copy); },
+               platform::MonotonicNanoseconds());
+}
+
+void SubscriptionCore::RunDrovHandler(const PluginDrovEvent& message) const {
+  std::shared_ptr<const DrovEventHandler> handler;
+  {
+    std::lock_guard lock(tablesMutex_);
+    const auto found = drovHandlers_.find(message.typeName);
+    if (found != drovHandlers_.end()) handler = found->second;
+  }
+  if (handler != nullptr) (*handler)(message);
+}
+
+}  // namespace kel

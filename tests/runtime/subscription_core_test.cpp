@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "binding/binding_registry.h"
+#include "runtime/app_module.h"
+#include "support/test_plugin.h"
+#include "support/core_events.h"
+
+namespace kel::testing {
+namespace {
+
+constexpr const char* kSessionEvent = "OnJsonApiEvent_kel-login_v1_session";
+
+BindingValue Text(const char* text) {
+  BindingValue value;
+  value.SetString(text);
+  return value;
+}
+
+size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
+  size_t count = 0;
+  for (const SubscribeCall& call : core.subscriptions()) count += call.name == name ? 1 : 0;
+  return count;
+}
+
+class SubscriptionCoreTest : public ::testing::Test, public TestPlugin {};
+
+TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribesWithTheLastReference) {
+  std::vector<std::string> seen;
+  module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent& e) { seen.push_back(e.uri); });
+  module.AddResourceListener("/kel-login/v1/session/deeper",
+                             [&](const PluginResourceEvent& e) { seen.push_back("deeper " + e.uri); });
+  ASSERT_EQ(SubscriptionsTo(core, kSessionEvent), 1u);
+  const SubscribeCall call = core.subscriptions().back();
+  EXPECT_EQ(call.plugin_handle, 42u);
+  EXPECT_EQ(call.context, static_cast<void*>(static_cast<SubscriptionCore*>(&module)));
+  EXPECT_EQ(call.flag, 0u);
+
+  module.UnsubscribeResourceEvent("/kel-login/v1/session");
+  EXPECT_EQ(core.CallCount(HostFunction::kUnsubscribeEvent), 0u);
+  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 1, Text("x"))));
+  EXPECT_EQ(seen, std::vector<std::string>{"/kel-login/v1/session"});
+
+  module.UnsubscribeResourceEvent("/kel-login/v1/session/deeper");
+  ASSERT_EQ(core.unsubscriptions().size(), 1u);
+  EXPECT_EQ(core.unsubscriptions()[0].name, kSessionEvent);
+  // The name's handler went with its last reference.
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 1, Text("x")));
+  EXPECT_EQ(seen.size(), 1u);
+  // A release without a reference changes nothing.
+  module.UnsubscribeResourceEvent("/kel-login/v1/session");
+  EXPECT_EQ(core.unsubscriptions().size(), 1u);
+}
+
+TEST_F(SubscriptionCoreTest, DispatchesToTheExactListenerThenMatchingPatternsInOrder) {
+  std::vector<std::string> calls;
+  module.AddResourceListener("/a/*", [&](const PluginResourceEvent&) { calls.push_back("/a/*"); });
+  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c first"); });
+  module.AddResourceListener("/a/b/c", [&](const PluginResourceEvent&) { calls.push_back("exact"); });
+  module.AddResourceListener("/*/b/c", [&](const PluginResourceEvent&) { calls.push_back("/*/b/c"); });
+  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c second"); });
+
+  // The core's uri lacks the leading "/": the dispatcher adds it.
+  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", 0, Text("x")));
+  EXPECT_EQ(calls, (std::vector<std::string>{"exact", "/a/*/c first", "/*/b/c", "/a/*/c second"}));
+}
+
+TEST_F(SubscriptionCoreTest, UnconvertiblePayloadsAndHandlerKindsThatDoNotFitAreDropped) {
+  int calls = 0;
+  module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent&) { ++calls; });
+  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", 0, Text("x"));
+  badType.Member("eventType").SetString("Sideways");
+  DeliverEvent(core, kSessionEvent, badType);
+  BindingValue notAStructure = Text("not an event");
+  DeliverEvent(core, kSessionEvent, notAStructure);
+  EXPECT_EQ(calls, 0);
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 2, BindingValue()));
+  EXPECT_EQ(calls, 1);
+}
+
+TEST_F(SubscriptionCoreTest, AListenerMaySubscribeWhileItsEventIsDelivered) {
+  int inner = 0;
+  module.AddResourceListener("/outer/v1/x", [&](const PluginResourceEvent&) {
+    module.AddResourceListener("/inner/v1/y", [&](const PluginResourceEvent&) { ++inner; });
+  });
+  DeliverEvent(core, "OnJsonApiEvent_outer_v1_x", ResourceEventPayload("/outer/v1/x", 0, Text("x")));
+  DeliverEvent(core, "OnJsonApiEvent_inner_v1_y", ResourceEventPayload("/inner/v1/y", 0, Text("y")));
+  EXPECT_EQ(inner, 1);
+}
+
+TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) {
+  TaskRunner tasks(core);
+  std::vector<std::string> handled;
+  module.SubscribeDrovClass("a.b.C", [&](const PluginDrovEvent& m) { handled.push_back(m.body.AsText()); });
+  ASSERT_EQ(SubscriptionsTo(core, "OnDrovEvent_a_b_C"), 1u);
+
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("first")));
+  EXPECT_TRUE(handled.empty());
+  ASSERT_EQ(core.scheduled().size(), 1u);
+  EXPECT_EQ(core.scheduled()[0].label, "Event: OnDrovEvent (a.b.C)");
+  EXPECT_EQ(core.scheduled()[0].delay_seconds, 0.0);
+  EXPECT_EQ(tasks.RunPending(), 1u);
+  EXPECT_EQ(handled, std::vector<std::string>{"first"});
+
+  std::vector<std::string> waited;
+  module.ExpectDrovMessage("a.b.C", [&](const PluginDrovEvent& m) { waited.push_back(m.body.AsText()); });
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("second")));
+  EXPECT_EQ(waited, std::vector<std::string>{"second"});
+  EXPECT_EQ(core.scheduled().size(), 1u);
+
+  // A class nobody subscribed to is dropped, even under a subscribed name.
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", Text("stray")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("third")));
+  EXPECT_EQ(tasks.RunPending(), 1u);
+  EXPECT_EQ(handled, (std::vector<std::string>{"first", "third"}));
+}
+
+TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArrivalFulfilsOne) {
+  for (const char* name : {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"}) {
+    ASSERT_EQ(SubscriptionsTo(core, name), 1u) << name;
+  }
+  EXPECT_EQ(core.subscriptions()[0].flag, 1u);
+
+  std::vector<std::string> fulfilled;
+  DeliverEvent(core, "OnServiceProxyMethodEvent", ServiceProxyPayload("u1", "store", "buy", "early"));
+  DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u2", "store", "sell", "also early"));
+  module.ServiceProxies().AwaitAnswer("store.buy", [&](const PluginServiceProxyResponse& a) {
+    fulfilled.push_back(a.payload);
+  });
+  module.ServiceProxies().AwaitAnswer("u2", [&](const PluginServiceProxyResponse& a) {
+    fulfilled.push_back(a.payload);
+  });
+  EXPECT_TRUE(fulfilled.empty());  // answers that came first wait for the next arrival
+
+  DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u3", "other", "call", "unrelated"));
+  EXPECT_EQ(fulfilled, std::vector<std::string>{"early"});  // "store.buy" sorts before "u2"
+  DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u4", "other", "call", "unrelated"));
+  EXPECT_EQ(fulfilled, (std::vector<std::string>{"early", "also early"}));
+
+  bool sawFulfilled = false;
+  for (const LogCall& line : core.log_lines()) {
+    sawFulfilled |= line.text.find("kel-champions: Fulfilled service proxy request: store.buy") != std::string::npos;
+  }
+  EXPECT_TRUE(sawFulfilled);
+
+  DeliverEvent(core, "OnServiceProxyAsyncEvent", ServiceProxyPayload("u5", "chat", "ping", ""));
+  ASSERT_FALSE(core.log_lines().empty());
+  const LogCall last = core.log_lines().back();
+  EXPECT_EQ(last.level, 2u);
+  EXPECT_NE(last.text.find("kel-champions: Could not find registered handler for async service proxy event chat.ping"),
+            std::string::npos);
+  std::string async;
+  module.ServiceProxies().SetAsyncHandler("chat.ping", [&](const PluginServiceProxyResponse& a) { async = a.uuid; });
+  DeliverEvent(core, "OnServiceProxyAsyncEvent", ServiceProxyPayload("u6", "chat", "ping", ""));
+  EXPECT_EQ(async, "u6");
+}
+
+TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
+  int calls = 0;
+  module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent&) { ++calls; });
+  module.SubscribeDrovClass("a.b.C", [&](const PluginDrovEvent&) { ++calls; });
+  module.Stop();
+  std::vector<std::string> names;
+  for (const UnsubscribeCall& call : core.unsubscriptions()) names.push_back(call.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"OnDrovEvent_a_b_C", kSessionEvent, "OnServiceProxyAsyncEvent",
+                                             "OnServiceProxyMethodEvent", "OnServiceProxyUuidEvent"}));
+  EXPECT_EQ(module.State(), PluginState::Stopping);
+
+  const size_t subscriptions = core.subscriptions().size();
+  module.AddResourceListener("/kel-summoner/v1/current-summoner", [&](const PluginResourceEvent&) { ++calls; });
+  module.SubscribeDrovClass("d.E", [&](const PluginDrovEvent&) { ++calls; });
+  EXPECT_EQ(core.subscriptions().size(), subscriptions);
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 0, Text("late")));
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(RuntimeTypesTest, EventsAreRegisteredInTheRuntimeNamespaceWithTheirPayloads) {
+  TestPlugin plugin;
+  const BindingRegistry& registry = plugin.module.Registry();
+  for (const char* name : {"OnJsonApiEvent", "OnDrovEvent", "OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent",
+                           "OnServiceProxyAsyncEvent"}) {
+    const BindingEventInfo* event = registry.FindEvent(name);
+    ASSERT_NE(event, nullptr) << name;
+    EXPECT_EQ(event->nameSpace, "hclient");
+    ASSERT_NE(event->payload, nullptr) << name;
+  }
+  EXPECT_EQ(registry.FindEvent("OnDrovEvent")->payload->name, "PluginDrovEvent");
+  EXPECT_EQ(registry.FindEvent("OnJsonApiEvent")->description, "Fired when a resource is changed.");
+  EXPECT_NE(registry.FindType("PluginManagerResource"), nullptr);
+  EXPECT_EQ(plugin.module.State(), PluginState::Initialized);
+}
+
+}  // namespace
+}  // namespace kel::testing
