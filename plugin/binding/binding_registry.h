@@ -62,9 +62,12 @@ class BindingRegistry {
   template <typename Visitor>
   void ForEachEvent(Visitor&& visit) const;
 
-  // Converts a native value into result.Value(), or fails the result.
+  // Converts a native value into result.Value() (emptied first), or fails
+  // the result.
   template <typename T>
   void ToValue(BindingResult& result, const T& native) const {
+    if (!result.Ok()) return;
+    result.Value().Clear();
     NativeConversion<T>::ToValue(result, result.Value(), native, NativeConversion<T>::Info(*this), *this);
   }
   // Assigns a value to a native object; `name` is the one name shown in

@@ -375,7 +375,9 @@ TEST_F(ConversionTest, ToValueWritesMembersInKeyOrderAndRoundTrips) {
 
   record.nickname.reset();
   BindingResult absent;
+  absent.Value().Member("leftover").SetBool(true);
   registry.ToValue(absent, record);
+  EXPECT_TRUE(absent.Value().Find("leftover").IsEmpty());
   EXPECT_TRUE(absent.Value().Find("nickname").IsEmpty());
   EXPECT_EQ(absent.Value().Size(), 12u);  // written, empty
 }
