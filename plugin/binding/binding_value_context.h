@@ -10,12 +10,12 @@ namespace kel {
 
 class BindingValueContext {
  public:
-  BindingValueContext() noexcept : strings(blocks) {}
+  BindingValueContext() noexcept : strings(blocks, heap) {}
   BindingValueContext(const BindingValueContext&) = delete;
   BindingValueContext& operator=(const BindingValueContext&) = delete;
 
-  HeapBlocks heap;
-  SmallObjectAllocator blocks;  // declared before the strings, which live in it
+  HeapBlocks heap;              // declared before the strings, which live in
+  SmallObjectAllocator blocks;  // these two
   StringPool strings;
 };
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "binding/fnv1a.h"
+#include "binding/heap_blocks.h"
 #include "binding/small_object_allocator.h"
 
 namespace kel {
@@ -20,19 +21,12 @@ StaticEmptyEntry gEmptyEntry = {{nullptr, kFnv1aOffsetBasis, 0, 0}, '\0'};
 
 }  // namespace
 
-StringPool::StringPool(SmallObjectAllocator& blocks) noexcept
-    : blocks_(blocks), buckets_(initialBuckets_), bucketCount_(kInitialBuckets) {}
+StringPool::StringPool(SmallObjectAllocator& blocks, HeapBlocks& heap) noexcept
+    : blocks_(blocks), heap_(heap), buckets_(initialBuckets_), bucketCount_(kInitialBuckets) {}
 
-// A tree discarded whole leaves its entries here. Those in pool blocks go
-// with the allocator's pages; only the long ones on the heap are freed.
+// A tree discarded whole leaves its entries here; they go with the pool
+// blocks and heap blocks of the context.
 StringPool::~StringPool() {
-  for (std::size_t i = 0; i < bucketCount_; ++i) {
-    for (InternedString* entry = buckets_[i]; entry != nullptr;) {
-      InternedString* next = entry->next;
-      if (EntrySize(entry->length) > SmallObjectAllocator::kMaxBlockSize) std::free(entry);
-      entry = next;
-    }
-  }
   if (buckets_ != initialBuckets_) std::free(buckets_);
 }
 
@@ -72,7 +66,7 @@ InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t ha
   }
   if (count_ + 1 > bucketCount_) Rehash(bucketCount_ * 2);
   std::size_t size = EntrySize(text.size());
-  void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : std::malloc(size);
+  void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : heap_.Allocate(size);
   if (memory == nullptr) throw std::bad_alloc();
   InternedString* entry = static_cast<InternedString*>(memory);
   entry->hash = hash;
@@ -104,7 +98,7 @@ void StringPool::Release(InternedString* entry) noexcept {
 void StringPool::FreeEntry(InternedString* entry) noexcept {
   std::size_t size = EntrySize(entry->length);
   if (size <= SmallObjectAllocator::kMaxBlockSize) blocks_.Free(entry, size);
-  else std::free(entry);
+  else heap_.Free(entry);
 }
 
 void StringPool::Reserve(std::size_t count) {

@@ -11,6 +11,7 @@
 
 namespace kel {
 
+class HeapBlocks;
 class SmallObjectAllocator;
 
 // The text follows the entry directly, NUL-terminated.
@@ -26,7 +27,8 @@ struct InternedString {
 
 class StringPool {
  public:
-  explicit StringPool(SmallObjectAllocator& blocks) noexcept;
+  // Short entries live in pool blocks, long ones in heap blocks.
+  StringPool(SmallObjectAllocator& blocks, HeapBlocks& heap) noexcept;
   ~StringPool();
   StringPool(const StringPool&) = delete;
   StringPool& operator=(const StringPool&) = delete;
@@ -59,6 +61,7 @@ class StringPool {
   void FreeEntry(InternedString* entry) noexcept;
 
   SmallObjectAllocator& blocks_;
+  HeapBlocks& heap_;
   InternedString** buckets_;
   std::size_t bucketCount_;
   std::size_t count_ = 0;
