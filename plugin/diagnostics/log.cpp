@@ -6,8 +6,9 @@
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <array>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "diagnostics/console_log_targets.h"
 #include "diagnostics/log_line_format.h"
@@ -20,16 +21,21 @@ namespace {
 constexpr uint32_t kStartThreshold = kWarn;
 constexpr uint64_t kStartExcludedGroups = kGroupXtr;
 
+// More targets than this are not attached.
+constexpr size_t kMaxTargets = 16;
+
 // Lock order: the log's mutex, then a target's own mutex (taken inside the
 // target's Write and by the attach/detach bookkeeping).
+//
+// The log holds no heap memory: it outlives everything else in the module
+// and must leave nothing behind when the module is unloaded.
 class Log {
  public:
   Log() {
     const std::string name = platform::ExecutableFileName();
-    executable_name_ = name.empty() ? "<unknown>" : name;
-    targets_ = {&std_err_, &debugger_};
-    TargetAttachment::Mark(std_err_, true);
-    TargetAttachment::Mark(debugger_, true);
+    std::snprintf(executable_name_.data(), executable_name_.size(), "%s",
+                  name.empty() ? "<unknown>" : name.c_str());
+    AttachStartTargets();
   }
 
   void Acquire() { references_.fetch_add(1); }
@@ -37,10 +43,8 @@ class Log {
   void Release() {
     std::lock_guard lock(mutex_);
     if (references_.load() == 0 || references_.fetch_sub(1) != 1) return;
-    for (LogTarget* target : targets_) TargetAttachment::Mark(*target, false);
-    targets_ = {&std_err_, &debugger_};
-    TargetAttachment::Mark(std_err_, true);
-    TargetAttachment::Mark(debugger_, true);
+    for (LogTarget* target : Attached()) TargetAttachment::Mark(*target, false);
+    AttachStartTargets();
     for (BaseConsoleLogTarget* target : {static_cast<BaseConsoleLogTarget*>(&std_err_),
                                          static_cast<BaseConsoleLogTarget*>(&std_out_),
                                          static_cast<BaseConsoleLogTarget*>(&debugger_)}) {
@@ -62,7 +66,7 @@ class Log {
     if (record.level == kWarn) ++warnings_;
     if (record.level == kError) ++errors_;
     const LogTargetFunctions& target_functions = LogTarget::Functions();
-    for (LogTarget* target : targets_) {
+    for (LogTarget* target : Attached()) {
       if (record.level < target_functions.get_threshold(target)) continue;
       if (groups != 0) {
         uint64_t included = 0;
@@ -77,22 +81,26 @@ class Log {
 
   void Attach(LogTarget* target) {
     std::lock_guard lock(mutex_);
-    if (std::find(targets_.begin(), targets_.end(), target) != targets_.end()) return;
-    targets_.push_back(target);
+    const std::span<LogTarget*> attached = Attached();
+    if (std::find(attached.begin(), attached.end(), target) != attached.end()) return;
+    if (target_count_ == targets_.size()) return;
+    targets_[target_count_++] = target;
     TargetAttachment::Mark(*target, true);
   }
 
   void Detach(LogTarget* target) {
     std::lock_guard lock(mutex_);
-    auto found = std::find(targets_.begin(), targets_.end(), target);
-    if (found == targets_.end()) return;
-    targets_.erase(found);
+    const std::span<LogTarget*> attached = Attached();
+    auto found = std::find(attached.begin(), attached.end(), target);
+    if (found == attached.end()) return;
+    std::copy(found + 1, attached.end(), found);
+    --target_count_;
     TargetAttachment::Mark(*target, false);
   }
 
   LogTarget* Find(const char* name) {
     std::lock_guard lock(mutex_);
-    for (LogTarget* target : targets_) {
+    for (LogTarget* target : Attached()) {
       if (name && std::strcmp(target->GetName(), name) == 0) return target;
     }
     return nullptr;
@@ -104,14 +112,25 @@ class Log {
   std::atomic<bool> auxiliary_flag_{false};
   std::atomic<uint32_t> warnings_{0};
   std::atomic<uint64_t> errors_{0};
-  std::string executable_name_;
+  std::array<char, 256> executable_name_{};
   StdErrLogTarget std_err_;
   StdOutLogTarget std_out_;
   DebuggerConsoleLogTarget debugger_;
 
  private:
+  std::span<LogTarget*> Attached() { return {targets_.data(), target_count_}; }
+
+  void AttachStartTargets() {
+    targets_[0] = &std_err_;
+    targets_[1] = &debugger_;
+    target_count_ = 2;
+    TargetAttachment::Mark(std_err_, true);
+    TargetAttachment::Mark(debugger_, true);
+  }
+
   std::mutex mutex_;
-  std::vector<LogTarget*> targets_;
+  std::array<LogTarget*, kMaxTargets> targets_{};
+  size_t target_count_ = 0;
   std::atomic<uint32_t> references_{0};
 };
 
@@ -174,7 +193,7 @@ LogTarget* FindTarget(const char* name) { return TheLog().Find(name); }
 StdOutLogTarget& StdOutTarget() { return TheLog().std_out_; }
 StdErrLogTarget& StdErrTarget() { return TheLog().std_err_; }
 DebuggerConsoleLogTarget& DebuggerTarget() { return TheLog().debugger_; }
-const char* ExecutableName() { return TheLog().executable_name_.c_str(); }
+const char* ExecutableName() { return TheLog().executable_name_.data(); }
 platform::LocalTime CurrentTimeRecord() { return platform::CurrentLocalTime(); }
 uint32_t WarningCount() { return TheLog().warnings_; }
 uint64_t ErrorCount() { return TheLog().errors_; }

@@ -42,8 +42,8 @@ void SetAuxiliaryFlag();
 void ClearAuxiliaryFlag();
 bool AuxiliaryFlag();
 
-// Targets are written in attach order. Attaching an attached target does
-// nothing. The log does not own its targets: a target must be detached
+// Targets are written in attach order. Attaching an attached target, or a
+// seventeenth, does nothing. The log does not own its targets: a target must be detached
 // before it is destroyed (the concrete targets do this themselves).
 void AttachTarget(LogTarget* target);
 void DetachTarget(LogTarget* target);

@@ -1,6 +1,13 @@
-// The module's one exported symbol.
+// The module's one exported symbol, and what lives exactly as long as the
+// module is loaded.
+#include "diagnostics/trace_providers.h"
 #include "runtime/app_module.h"
 #include "runtime/plugin_entry.h"
+
+namespace {
+// Registered when the core loads the module, unregistered when it unloads it.
+const kel::log::TraceProviders g_trace_providers;
+}  // namespace
 
 extern "C" __attribute__((visibility("default"))) void load_kel_champions(kel::PluginHostRecord* record) {
   kel::EnterPlugin<kel::AppModule>(record, "kel-champions");
