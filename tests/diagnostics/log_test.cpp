@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,19 @@ TEST_F(LogTest, TargetsAreWrittenInAttachOrderAndDetachedOnDestruction) {
   EXPECT_EQ(FindTarget("RecordingLogTarget"), &first);
   Write(kWarn, 0, "one");
   EXPECT_EQ(first.Messages(), (std::vector<std::string>{"both", "one"}));
+}
+
+TEST_F(LogTest, AttachingIsIdempotentAndBoundedToSixteenTargets) {
+  testing::RecordingLogTarget target;
+  target.Attach();
+  Write(kWarn, 0, "once");
+  EXPECT_EQ(target.Messages(), std::vector<std::string>{"once"});
+  // The debugger target and `target` are attached already.
+  std::vector<std::unique_ptr<testing::RecordingLogTarget>> more;
+  for (int i = 0; i < 20; ++i) more.push_back(std::make_unique<testing::RecordingLogTarget>());
+  size_t attached = 0;
+  for (const auto& extra : more) attached += extra->IsAttached() ? 1 : 0;
+  EXPECT_EQ(attached, 14u);
 }
 
 TEST_F(LogTest, CountsWarningsAndErrorsThatPassTheLog) {
