@@ -1,98 +1,76 @@
-// kel-host: loads the plug-in module as the core would, starts it, shows
-// what it reports and shuts it down.
+// kel-host: the development host of the champion inventory plug-in.
 //
-//   kel-host [path/to/zbt-be-kel-champions.so]
-//
-// Without an argument it loads the module that sits beside the executable.
-#include <dlfcn.h>
-#include <unistd.h>
+//   kel-host [options]                       run the plug-in and serve it
+//   kel-host decode --as json|yaml|msgpack [FILE]
+//   kel-host write-data DIR [--seed N]      write the generated game data
+#include <CLI/CLI.hpp>
 
-#include <climits>
 #include <cstdio>
-#include <string>
 
-#include "host/minimal_core.h"
-#include "runtime/host_abi.h"
+#include "datagen/generated_world.h"
+#include "host/decode_command.h"
+#include "host/host_options.h"
+#include "host/host_run.h"
 
 namespace {
 
-constexpr const char* kModuleFile = "zbt-be-kel-champions.so";
-// How long delayed tasks of the plug-in get to run before shutdown.
-constexpr uint64_t kTaskBudgetMs = 500;
-
-std::string DefaultModulePath() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-  if (length <= 0) return kModuleFile;
-  std::string executable(path, static_cast<size_t>(length));
-  return executable.substr(0, executable.find_last_of('/') + 1) + kModuleFile;
-}
-
-// "zbt-be-kel-champions" from ".../zbt-be-kel-champions.so".
-std::string ModuleName(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('/') + 1);
-  const size_t dot = name.rfind(".so");
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-void PrintMemoryStats(const kel::PluginCallbacks& callbacks, void* context) {
-  kel::MemoryStats stats{};
-  callbacks.get_memory_stats(context, &stats);
-  std::printf("memory: peak %llu bytes in %llu blocks; allocated %llu bytes in %llu blocks; freed %llu bytes in %llu blocks\n",
-              static_cast<unsigned long long>(stats.peak_bytes_in_use),
-              static_cast<unsigned long long>(stats.allocations_at_peak),
-              static_cast<unsigned long long>(stats.total_bytes_allocated),
-              static_cast<unsigned long long>(stats.total_allocations),
-              static_cast<unsigned long long>(stats.total_bytes_freed),
-              static_cast<unsigned long long>(stats.total_frees));
+void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
+  app.add_option("--module", options.module_path, "The plug-in module (default: the one beside kel-host)");
+  app.add_option("--data", options.data_dir, "Serve the game data in this folder instead of generated data");
+  app.add_option("--seed", options.seed, "Seed of the generated world")->capture_default_str();
+  app.add_option("--address", options.address, "Address to listen on")->capture_default_str();
+  app.add_option("--port", options.port, "Port to listen on, 0 for any free port")->capture_default_str();
+  app.add_option("--port-file", options.port_file, "Write the port used to this file once listening");
+  app.add_option("--threads", options.threads, "Worker threads (at least 4)")->capture_default_str();
+  app.add_flag("!--no-login", options.auto_login, "Do not log the default summoner in");
+  app.add_option("--login-delay-ms", options.login_delay_ms, "Log in this long after start")->capture_default_str();
+  app.add_option("--summoner", options.summoner_id, "The default summoner id")->capture_default_str();
+  app.add_option("--account", options.account_id, "The default account id")->capture_default_str();
+  app.add_option("--summoner-level", options.summoner_level, "The summoner's level")->capture_default_str();
+  app.add_option("--legacy-rentals-end-in-ms", options.legacy_rentals_end_in_ms,
+                 "Legacy rentals in ownership replies end this long after the reply");
+  app.add_option("--fail-champion-summary", options.fail_champion_summary,
+                 "The champion summary fails this many times (-1: always)");
+  app.add_option("--fail-champion", options.fail_champions,
+                 "ID[:COUNT]: this champion's game data fails COUNT times (always without COUNT)");
+  app.add_option("--fail-inventory", options.fail_inventory, "Remote inventory calls fail this many times (-1: always)");
+  app.add_option("--delay-ms", options.delay_ms, "Game data and remote calls answer this much later");
+  app.add_flag("--quiet", options.quiet, "Keep the plug-in's log lines off standard error");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2) {
-    std::fprintf(stderr, "usage: %s [module.so]\n", argv[0]);
-    return 2;
-  }
-  const std::string path = argc == 2 ? argv[1] : DefaultModulePath();
-  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!module) {
-    std::fprintf(stderr, "kel-host: cannot load %s: %s\n", path.c_str(), dlerror());
-    return 1;
-  }
-  using EntryFn = void (*)(kel::PluginHostRecord*);
-  auto entry = reinterpret_cast<EntryFn>(dlsym(module, "load_kel_champions"));
-  if (!entry) {
-    std::fprintf(stderr, "kel-host: %s has no load_kel_champions\n", path.c_str());
-    return 1;
-  }
-  std::printf("kel-host: loaded %s\n", path.c_str());
+  CLI::App app{"kel-host: runs the champion inventory plug-in as the client's core would, over HTTP on loopback"};
+  kel::host::HostOptions options;
+  AddRunOptions(app, options);
 
-  kel::PluginHostRecord record{};
-  record.api_major = 18;
-  record.api_minor = 0;
-  record.api_patch = 0;
-  entry(&record);
-  const kel::PluginCallbacks* callbacks = record.callbacks;
-  void* context = record.context;
-  if (!callbacks || !context || !record.short_name) {
-    std::fprintf(stderr, "kel-host: the plug-in did not fill its record\n");
-    return 1;
-  }
-  std::printf("plug-in: %s (short name %s)\n", ModuleName(path).c_str(), record.short_name);
-  std::printf("plug-in API version: %u.%u.%u (core 18.0.0)\n", record.api_major, record.api_minor,
-              record.api_patch);
-  std::fflush(stdout);
+  std::string format;
+  std::string file;
+  CLI::App* decode = app.add_subcommand("decode", "Print what the plug-in's reader makes of a body, as JSON");
+  decode->add_option("--as", format, "json, yaml or msgpack")
+      ->required()
+      ->check(CLI::IsMember({"json", "yaml", "msgpack"}));
+  decode->add_option("file", file, "The body (standard input when left out)");
 
-  kel::host::MinimalCore core(stdout);
-  const bool initialized = callbacks->initialize(context, &core.services()) != 0;
-  std::printf("initialize: %s\n", initialized ? "ok" : "failed");
-  const size_t waiting = core.RunTasks(kTaskBudgetMs);
-  if (waiting > 0) std::printf("core: %zu task(s) still waiting at shutdown\n", waiting);
-  PrintMemoryStats(*callbacks, context);
-  callbacks->shutdown(context);
-  std::printf("shutdown: done\n");
-  std::fflush(stdout);
-  dlclose(module);
-  return initialized ? 0 : 1;
+  std::string folder;
+  uint64_t seed = 1;
+  CLI::App* write = app.add_subcommand("write-data", "Write the generated game data to a folder for --data");
+  write->add_option("dir", folder, "Target folder")->required();
+  write->add_option("--seed", seed, "Seed of the generated world")->capture_default_str();
+  app.require_subcommand(0, 1);
+
+  CLI11_PARSE(app, argc, argv);
+
+  if (*decode) return kel::host::RunDecode(format, file);
+  if (*write) {
+    const std::string error = kel::datagen::GeneratedWorld(seed).WriteGameDataFiles(folder);
+    if (!error.empty()) {
+      std::fprintf(stderr, "kel-host write-data: %s\n", error.c_str());
+      return 1;
+    }
+    std::printf("kel-host: game data written to %s\n", folder.c_str());
+    return 0;
+  }
+  return kel::host::RunHost(options);
 }

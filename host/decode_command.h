@@ -1,0 +1,14 @@
+// kel-host decode: what the plug-in's own readers make of some bytes.
+#pragma once
+
+#include <string>
+
+namespace kel::host {
+
+// Reads `file` (standard input when empty) and decodes it as `format`
+// ("json", "yaml" or "msgpack"). Prints the value as compact JSON on
+// standard output, or the reader's message on standard error. Returns the
+// exit status.
+int RunDecode(const std::string& format, const std::string& file);
+
+}  // namespace kel::host

@@ -1,0 +1,107 @@
+#include "host/event_bus.h"
+
+#include "binding/binding_result.h"
+#include "binding/host_value_conversion.h"
+#include "host/value_json.h"
+
+namespace kel::host {
+
+EventBus::EventBus(WorkerPool& pool, EventHub& hub) : pool_(pool), hub_(hub) {}
+
+void EventBus::Subscribe(const std::string& name, uint32_t plugin_handle, EventCallbackFn callback, void* context,
+                         uint32_t flag) {
+  std::lock_guard lock(mutex_);
+  subscriptions_[name] = Subscription{plugin_handle, callback, context, flag};
+}
+
+void EventBus::Unsubscribe(const std::string& name, uint32_t plugin_handle) {
+  std::lock_guard lock(mutex_);
+  const auto found = subscriptions_.find(name);
+  if (found != subscriptions_.end() && found->second.plugin_handle == plugin_handle) subscriptions_.erase(found);
+}
+
+std::optional<EventBus::Subscription> EventBus::Find(const std::string& name) const {
+  std::lock_guard lock(mutex_);
+  return FindLocked(name);
+}
+
+std::optional<EventBus::Subscription> EventBus::FindLocked(const std::string& name) const {
+  const auto found = subscriptions_.find(name);
+  if (found == subscriptions_.end() || found->second.callback == nullptr) return std::nullopt;
+  return found->second;
+}
+
+bool EventBus::Deliver(const std::string& name, const BindingValue& payload) {
+  {
+    std::lock_guard lock(mutex_);
+    if (!FindLocked(name)) return false;
+    Strand& strand = strands_[name];
+    strand.pending.push_back(std::make_shared<const BindingValue>(payload));
+    if (strand.draining) return true;
+    strand.draining = true;
+  }
+  Job job;
+  job.kind = JobKind::kEvent;
+  job.run = [this, name] { Drain(name); };
+  job.discard = [this, name] {
+    std::lock_guard lock(mutex_);
+    strands_.erase(name);
+  };
+  return pool_.Submit(std::move(job));
+}
+
+void EventBus::Drain(const std::string& name) {
+  for (;;) {
+    Payload next;
+    {
+      std::lock_guard lock(mutex_);
+      Strand& strand = strands_[name];
+      if (strand.pending.empty()) {
+        strand.draining = false;
+        return;
+      }
+      next = std::move(strand.pending.front());
+      strand.pending.pop_front();
+    }
+    Call(name, *next);
+  }
+}
+
+bool EventBus::DeliverHere(const std::string& name, const BindingValue& payload) {
+  if (!Find(name)) return false;
+  Call(name, payload);
+  return true;
+}
+
+void EventBus::Call(const std::string& name, const BindingValue& payload) {
+  const std::optional<Subscription> subscription = Find(name);
+  if (!subscription) return;
+  OwnedHostValue value(payload);
+  IncomingEventRecord record{};
+  record.name = name.c_str();
+  record.payload = value.Get();
+  record.context = subscription->context;
+  ++delivered_;
+  subscription->callback(&record);
+}
+
+void EventBus::Publish(const OutgoingEventRecord& record) {
+  if (record.name == nullptr) return;
+  const std::string name(record.name);
+  BindingResult payload;
+  FromHostValue(payload, record.payload, "<event>");
+  if (!payload.Ok()) payload.Value().Clear();
+  ++published_;
+  hub_.Add(name, payload.Value());
+  Deliver(name, payload.Value());
+}
+
+std::vector<std::string> EventBus::SubscribedNames() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> names;
+  names.reserve(subscriptions_.size());
+  for (const auto& [name, subscription] : subscriptions_) names.push_back(name);
+  return names;
+}
+
+}  // namespace kel::host

@@ -1,0 +1,48 @@
+#include "host/event_hub.h"
+
+#include "host/value_json.h"
+
+namespace kel::host {
+
+void EventHub::Add(const std::string& name, const BindingValue& payload) {
+  BindingValue shown;
+  shown.Member("name").SetString(name);
+  shown.Member("uri") = payload.Find("uri");
+  shown.Member("eventType") = payload.Find("eventType");
+  shown.Member("data") = payload.Find("data");
+  auto event = std::make_shared<PublishedEvent>();
+  event->name = name;
+  event->json = ToJsonText(shown);
+  std::lock_guard lock(mutex_);
+  event->sequence = ++last_;
+  bytes_ += event->json.size();
+  events_.push_back(std::move(event));
+  while (events_.size() > kMaxEvents || (bytes_ > kMaxBytes && events_.size() > 1)) {
+    bytes_ -= events_.front()->json.size();
+    events_.pop_front();
+  }
+  added_.notify_all();
+}
+
+bool EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std::vector<EventPtr>& out) {
+  std::unique_lock lock(mutex_);
+  added_.wait_for(lock, timeout, [&] { return closed_ || last_ > after; });
+  if (closed_) return false;
+  for (const EventPtr& event : events_) {
+    if (event->sequence > after) out.push_back(event);
+  }
+  return true;
+}
+
+void EventHub::Close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  added_.notify_all();
+}
+
+uint64_t EventHub::LastSequence() const {
+  std::lock_guard lock(mutex_);
+  return last_;
+}
+
+}  // namespace kel::host

@@ -1,0 +1,50 @@
+// The events the plug-in published, in order, for the event stream: each as
+// one JSON object {"name", "uri", "eventType", "data"}. The newest are kept
+// (bounded by count and bytes); readers follow by sequence number.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "binding/binding_value.h"
+
+namespace kel::host {
+
+struct PublishedEvent {
+  uint64_t sequence = 0;  // from 1
+  std::string name;
+  std::string json;
+};
+
+class EventHub {
+ public:
+  using EventPtr = std::shared_ptr<const PublishedEvent>;
+
+  // Any thread. `payload` is the event's record (uri, eventType, data).
+  void Add(const std::string& name, const BindingValue& payload);
+  // Appends the kept events after `after` to `out`, waiting up to `timeout`
+  // for one to arrive when there is none. False once the hub is closed.
+  bool WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std::vector<EventPtr>& out);
+  // Wakes every reader for good.
+  void Close();
+  uint64_t LastSequence() const;
+
+ private:
+  static constexpr std::size_t kMaxEvents = 20000;
+  static constexpr std::size_t kMaxBytes = std::size_t{96} << 20;
+
+  mutable std::mutex mutex_;
+  std::condition_variable added_;
+  std::deque<EventPtr> events_;
+  std::size_t bytes_ = 0;
+  uint64_t last_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace kel::host

@@ -1,0 +1,55 @@
+// Faults injected into the played plug-ins and the remote service, set from
+// the command line or the control API and read on the core's threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "binding/binding_value.h"
+
+namespace kel::host {
+
+// A count of failures still to come: 0 none, -1 for ever.
+class FailureBudget {
+ public:
+  void Set(int64_t count) { remaining_.store(count); }
+  int64_t Remaining() const { return remaining_.load(); }
+  // True when this call is to fail (and uses one failure up).
+  bool Take();
+
+ private:
+  std::atomic<int64_t> remaining_{0};
+};
+
+class Faults {
+ public:
+  FailureBudget& ChampionSummary() { return summary_; }
+  FailureBudget& InventoryCalls() { return inventory_; }
+  // Failures of one champion's game data.
+  void SetChampionFailures(int32_t champion_id, int64_t count);
+  bool TakeChampionFailure(int32_t champion_id);
+  // Every answer of the game data and of the remote service waits this long.
+  void SetDelayMs(uint32_t ms) { delay_ms_.store(ms); }
+  uint32_t DelayMs() const { return delay_ms_.load(); }
+
+  // Applies {"championSummary": n, "inventory": n, "delayMs": n,
+  // "champions": {"<id>": n}}; members left out keep their value. Returns an
+  // error text, empty on success.
+  std::string Apply(const BindingValue& settings);
+  BindingValue Describe() const;
+
+ private:
+  FailureBudget summary_;
+  FailureBudget inventory_;
+  std::atomic<uint32_t> delay_ms_{0};
+  mutable std::mutex mutex_;
+  std::map<int32_t, int64_t> champions_;
+};
+
+// "ID" or "ID:COUNT" (COUNT -1 or absent: for ever) from the command line.
+bool ParseChampionFault(const std::string& text, int32_t& champion_id, int64_t& count);
+
+}  // namespace kel::host

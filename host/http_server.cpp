@@ -1,0 +1,144 @@
+#include "host/http_server.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace kel::host {
+namespace {
+
+// Longer request targets are refused before any pattern sees them: the
+// standard expression engine recurses once per character.
+constexpr std::size_t kMaxTargetLength = 2048;
+// Requests served at once; event streams hold one each.
+constexpr std::size_t kServerThreads = 48;
+// How often an idle event stream sends a comment (and so notices a client
+// that has gone).
+constexpr std::chrono::milliseconds kStreamHeartbeat{1000};
+
+RequestMethod MethodOf(const std::string& text) {
+  // HEAD is served as GET; the server leaves the body out.
+  static constexpr std::pair<std::string_view, RequestMethod> kMethods[] = {
+      {"DELETE", RequestMethod::kDelete}, {"GET", RequestMethod::kGet},     {"HEAD", RequestMethod::kGet},
+      {"OPTIONS", RequestMethod::kOptions}, {"PATCH", RequestMethod::kPatch}, {"POST", RequestMethod::kPost},
+      {"PUT", RequestMethod::kPut}};
+  for (const auto& [name, method] : kMethods) {
+    if (text == name) return method;
+  }
+  return RequestMethod::kCustom;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+void Answer(httplib::Response& response, const InvokeAnswer& answer) {
+  response.status = answer.status;
+  for (const auto& [name, value] : answer.headers) response.set_header(name, value);
+  response.set_content(answer.json, "application/json");
+}
+
+uint64_t Number(const std::string& text, uint64_t fallback) {
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty() ? value : fallback;
+}
+
+}  // namespace
+
+HttpServer::HttpServer(HostCore& core, const HostOptions& options)
+    : core_(core), server_(std::make_unique<httplib::Server>()) {
+  server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+  server_->set_keep_alive_max_count(100000);
+  server_->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+    if (request.target.size() <= kMaxTargetLength) return httplib::Server::HandlerResponse::Unhandled;
+    Answer(response, ErrorAnswer(414, "The request target is too long."));
+    return httplib::Server::HandlerResponse::Handled;
+  });
+  AddEventStream();
+  AddControlRoutes(*server_, core_, options);
+  AddPluginRoutes();
+}
+
+HttpServer::~HttpServer() { Stop(); }
+
+uint16_t HttpServer::Bind(const std::string& address, uint16_t port) {
+  if (port == 0) {
+    const int bound = server_->bind_to_any_port(address);
+    return bound > 0 ? static_cast<uint16_t>(bound) : 0;
+  }
+  return server_->bind_to_port(address, port) ? port : 0;
+}
+
+void HttpServer::Start() {
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+void HttpServer::Stop() {
+  if (!thread_.joinable()) return;
+  // Event streams end first: the server waits for every handler.
+  core_.Hub().Close();
+  server_->stop();
+  thread_.join();
+}
+
+void HttpServer::AddEventStream() {
+  server_->Get("/host/v1/events", [this](const httplib::Request& request, httplib::Response& response) {
+    // New events only, unless the client says where it stopped (the
+    // standard header) or asks for what is kept (?since=0).
+    uint64_t after = core_.Hub().LastSequence();
+    if (request.has_header("Last-Event-ID")) after = Number(request.get_header_value("Last-Event-ID"), after);
+    if (request.has_param("since")) after = Number(request.get_param_value("since"), after);
+    const std::string prefix = request.get_param_value("name");
+    auto cursor = std::make_shared<uint64_t>(after);
+    response.set_header("Cache-Control", "no-cache");
+    response.set_chunked_content_provider(
+        "text/event-stream", [this, cursor, prefix](std::size_t, httplib::DataSink& sink) {
+          std::vector<EventHub::EventPtr> events;
+          if (!core_.Hub().WaitAfter(*cursor, kStreamHeartbeat, events)) {
+            sink.done();
+            return true;
+          }
+          if (events.empty()) return sink.write(": idle\n\n", 8);
+          std::string text;
+          for (const EventHub::EventPtr& event : events) {
+            *cursor = event->sequence;
+            if (!event->name.starts_with(prefix)) continue;
+            text += "id: " + std::to_string(event->sequence) + "\nevent: " + event->name + "\ndata: " + event->json +
+                    "\n\n";
+          }
+          return text.empty() || sink.write(text.data(), text.size());
+        });
+  });
+}
+
+void HttpServer::AddPluginRoutes() {
+  const auto serve = [this](const httplib::Request& request, httplib::Response& response) {
+    const RequestMethod method = MethodOf(request.method);
+    const std::string_view target(request.target);
+    const SelectedFunction selected = core_.Catalog().Select(method, request.method, target);
+    if (selected.function == nullptr) {
+      return Answer(response, ErrorAnswer(404, "No function of the plug-in serves " + request.method + " " +
+                                                   std::string(PathWithoutQuery(target)) + "."));
+    }
+    InboundRequest inbound;
+    inbound.method = method;
+    inbound.custom_method = request.method;
+    inbound.path = request.target;
+    for (const auto& [name, value] : request.headers) inbound.headers.emplace_back(Lower(name), value);
+    inbound.content_type = request.get_header_value("Content-Type");
+    inbound.body = request.body;
+    Answer(response, core_.Invoke(*selected.function, std::move(inbound)));
+  };
+  server_->Get(".*", serve);
+  server_->Post(".*", serve);
+  server_->Put(".*", serve);
+  server_->Patch(".*", serve);
+  server_->Delete(".*", serve);
+  server_->Options(".*", serve);
+}
+
+}  // namespace kel::host

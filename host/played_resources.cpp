@@ -1,0 +1,66 @@
+#include "host/played_resources.h"
+
+#include "runtime/event_names.h"
+
+namespace kel::host {
+
+PlayedResources::PlayedResources(EventBus& bus) : bus_(bus) {}
+
+std::optional<BindingValue> PlayedResources::Get(const std::string& uri) const {
+  std::lock_guard lock(mutex_);
+  const auto found = values_.find(uri);
+  if (found == values_.end()) return std::nullopt;
+  return found->second;
+}
+
+void PlayedResources::Set(const std::string& uri, const BindingValue& value, bool here) {
+  bool existed = false;
+  {
+    std::lock_guard lock(mutex_);
+    auto [position, inserted] = values_.try_emplace(uri);
+    existed = !inserted;
+    position->second = value;
+  }
+  Announce(uri, existed ? ResourceChange::kUpdate : ResourceChange::kCreate, value, here);
+}
+
+bool PlayedResources::Remove(const std::string& uri) {
+  {
+    std::lock_guard lock(mutex_);
+    if (values_.erase(uri) == 0) return false;
+  }
+  Announce(uri, ResourceChange::kDelete, BindingValue());
+  return true;
+}
+
+std::vector<std::string> PlayedResources::Uris() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::string> uris;
+  for (const auto& [uri, value] : values_) uris.push_back(uri);
+  return uris;
+}
+
+BindingValue PlayedResources::EventPayload(const std::string& uri, ResourceChange change, const BindingValue& data) {
+  static constexpr const char* kNames[] = {"Create", "Update", "Delete"};
+  BindingValue payload;
+  payload.Member("uri").SetString(uri);
+  payload.Member("eventType").SetString(kNames[static_cast<int>(change)]);
+  payload.Member("data") = data;
+  return payload;
+}
+
+void PlayedResources::Announce(const std::string& uri, ResourceChange change, const BindingValue& data, bool here) {
+  const BindingValue payload = EventPayload(uri, change, data);
+  const std::string specific = ResourceEventName(uri);
+  const std::string general(kJsonApiEventName);
+  for (const std::string* name : {&specific, &general}) {
+    if (here) {
+      bus_.DeliverHere(*name, payload);
+    } else {
+      bus_.Deliver(*name, payload);
+    }
+    if (specific == general) break;
+  }
+}
+
+}  // namespace kel::host

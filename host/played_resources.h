@@ -1,0 +1,43 @@
+// The resources of the other plug-ins that the plug-in reads and listens to
+// (login session, summoner, loyalty, platform configuration, pre-shutdown):
+// their current values, and the resource event each change publishes.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "binding/binding_value.h"
+#include "host/event_bus.h"
+
+namespace kel::host {
+
+enum class ResourceChange { kCreate, kUpdate, kDelete };
+
+class PlayedResources {
+ public:
+  explicit PlayedResources(EventBus& bus);
+
+  std::optional<BindingValue> Get(const std::string& uri) const;
+  // Stores the value and publishes a create (new) or update event, on the
+  // calling thread when `here`.
+  void Set(const std::string& uri, const BindingValue& value, bool here = false);
+  // Removes the resource and publishes a delete event; false when absent.
+  bool Remove(const std::string& uri);
+  std::vector<std::string> Uris() const;
+
+  // The event record {uri, eventType, data} of a change.
+  static BindingValue EventPayload(const std::string& uri, ResourceChange change, const BindingValue& data);
+  // Publishes a change to whoever listens: under the resource's own event
+  // name and under the general one, on the calling thread when `here`.
+  void Announce(const std::string& uri, ResourceChange change, const BindingValue& data, bool here = false);
+
+ private:
+  EventBus& bus_;
+  mutable std::mutex mutex_;
+  std::map<std::string, BindingValue> values_;
+};
+
+}  // namespace kel::host

@@ -1,0 +1,68 @@
+// The control API's scenarios and refusals, independent of what the plug-in
+// serves.
+#include <gtest/gtest.h>
+
+#include "host_process.h"
+
+namespace kel::host::testing {
+namespace {
+
+constexpr const char* kSession = "/host/v1/resources/kel-login/v1/session";
+
+TEST(HostControl, LoginLogoutAndASecondLoginReplaceTheSession) {
+  HostProcess host({"--no-login"});
+  EXPECT_EQ(host.Get(kSession).status, 404);
+  EXPECT_EQ(host.Send("POST", "/host/v1/logout").status, 409);
+
+  ASSERT_EQ(host.Send("POST", "/host/v1/login", R"({"summonerId": 7, "accountId": 8})").status, 200);
+  JsonReply session = host.Get(kSession);
+  EXPECT_EQ(session.value.Find("summonerId").AsUnsigned(), 7u);
+  EXPECT_EQ(session.value.Find("state").GetString(), "SUCCEEDED");
+  EXPECT_TRUE(session.value.Find("connected").GetBool());
+
+  EXPECT_EQ(host.Send("POST", "/host/v1/reconnect").status, 200);
+  EXPECT_TRUE(host.Get(kSession).value.Find("connected").GetBool());
+
+  EXPECT_EQ(host.Send("POST", "/host/v1/logout").status, 200);
+  EXPECT_EQ(host.Get(kSession).status, 404);
+  EXPECT_EQ(host.Send("POST", "/host/v1/reconnect").status, 409);
+
+  ASSERT_EQ(host.Send("POST", "/host/v1/login", R"({"summonerId": 9, "accountId": 10})").status, 200);
+  EXPECT_EQ(host.Get(kSession).value.Find("summonerId").AsUnsigned(), 9u);
+  EXPECT_EQ(host.Get("/host/v1/status").value.Find("loggedInSummonerId").AsUnsigned(), 9u);
+  EXPECT_EQ(host.Send("POST", "/host/v1/login", R"({"summonerId": 0})").status, 400);
+}
+
+TEST(HostControl, PlayedResourcesAreSetReadAndDeleted) {
+  HostProcess host({"--no-login"});
+  const std::string loyalty = "/host/v1/resources/kel-loyalty/v1/status-notification";
+  EXPECT_EQ(host.Get(loyalty).status, 404);
+  ASSERT_EQ(host.Send("PUT", loyalty, R"({"level": 3})").status, 200);
+  EXPECT_EQ(host.Get(loyalty).value.Find("level").AsUnsigned(), 3u);
+  EXPECT_EQ(host.Send("DELETE", loyalty).status, 200);
+  EXPECT_EQ(host.Send("DELETE", loyalty).status, 404);
+  // The platform configuration is played from the start.
+  const JsonReply uris = host.Get("/host/v1/resources");
+  EXPECT_EQ(uris.value.Size(), 4u);
+}
+
+TEST(HostControl, RefusesWhatItCannotReadAndAnswersUnknownPathsInJson) {
+  HostProcess host({"--no-login"});
+  const JsonReply broken = host.Send("POST", "/host/v1/faults", "{");
+  EXPECT_EQ(broken.status, 400);
+  EXPECT_EQ(broken.value.Find("httpStatus").AsSigned(), 400);
+  EXPECT_NE(broken.value.Find("message").GetString().find("not JSON"), std::string_view::npos);
+  EXPECT_EQ(host.Send("POST", "/host/v1/faults", R"({"champions": {"x1": 2}})").status, 400);
+  const JsonReply faults = host.Send("POST", "/host/v1/faults", R"({"inventory": -1, "champions": {"12": 2}})");
+  EXPECT_EQ(faults.value.Find("inventory").AsSigned(), -1);
+  EXPECT_EQ(faults.value.Find("champions").Find("12").AsSigned(), 2);
+  EXPECT_EQ(host.Send("POST", "/host/v1/messages/rental-update", "[1]").status, 400);
+
+  const JsonReply unknown = host.Get("/no-such-plugin/v1/thing");
+  EXPECT_EQ(unknown.status, 404);
+  EXPECT_EQ(unknown.value.Find("httpStatus").AsSigned(), 404);
+  EXPECT_EQ(host.Get("/" + std::string(5000, 'a')).status, 414);
+}
+
+}  // namespace
+}  // namespace kel::host::testing

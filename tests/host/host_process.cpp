@@ -1,0 +1,179 @@
+#include "host_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "host/value_json.h"
+
+extern char** environ;
+
+namespace kel::host::testing {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool Sanitized() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return true;
+#else
+  return false;
+#endif
+}
+
+}  // namespace
+
+std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return condition();
+}
+
+HostProcess::HostProcess(std::vector<std::string> arguments) {
+  char pattern[] = "/tmp/kel-host-test-XXXXXX";
+  directory_ = mkdtemp(pattern);
+  const std::string port_file = directory_ + "/port";
+  std::vector<std::string> all = {KEL_HOST_EXECUTABLE, "--port", "0", "--port-file", port_file, "--quiet"};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const std::string output = directory_ + "/output";
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    pid_ = -1;
+    ADD_FAILURE() << "cannot start " << KEL_HOST_EXECUTABLE;
+    return;
+  }
+  const bool listening = WaitFor(
+      [&] {
+        const std::string text = ReadFile(port_file);
+        if (text.empty() || text.back() != '\n') return false;
+        port_ = static_cast<uint16_t>(std::stoi(text));
+        return true;
+      },
+      Patience(std::chrono::milliseconds(20000)));
+  if (!listening) ADD_FAILURE() << "kel-host did not start listening:\n" << Output();
+}
+
+HostProcess::~HostProcess() {
+  Stop();
+  std::error_code ignored;
+  std::filesystem::remove_all(directory_, ignored);
+}
+
+int HostProcess::Stop() {
+  if (pid_ <= 0) return -1;
+  kill(pid_, SIGTERM);
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string HostProcess::Output() const { return ReadFile(directory_ + "/output"); }
+
+JsonReply HostProcess::Send(const std::string& method, const std::string& path, const std::string& body) const {
+  httplib::Client client("127.0.0.1", port_);
+  client.set_read_timeout(Patience(std::chrono::milliseconds(20000)));
+  httplib::Result result = method == "GET"      ? client.Get(path)
+                           : method == "DELETE" ? client.Delete(path)
+                           : method == "PUT"    ? client.Put(path, body, "application/json")
+                                                : client.Post(path, body, "application/json");
+  JsonReply reply;
+  if (!result) return reply;
+  reply.status = result->status;
+  if (std::optional<BindingValue> value = ParseJsonText(result->body)) reply.value = std::move(*value);
+  return reply;
+}
+
+JsonReply HostProcess::Get(const std::string& path) const { return Send("GET", path); }
+
+std::vector<BindingValue> HostProcess::ReadEvents(
+    const std::function<bool(const std::vector<BindingValue>&)>& done, std::chrono::milliseconds timeout,
+    const std::string& name_prefix) const {
+  std::vector<BindingValue> events;
+  std::string pending;
+  httplib::Client client("127.0.0.1", port_);
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  client.Get("/host/v1/events?since=0&name=" + name_prefix, [&](const char* data, size_t length) {
+    pending.append(data, length);
+    for (std::size_t split; (split = pending.find("\n\n")) != std::string::npos;) {
+      const std::string message = pending.substr(0, split);
+      pending.erase(0, split + 2);
+      const std::size_t data_line = message.find("data: ");
+      if (data_line == std::string::npos) continue;
+      if (std::optional<BindingValue> event = ParseJsonText(message.substr(data_line + 6))) {
+        events.push_back(std::move(*event));
+      }
+    }
+    return !done(events) && std::chrono::steady_clock::now() < end;
+  });
+  return events;
+}
+
+CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::string& input) {
+  char pattern[] = "/tmp/kel-host-run-XXXXXX";
+  const std::string directory = mkdtemp(pattern);
+  const std::string in = directory + "/in", out = directory + "/out", err = directory + "/err";
+  std::ofstream(in, std::ios::binary) << input;
+  std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  CommandResult result;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  result.out = ReadFile(out);
+  result.err = ReadFile(err);
+  std::error_code ignored;
+  std::filesystem::remove_all(directory, ignored);
+  return result;
+}
+
+bool Describes(const HostProcess& host, const std::string& function_name) {
+  const JsonReply api = host.Get("/host/v1/api");
+  for (const BindingValue& function : api.value.Find("functions").Elements()) {
+    if (function.Find("name").GetString() == function_name) return true;
+  }
+  return false;
+}
+
+}  // namespace kel::host::testing

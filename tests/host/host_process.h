@@ -1,0 +1,72 @@
+// A kel-host process for one test: started on an ephemeral port with the
+// module beside it, driven over HTTP, stopped with SIGTERM.
+#pragma once
+
+#include <httplib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "binding/binding_value.h"
+
+namespace kel::host::testing {
+
+struct JsonReply {
+  int status = 0;  // 0: no answer
+  BindingValue value;
+};
+
+class HostProcess {
+ public:
+  // Starts kel-host with `arguments` added to the test's own (ephemeral port,
+  // quiet log); waits until it listens.
+  explicit HostProcess(std::vector<std::string> arguments = {});
+  ~HostProcess();
+  HostProcess(const HostProcess&) = delete;
+  HostProcess& operator=(const HostProcess&) = delete;
+
+  uint16_t Port() const { return port_; }
+  // The exit status after SIGTERM (-1 when it did not end by exiting).
+  int Stop();
+  // What the host wrote to standard output and error so far.
+  std::string Output() const;
+
+  JsonReply Get(const std::string& path) const;
+  JsonReply Send(const std::string& method, const std::string& path, const std::string& body = "") const;
+
+  // The published events kept by the host (the event stream from its start,
+  // read until `done` holds for the events so far or the time is up).
+  std::vector<BindingValue> ReadEvents(const std::function<bool(const std::vector<BindingValue>&)>& done,
+                                       std::chrono::milliseconds timeout, const std::string& name_prefix = "") const;
+
+ private:
+  pid_t pid_ = -1;
+  uint16_t port_ = 0;
+  std::string directory_;
+};
+
+struct CommandResult {
+  int exit_status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs kel-host to its end with `arguments`, feeding `input` on standard
+// input.
+CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::string& input = "");
+
+// Polls `condition` every 50 ms until it holds or `timeout` passes.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// True when the module describes a function of this name (the champion
+// routes appear as the plug-in grows).
+bool Describes(const HostProcess& host, const std::string& function_name);
+
+// Time allowances: sanitized builds run several times slower.
+std::chrono::milliseconds Patience(std::chrono::milliseconds normal);
+
+}  // namespace kel::host::testing

@@ -1,0 +1,183 @@
+// The champion inventory served by the real plug-in in the real host: its
+// routes, events, store and rental messages, legacy rentals, game-data
+// failures and sessions. Each test skips while the module does not yet
+// describe the champion routes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "datagen/generated_world.h"
+#include "host/host_options.h"
+#include "host_process.h"
+
+namespace kel::host::testing {
+namespace {
+
+constexpr const char* kListFunction = "GetKelChampionsV1InventoriesBySummonerIdChampions";
+const datagen::GeneratedWorld& World() {
+  static const datagen::GeneratedWorld world(1);
+  return world;
+}
+
+std::string Inventory(uint64_t summoner) { return "/kel-champions/v1/inventories/" + std::to_string(summoner); }
+std::string Champion(uint64_t summoner, int32_t id) { return Inventory(summoner) + "/champions/" + std::to_string(id); }
+
+class ChampionInventory : public ::testing::Test {
+ protected:
+  void Start(std::vector<std::string> arguments) {
+    host_ = std::make_unique<HostProcess>(std::move(arguments));
+    if (!Describes(*host_, kListFunction)) GTEST_SKIP() << "the module does not serve the champion routes yet";
+  }
+  // Waits until the summoner's list holds every generated champion.
+  bool WaitForFullList(uint64_t summoner) {
+    return WaitFor(
+        [&] {
+          const JsonReply list = host_->Get(Inventory(summoner) + "/champions");
+          return list.status == 200 && list.value.Size() == World().Champions().size();
+        },
+        Patience(std::chrono::milliseconds(20000)));
+  }
+  static bool HasEvent(const std::vector<BindingValue>& events, std::string_view uri, std::string_view type) {
+    for (const BindingValue& event : events) {
+      if (event.Find("uri").GetString() == uri && event.Find("eventType").GetString() == type) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<HostProcess> host_;
+};
+
+TEST_F(ChampionInventory, EveryRouteAnswersNotYetUntilPublishedThenServesOnlyTheLoggedInSummoner) {
+  Start({"--no-login"});
+  if (IsSkipped()) return;
+  const uint64_t me = kDefaultSummonerId;
+  const datagen::GameChampion& first = World().Champions().front();
+  const int32_t skin = first.skins.back().id;
+  const std::string one = Champion(me, first.id);
+  const std::vector<std::pair<std::string, std::string>> routes = {
+      {Inventory(me) + "/champions", "Champion data has not yet been received."},
+      {Inventory(me) + "/champions-minimal", "Champion data has not yet been received."},
+      {Inventory(me) + "/skins-minimal", "Champion data does not yet exist."},
+      {Inventory(me) + "/champions-playable-count", "Champion data does not yet exist."},
+      {one, "Champion data does not yet exist."},
+      {one + "/skins", "Champion data does not yet exist."},
+      {one + "/skins/" + std::to_string(skin), "Champion data does not yet exist."},
+      {one + "/skins/" + std::to_string(skin) + "/chromas", "Champion data does not yet exist."}};
+  for (const auto& [path, message] : routes) {
+    const JsonReply reply = host_->Get(path);
+    EXPECT_EQ(reply.status, 404) << path;
+    EXPECT_EQ(reply.value.Find("message").GetString(), message) << path;
+  }
+
+  ASSERT_EQ(host_->Send("POST", "/host/v1/login").status, 200);
+  ASSERT_TRUE(WaitForFullList(me)) << host_->Output();
+  for (const auto& [path, message] : routes) EXPECT_EQ(host_->Get(path).status, 200) << path;
+  EXPECT_EQ(host_->Get(one).value.Find("id").AsSigned(), first.id);
+  EXPECT_EQ(host_->Get(one + "/skins").value.Size(), first.skins.size());
+  EXPECT_EQ(host_->Get(one + "/skins/" + std::to_string(skin)).value.Find("id").AsSigned(), skin);
+  EXPECT_EQ(host_->Get(Inventory(me) + "/champions-minimal").value.Size(), World().Champions().size());
+
+  const JsonReply other = host_->Get(Inventory(me + 1) + "/champions");
+  EXPECT_EQ(other.status, 404);
+  EXPECT_EQ(other.value.Find("message").GetString(), "Champion data has not yet been received.");
+  EXPECT_EQ(host_->Get(Champion(me, 999999)).value.Find("message").GetString(), "Champion 999999 does not exist.");
+  EXPECT_EQ(host_->Get(one + "/skins/1999999/chromas").value.Find("message").GetString(),
+            "Skin 1999999 does not exist for champion " + std::to_string(first.id) + ".");
+  EXPECT_EQ(host_->Get(Inventory(me) + "/champions/abc").status, 400);
+}
+
+TEST_F(ChampionInventory, TheEventStreamCarriesTheCreateEventsThenUpdates) {
+  Start({"--login-delay-ms", "0"});
+  if (IsSkipped()) return;
+  const std::string list = Inventory(kDefaultSummonerId) + "/champions";
+  const auto created = host_->ReadEvents([&](const auto& events) { return HasEvent(events, list, "Create"); },
+                                         Patience(std::chrono::milliseconds(20000)));
+  ASSERT_TRUE(HasEvent(created, list, "Create")) << host_->Output();
+  EXPECT_TRUE(HasEvent(created, Inventory(kDefaultSummonerId) + "/champions-playable-count", "Create"));
+
+  ASSERT_EQ(host_->Send("POST", "/host/v1/messages/dynamic-configuration").status, 200);
+  const auto updated = host_->ReadEvents([&](const auto& events) { return HasEvent(events, list, "Update"); },
+                                         Patience(std::chrono::milliseconds(20000)));
+  ASSERT_TRUE(HasEvent(updated, list, "Update"));
+  // Each change is published under its own name and the general one.
+  std::size_t specific = 0, general = 0;
+  for (const BindingValue& event : updated) {
+    if (event.Find("uri").GetString() != list) continue;
+    specific += event.Find("name").GetString() == "OnJsonApiEvent_kel-champions_v1_inventories";
+    general += event.Find("name").GetString() == "OnJsonApiEvent";
+  }
+  EXPECT_EQ(specific, general);
+  EXPECT_GE(specific, 2u);
+}
+
+TEST_F(ChampionInventory, StoreMessagesChangeOwnershipAndAnEndedRentalIsNotified) {
+  Start({"--login-delay-ms", "0"});
+  if (IsSkipped()) return;
+  ASSERT_TRUE(WaitForFullList(kDefaultSummonerId));
+  const datagen::GameChampion& champion = World().Champions()[3];
+  const std::string path = Champion(kDefaultSummonerId, champion.id);
+  const std::string owned = R"({"inventoryType": "CHAMPION", "data": {"championId": )" + std::to_string(champion.id) +
+                            R"(, "owned": true, "sources": ["purchase"], "purchaseDate": 1}})";
+  ASSERT_EQ(host_->Send("POST", "/host/v1/messages/store-fulfillment", owned).status, 200);
+  EXPECT_TRUE(WaitFor([&] { return host_->Get(path).value.Find("ownership").Find("owned").GetBool(); },
+                      Patience(std::chrono::milliseconds(5000))));
+  EXPECT_EQ(host_->Get("/host/v1/notifications").value.Size(), 0u);
+
+  const std::string ended = R"({"inventoryType": "CHAMPION", "data": {"championId": )" +
+                            std::to_string(champion.id) + R"(, "owned": false, "sources": []}})";
+  ASSERT_EQ(host_->Send("POST", "/host/v1/messages/rental-update", ended).status, 200);
+  ASSERT_TRUE(WaitFor([&] { return host_->Get("/host/v1/notifications").value.Size() == 1; },
+                      Patience(std::chrono::milliseconds(5000))));
+  const BindingValue notification = host_->Get("/host/v1/notifications").value.Get(0);
+  EXPECT_EQ(notification.Find("titleKey").GetString(), "rental_expired_title");
+  EXPECT_EQ(notification.Find("data").Find("expiredContentName").GetString(), champion.name);
+  EXPECT_FALSE(host_->Get(path).value.Find("ownership").Find("owned").GetBool());
+}
+
+TEST_F(ChampionInventory, ALegacyRentalExpiresOnTimeAndIsPublished) {
+  Start({"--login-delay-ms", "0", "--legacy-rentals-end-in-ms", "2500"});
+  if (IsSkipped()) return;
+  const std::string prefix = Inventory(kDefaultSummonerId) + "/champions/";
+  const auto expired = [&](const std::vector<BindingValue>& events) {
+    for (const BindingValue& event : events) {
+      if (event.Find("uri").GetString().starts_with(prefix) && event.Find("eventType").GetString() == "Update" &&
+          !event.Find("data").Find("ownership").Find("rental").Find("rented").GetBool(true)) {
+        return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(expired(host_->ReadEvents(expired, Patience(std::chrono::milliseconds(20000)))));
+  EXPECT_GE(host_->Get("/host/v1/log?contains=expired.").value.Size(), 1u);
+}
+
+TEST_F(ChampionInventory, GameDataFailuresAreRetriedAndReportedByTelemetry) {
+  const int32_t failing = World().Champions()[5].id;
+  Start({"--login-delay-ms", "0", "--fail-champion-summary", "1", "--fail-champion",
+         std::to_string(failing) + ":1"});
+  if (IsSkipped()) return;
+  ASSERT_TRUE(WaitForFullList(kDefaultSummonerId)) << host_->Output();
+  const BindingValue telemetry = host_->Get("/host/v1/telemetry").value;
+  ASSERT_EQ(telemetry.Size(), 2u);
+  EXPECT_EQ(telemetry.Get(0).Find("eventName").GetString(), "zbt_fe_kel_champions_failedLoadingGameData");
+  EXPECT_EQ(telemetry.Get(0).Find("properties").Find("retryCount").GetString(), "0");
+  EXPECT_EQ(telemetry.Get(1).Find("eventName").GetString(), "zbt_fe_kel_champions_failedLoadingGameDataChampion");
+  EXPECT_EQ(telemetry.Get(1).Find("properties").Find("champion").GetString(), std::to_string(failing));
+  EXPECT_EQ(host_->Get("/host/v1/log?contains=Error requesting champion summary data").value.Size(), 1u);
+}
+
+TEST_F(ChampionInventory, AfterLogoutOnlyTheNextSummonerIsServed) {
+  Start({"--login-delay-ms", "0"});
+  if (IsSkipped()) return;
+  ASSERT_TRUE(WaitForFullList(kDefaultSummonerId));
+  ASSERT_EQ(host_->Send("POST", "/host/v1/logout").status, 200);
+  EXPECT_TRUE(WaitFor([&] { return host_->Get(Inventory(kDefaultSummonerId) + "/champions").status == 404; },
+                      Patience(std::chrono::milliseconds(5000))));
+  const uint64_t next = kDefaultSummonerId + 5;
+  ASSERT_EQ(host_->Send("POST", "/host/v1/login", R"({"summonerId": )" + std::to_string(next) + "}").status, 200);
+  EXPECT_TRUE(WaitForFullList(next));
+  EXPECT_EQ(host_->Get(Inventory(kDefaultSummonerId) + "/champions").status, 404);
+}
+
+}  // namespace
+}  // namespace kel::host::testing

@@ -1,0 +1,63 @@
+// Start, serve, stop: the module loaded, entered, initialised and shut down
+// by the real host, and the host's refusals when it cannot be.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "host/host_options.h"
+#include "host_process.h"
+
+namespace kel::host::testing {
+namespace {
+
+TEST(HostLifecycle, StartsLogsTheDefaultSummonerInAndStopsCleanly) {
+  HostProcess host({"--login-delay-ms", "0"});
+  const JsonReply status = host.Get("/host/v1/status");
+  ASSERT_EQ(status.status, 200) << host.Output();
+  EXPECT_EQ(status.value.Find("plugin").GetString(), "kel-champions");
+  EXPECT_EQ(status.value.Find("gameDataFiles").AsUnsigned(), 171u);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return host.Get("/host/v1/status").value.Find("loggedInSummonerId").AsUnsigned() == kDefaultSummonerId;
+      },
+      Patience(std::chrono::milliseconds(5000))));
+  EXPECT_EQ(host.Get("/host/v1/resources/kel-login/v1/session").value.Find("state").GetString(), "SUCCEEDED");
+  const JsonReply api = host.Get("/host/v1/api");
+  EXPECT_TRUE(api.value.Find("functions").IsCollection());
+  EXPECT_EQ(host.Stop(), 0);
+  EXPECT_NE(host.Output().find("kel-host: stopped"), std::string::npos) << host.Output();
+}
+
+TEST(HostLifecycle, RefusesAModuleThatCannotBeLoaded) {
+  const CommandResult run = RunKelHost({"--module", "/nonexistent/zbt-be-kel-champions.so", "--port", "0"});
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
+}
+
+TEST(HostLifecycle, ShutsDownCleanlyUnderLoad) {
+  HostProcess host({"--login-delay-ms", "0"});
+  const std::string list = "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
+  std::atomic<bool> stop{false};
+  std::atomic<int> answered{0};
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 6; ++i) {
+    clients.emplace_back([&, i] {
+      while (!stop.load()) {
+        const JsonReply reply = host.Get(i % 2 == 0 ? list : "/host/v1/counters");
+        if (reply.status != 0) ++answered;
+      }
+    });
+  }
+  ASSERT_TRUE(WaitFor([&] { return answered.load() > 50; }, Patience(std::chrono::milliseconds(10000))));
+  // Every kind of work is in flight when the signal comes.
+  host.Send("POST", "/host/v1/reconnect");
+  host.Send("POST", "/host/v1/messages/dynamic-configuration");
+  EXPECT_EQ(host.Stop(), 0) << host.Output();
+  stop = true;
+  for (std::thread& client : clients) client.join();
+  EXPECT_EQ(host.Output().find("Sanitizer"), std::string::npos) << host.Output();
+}
+
+}  // namespace
+}  // namespace kel::host::testing
