@@ -63,6 +63,11 @@ HostCore::HostCore(const HostOptions& options, HostLog& log)
 HostCore::~HostCore() { Close(); }
 
 bool HostCore::Start(std::string& error) {
+  if (!options_.data_dir.empty() &&
+      !std::filesystem::exists(std::filesystem::path(options_.data_dir) / "champion-summary.json")) {
+    error = "no champion-summary.json in " + options_.data_dir + " (kel-host write-data DIR writes one)";
+    return false;
+  }
   // The other plug-ins are up before this one: its first reads find them.
   scenario_.PublishConfiguration();
   const std::string path = options_.module_path.empty() ? ModuleBesideExecutable() : options_.module_path;

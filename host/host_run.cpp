@@ -68,6 +68,9 @@ class Progress {
 
 int RunHost(const HostOptions& options) {
   const sigset_t signals = BlockStopSignals();
+  // A client that hangs up mid-answer is the server's to notice, not a
+  // reason to end the process.
+  std::signal(SIGPIPE, SIG_IGN);
   HostLog log(options.quiet ? nullptr : stderr);
   HostCore core(options, log);
   std::string error;

@@ -50,6 +50,8 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 }
 
 HostProcess::HostProcess(std::vector<std::string> arguments) {
+  // A host that ends while a client still writes must not end the test.
+  signal(SIGPIPE, SIG_IGN);
   char pattern[] = "/tmp/kel-host-test-XXXXXX";
   directory_ = mkdtemp(pattern);
   const std::string port_file = directory_ + "/port";

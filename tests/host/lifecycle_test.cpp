@@ -35,6 +35,19 @@ TEST(HostLifecycle, RefusesAModuleThatCannotBeLoaded) {
   EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
 }
 
+TEST(HostLifecycle, ServesGameDataWrittenToAFolder) {
+  const std::string folder = ::testing::TempDir() + "/kel-host-game-data";
+  const CommandResult written = RunKelHost({"write-data", folder, "--seed", "3"});
+  ASSERT_EQ(written.exit_status, 0) << written.err;
+  HostProcess host({"--data", folder, "--no-login"});
+  EXPECT_EQ(host.Get("/host/v1/status").value.Find("gameDataFiles").AsUnsigned(), 171u);
+  EXPECT_EQ(host.Stop(), 0);
+
+  const CommandResult missing = RunKelHost({"--data", folder + "/nothing-here", "--port", "0"});
+  EXPECT_EQ(missing.exit_status, 1);
+  EXPECT_NE(missing.err.find("champion-summary.json"), std::string::npos) << missing.err;
+}
+
 TEST(HostLifecycle, ShutsDownCleanlyUnderLoad) {
   HostProcess host({"--login-delay-ms", "0"});
   const std::string list = "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
