@@ -104,6 +104,11 @@ int RunHost(const HostOptions& options) {
   std::fflush(stdout);
   core.SignalPreShutdown();
   server.Stop();
+  const BindingValue memory = core.MemoryStatistics();
+  std::printf("kel-host: plug-in memory: peak %llu bytes, %llu bytes in %llu allocations in all\n",
+              static_cast<unsigned long long>(memory.Find("peakBytesInUse").AsUnsigned()),
+              static_cast<unsigned long long>(memory.Find("totalBytesAllocated").AsUnsigned()),
+              static_cast<unsigned long long>(memory.Find("totalAllocations").AsUnsigned()));
   core.Close();
   std::printf("kel-host: stopped\n");
   return 0;
