@@ -9,15 +9,16 @@ TimerQueue::TimerQueue(WorkerPool& pool) : pool_(pool), thread_([this] { Loop();
 TimerQueue::~TimerQueue() { Close(); }
 
 void TimerQueue::Schedule(Clock::duration delay, Job job) {
-  if (delay <= Clock::duration::zero()) {
-    pool_.Submit(std::move(job));
-    return;
-  }
   {
-    std::lock_guard lock(mutex_);
-    if (!closed_) {
+    std::unique_lock lock(mutex_);
+    if (!closed_ && delay > Clock::duration::zero()) {
       due_.emplace(Clock::now() + delay, std::move(job));
       changed_.notify_one();
+      return;
+    }
+    if (!closed_) {
+      lock.unlock();
+      pool_.Submit(std::move(job));
       return;
     }
   }

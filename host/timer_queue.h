@@ -23,7 +23,7 @@ class TimerQueue {
   TimerQueue& operator=(const TimerQueue&) = delete;
 
   // Hands `job` to the pool once `delay` has passed (at once for 0). After
-  // Close the job is discarded.
+  // Close every job is discarded, due or not.
   void Schedule(Clock::duration delay, Job job);
   // Discards every job not yet due and stops the thread. Idempotent.
   void Close();

@@ -1,0 +1,71 @@
+// The event stream in-process: what the plug-in publishes through the host
+// table reaches every reader of /host/v1/events, in order, each event once
+// under its own name.
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <cstring>
+
+#include "binding/host_value_conversion.h"
+#include "host/host_core.h"
+#include "host/http_server.h"
+#include "host/value_json.h"
+
+namespace kel::host {
+namespace {
+
+void Publish(HostCore& core, const char* name, const char* uri, const char* type) {
+  BindingValue event;
+  event.Member("uri").SetString(uri);
+  event.Member("eventType").SetString(type);
+  event.Member("data").Member("n").SetSigned(7);
+  OwnedHostValue payload(event);
+  OutgoingEventRecord record;
+  std::memset(&record, 0, sizeof record);
+  record.name = name;
+  record.payload = payload.Get();
+  core.Bus().Publish(record);
+}
+
+TEST(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
+  HostOptions options;
+  options.module_path = KEL_MODULE_PATH;
+  options.auto_login = false;
+  HostLog log(nullptr);
+  HostCore core(options, log);
+  std::string error;
+  ASSERT_TRUE(core.Start(error)) << error;
+  HttpServer server(core, options);
+  const uint16_t port = server.Bind("127.0.0.1", 0);
+  ASSERT_NE(port, 0);
+  server.Start();
+
+  Publish(core, "OnJsonApiEvent_a_v1_b", "/a/v1/b", "Create");
+  Publish(core, "OnJsonApiEvent", "/a/v1/b", "Create");
+  Publish(core, "OnJsonApiEvent_a_v1_b", "/a/v1/b", "Update");
+
+  httplib::Client client("127.0.0.1", port);
+  std::string text;
+  client.Get("/host/v1/events?since=0&name=OnJsonApiEvent_", [&](const char* data, size_t length) {
+    text.append(data, length);
+    return text.find("Update") == std::string::npos;
+  });
+  const std::size_t created = text.find("id: 1\nevent: OnJsonApiEvent_a_v1_b\ndata: ");
+  ASSERT_NE(created, std::string::npos) << text;
+  EXPECT_LT(created, text.find("id: 3\nevent: OnJsonApiEvent_a_v1_b\n"));
+  EXPECT_EQ(text.find("event: OnJsonApiEvent\n"), std::string::npos);  // filtered out by name
+  const std::size_t data = text.find("data: ", created) + 6;
+  const std::optional<BindingValue> shown = ParseJsonText(text.substr(data, text.find('\n', data) - data));
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->Find("name").GetString(), "OnJsonApiEvent_a_v1_b");
+  EXPECT_EQ(shown->Find("uri").GetString(), "/a/v1/b");
+  EXPECT_EQ(shown->Find("eventType").GetString(), "Create");
+  EXPECT_EQ(shown->Find("data").Find("n").AsSigned(), 7);
+
+  server.Stop();  // ends the open streams, then stops
+  core.Close();
+}
+
+}  // namespace
+}  // namespace kel::host
