@@ -1,7 +1,8 @@
 // The champion inventory served by the real plug-in in the real host: its
 // routes, events, store and rental messages, legacy rentals, game-data
-// failures and sessions. Each test skips while the module does not yet
-// describe the champion routes.
+// failures and sessions. Each test skips while the module lacks what it
+// needs: the champion routes, and for the data itself the session handling
+// (a subscription to the login session).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,9 +25,19 @@ std::string Champion(uint64_t summoner, int32_t id) { return Inventory(summoner)
 
 class ChampionInventory : public ::testing::Test {
  protected:
-  void Start(std::vector<std::string> arguments) {
+  // Starts the host; skips the test unless the module serves the champion
+  // routes and, when `with_data`, loads and publishes the inventory.
+  void Start(std::vector<std::string> arguments, bool with_data = true) {
     host_ = std::make_unique<HostProcess>(std::move(arguments));
     if (!Describes(*host_, kListFunction)) GTEST_SKIP() << "the module does not serve the champion routes yet";
+    if (with_data && !ListensToTheSession()) GTEST_SKIP() << "the module does not follow the login session yet";
+  }
+  bool ListensToTheSession() const {
+    const JsonReply counters = host_->Get("/host/v1/counters");
+    for (const BindingValue& name : counters.value.Find("events").Find("subscribed").Elements()) {
+      if (name.GetString() == "OnJsonApiEvent_kel-login_v1_session") return true;
+    }
+    return false;
   }
   // Waits until the summoner's list holds every generated champion.
   bool WaitForFullList(uint64_t summoner) {
@@ -47,43 +58,62 @@ class ChampionInventory : public ::testing::Test {
   std::unique_ptr<HostProcess> host_;
 };
 
-TEST_F(ChampionInventory, EveryRouteAnswersNotYetUntilPublishedThenServesOnlyTheLoggedInSummoner) {
+// The eight routes of one summoner, each with its "not yet" message.
+std::vector<std::pair<std::string, std::string>> Routes(uint64_t summoner) {
+  const datagen::GameChampion& first = World().Champions().front();
+  const std::string one = Champion(summoner, first.id);
+  const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
+  const std::string received = "Champion data has not yet been received.";
+  const std::string existing = "Champion data does not yet exist.";
+  return {{Inventory(summoner) + "/champions", received},
+          {Inventory(summoner) + "/champions-minimal", received},
+          {Inventory(summoner) + "/skins-minimal", existing},
+          {Inventory(summoner) + "/champions-playable-count", existing},
+          {one, existing},
+          {one + "/skins", existing},
+          {skin, existing},
+          {skin + "/chromas", existing}};
+}
+
+TEST_F(ChampionInventory, EveryRouteAnswersNotYetBeforePublication) {
+  Start({"--no-login"}, /*with_data=*/false);
+  if (IsSkipped()) return;
+  for (const uint64_t summoner : {kDefaultSummonerId, uint64_t{0}}) {
+    for (const auto& [path, message] : Routes(summoner)) {
+      const JsonReply reply = host_->Get(path);
+      EXPECT_EQ(reply.status, 404) << path;
+      EXPECT_EQ(reply.value.Find("message").GetString(), message) << path;
+    }
+  }
+  // An id that does not bind never reaches the handler.
+  const JsonReply unbound = host_->Get(Inventory(kDefaultSummonerId) + "/champions/abc");
+  EXPECT_EQ(unbound.status, 400);
+  EXPECT_FALSE(unbound.value.Find("message").GetString().empty());
+}
+
+TEST_F(ChampionInventory, AfterLoginEveryRouteServesTheLoggedInSummonerOnly) {
   Start({"--no-login"});
   if (IsSkipped()) return;
   const uint64_t me = kDefaultSummonerId;
-  const datagen::GameChampion& first = World().Champions().front();
-  const int32_t skin = first.skins.back().id;
-  const std::string one = Champion(me, first.id);
-  const std::vector<std::pair<std::string, std::string>> routes = {
-      {Inventory(me) + "/champions", "Champion data has not yet been received."},
-      {Inventory(me) + "/champions-minimal", "Champion data has not yet been received."},
-      {Inventory(me) + "/skins-minimal", "Champion data does not yet exist."},
-      {Inventory(me) + "/champions-playable-count", "Champion data does not yet exist."},
-      {one, "Champion data does not yet exist."},
-      {one + "/skins", "Champion data does not yet exist."},
-      {one + "/skins/" + std::to_string(skin), "Champion data does not yet exist."},
-      {one + "/skins/" + std::to_string(skin) + "/chromas", "Champion data does not yet exist."}};
-  for (const auto& [path, message] : routes) {
-    const JsonReply reply = host_->Get(path);
-    EXPECT_EQ(reply.status, 404) << path;
-    EXPECT_EQ(reply.value.Find("message").GetString(), message) << path;
-  }
-
   ASSERT_EQ(host_->Send("POST", "/host/v1/login").status, 200);
   ASSERT_TRUE(WaitForFullList(me)) << host_->Output();
-  for (const auto& [path, message] : routes) EXPECT_EQ(host_->Get(path).status, 200) << path;
+  for (const auto& [path, message] : Routes(me)) EXPECT_EQ(host_->Get(path).status, 200) << path;
+  const datagen::GameChampion& first = World().Champions().front();
+  const std::string one = Champion(me, first.id);
+  const int32_t skin = first.skins.back().id;
   EXPECT_EQ(host_->Get(one).value.Find("id").AsSigned(), first.id);
   EXPECT_EQ(host_->Get(one + "/skins").value.Size(), first.skins.size());
   EXPECT_EQ(host_->Get(one + "/skins/" + std::to_string(skin)).value.Find("id").AsSigned(), skin);
   EXPECT_EQ(host_->Get(Inventory(me) + "/champions-minimal").value.Size(), World().Champions().size());
 
-  const JsonReply other = host_->Get(Inventory(me + 1) + "/champions");
-  EXPECT_EQ(other.status, 404);
-  EXPECT_EQ(other.value.Find("message").GetString(), "Champion data has not yet been received.");
+  for (const auto& [path, message] : Routes(me + 1)) {
+    const JsonReply other = host_->Get(path);
+    EXPECT_EQ(other.status, 404) << path;
+    EXPECT_EQ(other.value.Find("message").GetString(), message) << path;
+  }
   EXPECT_EQ(host_->Get(Champion(me, 999999)).value.Find("message").GetString(), "Champion 999999 does not exist.");
   EXPECT_EQ(host_->Get(one + "/skins/1999999/chromas").value.Find("message").GetString(),
             "Skin 1999999 does not exist for champion " + std::to_string(first.id) + ".");
-  EXPECT_EQ(host_->Get(Inventory(me) + "/champions/abc").status, 400);
 }
 
 TEST_F(ChampionInventory, TheEventStreamCarriesTheCreateEventsThenUpdates) {

@@ -1,0 +1,127 @@
+// One request through an invoke entry as the core makes it: the function
+// picked by method and template, the request record the entry sees, and
+// the answer read back from the response (inline value, error or stream)
+// with every release function called once.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "host/api_catalog.h"
+#include "host/plugin_invoke.h"
+#include "host/value_json.h"
+
+namespace kel::host {
+namespace {
+
+struct Seen {
+  std::string path;
+  std::string header;
+  std::string body;
+  uint32_t token = 0;
+  int releases = 0;
+  int stream_releases = 0;
+  std::size_t stream_offset = 0;
+};
+Seen seen;
+const std::string kStreamed = std::string(5000, 'x');
+
+uint32_t ReadStream(void*, uintptr_t buffer, uintptr_t length, uintptr_t more) {
+  auto& room = *reinterpret_cast<uint32_t*>(length);
+  const std::size_t count = std::min<std::size_t>(room, kStreamed.size() - seen.stream_offset);
+  std::memcpy(reinterpret_cast<char*>(buffer), kStreamed.data() + seen.stream_offset, count);
+  seen.stream_offset += count;
+  room = static_cast<uint32_t>(count);
+  *reinterpret_cast<uint8_t*>(more) = seen.stream_offset < kStreamed.size();
+  return 1;
+}
+void ReleaseStream(void*) { ++seen.stream_releases; }
+void Release(ResponseRecord* response) {
+  ++seen.releases;
+  std::free(response->error_message);
+  std::memset(response, 0, sizeof *response);
+}
+
+// Answers by the path: ".../error" fails with status 200 (as a binding
+// failure does), ".../missing" with 404, ".../stream" streams, anything
+// else echoes a value.
+void Invoke(ResponseRecord* response, const RequestRecord* request) {
+  response->release = &Release;
+  seen.path = request->path;
+  seen.token = request->request_token;
+  seen.body.assign(reinterpret_cast<const char*>(request->body), request->body_length);
+  for (uint32_t i = 0; i < request->header_count; ++i) {
+    if (std::strcmp(request->headers[i].name, "x-test") == 0) seen.header = request->headers[i].value;
+  }
+  const std::string path = seen.path.substr(0, seen.path.find('?'));
+  if (path.ends_with("/error") || path.ends_with("/missing")) {
+    response->error_message = strdup("it went wrong");
+    response->has_error = 1;
+    response->status = path.ends_with("/error") ? 200 : 404;
+  } else if (path.ends_with("/stream")) {
+    response->status = 200;
+    response->read_body = &ReadStream;
+    response->release_body = &ReleaseStream;
+    response->body_stream = &seen;
+  } else {
+    response->status = 201;
+    response->result.kind = kHostValueBorrowedString;
+    response->result.payload.reference = HostValueReference{"made", 4};
+  }
+}
+
+TEST(PluginInvoke, PicksTheFunctionByMethodAndTemplateAndReadsEveryKindOfAnswer) {
+  FunctionDescriptor functions[2]{};
+  functions[0].description.name = "GetThings";
+  functions[0].invoke = &Invoke;
+  functions[0].path_template = "/things/{id}/{kind}";
+  functions[0].method = static_cast<uint32_t>(RequestMethod::kGet);
+  functions[1] = functions[0];
+  functions[1].description.name = "PostThing";
+  functions[1].path_template = "/things/{id}";
+  functions[1].method = static_cast<uint32_t>(RequestMethod::kPost);
+  ApiDescription description{};
+  description.functions = functions;
+  description.function_count = 2;
+  const ApiCatalog catalog(&description);
+
+  EXPECT_EQ(catalog.Description().Find("functions").Size(), 2u);
+  EXPECT_EQ(catalog.Select(RequestMethod::kPost, "", "/things/1/value").function, nullptr);
+  const SelectedFunction post = catalog.Select(RequestMethod::kPost, "", "/things/a%20b?q=1");
+  ASSERT_NE(post.function, nullptr);
+  EXPECT_EQ(post.function->name, "PostThing");
+
+  InboundRequest request;
+  request.method = RequestMethod::kPost;
+  request.path = "/things/a%20b?q=1";
+  request.headers = {{"x-test", "yes"}};
+  request.body = "{\"a\":1}";
+  const InvokeAnswer made = InvokeFunction(*post.function, request, 42);
+  EXPECT_EQ(made.status, 201);
+  EXPECT_EQ(made.json, "\"made\"");
+  EXPECT_EQ(seen.path, "/things/a%20b?q=1");  // the raw path and query, as the plug-in binds them
+  EXPECT_EQ(seen.header, "yes");
+  EXPECT_EQ(seen.body, "{\"a\":1}");
+  EXPECT_EQ(seen.token, 42u);
+
+  const ApiFunction& get = *catalog.FindByName("GetThings");
+  request.method = RequestMethod::kGet;
+  request.path = "/things/1/error";
+  InvokeAnswer failed = InvokeFunction(get, request, 1);
+  EXPECT_EQ(failed.status, 400);
+  const std::optional<BindingValue> error = ParseJsonText(failed.json);
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->Find("httpStatus").AsSigned(), 400);
+  EXPECT_EQ(error->Find("message").GetString(), "it went wrong");
+  request.path = "/things/1/missing";
+  EXPECT_EQ(InvokeFunction(get, request, 1).status, 404);
+
+  request.path = "/things/1/stream";
+  EXPECT_EQ(InvokeFunction(get, request, 1).json, kStreamed);
+  EXPECT_EQ(seen.stream_releases, 1);
+  EXPECT_EQ(seen.releases, 4);  // one release per filled response
+}
+
+}  // namespace
+}  // namespace kel::host
