@@ -36,6 +36,31 @@ bool Sanitized() {
 #endif
 }
 
+// Starts kel-host with `arguments`: standard input from `in` (when given),
+// standard output to `out`, standard error to `err` (with the output when
+// empty). Returns the process id, -1 when it could not start.
+pid_t Spawn(const std::vector<std::string>& arguments, const std::string& in, const std::string& out,
+            const std::string& err) {
+  std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : all) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!in.empty()) posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (err.empty()) {
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
 }  // namespace
 
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }
@@ -55,21 +80,10 @@ HostProcess::HostProcess(std::vector<std::string> arguments) {
   char pattern[] = "/tmp/kel-host-test-XXXXXX";
   directory_ = mkdtemp(pattern);
   const std::string port_file = directory_ + "/port";
-  std::vector<std::string> all = {KEL_HOST_EXECUTABLE, "--port", "0", "--port-file", port_file, "--quiet"};
+  std::vector<std::string> all = {"--port", "0", "--port-file", port_file, "--quiet"};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  const std::string output = directory_ + "/output";
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    pid_ = -1;
+  pid_ = Spawn(all, "", directory_ + "/output", "");
+  if (pid_ < 0) {
     ADD_FAILURE() << "cannot start " << KEL_HOST_EXECUTABLE;
     return;
   }
@@ -145,24 +159,13 @@ CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::s
   const std::string directory = mkdtemp(pattern);
   const std::string in = directory + "/in", out = directory + "/out", err = directory + "/err";
   std::ofstream(in, std::ios::binary) << input;
-  std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
   CommandResult result;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+  const pid_t pid = Spawn(arguments, in, out, err);
+  if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-  posix_spawn_file_actions_destroy(&actions);
   result.out = ReadFile(out);
   result.err = ReadFile(err);
   std::error_code ignored;
