@@ -55,6 +55,8 @@ champion=$(curl -sf "http://127.0.0.1:$host_port$inventory/champions" | python3 
 # nginx serves the very same bytes as a static file at the same path.
 mkdir -p "$work/root$inventory" "$work/nginx"
 curl -sf "http://127.0.0.1:$host_port$inventory/champions" >"$work/root$inventory/champions"
+# nginx's workers drop to an unprivileged user, who must be able to read it.
+chmod -R a+rX "$work"
 nginx_port=$(free_port)
 cat >"$work/nginx/nginx.conf" <<CONF
 worker_processes 1;
