@@ -1,6 +1,7 @@
 #include "host/faults.h"
 
 #include <charconv>
+#include <chrono>
 
 namespace kel::host {
 
@@ -11,6 +12,19 @@ bool FailureBudget::Take() {
     if (current < 0) return true;
     if (remaining_.compare_exchange_weak(current, current - 1)) return true;
   }
+}
+
+void Faults::Delay() {
+  const uint32_t ms = delay_ms_.load();
+  if (ms == 0) return;
+  std::unique_lock lock(mutex_);
+  delays_ended_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return no_delays_; });
+}
+
+void Faults::EndDelays() {
+  std::lock_guard lock(mutex_);
+  no_delays_ = true;
+  delays_ended_.notify_all();
 }
 
 void Faults::SetChampionFailures(int32_t champion_id, int64_t count) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -34,6 +35,11 @@ class Faults {
   // Every answer of the game data and of the remote service waits this long.
   void SetDelayMs(uint32_t ms) { delay_ms_.store(ms); }
   uint32_t DelayMs() const { return delay_ms_.load(); }
+  // Waits the delay on the calling thread, or less once delays have ended.
+  void Delay();
+  // Ends every delay, running and future: the host is going down and a slow
+  // answer must not hold the plug-in's take-down up.
+  void EndDelays();
 
   // Applies {"championSummary": n, "inventory": n, "delayMs": n,
   // "champions": {"<id>": n}}; members left out keep their value. Returns an
@@ -46,6 +52,8 @@ class Faults {
   FailureBudget inventory_;
   std::atomic<uint32_t> delay_ms_{0};
   mutable std::mutex mutex_;
+  std::condition_variable delays_ended_;
+  bool no_delays_ = false;
   std::map<int32_t, int64_t> champions_;
 };
 

@@ -82,6 +82,7 @@ bool HostCore::Start(std::string& error) {
 }
 
 void HostCore::SignalPreShutdown() {
+  faults_.EndDelays();
   if (module_ && !closing_.load()) scenario_.BeginShutdown();
 }
 

@@ -1,9 +1,7 @@
 #include "host/outbound_router.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "api/request_codes.h"
 #include "binding/binding_result.h"
@@ -53,10 +51,6 @@ BindingValue Argument(const RequestRecord& request, uint32_t index) {
   return value.Ok() ? std::move(value.Value()) : BindingValue();
 }
 
-void Pause(const Faults& faults) {
-  if (const uint32_t ms = faults.DelayMs(); ms != 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 }  // namespace
 
 void PostedRecords::Add(BindingValue record) {
@@ -96,7 +90,7 @@ void OutboundRouter::Answer(const RequestRecord& request, ResponseRecord& respon
 }
 
 void OutboundRouter::AnswerGameData(std::string_view name, ResponseRecord& response) {
-  Pause(peers_.faults);
+  peers_.faults.Delay();
   const std::optional<int32_t> champion = GameDataSource::ChampionIdOf(name);
   const bool failing = champion ? peers_.faults.TakeChampionFailure(*champion)
                                 : name == "champion-summary.json" && peers_.faults.ChampionSummary().Take();
@@ -116,7 +110,7 @@ void OutboundRouter::AnswerGameData(std::string_view name, ResponseRecord& respo
 }
 
 void OutboundRouter::AnswerInvoke(const RequestRecord& request, ResponseRecord& response) {
-  Pause(peers_.faults);
+  peers_.faults.Delay();
   const uint64_t summoner = LoggedInSummoner();
   if (summoner == 0) return FillError(response, 503, "Not logged in: there is no session to relay the call over");
   const std::string destination(Argument(request, 0).GetString());
