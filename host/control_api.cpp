@@ -46,6 +46,7 @@ bool Body(const httplib::Request& request, httplib::Response& response, BindingV
 
 BindingValue Index() {
   static constexpr std::pair<const char*, const char*> kEndpoints[] = {
+      {"GET /", "the live inventory page"},
       {"GET /host/v1/status", "plug-in, logged-in summoner, game-data progress"},
       {"GET /host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)"},
       {"GET /host/v1/api", "the plug-in's API description"},

@@ -15,6 +15,7 @@ inline constexpr uint64_t kDefaultAccountId = 2400099001;
 struct HostOptions {
   std::string module_path;  // empty: the module beside the executable
   std::string data_dir;     // empty: generated game data
+  std::string web_dir;      // the page's files; empty: host/web of the source tree
   uint64_t seed = 1;
   std::string address = "127.0.0.1";
   uint16_t port = kDefaultPort;  // 0: any free port

@@ -32,6 +32,7 @@ bool StopSignalWithin(const sigset_t& signals, long ms) {
 void PrintUrls(uint16_t port, const HostOptions& options, const std::string& short_name) {
   const std::string base = "http://" + options.address + ":" + std::to_string(port);
   std::printf("kel-host: serving zbt-be-%s on %s/\n", short_name.c_str(), base.c_str());
+  std::printf("  inventory page   %s/\n", base.c_str());
   std::printf("  champions        %s/kel-champions/v1/inventories/%llu/champions\n", base.c_str(),
               static_cast<unsigned long long>(options.summoner_id));
   std::printf("  one champion     %s/kel-champions/v1/inventories/%llu/champions/1\n", base.c_str(),

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 namespace kel::host {
 namespace {
@@ -61,6 +62,7 @@ HttpServer::HttpServer(HostCore& core, const HostOptions& options)
     Answer(response, ErrorAnswer(414, "The request target is too long."));
     return httplib::Server::HandlerResponse::Handled;
   });
+  AddPage(options.web_dir.empty() ? KEL_HOST_WEB_DIR : options.web_dir);
   AddEventStream();
   AddControlRoutes(*server_, core_, options);
   AddPluginRoutes();
@@ -115,6 +117,19 @@ void HttpServer::AddEventStream() {
           }
           return text.empty() || sink.write(text.data(), text.size());
         });
+  });
+}
+
+// The page's files are looked up before any route, for GET and HEAD only;
+// a path with no file behind it goes on to the routes. "/" is index.html.
+void HttpServer::AddPage(const std::string& web_dir) {
+  if (!server_->set_mount_point("/", web_dir)) {
+    std::fprintf(stderr, "kel-host: no inventory page: %s is not a folder\n", web_dir.c_str());
+    return;
+  }
+  // Edited files show at the next reload.
+  server_->set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
+    response.set_header("Cache-Control", "no-cache");
   });
 }
 

@@ -1,5 +1,6 @@
 // HTTP on loopback: every route of the plug-in's API description, the
-// event stream of what it publishes, and the control API under /host/v1/.
+// event stream of what it publishes, the control API under /host/v1/ and the
+// inventory page's files at /.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,7 @@ class HttpServer {
  private:
   void AddPluginRoutes();
   void AddEventStream();
+  void AddPage(const std::string& web_dir);
 
   HostCore& core_;
   std::unique_ptr<httplib::Server> server_;

@@ -17,6 +17,7 @@ namespace {
 void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
   app.add_option("--module", options.module_path, "The plug-in module (default: the one beside kel-host)");
   app.add_option("--data", options.data_dir, "Serve the game data in this folder instead of generated data");
+  app.add_option("--web", options.web_dir, "Serve the inventory page from this folder (default: host/web of the sources)");
   app.add_option("--seed", options.seed, "Seed of the generated world")->capture_default_str();
   app.add_option("--address", options.address, "Address to listen on")->capture_default_str();
   app.add_option("--port", options.port, "Port to listen on, 0 for any free port")->capture_default_str();
