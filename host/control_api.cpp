@@ -67,6 +67,9 @@ BindingValue Index() {
                                    "\"delayMs\"} (n failures, -1 for ever)"},
   };
   BindingValue index;
+  // The server reads a POST or PUT body before it routes the request, and
+  // one sent without any (no Content-Length) is refused.
+  index.Member("note").SetString("Send every POST and PUT with a body, even an empty one (curl -d '').");
   BindingValue& endpoints = index.Member("endpoints");
   for (const auto& [endpoint, meaning] : kEndpoints) endpoints.Member(endpoint).SetString(meaning);
   return index;
