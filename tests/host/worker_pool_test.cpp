@@ -48,7 +48,10 @@ TEST(WorkerPool, APumpRunsRequestsAndTasksButLeavesEventsToTheWorkers) {
   EXPECT_TRUE(pool.RunOnePendingHere());
   EXPECT_EQ(ran.load(), 1);
   EXPECT_FALSE(pool.RunOnePendingHere());
+  // Freed, the workers deliver the event.
   release.set_value();
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (ran.load() < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
   pool.Close();
   EXPECT_EQ(ran.load(), 2);
   EXPECT_EQ(pool.Counters().ran_pumped, 1u);
