@@ -9,6 +9,7 @@
 
 #include "datagen/generated_world.h"
 #include "host/decode_command.h"
+#include "host/faults.h"
 #include "host/host_options.h"
 #include "host/host_run.h"
 
@@ -33,7 +34,14 @@ void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
   app.add_option("--fail-champion-summary", options.fail_champion_summary,
                  "The champion summary fails this many times (-1: always)");
   app.add_option("--fail-champion", options.fail_champions,
-                 "ID[:COUNT]: this champion's game data fails COUNT times (always without COUNT)");
+                 "ID[:COUNT]: this champion's game data fails COUNT times (always without COUNT)")
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            int32_t id = 0;
+            int64_t count = 0;
+            return kel::host::ParseChampionFault(text, id, count) ? std::string() : "expected ID or ID:COUNT";
+          },
+          "ID[:COUNT]"));
   app.add_option("--fail-inventory", options.fail_inventory, "Remote inventory calls fail this many times (-1: always)");
   app.add_option("--delay-ms", options.delay_ms, "Game data and remote calls answer this much later");
   app.add_flag("--quiet", options.quiet, "Keep the plug-in's log lines off standard error");

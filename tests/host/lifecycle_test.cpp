@@ -29,10 +29,11 @@ TEST(HostLifecycle, StartsLogsTheDefaultSummonerInAndStopsCleanly) {
   EXPECT_NE(host.Output().find("kel-host: stopped"), std::string::npos) << host.Output();
 }
 
-TEST(HostLifecycle, RefusesAModuleThatCannotBeLoaded) {
+TEST(HostLifecycle, RefusesAModuleThatCannotBeLoadedAndFaultsItCannotRead) {
   const CommandResult run = RunKelHost({"--module", "/nonexistent/zbt-be-kel-champions.so", "--port", "0"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
+  EXPECT_NE(RunKelHost({"--fail-champion", "12:x", "--port", "0"}).exit_status, 0);
 }
 
 TEST(HostLifecycle, ServesGameDataWrittenToAFolder) {
