@@ -31,6 +31,7 @@ void SubscriptionCore::StartSubscriptions(uint32_t pluginHandle, std::string sho
   pluginHandle_ = pluginHandle;
   shortName_ = std::move(shortName);
   serviceProxies_.SetShortName(shortName_);
+  telemetry_ = std::make_unique<TelemetryPoster>(*this);
   state_.store(PluginState::Initialized, std::memory_order_release);
   const EventCallbackFn deliver = &DeliverEvent<PluginServiceProxyResponse>;
   SubscribeRaw(

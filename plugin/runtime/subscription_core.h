@@ -17,6 +17,7 @@
 #include "runtime/host_abi.h"
 #include "runtime/runtime_records.h"
 #include "runtime/service_proxy_table.h"
+#include "runtime/telemetry_poster.h"
 
 namespace kel {
 
@@ -97,11 +98,14 @@ class SubscriptionCore {
   void MarkLoaded() { state_.store(PluginState::Loaded, std::memory_order_release); }
   PluginState State() const { return state_.load(std::memory_order_acquire); }
 
-  // Initialize: keeps the core's handle for this plug-in and its short name
-  // and makes the three service-proxy subscriptions.
+  // Initialize: keeps the core's handle for this plug-in and its short name,
+  // creates a new telemetry poster (replacing any earlier one) and makes the
+  // three service-proxy subscriptions.
   void StartSubscriptions(uint32_t pluginHandle, std::string shortName);
   uint32_t PluginHandle() const { return pluginHandle_; }
   const std::string& ShortName() const { return shortName_; }
+  // Valid from Initialize on.
+  TelemetryPoster& Telemetry() { return *telemetry_; }
 
   // Calls `listener` with every event of the resource path: an exact path,
   // or a pattern whose "*" stands for the rest of one segment. Listening to
@@ -154,6 +158,7 @@ class SubscriptionCore {
   DrovClassNames drovClasses_;
 
   ServiceProxyTable serviceProxies_;
+  std::unique_ptr<TelemetryPoster> telemetry_;
 };
 
 }  // namespace kel

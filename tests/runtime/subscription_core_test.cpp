@@ -178,6 +178,20 @@ TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
   EXPECT_EQ(calls, 0);
 }
 
+TEST(TakeDownTest, ShutdownEndsEveryCoreSubscriptionBeforeTheObjectGoes) {
+  FakeCore core;
+  auto* module = new AppModule();
+  PluginHostRecord record{18, 0, 0, nullptr, nullptr, nullptr, nullptr};
+  module->Enter(record, "kel-champions");
+  EXPECT_EQ(module->State(), PluginState::Loaded);
+  const PluginCallbacks* callbacks = record.callbacks;
+  void* context = record.context;
+  ASSERT_EQ(callbacks->initialize(context, &core.services()), 1);
+  module->AddResourceListener("/kel-login/v1/session", [](const PluginResourceEvent&) {});
+  callbacks->shutdown(context);  // deletes the module
+  EXPECT_EQ(core.unsubscriptions().size(), core.subscriptions().size());
+}
+
 TEST(RuntimeTypesTest, EventsAreRegisteredInTheRuntimeNamespaceWithTheirPayloads) {
   TestPlugin plugin;
   const BindingRegistry& registry = plugin.module.Registry();

@@ -1,0 +1,224 @@
+#include "api/outbound_request.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "binding/host_value_conversion.h"
+#include "support/core_requests.h"
+#include "support/test_plugin.h"
+
+namespace kel::testing {
+namespace {
+
+struct Thing {
+  int32_t id = 0;
+  std::string name;
+};
+
+struct Unregistered {
+  int32_t id = 0;
+};
+
+struct RecordHolder {
+  Unregistered inner;
+};
+
+BindingValue ThingValue(int32_t id, const char* name) {
+  BindingValue value;
+  value.Member("id").SetSigned(id);
+  value.Member("name").SetString(name);
+  return value;
+}
+
+std::string TextProperty(const Failure& failure, const char* name) {
+  const FailureProperty* property = failure.FindProperty(name);
+  return property != nullptr && std::holds_alternative<std::string>(*property) ? std::get<std::string>(*property)
+                                                                               : "<missing>";
+}
+
+class OutboundRequestTest : public ::testing::Test, public TestPlugin {
+ protected:
+  OutboundRequestTest() {
+    module.registry().RegisterType<Thing>("Thing").AddField("id", &Thing::id).AddField("name", &Thing::name);
+  }
+
+  RequestScript script{core};
+  const int strayReleasesAtStart = RequestScript::StrayReleases();
+};
+
+TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlwaysDoes) {
+  script.Answer("/things/1", {ThingValue(1, "one"), std::nullopt, 404});
+  script.Answer("/things/2", {ThingValue(2, "two"), "It broke", 200});
+
+  const MaybeType<Failure, Thing> found = Fetch<Thing>(module, RequestMethod::kGet, "/things/1");
+  ASSERT_FALSE(found.IsFailure()) << found.GetFailure().Message();
+  EXPECT_EQ(found.Value().id, 1);
+  EXPECT_EQ(found.Value().name, "one");
+
+  const MaybeType<Failure, Thing> failed = Fetch<Thing>(module, RequestMethod::kGet, "/things/2");
+  ASSERT_TRUE(failed.IsFailure());
+  EXPECT_EQ(failed.GetFailure().Code(), 200);
+  EXPECT_EQ(failed.GetFailure().Message(), "Error response for GET /things/2: It broke");
+  EXPECT_EQ(TextProperty(failed.GetFailure(), "method_str"), "GET");
+  EXPECT_EQ(TextProperty(failed.GetFailure(), "url_str"), "/things/2");
+  EXPECT_EQ(TextProperty(failed.GetFailure(), "error_str"), "It broke");
+  EXPECT_EQ(std::get<std::int64_t>(*failed.GetFailure().FindProperty("errorCode_int")), 200);
+
+  EXPECT_EQ(script.Releases(), 2);
+  EXPECT_EQ(RequestScript::StrayReleases(), strayReleasesAtStart);
+}
+
+TEST_F(OutboundRequestTest, ABodyThatDoesNotFitTheResultTypeIsAConversionFailure) {
+  BindingValue body;
+  body.Member("id").SetString("seven");
+  script.Answer("/things/7", {body});
+  const MaybeType<Failure, Thing> result = Fetch<Thing>(module, RequestMethod::kGet, "/things/7");
+  ASSERT_TRUE(result.IsFailure());
+  EXPECT_EQ(result.GetFailure().Code(), 0);
+  EXPECT_EQ(result.GetFailure().Message(),
+            "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an incorrect format");
+  EXPECT_EQ(script.Releases(), 1);
+}
+
+TEST_F(OutboundRequestTest, AParameterThatDoesNotConvertFailsWith400AndNothingIsSent) {
+  const MaybeType<Failure, Nothing> result = Post(module, RequestMethod::kPost, "/things", RecordHolder{});
+  ASSERT_TRUE(result.IsFailure());
+  EXPECT_EQ(result.GetFailure().Code(), 400);
+  EXPECT_EQ(result.GetFailure().Message(),
+            "Request not sent: Error converting parameters for POST /things: Couldn't convert native value because "
+            "it's an unregistered structure.");
+  EXPECT_EQ(core.CallCount(HostFunction::kSendRequest), 0u);
+  EXPECT_EQ(script.Releases(), 0);
+}
+
+TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePluginHandle) {
+  std::vector<BindingValue> list(2);
+  list[0].SetSigned(5);
+  list[1] = ThingValue(3, "three");
+  HostResponse response;
+  ASSERT_FALSE(Send(module, response, RequestMethod::kPost, "/relay", "destination", std::string("method"), list)
+                   .IsFailure());
+  ASSERT_FALSE(Post(module, RequestMethod::kPut, "/things/3", Thing{3, "three"}).IsFailure());
+  ASSERT_FALSE(Fetch<BindingValue>(module, RequestMethod::kDelete, "/things/4").IsFailure());
+  EXPECT_EQ(script.Releases(), 2);  // the caller's response is still its own
+  response.Release();
+  response.Release();
+  EXPECT_EQ(script.Releases(), 3);
+
+  const std::vector<SentRequest> sent = script.Sent();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].method, 6u);
+  EXPECT_EQ(sent[0].url, "/relay");
+  ASSERT_EQ(sent[0].arguments.size(), 3u);
+  EXPECT_EQ(sent[0].arguments[0].GetString(), "destination");
+  EXPECT_EQ(sent[0].arguments[1].GetString(), "method");
+  ASSERT_TRUE(sent[0].arguments[2].IsCollection());
+  EXPECT_EQ(sent[0].arguments[2].Get(1).Find("name").GetString(), "three");
+  EXPECT_EQ(sent[1].method, 7u);
+  ASSERT_EQ(sent[1].arguments.size(), 1u);
+  EXPECT_EQ(sent[1].arguments[0].Find("id").AsSigned(), 3);
+  EXPECT_TRUE(sent[2].arguments.empty());
+  for (const SentRequest& request : sent) {
+    EXPECT_TRUE(request.allArgumentsUnnamed);
+    EXPECT_EQ(request.token, 42u);
+    EXPECT_TRUE(request.restZero);
+  }
+}
+
+TEST_F(OutboundRequestTest, StreamedBodiesYieldOnlyBetweenShortChunksWithMoreToCome) {
+  const std::string full = "[" + std::string(4094, ' ') + "]";
+  ScriptedResponse one;
+  one.stream = std::vector<StreamRead>{{full, false}};
+  one.sizeHint = 0xFFFFFFFFu;  // a hostile hint reserves no more than a sane amount
+  script.Answer("/whole", one);
+  ScriptedResponse pieces;
+  pieces.stream = std::vector<StreamRead>{{R"({"id":4,)", true}, {std::string(4096, ' '), true}, {R"("name":"x"})", false}};
+  script.Answer("/pieces", pieces);
+
+  const MaybeType<Failure, BindingValue> whole = Fetch<BindingValue>(module, RequestMethod::kGet, "/whole");
+  ASSERT_FALSE(whole.IsFailure()) << whole.GetFailure().Message();
+  EXPECT_TRUE(whole.Value().IsCollection());
+  EXPECT_EQ(script.WaitsBeforeReads(), std::vector<size_t>{0});
+
+  const MaybeType<Failure, Thing> thing = Fetch<Thing>(module, RequestMethod::kGet, "/pieces");
+  ASSERT_FALSE(thing.IsFailure()) << thing.GetFailure().Message();
+  EXPECT_EQ(thing.Value().id, 4);
+  EXPECT_EQ(thing.Value().name, "x");
+  // One yield after the short first chunk; none after the full second one.
+  EXPECT_EQ(script.WaitsBeforeReads(), (std::vector<size_t>{0, 0, 1, 1}));
+  ASSERT_EQ(core.waits().size(), 1u);
+  EXPECT_EQ(core.waits()[0].label, "Wait: yield");
+  EXPECT_EQ(script.StreamCloses(), 2);
+  EXPECT_EQ(script.Releases(), 2);
+}
+
+TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
+  ScriptedResponse broken;
+  broken.stream = std::vector<StreamRead>{{"[1,", true}, {"", false, false}};
+  script.Answer("/broken", broken);
+  ScriptedResponse garbled;
+  garbled.stream = std::vector<StreamRead>{{"{oops", false}};
+  script.Answer("/garbled", garbled);
+
+  const MaybeType<Failure, BindingValue> readFailure = Fetch<BindingValue>(module, RequestMethod::kGet, "/broken");
+  ASSERT_TRUE(readFailure.IsFailure());
+  EXPECT_EQ(readFailure.GetFailure().Message(), "Error reading streamed response for GET /broken: Stream read error");
+  const MaybeType<Failure, BindingValue> parseFailure = Fetch<BindingValue>(module, RequestMethod::kGet, "/garbled");
+  ASSERT_TRUE(parseFailure.IsFailure());
+  EXPECT_EQ(parseFailure.GetFailure().Message().rfind("Error reading streamed response for GET /garbled: Error: ", 0),
+            0u);
+  EXPECT_EQ(script.StreamCloses(), 2);
+  EXPECT_EQ(script.Releases(), 2);
+}
+
+TEST_F(OutboundRequestTest, AnEventIsPublishedUnderItsOwnNameThenUnderTheGeneralName) {
+  struct Published {
+    std::string name;
+    BindingValue payload;
+    uint32_t word;
+  };
+  std::vector<Published> published;
+  core.on_publish_event = [&](const OutgoingEventRecord* event) {
+    BindingResult payload;
+    FromHostValue(payload, event->payload, "event");
+    published.push_back({event->name, payload.Value(), event->word});
+  };
+  PluginResourceEvent event;
+  event.uri = "/kel-champions/v1/inventories/7/champions";
+  event.eventType = PluginResourceEventType::Update;
+  event.data = ThingValue(1, "one");
+
+  ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent", event).IsFailure());
+  ASSERT_EQ(published.size(), 2u);
+  EXPECT_EQ(published[0].name, "OnJsonApiEvent_kel-champions_v1_inventories");
+  EXPECT_EQ(published[1].name, "OnJsonApiEvent");
+  EXPECT_EQ(published[0].payload.Find("uri").GetString(), event.uri);
+  EXPECT_EQ(published[0].payload.Find("eventType").GetString(), "Update");
+  EXPECT_EQ(published[1].payload.Find("data").Find("name").GetString(), "one");
+  EXPECT_EQ(published[1].word, 0u);
+
+  ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent_kel-champions_v1_inventories", event, 9).IsFailure());
+  ASSERT_EQ(published.size(), 3u);
+  EXPECT_EQ(published[2].word, 9u);
+}
+
+TEST_F(OutboundRequestTest, TelemetryEventsArePostedAsNamedTextsAndCompleteAtOnce) {
+  std::future<MaybeType<Failure, Nothing>> posted =
+      module.Telemetry().Post("failedLoading", {{"error", "gone"}, {"retryCount", "0"}});
+  ASSERT_EQ(posted.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+  EXPECT_FALSE(posted.get().IsFailure());
+  const std::vector<SentRequest> sent = script.Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].method, 6u);
+  EXPECT_EQ(sent[0].url, "/telemetry/v1/events/failedLoading");
+  ASSERT_EQ(sent[0].arguments.size(), 1u);
+  EXPECT_EQ(sent[0].arguments[0].Find("error").GetString(), "gone");
+  EXPECT_EQ(sent[0].arguments[0].Find("retryCount").GetString(), "0");
+  EXPECT_EQ(script.Releases(), 1);
+}
+
+}  // namespace
+}  // namespace kel::testing
