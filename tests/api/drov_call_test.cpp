@@ -101,14 +101,6 @@ TEST_F(DrovCallTest, ABodyThatIsNotAListFailsWithItsJson) {
                                                " to C++ from {\"id\":1,\"name\":\"one\"}");
 }
 
-TEST_F(DrovCallTest, AFailedInvokeIsReturnedAsItIs) {
-  script.Answer(std::string(kDrovInvokeUrl), {BindingValue(), "not logged in", 500});
-  const MaybeType<Failure, std::vector<Dto>> result = CallDrov<std::vector<Dto>>(module, "svc", "m");
-  ASSERT_TRUE(result.IsFailure());
-  EXPECT_EQ(result.GetFailure().Code(), 500);
-  EXPECT_EQ(result.GetFailure().Message(), "Error response for POST /kel-login/v1/session/invoke: not logged in");
-}
-
 TEST_F(DrovCallTest, PushedMessagesReachTheirTypedHandlerOnlyWhenTheTaskRuns) {
   TaskRunner tasks(core);
   std::vector<std::string> handled;

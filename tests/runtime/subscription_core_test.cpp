@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "binding/binding_registry.h"
 #include "runtime/app_module.h"
 #include "support/test_plugin.h"
 #include "support/core_events.h"
@@ -190,22 +189,6 @@ TEST(TakeDownTest, ShutdownEndsEveryCoreSubscriptionBeforeTheObjectGoes) {
   module->AddResourceListener("/kel-login/v1/session", [](const PluginResourceEvent&) {});
   callbacks->shutdown(context);  // deletes the module
   EXPECT_EQ(core.unsubscriptions().size(), core.subscriptions().size());
-}
-
-TEST(RuntimeTypesTest, EventsAreRegisteredInTheRuntimeNamespaceWithTheirPayloads) {
-  TestPlugin plugin;
-  const BindingRegistry& registry = plugin.module.Registry();
-  for (const char* name : {"OnJsonApiEvent", "OnDrovEvent", "OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent",
-                           "OnServiceProxyAsyncEvent"}) {
-    const BindingEventInfo* event = registry.FindEvent(name);
-    ASSERT_NE(event, nullptr) << name;
-    EXPECT_EQ(event->nameSpace, "hclient");
-    ASSERT_NE(event->payload, nullptr) << name;
-  }
-  EXPECT_EQ(registry.FindEvent("OnDrovEvent")->payload->name, "PluginDrovEvent");
-  EXPECT_EQ(registry.FindEvent("OnJsonApiEvent")->description, "Fired when a resource is changed.");
-  EXPECT_NE(registry.FindType("PluginManagerResource"), nullptr);
-  EXPECT_EQ(plugin.module.State(), PluginState::Initialized);
 }
 
 }  // namespace
