@@ -250,7 +250,8 @@ void RegisterDrovWireRecords(BindingRegistry& r, DrovClassNames& classNames) {
       .Add("inventoryType", &RentalUpdate::inventoryType)
       .Add("data", &RentalUpdate::data);
   using Skin = CollectionsDrovChampionSkinDTO;
-  Wire<Skin>(r, classNames, "CollectionsDrovChampionSkinDTO", "com.tesselworks.platform.catalog.champion.ChampionSkinDTO")
+  Wire<Skin>(r, classNames, "CollectionsDrovChampionSkinDTO",
+             "com.tesselworks.platform.catalog.champion.ChampionSkinDTO")
       .Add("endDate", &Skin::endDate)
       .Add("purchaseDate", &Skin::purchaseDate)
       .Add("winCountRemaining", &Skin::winCountRemaining)

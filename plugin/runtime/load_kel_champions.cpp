@@ -1,7 +1,7 @@
 // The module's one exported symbol, and what lives exactly as long as the
 // module is loaded.
+#include "champions/champion_plugin.h"
 #include "diagnostics/trace_providers.h"
-#include "runtime/app_module.h"
 #include "runtime/plugin_entry.h"
 
 namespace {
@@ -10,5 +10,5 @@ const kel::log::TraceProviders g_trace_providers;
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void load_kel_champions(kel::PluginHostRecord* record) {
-  kel::EnterPlugin<kel::AppModule>(record, "kel-champions");
+  kel::EnterPlugin<kel::champions::ChampionPlugin>(record, "kel-champions");
 }

@@ -17,7 +17,9 @@ GameDataChampion ToGameData(const datagen::GameChampion& champion) {
     GameDataChampionSkin& s = out.skins.emplace_back();
     s.id = skin.id;
     s.name = skin.name;
-    for (const datagen::GameChroma& chroma : skin.chromas) s.chromas.push_back({chroma.id, chroma.colors, chroma.chromaPath});
+    for (const datagen::GameChroma& chroma : skin.chromas) {
+      s.chromas.push_back({chroma.id, chroma.colors, chroma.chromaPath});
+    }
     for (const datagen::GameEmblem& emblem : skin.emblems) {
       s.emblems.push_back({emblem.name, {emblem.large, emblem.small}, {emblem.vertical, emblem.horizontal}});
     }
@@ -66,7 +68,9 @@ CollectionsDrovChampionDTO ToWire(const datagen::ChampionOwnershipRecord& record
 std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world, std::uint64_t summonerId,
                                                     std::uint64_t nowMs) {
   std::vector<CollectionsDrovChampionDTO> out;
-  for (const datagen::ChampionOwnershipRecord& record : world.Ownership(summonerId, nowMs)) out.push_back(ToWire(record));
+  for (const datagen::ChampionOwnershipRecord& record : world.Ownership(summonerId, nowMs)) {
+    out.push_back(ToWire(record));
+  }
   return out;
 }
 

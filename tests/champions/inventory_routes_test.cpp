@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "champion_plugin_harness.h"
+#include "datagen/generated_world.h"
+#include "world_records.h"
+
+namespace kel::champions {
+namespace {
+
+using testing::Answer;
+using testing::ChampionPluginHarness;
+
+constexpr std::uint64_t kNow = 1'780'000'000'000ull;
+constexpr std::uint64_t kSummoner = 7;
+
+constexpr const char* kChampions = "GetKelChampionsV1InventoriesBySummonerIdChampions";
+constexpr const char* kChampionsMinimal = "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal";
+constexpr const char* kSkinsMinimal = "GetKelChampionsV1InventoriesBySummonerIdSkinsMinimal";
+constexpr const char* kPlayableCount = "GetKelChampionsV1InventoriesBySummonerIdChampionsPlayableCount";
+constexpr const char* kChampion = "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId";
+constexpr const char* kSkins = "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionIdSkins";
+constexpr const char* kSkin = "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionIdSkinsByChampionSkinId";
+constexpr const char* kChromas = "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionIdSkinsBySkinIdChromas";
+
+std::string Root(std::uint64_t summonerId) {
+  return "/kel-champions/v1/inventories/" + std::to_string(summonerId);
+}
+
+// One request per route for summoner `s`, champion `c` and skin `k`.
+struct RouteCall {
+  const char* function;
+  std::string path;
+};
+std::vector<RouteCall> AllRoutes(std::uint64_t s, std::int32_t c, std::int32_t k) {
+  const std::string champion = Root(s) + "/champions/" + std::to_string(c);
+  return {{kChampions, Root(s) + "/champions"},
+          {kChampionsMinimal, Root(s) + "/champions-minimal"},
+          {kSkinsMinimal, Root(s) + "/skins-minimal"},
+          {kPlayableCount, Root(s) + "/champions-playable-count"},
+          {kChampion, champion},
+          {kSkins, champion + "/skins"},
+          {kSkin, champion + "/skins/" + std::to_string(k)},
+          {kChromas, champion + "/skins/" + std::to_string(k) + "/chromas"}};
+}
+
+void ExpectNotFound(const Answer& answer, const std::string& message) {
+  EXPECT_TRUE(answer.hasError);
+  EXPECT_EQ(answer.status, 404u);
+  EXPECT_EQ(answer.error, message);
+}
+
+void ExpectNotYet(ChampionPluginHarness& harness, std::uint64_t summonerId) {
+  const std::vector<RouteCall> calls = AllRoutes(summonerId, 1, 1000);
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    SCOPED_TRACE(calls[i].path);
+    ExpectNotFound(harness.Get(calls[i].function, calls[i].path),
+                   i < 2 ? "Champion data has not yet been received." : "Champion data does not yet exist.");
+  }
+}
+
+class InventoryRoutesTest : public ::testing::Test {
+ protected:
+  // The generated inventory, merged and published for kSummoner.
+  void Publish() {
+    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    for (GameDataChampion& champion : testing::GameDataOf(world_)) {
+      access.Inventory().ApplyGameData(std::move(champion));
+    }
+    access.Inventory().ApplyOwnership(testing::OwnershipOf(world_, kSummoner, kNow), kNow);
+    access.Session().loggedIn = true;
+    access.Session().summonerId = kSummoner;
+    access.Session().postLoginTimeoutExpired = true;
+    access.FullRefresh();
+  }
+
+  const datagen::GeneratedWorld world_{11};
+  ChampionPluginHarness harness_;
+};
+
+TEST_F(InventoryRoutesTest, RoutesAreDescribedInOrderWithPathArgumentsAndTags) {
+  const ApiDescription& description = harness_.Description();
+  const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+      {kChampions, {"summonerId"}},
+      {kChampionsMinimal, {"summonerId"}},
+      {kSkinsMinimal, {"summonerId"}},
+      {kPlayableCount, {"summonerId"}},
+      {kChampion, {"summonerId", "championId"}},
+      {kSkins, {"summonerId", "championId"}},
+      {kSkin, {"summonerId", "championId", "championSkinId"}},
+      {kChromas, {"summonerId", "championId", "skinId"}}};
+  ASSERT_EQ(std::size_t{description.function_count}, expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const FunctionDescriptor& function = description.functions[i];
+    SCOPED_TRACE(expected[i].first);
+    EXPECT_STREQ(function.description.name, expected[i].first.c_str());
+    EXPECT_EQ(std::uint32_t{function.method}, 2u);  // packed fields are read by value
+    EXPECT_STREQ(function.description.description, "");
+    ASSERT_EQ(std::uint32_t{function.description.tag_count}, 2u);
+    EXPECT_STREQ(function.description.tags[0], "Plugins");
+    EXPECT_STREQ(function.description.tags[1], "Plugin kel-champions");
+    std::vector<std::string> names;
+    for (const ArgumentRecord* a = function.description.arguments; a != nullptr; a = a->next) {
+      names.push_back(a->name);
+      EXPECT_STREQ(a->description, "");
+    }
+    EXPECT_EQ(names, expected[i].second);
+    for (const ParameterEntry* p = function.parameters; p != nullptr; p = p->next) EXPECT_EQ(std::uint32_t{p->location}, 2u);
+  }
+  EXPECT_STREQ(description.functions[0].description.result_type_name, "KelChampionsCollectionsChampion");
+}
+
+TEST_F(InventoryRoutesTest, EveryRouteAnswersNotYetUntilPublishedAndForOtherSummoners) {
+  ExpectNotYet(harness_, kSummoner);
+  ExpectNotYet(harness_, 0);
+  Publish();
+  ExpectNotYet(harness_, kSummoner + 1);
+  ExpectNotFound(harness_.Get(kChampion, Root(0) + "/champions/1"), "Champion data does not yet exist.");
+  EXPECT_FALSE(harness_.Get(kChampions, Root(kSummoner) + "/champions").hasError);
+}
+
+TEST_F(InventoryRoutesTest, ListsAreServedInStoredOrderWithoutTheInMemoryFlags) {
+  Publish();
+  const Answer champions = harness_.Get(kChampions, Root(kSummoner) + "/champions");
+  ASSERT_FALSE(champions.hasError) << champions.error;
+  const std::vector<datagen::GameChampion>& game = world_.Champions();
+  ASSERT_EQ(champions.value.Size(), game.size());
+  for (std::size_t i = 0; i < game.size(); ++i) {
+    const BindingValue& champion = champions.value.Get(i);
+    EXPECT_EQ(champion.Find("id").GetSigned(), game[i].id);
+    EXPECT_EQ(champion.Find("name").GetString(), game[i].name);
+    EXPECT_EQ(champion.Find("skins").Size(), game[i].skins.size());
+    EXPECT_EQ(champion.Size(), 18u);  // fifteen minimal fields, passive, skins, spells
+  }
+
+  const Answer minimal = harness_.Get(kChampionsMinimal, Root(kSummoner) + "/champions-minimal");
+  ASSERT_EQ(minimal.value.Size(), game.size());
+  EXPECT_EQ(minimal.value.Get(0).Size(), 15u);
+  EXPECT_EQ(minimal.value.Get(3).Find("id").GetSigned(), game[3].id);
+
+  const Answer skins = harness_.Get(kSkinsMinimal, Root(kSummoner) + "/skins-minimal");
+  std::size_t index = 0;
+  for (const datagen::GameChampion& champion : game) {
+    for (const datagen::GameSkin& skin : champion.skins) {
+      const BindingValue& served = skins.value.Get(index++);
+      EXPECT_EQ(served.Find("id").GetSigned(), skin.id);
+      EXPECT_EQ(served.Find("championId").GetSigned(), champion.id);
+      EXPECT_EQ(served.Size(), 11u);
+    }
+  }
+  EXPECT_EQ(skins.value.Size(), index);
+}
+
+TEST_F(InventoryRoutesTest, LookupsAnswerTheItemOrSayWhatIsMissing) {
+  Publish();
+  const datagen::GameChampion& game = world_.Champions().front();
+  const std::int32_t c = game.id;
+  const std::string champion = Root(kSummoner) + "/champions/" + std::to_string(c);
+
+  EXPECT_EQ(harness_.Get(kChampion, champion).value.Find("alias").GetString(), game.alias);
+  EXPECT_EQ(harness_.Get(kSkins, champion + "/skins").value.Size(), game.skins.size());
+  const datagen::GameSkin* withChromas = nullptr;
+  std::int32_t holderChampion = 0;
+  for (const datagen::GameChampion& each : world_.Champions()) {
+    for (const datagen::GameSkin& skin : each.skins) {
+      if (withChromas == nullptr && !skin.chromas.empty()) {
+        withChromas = &skin;
+        holderChampion = each.id;
+      }
+    }
+  }
+  ASSERT_NE(withChromas, nullptr);
+  const std::string holder = Root(kSummoner) + "/champions/" + std::to_string(holderChampion) + "/skins/" +
+                             std::to_string(withChromas->id);
+  EXPECT_EQ(harness_.Get(kSkin, holder).value.Find("name").GetString(), withChromas->name);
+  const Answer chromas = harness_.Get(kChromas, holder + "/chromas");
+  ASSERT_EQ(chromas.value.Size(), withChromas->chromas.size());
+  EXPECT_EQ(chromas.value.Get(0).Find("id").GetSigned(), withChromas->chromas[0].id);
+
+  std::int32_t missing = 17;
+  while (world_.FindChampion(missing) != nullptr) ++missing;
+  const std::vector<RouteCall> missingChampion = AllRoutes(kSummoner, missing, missing * 1000);
+  for (std::size_t i = 4; i < missingChampion.size(); ++i) {
+    SCOPED_TRACE(missingChampion[i].path);
+    ExpectNotFound(harness_.Get(missingChampion[i].function, missingChampion[i].path),
+                   "Champion " + std::to_string(missing) + " does not exist.");
+  }
+  ExpectNotFound(harness_.Get(kSkin, champion + "/skins/1999"),
+                 "Skin 1999 does not exist for champion " + std::to_string(c) + ".");
+  ExpectNotFound(harness_.Get(kChromas, champion + "/skins/1999/chromas"),
+                 "Skin 1999 does not exist for champion " + std::to_string(c) + ".");
+
+  // A non-numeric summoner never reaches the handler.
+  const Answer bad = harness_.Get(kChampions, Root(0) + "x/champions");
+  EXPECT_TRUE(bad.hasError);
+  EXPECT_NE(bad.error, "Champion data has not yet been received.");
+}
+
+TEST_F(InventoryRoutesTest, BaseSkinStaysBaseWhenGameDataFollowsOwnership) {
+  {
+    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    access.Inventory().ApplyOwnership(testing::OwnershipOf(world_, kSummoner, kNow), kNow);
+    access.Session().summonerId = kSummoner;
+    access.Session().postLoginTimeoutExpired = true;
+    access.FullRefresh();
+    for (GameDataChampion& champion : testing::GameDataOf(world_)) {
+      access.Inventory().ApplyGameData(std::move(champion));
+    }
+    access.FullRefresh();
+  }
+  const datagen::GameChampion& game = world_.Champions().back();
+  const std::string base = std::to_string(game.id * 1000);
+  const Answer skin =
+      harness_.Get(kSkin, Root(kSummoner) + "/champions/" + std::to_string(game.id) + "/skins/" + base);
+  ASSERT_FALSE(skin.hasError) << skin.error;
+  EXPECT_TRUE(skin.value.Find("isBase").GetBool());
+  EXPECT_EQ(skin.value.Find("name").GetString(), game.skins.front().name);
+}
+
+TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
+  Publish();
+  const std::string path = Root(kSummoner) + "/champions-playable-count";
+  const std::uint64_t owned = harness_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned();
+  {
+    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    for (CollectionsChampion& champion : access.Inventory().champions) {
+      if (!champion.ownership.owned) {
+        champion.ownership.owned = true;
+        break;
+      }
+    }
+  }
+  EXPECT_EQ(harness_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned(), owned + 1);
+}
+
+}  // namespace
+}  // namespace kel::champions
