@@ -44,7 +44,7 @@ void DescribeFunction(BindingValue& out, const FunctionDescriptor& function) {
   BindingValue& arguments = out.Member("arguments");
   arguments.MakeCollection();
   const ParameterEntry* parameter = function.parameters;
-  const uint32_t count = record.arguments != nullptr ? std::min(record.argument_count, kMaxListLength) : 0;
+  const uint32_t count = record.arguments != nullptr ? std::min(uint32_t{record.argument_count}, kMaxListLength) : 0;
   for (uint32_t i = 0; i < count; ++i) {
     const ArgumentRecord& argument = record.arguments[i];
     BindingValue& shown = arguments.Append();
