@@ -15,6 +15,9 @@ export async function requestJson(method, path, body) {
   if (body !== undefined) {
     init.headers["Content-Type"] = "application/json";
     init.body = JSON.stringify(body);
+  } else if (method !== "GET") {
+    // The host refuses a POST or PUT that declares no body at all.
+    init.body = "";
   }
   let response;
   try {
