@@ -1,0 +1,88 @@
+// The login session, the post-login timeout, loyalty and the summoner.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "flows_rig.h"
+
+namespace kel::testing {
+namespace {
+
+std::string Session(const char* state, uint64_t summonerId, uint64_t accountId, bool connected) {
+  return std::string(R"({"state":")") + state + R"(","summonerId":)" + std::to_string(summonerId) + R"(,"accountId":)" +
+         std::to_string(accountId) + R"(,"connected":)" + (connected ? "true" : "false") + "}";
+}
+
+class SessionEventsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(rig.Initialize()); }
+  FlowsRig rig;
+};
+
+TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInAndRepeatedUpdatesStartOneLoad) {
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 0, true));
+  rig.Resource(kSessionUri, 1, Session("IN_PROGRESS", 5, 6, true));
+  EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
+  EXPECT_EQ(rig.Pending(kTimeoutTask), 0u);
+
+  rig.Resource(kSessionUri, 0, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 8, 6, true));
+  EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
+  EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
+  EXPECT_NEAR(rig.DelayOf(kTimeoutTask), 10.0, 0.5);
+  EXPECT_NEAR(rig.DelayOf(kOwnershipTask), 0.01, 0.005);
+  EXPECT_FALSE(rig.Logged("Checking collections caches after reconnect."));
+
+  // The id of the login stays, whatever later updates say.
+  ASSERT_TRUE(rig.Run(kTimeoutTask));
+  EXPECT_EQ(rig.Published().at(0).uri, "/kel-champions/v1/inventories/5/champions");
+}
+
+TEST_F(SessionEventsTest, AReconnectReloadsOwnershipAndALogoutKeepsTheIdUntilDelete) {
+  rig.Resource(kSessionUri, 0, Session("SUCCEEDED", 5, 6, true));
+  rig.RunLoaders();
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, false));
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, true));
+  EXPECT_TRUE(rig.Logged("Checking collections caches after reconnect."));
+  EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
+  rig.RunLoaders();
+  EXPECT_EQ(rig.RequestsTo(kInvokeUrl).size(), 2u);
+
+  rig.Resource(kSessionUri, 1, Session("LOGGING_OUT", 5, 6, true));
+  ASSERT_TRUE(rig.Run(kTimeoutTask));
+  EXPECT_EQ(rig.Published().at(0).uri, "/kel-champions/v1/inventories/5/champions");
+  rig.Resource(kLoyaltyUri, 1, "{}");
+  EXPECT_TRUE(rig.Logged("LoyaltyStatusNotification is updated. Try to reload champion data."));
+  rig.RunLoaders();
+
+  rig.Resource(kSessionUri, 2, "{}");
+  rig.Resource(kLoyaltyUri, 1, "{}");
+  EXPECT_TRUE(rig.Logged("LoyaltyStatusNotification is updated without login."));
+  EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
+
+  // Logging in again is a new login: new id, new load, new timeout.
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 12, 6, true));
+  EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
+  EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
+  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":3})");
+  EXPECT_EQ(rig.Published().back().uri, "/kel-champions/v1/inventories/12/champions-playable-count");
+}
+
+TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLaterChangesUpdate) {
+  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":3})");
+  EXPECT_TRUE(rig.Published().empty());
+  EXPECT_TRUE(rig.Logged("Ignored Champion Notify."));
+
+  ASSERT_TRUE(rig.Run(kTimeoutTask));
+  EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
+  ASSERT_EQ(rig.Published().size(), 3u);
+  EXPECT_EQ(rig.Published()[0].eventType, 0);
+
+  rig.Resource(kSummonerUri, 2, "{}");
+  ASSERT_EQ(rig.Published().size(), 6u);
+  EXPECT_EQ(rig.Published()[3].eventType, 1);
+}
+
+}  // namespace
+}  // namespace kel::testing
