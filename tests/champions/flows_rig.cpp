@@ -7,6 +7,7 @@
 #include "api/request_abi.h"
 #include "binding/host_value_conversion.h"
 #include "champions/champion_plugin.h"
+#include "champions/inventory_flows.h"
 #include "runtime/event_abi.h"
 #include "runtime/event_names.h"
 #include "serialization/json_reader.h"
@@ -14,6 +15,20 @@
 #include "support/core_events.h"
 
 namespace kel::testing {
+
+// The champion plug-in with the inventory's flows started from
+// OnInitialized.
+class FlowsPlugin : public champions::ChampionPlugin {
+ public:
+  explicit FlowsPlugin(champions::RetryPause pause) : flows_(*this, Inventory(), std::move(pause)) {}
+  bool OnInitialized() override {
+    flows_.Start();
+    return true;
+  }
+
+ private:
+  champions::InventoryFlows flows_;
+};
 
 namespace {
 
@@ -64,7 +79,7 @@ BindingValue Json(const std::string& text) {
 std::string ToJson(const BindingValue& value) { return WriteJson(value); }
 
 FlowsRig::FlowsRig() {
-  plugin = std::make_unique<champions::ChampionPlugin>(
+  plugin = std::make_unique<FlowsPlugin>(
       [this](champions::ShutdownSignal& signal, std::chrono::seconds duration) {
         pauses.push_back(duration);
         if (onPause) onPause();

@@ -22,11 +22,9 @@
 namespace kel {
 class BindingRegistry;
 }
-namespace kel::champions {
-class ChampionPlugin;
-}
-
 namespace kel::testing {
+
+class FlowsPlugin;
 
 // One answer of the core to a request.
 struct ScriptedReply {
@@ -108,7 +106,7 @@ class FlowsRig {
   std::function<void()> onPause;
 
   FakeCore core;
-  std::unique_ptr<champions::ChampionPlugin> plugin;
+  std::unique_ptr<FlowsPlugin> plugin;
 
  private:
   void Reply(const RequestCall& call);
