@@ -31,28 +31,39 @@ std::optional<EventBus::Subscription> EventBus::FindLocked(const std::string& na
   return found->second;
 }
 
-bool EventBus::Deliver(const std::string& name, const BindingValue& payload) {
+EventBus::Delivered EventBus::Deliver(const std::string& name, const BindingValue& payload) {
+  auto done = std::make_shared<std::promise<void>>();
+  Delivered delivered = done->get_future().share();
   {
     std::lock_guard lock(mutex_);
-    if (!FindLocked(name)) return false;
+    if (!FindLocked(name)) {
+      done->set_value();
+      return delivered;
+    }
     Strand& strand = strands_[name];
-    strand.pending.push_back(std::make_shared<const BindingValue>(payload));
-    if (strand.draining) return true;
+    strand.pending.push_back({std::make_shared<const BindingValue>(payload), std::move(done)});
+    if (strand.draining) return delivered;
     strand.draining = true;
   }
   Job job;
   job.kind = JobKind::kEvent;
   job.run = [this, name] { Drain(name); };
   job.discard = [this, name] {
-    std::lock_guard lock(mutex_);
-    strands_.erase(name);
+    std::deque<Pending> dropped;
+    {
+      std::lock_guard lock(mutex_);
+      dropped.swap(strands_[name].pending);
+      strands_.erase(name);
+    }
+    for (Pending& pending : dropped) pending.done->set_value();
   };
-  return pool_.Submit(std::move(job));
+  pool_.Submit(std::move(job));
+  return delivered;
 }
 
 void EventBus::Drain(const std::string& name) {
   for (;;) {
-    Payload next;
+    Pending next;
     {
       std::lock_guard lock(mutex_);
       Strand& strand = strands_[name];
@@ -63,7 +74,8 @@ void EventBus::Drain(const std::string& name) {
       next = std::move(strand.pending.front());
       strand.pending.pop_front();
     }
-    Call(name, *next);
+    Call(name, *next.payload);
+    next.done->set_value();
   }
 }
 

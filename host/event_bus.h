@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <memory>
 #include <map>
 #include <mutex>
@@ -31,13 +32,17 @@ class EventBus {
                  uint32_t flag);
   void Unsubscribe(const std::string& name, uint32_t plugin_handle);
 
-  // Queues a delivery of `payload` to the callback subscribed under `name`;
-  // false when nothing is subscribed or the pool is closed. Deliveries of
-  // one name reach the plug-in one at a time, in the order given (a session
-  // that goes offline and back must not arrive the other way round); those
-  // of different names run at once. The subscription is looked up again
-  // when a delivery runs, so an unsubscribed name gets nothing more.
-  bool Deliver(const std::string& name, const BindingValue& payload);
+  // Ready once a delivery's callback has returned or the delivery was
+  // dropped (nothing subscribed, or the pool closed first).
+  using Delivered = std::shared_future<void>;
+
+  // Queues a delivery of `payload` to the callback subscribed under `name`.
+  // Deliveries of one name reach the plug-in one at a time, in the order
+  // given (a session that goes offline and back must not arrive the other
+  // way round); those of different names run at once. The subscription is
+  // looked up again when a delivery runs, so an unsubscribed name gets
+  // nothing more.
+  Delivered Deliver(const std::string& name, const BindingValue& payload);
   // The same on the calling thread, returning when the callback has.
   bool DeliverHere(const std::string& name, const BindingValue& payload);
 
@@ -57,9 +62,12 @@ class EventBus {
     uint32_t flag = 0;
   };
 
-  using Payload = std::shared_ptr<const BindingValue>;
+  struct Pending {
+    std::shared_ptr<const BindingValue> payload;
+    std::shared_ptr<std::promise<void>> done;
+  };
   struct Strand {
-    std::deque<Payload> pending;
+    std::deque<Pending> pending;
     bool draining = false;  // a job delivers this name's events
   };
 

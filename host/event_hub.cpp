@@ -5,14 +5,15 @@
 namespace kel::host {
 
 void EventHub::Add(const std::string& name, const BindingValue& payload) {
-  BindingValue shown;
-  shown.Member("name").SetString(name);
-  shown.Member("uri") = payload.Find("uri");
-  shown.Member("eventType") = payload.Find("eventType");
-  shown.Member("data") = payload.Find("data");
+  // {"name", "uri", "eventType", "data"}, written piece by piece: the data
+  // may be the whole champion list, too big to copy into a new value.
+  BindingValue shownName;
+  shownName.SetString(name);
   auto event = std::make_shared<PublishedEvent>();
   event->name = name;
-  event->json = ToJsonText(shown);
+  event->json = "{\"name\":" + ToJsonText(shownName) + ",\"uri\":" + ToJsonText(payload.Find("uri")) +
+                ",\"eventType\":" + ToJsonText(payload.Find("eventType")) +
+                ",\"data\":" + ToJsonText(payload.Find("data")) + "}";
   std::lock_guard lock(mutex_);
   event->sequence = ++last_;
   bytes_ += event->json.size();

@@ -86,11 +86,15 @@ void HostCore::SignalPreShutdown() {
   if (module_ && !closing_.load()) scenario_.BeginShutdown();
 }
 
-void HostCore::Close() {
+void HostCore::StopWork() {
   if (closing_.exchange(true)) return;
   hub_.Close();
   timers_.Close();
   pool_.Close();
+}
+
+void HostCore::Close() {
+  StopWork();
   if (module_) {
     module_->Shutdown();
     module_.reset();

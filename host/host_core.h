@@ -4,8 +4,10 @@
 //
 // Take-down: the pre-shutdown event is delivered (and handled) first, then
 // the caller stops accepting requests, then the timers and the pool drop
-// what is pending and wait for what runs, then Shutdown, then the module is
-// unloaded. After Close no trampoline, event callback or invoke entry runs.
+// what is pending (a request waiting for its turn is answered 503) and wait
+// for what runs, then the caller lets its request threads finish, then
+// Shutdown, then the module is unloaded. After StopWork no trampoline,
+// event callback or invoke entry runs.
 #pragma once
 
 #include <atomic>
@@ -56,8 +58,10 @@ class HostCore {
   bool Start(std::string& error);
   // The pre-shutdown signal, delivered and handled on the calling thread.
   void SignalPreShutdown();
-  // Drops pending work, waits for running work, shuts the plug-in down and
-  // unloads it. Idempotent.
+  // Drops pending work and waits for running work; from then on nothing
+  // calls into the plug-in but its memory statistics. Idempotent.
+  void StopWork();
+  // StopWork, then shuts the plug-in down and unloads it. Idempotent.
   void Close();
 
   // Runs an inbound request on the pool and waits for its answer (503 once

@@ -104,6 +104,10 @@ int RunHost(const HostOptions& options) {
   std::printf("kel-host: stopping\n");
   std::fflush(stdout);
   core.SignalPreShutdown();
+  // Requests still waiting for a worker are answered 503 rather than
+  // served after the pool is gone.
+  server.StopAccepting();
+  core.StopWork();
   server.Stop();
   const BindingValue memory = core.MemoryStatistics();
   std::printf("kel-host: plug-in memory: peak %llu bytes, %llu bytes in %llu allocations in all\n",

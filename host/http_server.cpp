@@ -58,9 +58,18 @@ HttpServer::HttpServer(HostCore& core, const HostOptions& options)
   // waits out the peer's delayed acknowledgement (about 40 ms) per answer.
   server_->set_tcp_nodelay(true);
   server_->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-    if (request.target.size() <= kMaxTargetLength) return httplib::Server::HandlerResponse::Unhandled;
-    Answer(response, ErrorAnswer(414, "The request target is too long."));
-    return httplib::Server::HandlerResponse::Handled;
+    if (request.target.size() > kMaxTargetLength) {
+      Answer(response, ErrorAnswer(414, "The request target is too long."));
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // A body-less POST (curl -X POST) carries no length; the server would
+    // otherwise read until the client hangs up and answer 400 after its
+    // read timeout. The request is the server's own, handed to this hook
+    // before the body is read.
+    if (!request.has_header("Content-Length") && !request.has_header("Transfer-Encoding")) {
+      const_cast<httplib::Request&>(request).set_header("Content-Length", "0");
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
   });
   AddPage(options.web_dir.empty() ? KEL_HOST_WEB_DIR : options.web_dir);
   AddEventStream();
@@ -82,11 +91,15 @@ void HttpServer::Start() {
   thread_ = std::thread([this] { server_->listen_after_bind(); });
 }
 
-void HttpServer::Stop() {
-  if (!thread_.joinable()) return;
+void HttpServer::StopAccepting() {
   // Event streams end first: the server waits for every handler.
   core_.Hub().Close();
   server_->stop();
+}
+
+void HttpServer::Stop() {
+  if (!thread_.joinable()) return;
+  StopAccepting();
   thread_.join();
 }
 

@@ -29,8 +29,11 @@ class HttpServer {
   uint16_t Bind(const std::string& address, uint16_t port);
   // Serves on a thread of its own until Stop.
   void Start();
-  // Ends the event streams, stops accepting connections and waits for the
-  // requests being served to be answered. Idempotent.
+  // Ends the event streams and stops accepting connections; requests being
+  // served go on.
+  void StopAccepting();
+  // StopAccepting, then waits for the requests being served to be
+  // answered. Idempotent.
   void Stop();
 
  private:

@@ -53,14 +53,16 @@ void PlayedResources::Announce(const std::string& uri, ResourceChange change, co
   const BindingValue payload = EventPayload(uri, change, data);
   const std::string specific = ResourceEventName(uri);
   const std::string general(kJsonApiEventName);
+  std::vector<EventBus::Delivered> deliveries;
   for (const std::string* name : {&specific, &general}) {
     if (here) {
       bus_.DeliverHere(*name, payload);
     } else {
-      bus_.Deliver(*name, payload);
+      deliveries.push_back(bus_.Deliver(*name, payload));
     }
     if (specific == general) break;
   }
+  for (const EventBus::Delivered& delivered : deliveries) delivered.wait();
 }
 
 }  // namespace kel::host

@@ -22,7 +22,9 @@ class PlayedResources {
 
   std::optional<BindingValue> Get(const std::string& uri) const;
   // Stores the value and publishes a create (new) or update event, on the
-  // calling thread when `here`.
+  // calling thread when `here`. Returns once the plug-in's callbacks have
+  // taken the change, so a caller that changes resources in a loop cannot
+  // outrun the plug-in; never call it from a worker of the pool.
   void Set(const std::string& uri, const BindingValue& value, bool here = false);
   // Removes the resource and publishes a delete event; false when absent.
   bool Remove(const std::string& uri);
@@ -31,7 +33,8 @@ class PlayedResources {
   // The event record {uri, eventType, data} of a change.
   static BindingValue EventPayload(const std::string& uri, ResourceChange change, const BindingValue& data);
   // Publishes a change to whoever listens: under the resource's own event
-  // name and under the general one, on the calling thread when `here`.
+  // name and under the general one, on the calling thread when `here`;
+  // returns once both deliveries are done.
   void Announce(const std::string& uri, ResourceChange change, const BindingValue& data, bool here = false);
 
  private:

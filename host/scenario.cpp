@@ -64,7 +64,7 @@ void Scenario::PushRemoteMessage(const std::string& class_name, const BindingVal
   message.Member("subtopic").SetString("");
   message.Member("typeName").SetString(class_name);
   message.Member("body") = body;
-  bus_.Deliver(DrovEventName(class_name), message);
+  bus_.Deliver(DrovEventName(class_name), message).wait();
 }
 
 void Scenario::PushDynamicConfiguration(const BindingValue* body) {

@@ -25,6 +25,9 @@ class Scenario {
  public:
   Scenario(PlayedResources& resources, EventBus& bus, const datagen::GeneratedWorld& world);
 
+  // Every change returns once the plug-in's callbacks have taken it; none
+  // may be made from a worker of the pool.
+
   // The four platform-configuration resources of the generated world.
   void PublishConfiguration();
   // A complete session for the summoner, its summoner resource and the
@@ -36,7 +39,8 @@ class Scenario {
   // The session goes offline and comes back; false when nobody is logged in.
   bool Reconnect();
   // A message the remote service pushes: {"clientId", "subtopic",
-  // "typeName", "body"} under the class's event name.
+  // "typeName", "body"} under the class's event name. Returns once the
+  // plug-in's callback has taken it (and queued its own task for it).
   void PushRemoteMessage(const std::string& class_name, const BindingValue& body);
   // The generated world's live configuration message, or `body` when given.
   void PushDynamicConfiguration(const BindingValue* body = nullptr);
