@@ -7,7 +7,6 @@
 #include "api/request_abi.h"
 #include "binding/host_value_conversion.h"
 #include "champions/champion_plugin.h"
-#include "champions/inventory_flows.h"
 #include "runtime/event_abi.h"
 #include "runtime/event_names.h"
 #include "serialization/json_reader.h"
@@ -15,21 +14,6 @@
 #include "support/core_events.h"
 
 namespace kel::testing {
-
-// The champion plug-in with the inventory's flows started from
-// OnInitialized.
-class FlowsPlugin : public champions::ChampionPlugin {
- public:
-  explicit FlowsPlugin(champions::RetryPause pause) : flows_(*this, Inventory(), std::move(pause)) {}
-  bool OnInitialized() override {
-    flows_.Start();
-    return true;
-  }
-
- private:
-  champions::InventoryFlows flows_;
-};
-
 namespace {
 
 constexpr const char* kNotFound = "Not found";
@@ -79,7 +63,7 @@ BindingValue Json(const std::string& text) {
 std::string ToJson(const BindingValue& value) { return WriteJson(value); }
 
 FlowsRig::FlowsRig() {
-  plugin = std::make_unique<FlowsPlugin>(
+  plugin = std::make_unique<champions::ChampionPlugin>(
       [this](champions::ShutdownSignal& signal, std::chrono::seconds duration) {
         pauses.push_back(duration);
         if (onPause) onPause();

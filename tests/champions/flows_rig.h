@@ -22,9 +22,11 @@
 namespace kel {
 class BindingRegistry;
 }
+namespace kel::champions {
+class ChampionPlugin;
+}
 namespace kel::testing {
 
-class FlowsPlugin;
 
 // One answer of the core to a request.
 struct ScriptedReply {
@@ -106,7 +108,7 @@ class FlowsRig {
   std::function<void()> onPause;
 
   FakeCore core;
-  std::unique_ptr<FlowsPlugin> plugin;
+  std::unique_ptr<champions::ChampionPlugin> plugin;
 
  private:
   void Reply(const RequestCall& call);
