@@ -75,6 +75,30 @@ void ApplyGameDataSkin(CollectionsChampionSkin& skin, GameDataChampionSkin&& gam
   }
 }
 
+// Ownership that came before game data could not tell a chroma from a skin,
+// so each chroma record became a skin of its own. Once game data names those
+// ids as chromas, their ownership moves into the chromas and the stand-in
+// skins go; a skin that game data itself lists is never taken for one.
+void FoldChromaStandIns(CollectionsChampion& champion, const std::vector<std::int32_t>& gameSkinIds) {
+  std::unordered_map<std::int32_t, CollectionsChampionChroma*> chromas;
+  for (CollectionsChampionSkin& skin : champion.skins) {
+    for (CollectionsChampionChroma& chroma : skin.chromas) chromas[chroma.id] = &chroma;
+  }
+  const auto isStandIn = [&](const CollectionsChampionSkin& skin) {
+    return !skin.isBase && chromas.count(skin.id) != 0 &&
+           std::find(gameSkinIds.begin(), gameSkinIds.end(), skin.id) == gameSkinIds.end();
+  };
+  for (const CollectionsChampionSkin& skin : champion.skins) {
+    if (!isStandIn(skin)) continue;
+    CollectionsChampionChroma& chroma = *chromas.at(skin.id);
+    chroma.championId = skin.championId;
+    chroma.lastSelected = skin.lastSelected;
+    chroma.ownership = skin.ownership;
+    chroma.stillObtainable = skin.stillObtainable;
+  }
+  std::erase_if(champion.skins, isStandIn);
+}
+
 }  // namespace
 
 CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) { return FindOrAddById(champions, id); }
@@ -114,9 +138,13 @@ void ChampionInventory::ApplyGameData(GameDataChampion&& gameData) {
   champion.stingerSfxPath = std::move(gameData.stingerSfxPath);
   champion.id = gameData.id;
 
+  std::vector<std::int32_t> gameSkinIds;
+  gameSkinIds.reserve(gameData.skins.size());
   for (GameDataChampionSkin& gameSkin : gameData.skins) {
+    gameSkinIds.push_back(gameSkin.id);
     ApplyGameDataSkin(FindOrAddById(champion.skins, gameSkin.id), std::move(gameSkin));
   }
+  FoldChromaStandIns(champion, gameSkinIds);
 
   champion.spells.resize(gameData.spells.size());
   for (std::size_t i = 0; i < gameData.spells.size(); ++i) {

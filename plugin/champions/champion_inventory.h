@@ -48,7 +48,8 @@ struct ChampionInventory {
   void ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records, std::uint64_t nowMs);
   // One champion's game data, moved in. Skins and chromas it adds are
   // appended in game-data order; ownership-derived fields and the base-skin
-  // flag stay as they were.
+  // flag stay as they were. A skin that an earlier ownership reply made of
+  // a chroma record becomes that chroma's ownership.
   void ApplyGameData(GameDataChampion&& gameData);
 
   // The derived passes, in the order a full refresh runs them.

@@ -142,6 +142,38 @@ TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
   EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
 }
 
+TEST(InventoryDerivation, ChromaRecordsOwnedBeforeGameDataMoveIntoTheirChromas) {
+  CollectionsDrovChampionDTO record = ChampionRecord(1);
+  CollectionsDrovChampionSkinDTO chroma;
+  chroma.championId = 1;
+  chroma.skinId = 1005;
+  chroma.owned = true;
+  chroma.lastSelected = true;
+  record.championSkins.push_back(chroma);
+  ChampionInventory inventory;
+  inventory.ApplyOwnership({record}, kNow);
+  // Without game data nothing tells the chroma from a skin yet.
+  EXPECT_EQ(Ids(inventory.champions.front().skins), (std::vector<std::int32_t>{1000, 1005}));
+
+  GameDataChampion game;
+  game.id = 1;
+  game.skins.push_back({.id = 1000});
+  GameDataChampionSkin withChroma;
+  withChroma.id = 1001;
+  withChroma.chromas.push_back({1005, {"#aa0000"}, "/chroma/1005.png"});
+  game.skins.push_back(withChroma);
+  inventory.ApplyGameData(std::move(game));
+
+  const CollectionsChampion& champion = inventory.champions.front();
+  EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
+  const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
+  EXPECT_EQ(served.id, 1005);
+  EXPECT_EQ(served.championId, 1);
+  EXPECT_TRUE(served.ownership.owned);
+  EXPECT_TRUE(served.lastSelected);
+  EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+}
+
 TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
   ChampionInventory inventory;
   GameDataChampion first;
