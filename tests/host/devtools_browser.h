@@ -1,0 +1,56 @@
+// A headless Chromium for one test, driven through its DevTools protocol on
+// the pipe it offers (--remote-debugging-pipe: commands in on descriptor 3,
+// answers and events out on descriptor 4, each message JSON ended by a NUL),
+// so no websocket client and no driver package are needed.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "binding/binding_value.h"
+
+namespace kel::host::testing {
+
+class DevToolsBrowser {
+ public:
+  // Starts Chromium headless with a fresh profile and attaches to its page.
+  DevToolsBrowser();
+  // Closes the browser, waits for it and removes the profile.
+  ~DevToolsBrowser();
+  DevToolsBrowser(const DevToolsBrowser&) = delete;
+  DevToolsBrowser& operator=(const DevToolsBrowser&) = delete;
+
+  bool Ready() const { return !session_.empty(); }
+  // Why the browser is not ready or the last call failed.
+  const std::string& Error() const { return error_; }
+
+  // One command, on the page's session unless `browser_wide`; the result, or
+  // nothing (with Error() set) on an error answer, a closed pipe or timeout.
+  std::optional<BindingValue> Call(const std::string& method, const BindingValue& params, bool browser_wide = false);
+
+  bool Navigate(const std::string& url);
+  // The value of a JavaScript expression in the page (promises awaited);
+  // nothing when it throws.
+  std::optional<BindingValue> Evaluate(const std::string& expression);
+  // Polls `expression` until it is true or `timeout` passes.
+  bool WaitUntil(const std::string& expression, std::chrono::milliseconds timeout);
+  // Writes the visible page as PNG.
+  bool Screenshot(const std::string& path);
+
+ private:
+  std::optional<BindingValue> Receive(uint64_t id, std::chrono::steady_clock::time_point deadline);
+
+  pid_t pid_ = -1;
+  int to_browser_ = -1;
+  int from_browser_ = -1;
+  std::string directory_;
+  std::string session_;
+  std::string pending_;  // bytes read past the last whole message
+  uint64_t next_id_ = 1;
+  std::string error_;
+};
+
+}  // namespace kel::host::testing
