@@ -110,7 +110,8 @@ TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
   }
 }
 
-TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
+// Champion 1: base skin 1000, and skin 1001 with chroma 1005.
+GameDataChampion GameDataWithChroma() {
   GameDataChampion game;
   game.id = 1;
   game.skins.push_back({.id = 1000});
@@ -118,11 +119,11 @@ TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
   withChroma.id = 1001;
   withChroma.chromas.push_back({1005, {"#aa0000"}, "/chroma/1005.png"});
   game.skins.push_back(withChroma);
+  return game;
+}
 
-  ChampionInventory inventory;
-  inventory.ApplyGameData(std::move(game));
-  EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
-
+// Champion 1's ownership, with chroma 1005 owned and last selected.
+CollectionsDrovChampionDTO RecordOwningChroma() {
   CollectionsDrovChampionDTO record = ChampionRecord(1);
   CollectionsDrovChampionSkinDTO chroma;
   chroma.championId = 1;
@@ -130,8 +131,10 @@ TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
   chroma.owned = true;
   chroma.lastSelected = true;
   record.championSkins.push_back(chroma);
-  inventory.ApplyOwnership({record}, kNow);
+  return record;
+}
 
+void ExpectChromaServedInsideItsSkin(const ChampionInventory& inventory) {
   const CollectionsChampion& champion = inventory.champions.front();
   EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
   const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
@@ -140,38 +143,24 @@ TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
   EXPECT_TRUE(served.ownership.owned);
   EXPECT_TRUE(served.lastSelected);
   EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
+  EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+}
+
+TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
+  ChampionInventory inventory;
+  inventory.ApplyGameData(GameDataWithChroma());
+  EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
+  inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
+  ExpectChromaServedInsideItsSkin(inventory);
 }
 
 TEST(InventoryDerivation, ChromaRecordsOwnedBeforeGameDataMoveIntoTheirChromas) {
-  CollectionsDrovChampionDTO record = ChampionRecord(1);
-  CollectionsDrovChampionSkinDTO chroma;
-  chroma.championId = 1;
-  chroma.skinId = 1005;
-  chroma.owned = true;
-  chroma.lastSelected = true;
-  record.championSkins.push_back(chroma);
   ChampionInventory inventory;
-  inventory.ApplyOwnership({record}, kNow);
+  inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
   // Without game data nothing tells the chroma from a skin yet.
   EXPECT_EQ(Ids(inventory.champions.front().skins), (std::vector<std::int32_t>{1000, 1005}));
-
-  GameDataChampion game;
-  game.id = 1;
-  game.skins.push_back({.id = 1000});
-  GameDataChampionSkin withChroma;
-  withChroma.id = 1001;
-  withChroma.chromas.push_back({1005, {"#aa0000"}, "/chroma/1005.png"});
-  game.skins.push_back(withChroma);
-  inventory.ApplyGameData(std::move(game));
-
-  const CollectionsChampion& champion = inventory.champions.front();
-  EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
-  const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
-  EXPECT_EQ(served.id, 1005);
-  EXPECT_EQ(served.championId, 1);
-  EXPECT_TRUE(served.ownership.owned);
-  EXPECT_TRUE(served.lastSelected);
-  EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+  inventory.ApplyGameData(GameDataWithChroma());
+  ExpectChromaServedInsideItsSkin(inventory);
 }
 
 TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
