@@ -4,6 +4,7 @@
 
 #include <map>
 #include <mutex>
+#include <new>
 #include <set>
 
 namespace kel::platform {
@@ -87,9 +88,12 @@ class PageAllocator {
 };
 
 // Never destroyed: trees held in static objects may give pages back during
-// process exit, after ordinary statics are gone.
+// process exit, after ordinary statics are gone. It lives in the module's own
+// storage rather than on the heap, so unloading the module leaves nothing
+// behind once every page has been given back.
 PageAllocator& Instance() noexcept {
-  static PageAllocator* instance = new PageAllocator();
+  alignas(PageAllocator) static unsigned char storage[sizeof(PageAllocator)];
+  static PageAllocator* instance = new (storage) PageAllocator();
   return *instance;
 }
 
