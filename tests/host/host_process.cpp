@@ -173,12 +173,4 @@ CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::s
   return result;
 }
 
-bool Describes(const HostProcess& host, const std::string& function_name) {
-  const JsonReply api = host.Get("/host/v1/api");
-  for (const BindingValue& function : api.value.Find("functions").Elements()) {
-    if (function.Find("name").GetString() == function_name) return true;
-  }
-  return false;
-}
-
 }  // namespace kel::host::testing

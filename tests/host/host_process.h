@@ -62,10 +62,6 @@ CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::s
 // Polls `condition` every 50 ms until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
-// True when the module describes a function of this name (the champion
-// routes appear as the plug-in grows).
-bool Describes(const HostProcess& host, const std::string& function_name);
-
 // Time allowances: sanitized builds run several times slower.
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal);
 

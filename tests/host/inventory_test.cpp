@@ -1,8 +1,6 @@
 // The champion inventory served by the real plug-in in the real host: its
 // routes, events, store and rental messages, legacy rentals, game-data
-// failures and sessions. Each test skips while the module lacks what it
-// needs: the champion routes, and for the data itself the session handling
-// (a subscription to the login session).
+// failures and sessions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,7 +12,6 @@
 namespace kel::host::testing {
 namespace {
 
-constexpr const char* kListFunction = "GetKelChampionsV1InventoriesBySummonerIdChampions";
 const datagen::GeneratedWorld& World() {
   static const datagen::GeneratedWorld world(1);
   return world;
@@ -25,20 +22,7 @@ std::string Champion(uint64_t summoner, int32_t id) { return Inventory(summoner)
 
 class ChampionInventory : public ::testing::Test {
  protected:
-  // Starts the host; skips the test unless the module serves the champion
-  // routes and, when `with_data`, loads and publishes the inventory.
-  void Start(std::vector<std::string> arguments, bool with_data = true) {
-    host_ = std::make_unique<HostProcess>(std::move(arguments));
-    if (!Describes(*host_, kListFunction)) GTEST_SKIP() << "the module does not serve the champion routes yet";
-    if (with_data && !ListensToTheSession()) GTEST_SKIP() << "the module does not follow the login session yet";
-  }
-  bool ListensToTheSession() const {
-    const JsonReply counters = host_->Get("/host/v1/counters");
-    for (const BindingValue& name : counters.value.Find("events").Find("subscribed").Elements()) {
-      if (name.GetString() == "OnJsonApiEvent_kel-login_v1_session") return true;
-    }
-    return false;
-  }
+  void Start(std::vector<std::string> arguments) { host_ = std::make_unique<HostProcess>(std::move(arguments)); }
   // Waits until the summoner's list holds every generated champion.
   bool WaitForFullList(uint64_t summoner) {
     return WaitFor(
@@ -76,8 +60,7 @@ std::vector<std::pair<std::string, std::string>> Routes(uint64_t summoner) {
 }
 
 TEST_F(ChampionInventory, EveryRouteAnswersNotYetBeforePublication) {
-  Start({"--no-login"}, /*with_data=*/false);
-  if (IsSkipped()) return;
+  Start({"--no-login"});
   for (const uint64_t summoner : {kDefaultSummonerId, uint64_t{0}}) {
     for (const auto& [path, message] : Routes(summoner)) {
       const JsonReply reply = host_->Get(path);
@@ -93,7 +76,6 @@ TEST_F(ChampionInventory, EveryRouteAnswersNotYetBeforePublication) {
 
 TEST_F(ChampionInventory, AfterLoginEveryRouteServesTheLoggedInSummonerOnly) {
   Start({"--no-login"});
-  if (IsSkipped()) return;
   const uint64_t me = kDefaultSummonerId;
   ASSERT_EQ(host_->Send("POST", "/host/v1/login").status, 200);
   ASSERT_TRUE(WaitForFullList(me)) << host_->Output();
@@ -118,7 +100,6 @@ TEST_F(ChampionInventory, AfterLoginEveryRouteServesTheLoggedInSummonerOnly) {
 
 TEST_F(ChampionInventory, TheEventStreamCarriesTheCreateEventsThenUpdates) {
   Start({"--login-delay-ms", "0"});
-  if (IsSkipped()) return;
   const std::string list = Inventory(kDefaultSummonerId) + "/champions";
   const std::string counts = Inventory(kDefaultSummonerId) + "/champions-playable-count";
   // The list, the minimal list and the counts go out in that order.
@@ -146,7 +127,6 @@ TEST_F(ChampionInventory, TheEventStreamCarriesTheCreateEventsThenUpdates) {
 
 TEST_F(ChampionInventory, StoreMessagesChangeOwnershipAndAnEndedRentalIsNotified) {
   Start({"--login-delay-ms", "0"});
-  if (IsSkipped()) return;
   ASSERT_TRUE(WaitForFullList(kDefaultSummonerId));
   const datagen::GameChampion& champion = World().Champions()[3];
   const std::string path = Champion(kDefaultSummonerId, champion.id);
@@ -170,7 +150,6 @@ TEST_F(ChampionInventory, StoreMessagesChangeOwnershipAndAnEndedRentalIsNotified
 
 TEST_F(ChampionInventory, ALegacyRentalExpiresOnTimeAndIsPublished) {
   Start({"--login-delay-ms", "0", "--legacy-rentals-end-in-ms", "2500"});
-  if (IsSkipped()) return;
   const std::string prefix = Inventory(kDefaultSummonerId) + "/champions/";
   const auto expired = [&](const std::vector<BindingValue>& events) {
     for (const BindingValue& event : events) {
@@ -189,7 +168,6 @@ TEST_F(ChampionInventory, GameDataFailuresAreRetriedAndReportedByTelemetry) {
   const int32_t failing = World().Champions()[5].id;
   Start({"--login-delay-ms", "0", "--fail-champion-summary", "1", "--fail-champion",
          std::to_string(failing) + ":1"});
-  if (IsSkipped()) return;
   ASSERT_TRUE(WaitForFullList(kDefaultSummonerId)) << host_->Output();
   const BindingValue telemetry = host_->Get("/host/v1/telemetry").value;
   ASSERT_EQ(telemetry.Size(), 2u);
@@ -202,7 +180,6 @@ TEST_F(ChampionInventory, GameDataFailuresAreRetriedAndReportedByTelemetry) {
 
 TEST_F(ChampionInventory, AfterLogoutOnlyTheNextSummonerIsServed) {
   Start({"--login-delay-ms", "0"});
-  if (IsSkipped()) return;
   ASSERT_TRUE(WaitForFullList(kDefaultSummonerId));
   ASSERT_EQ(host_->Send("POST", "/host/v1/logout").status, 200);
   EXPECT_TRUE(WaitFor([&] { return host_->Get(Inventory(kDefaultSummonerId) + "/champions").status == 404; },
