@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "diagnostics/log.h"
-#include "runtime/name_rule.h"
+#include "api/name_rule.h"
 #include "runtime/plugin_names.h"
 #include "support/fake_core.h"
 #include "support/recording_log_target.h"
