@@ -4,8 +4,6 @@
 
 #include "api/streamed_body.h"
 #include "binding/host_value_conversion.h"
-#include "runtime/event_abi.h"
-#include "runtime/event_names.h"
 
 namespace kel::outbound_detail {
 namespace {
@@ -46,7 +44,7 @@ void Add(const BindingRegistry&, Parameters& out, const std::map<std::string, st
   for (const auto& [name, text] : named) structure.Member(name).SetString(std::string_view(text));
 }
 
-MaybeType<Failure, Nothing> SendParameters(SubscriptionCore& plugin, HostResponse& response, RequestMethod method,
+MaybeType<Failure, Nothing> SendParameters(CorePort& plugin, HostResponse& response, RequestMethod method,
                                            std::string_view url, Parameters parameters) {
   if (parameters.error) return ParameterFailure(method, url, *parameters.error);
   const std::size_t count = parameters.values.size();
@@ -78,7 +76,7 @@ MaybeType<Failure, Nothing> SendParameters(SubscriptionCore& plugin, HostRespons
   return Nothing{};
 }
 
-MaybeType<Failure, BindingValue> ReadBody(SubscriptionCore& plugin, const HostResponse& response,
+MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response,
                                           RequestMethod method, std::string_view url) {
   const ResponseRecord& record = response.Record();
   if (record.read_body != nullptr) {
@@ -101,30 +99,3 @@ Failure ResponseConversionFailure(RequestMethod method, std::string_view url, st
 }
 
 }  // namespace kel::outbound_detail
-
-namespace kel {
-
-MaybeType<Failure, Nothing> SendEvent(SubscriptionCore& plugin, std::string_view eventName,
-                                      const PluginResourceEvent& event, std::uint32_t word) {
-  BindingResult value;
-  plugin.Registry().ToValue(value, event);
-  if (!value.Ok()) return Failure(0, std::string(value.Message()));
-  const std::string specificName = ResourceEventName(event.uri);
-  OutgoingEventRecord record;
-  std::memset(&record, 0, sizeof(record));
-  BindingResult payload;
-  ToHostValue(payload, value.Value(), record.payload, &plugin.Registry());
-  if (!payload.Ok()) return Failure(0, std::string(payload.Message()));
-  record.name = specificName.c_str();
-  record.word = word;
-  plugin.PublishEvent(&record);
-  if (eventName != specificName) {
-    const std::string generalName(eventName);
-    record.name = generalName.c_str();
-    plugin.PublishEvent(&record);
-  }
-  ReleaseHostValue(record.payload);
-  return Nothing{};
-}
-
-}  // namespace kel

@@ -18,8 +18,7 @@
 #include "api/maybe_type.h"
 #include "api/request_codes.h"
 #include "binding/binding_registry.h"
-#include "runtime/runtime_records.h"
-#include "runtime/subscription_core.h"
+#include "runtime/core_port.h"
 
 namespace kel {
 
@@ -57,10 +56,10 @@ void Add(const BindingRegistry& registry, Parameters& out, const Record& record)
   out.values.push_back(std::move(value.Value()));
 }
 
-MaybeType<Failure, Nothing> SendParameters(SubscriptionCore& plugin, HostResponse& response, RequestMethod method,
+MaybeType<Failure, Nothing> SendParameters(CorePort& plugin, HostResponse& response, RequestMethod method,
                                            std::string_view url, Parameters parameters);
 // The body of a filled response (streamed or inline) as a binding value.
-MaybeType<Failure, BindingValue> ReadBody(SubscriptionCore& plugin, const HostResponse& response,
+MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response,
                                           RequestMethod method, std::string_view url);
 Failure ResponseConversionFailure(RequestMethod method, std::string_view url, std::string_view error);
 
@@ -73,7 +72,7 @@ Failure ResponseConversionFailure(RequestMethod method, std::string_view url, st
 // response's status as the code. The status alone never fails a request.
 // The response stays with the caller, who must not read it after releasing.
 template <typename... Params>
-MaybeType<Failure, Nothing> Send(SubscriptionCore& plugin, HostResponse& response, RequestMethod method,
+MaybeType<Failure, Nothing> Send(CorePort& plugin, HostResponse& response, RequestMethod method,
                                  std::string_view url, const Params&... params) {
   outbound_detail::Parameters parameters;
   parameters.values.reserve(sizeof...(Params));
@@ -84,7 +83,7 @@ MaybeType<Failure, Nothing> Send(SubscriptionCore& plugin, HostResponse& respons
 // Sends a request and converts its body (inline, or streamed as JSON) into
 // T through the type registry, under the name "<result>".
 template <typename T, typename... Params>
-MaybeType<Failure, T> Fetch(SubscriptionCore& plugin, RequestMethod method, std::string_view url,
+MaybeType<Failure, T> Fetch(CorePort& plugin, RequestMethod method, std::string_view url,
                             const Params&... params) {
   HostResponse response;
   MaybeType<Failure, Nothing> sent = Send(plugin, response, method, url, params...);
@@ -104,16 +103,10 @@ MaybeType<Failure, T> Fetch(SubscriptionCore& plugin, RequestMethod method, std:
 
 // Sends a request with one record and ignores the response's body.
 template <typename Record>
-MaybeType<Failure, Nothing> Post(SubscriptionCore& plugin, RequestMethod method, std::string_view url,
+MaybeType<Failure, Nothing> Post(CorePort& plugin, RequestMethod method, std::string_view url,
                                  const Record& record) {
   HostResponse response;
   return Send(plugin, response, method, url, record);
 }
-
-// Publishes a resource event under the name derived from its uri, then once
-// more under `eventName` when that differs ("OnJsonApiEvent", which every
-// caller passes, always does). `word` travels in the event record.
-MaybeType<Failure, Nothing> SendEvent(SubscriptionCore& plugin, std::string_view eventName,
-                                      const PluginResourceEvent& event, std::uint32_t word = 0);
 
 }  // namespace kel

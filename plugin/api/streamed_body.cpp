@@ -6,7 +6,7 @@
 #include <string>
 
 #include "async/await.h"
-#include "runtime/subscription_core.h"
+#include "runtime/core_port.h"
 #include "serialization/json_reader.h"
 
 namespace kel {
@@ -21,7 +21,7 @@ bool ReadChunk(const ResponseRecord& response, char* buffer, std::uint32_t& leng
   return static_cast<std::uint8_t>(ok) != 0;
 }
 
-BindingResult ReadAndParse(SubscriptionCore& plugin, const ResponseRecord& response) {
+BindingResult ReadAndParse(CorePort& plugin, const ResponseRecord& response) {
   std::string text;
   text.reserve(std::min<std::size_t>(response.body_size, kMaxStreamReserve));
   char buffer[kStreamChunkSize];
@@ -46,7 +46,7 @@ BindingResult ReadAndParse(SubscriptionCore& plugin, const ResponseRecord& respo
 
 }  // namespace
 
-BindingResult ReadStreamedBody(SubscriptionCore& plugin, const ResponseRecord& response) {
+BindingResult ReadStreamedBody(CorePort& plugin, const ResponseRecord& response) {
   BindingResult body;
   try {
     body = ReadAndParse(plugin, response);

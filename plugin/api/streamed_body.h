@@ -7,7 +7,7 @@
 
 namespace kel {
 
-class SubscriptionCore;
+class CorePort;
 
 // Bytes asked for by each read of a streamed body.
 inline constexpr std::size_t kStreamChunkSize = 4096;
@@ -21,6 +21,6 @@ inline constexpr std::size_t kMaxStreamReserve = std::size_t{64} << 20;
 // not there yet. The stream is closed through the response's release
 // function for it in every case. Failures: "Stream read error" when a read
 // reports one, otherwise the parser's message.
-BindingResult ReadStreamedBody(SubscriptionCore& plugin, const ResponseRecord& response);
+BindingResult ReadStreamedBody(CorePort& plugin, const ResponseRecord& response);
 
 }  // namespace kel

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "api/outbound_request.h"
+#include "runtime/event_publishing.h"
 #include "binding/binding_registry.h"
 #include "champions/id_lookup.h"
 #include "champions/inventory_uris.h"

@@ -139,4 +139,10 @@ void AppModule::EndWait() {
   if (HostTable* t = HostTableFor("EndWait")) t->end_wait(t);
 }
 
+// Entry step 10: the function list handed to the core.
+const ApiDescription* AppModule::BuildApiDescription() {
+  api_description_.Build(functions_);
+  return &api_description_.Description();
+}
+
 }  // namespace kel

@@ -19,7 +19,7 @@ void DescribeEvent(BindingRegistry& registry, std::string_view name, const Bindi
 }  // namespace
 
 void SubscriptionCore::RegisterRuntimeTypes(BindingRegistry& registry) {
-  registry_ = &registry;
+  conversion_registry_ = &registry;
   registry.RegisterType<PluginManagerState>("PluginManagerState")
       .SetNamespace(kRuntimeNamespace)
       .AddEnumerator("NotReady", 0)

@@ -28,7 +28,7 @@ SubscriptionCore::SubscriptionCore() = default;
 SubscriptionCore::~SubscriptionCore() = default;
 
 void SubscriptionCore::StartSubscriptions(uint32_t pluginHandle, std::string shortName) {
-  pluginHandle_ = pluginHandle;
+  plugin_handle_ = pluginHandle;
   shortName_ = std::move(shortName);
   serviceProxies_.SetShortName(shortName_);
   telemetry_ = std::make_unique<TelemetryPoster>(*this);
@@ -71,7 +71,7 @@ void SubscriptionCore::UnsubscribeResourceEvent(std::string_view resourcePath) {
     if (count == subscriptionCounts_.end() || count->second == 0) return;
     if (--count->second != 0) return;
   }
-  UnsubscribeEvent(name.c_str(), pluginHandle_);
+  UnsubscribeEvent(name.c_str(), plugin_handle_);
   std::lock_guard lock(tablesMutex_);
   eventHandlers_.erase(name);
 }
@@ -85,7 +85,7 @@ void SubscriptionCore::Stop() {
     names.reserve(eventHandlers_.size());
     for (const auto& entry : eventHandlers_) names.push_back(entry.first);
   }
-  for (const std::string& name : names) UnsubscribeEvent(name.c_str(), pluginHandle_);
+  for (const std::string& name : names) UnsubscribeEvent(name.c_str(), plugin_handle_);
   {
     std::lock_guard lock(tablesMutex_);
     eventHandlers_.clear();
@@ -134,7 +134,7 @@ void SubscriptionCore::SubscribeRaw(const std::string& name, EventHandler handle
     auto shared = std::make_shared<const EventHandler>(std::move(handler));
     subscribed = !eventHandlers_.insert_or_assign(name, std::move(shared)).second;
   }
-  if (!subscribed) SubscribeEvent(name.c_str(), pluginHandle_, callback, this, flag);
+  if (!subscribed) SubscribeEvent(name.c_str(), plugin_handle_, callback, this, flag);
 }
 
 std::shared_ptr<const SubscriptionCore::EventHandler> SubscriptionCore::FindHandler(std::string_view name) const {

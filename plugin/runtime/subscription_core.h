@@ -12,7 +12,9 @@
 #include <variant>
 #include <vector>
 
+#include "async/schedule_task.h"
 #include "async/task_table.h"
+#include "runtime/core_port.h"
 #include "runtime/drov_class_names.h"
 #include "runtime/event_abi.h"
 #include "runtime/host_abi.h"
@@ -58,7 +60,7 @@ using ServiceProxyEventHandler = std::function<void(const PluginServiceProxyResp
 //     few lookups at a time; never held while a handler or the core runs.
 //   service-proxy mutex (ServiceProxyTable) and the task mutex (AppModule):
 //     taken with neither of the above held.
-class SubscriptionCore {
+class SubscriptionCore : public CorePort {
  public:
   SubscriptionCore();
   SubscriptionCore(const SubscriptionCore&) = delete;
@@ -66,35 +68,22 @@ class SubscriptionCore {
 
   // Slot 0: takes one reference to the event name of the resource path and
   // subscribes with the core when it is the first. Writes no log line.
-  virtual void SubscribeResourceEvent(std::string_view resourcePath);
+  void SubscribeResourceEvent(std::string_view resourcePath) override;
   // Slot 1: releases one reference; the last one unsubscribes with the core.
-  virtual void UnsubscribeResourceEvent(std::string_view resourcePath);
+  void UnsubscribeResourceEvent(std::string_view resourcePath) override;
   // Slot 2.
-  virtual ~SubscriptionCore();
+  ~SubscriptionCore() override;
   // Slot 3: marks the object stopping, unsubscribes every event name from
   // the core and clears the handler, DROV, service-proxy and listener
   // tables. Counts are kept. Subscriptions asked for afterwards (by a task
   // or handler still running) do not reach the core.
-  virtual void Stop();
+  void Stop() override;
 
-  // Slots 4-12: the forwarders to the core's HostTable, in table order
-  // (AppModule).
-  virtual void SendRequest(ResponseRecord* response, const RequestRecord* request) = 0;
-  virtual void CallReservedHostFunction(uintptr_t first, uintptr_t second) = 0;
-  virtual void PublishEvent(const OutgoingEventRecord* event) = 0;
-  virtual void SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback, void* context,
-                              uint32_t flag) = 0;
-  virtual void UnsubscribeEvent(const char* name, uint32_t plugin_handle) = 0;
-  virtual void ScheduleCallback(const char* label, TaskCallbackFn callback, void* context, double delay_seconds,
-                                uint32_t reserved) = 0;
-  virtual void PumpHost() = 0;
-  virtual void BeginWait(const std::string& label, uint32_t reserved) = 0;
-  virtual void EndWait() = 0;
+  // Slots 4-12, the forwarders to the core, are AppModule's (CorePort).
 
   // Entry: registers the runtime's enums, records and events in the
   // namespace "hclient" and keeps the registry for converting payloads.
   void RegisterRuntimeTypes(BindingRegistry& registry);
-  const BindingRegistry& Registry() const { return *registry_; }
   // The entry point marks the object loaded once the record is written.
   void MarkLoaded() { state_.store(PluginState::Loaded, std::memory_order_release); }
   PluginState State() const { return state_.load(std::memory_order_acquire); }
@@ -103,7 +92,6 @@ class SubscriptionCore {
   // creates a new telemetry poster (replacing any earlier one) and makes the
   // three service-proxy subscriptions.
   void StartSubscriptions(uint32_t pluginHandle, std::string shortName);
-  uint32_t PluginHandle() const { return pluginHandle_; }
   const std::string& ShortName() const { return shortName_; }
   // Valid from Initialize on.
   TelemetryPoster& Telemetry() { return *telemetry_; }
@@ -131,7 +119,9 @@ class SubscriptionCore {
   // nothing cancels a task. DROV messages are handed to their class this
   // way. Not virtual: the virtual operations of a plug-in object keep the
   // core's documented order, the forwarders ending with EndWait.
-  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due);
+  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) {
+    kel::ScheduleTask(*this, tasks_, name, std::move(callable), due);
+  }
 
  private:
   using EventHandler = std::variant<ResourceEventHandler, DrovEventHandler, ServiceProxyEventHandler>;
@@ -148,8 +138,6 @@ class SubscriptionCore {
   void RunDrovHandler(const PluginDrovEvent& message) const;
 
   std::atomic<PluginState> state_{PluginState::Constructed};
-  const BindingRegistry* registry_ = nullptr;
-  uint32_t pluginHandle_ = 0;
   std::string shortName_;
 
   std::recursive_mutex subscribeMutex_;

@@ -9,13 +9,13 @@
 
 namespace kel {
 
-class SubscriptionCore;
+class CorePort;
 
 // Sends telemetry events to the core's telemetry resource. Owned by the
 // subscription core and replaced at every Initialize.
 class TelemetryPoster {
  public:
-  explicit TelemetryPoster(SubscriptionCore& plugin) : plugin_(plugin) {}
+  explicit TelemetryPoster(CorePort& plugin) : plugin_(plugin) {}
 
   // POSTs `values` to "/telemetry/v1/events/" followed by the event name.
   // The request is made before this returns, so the future is complete.
@@ -23,7 +23,7 @@ class TelemetryPoster {
                                                 const std::map<std::string, std::string>& values);
 
  private:
-  SubscriptionCore& plugin_;
+  CorePort& plugin_;
 };
 
 }  // namespace kel

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/event_publishing.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
