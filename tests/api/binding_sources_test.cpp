@@ -18,7 +18,7 @@ class BodyTest : public InvokeTest {
 
   TestAnswer Post(const char* content_type, std::string_view body) {
     TestRequest request;
-    request.method = 6;
+    request.method = RequestMethod::kPost;
     request.path = "/b";
     request.content_type = content_type;
     request.body.assign(body.begin(), body.end());

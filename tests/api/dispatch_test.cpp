@@ -32,7 +32,7 @@ TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
 TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
   const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString)});
   TestRequest post;
-  post.method = 6;
+  post.method = RequestMethod::kPost;
   post.path = "/a/1";
   for (const TestAnswer& answer : {Invoke(function, post), Get(function, "/a/1/b"), Get(function, "/b/1")}) {
     EXPECT_TRUE(answer.has_error);
@@ -41,7 +41,7 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
   }
   // Unknown method codes from the core mean "any", which a GET route refuses.
   TestRequest odd;
-  odd.method = 77;
+  odd.method = static_cast<RequestMethod>(77);
   odd.path = "/a/1";
   EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
 }
@@ -54,7 +54,7 @@ TEST_F(InvokeTest, CustomMethodsCompareByName) {
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
   const FunctionRecord& function = table_.Register(std::move(definition));
   TestRequest request;
-  request.method = 8;
+  request.method = RequestMethod::kCustom;
   request.path = "/cache";
   request.custom_method = "PURGE";
   EXPECT_FALSE(Invoke(function, request).has_error);

@@ -4,6 +4,7 @@
 
 #include "api/typed_handler.h"
 #include "runtime/app_module.h"
+#include "support/invoke_call.h"
 
 namespace kel {
 namespace {
@@ -30,16 +31,9 @@ TEST(EntryDescription, ListsTheRegisteredRoutesAndTheRegistrysTypes) {
   const FunctionDescriptor& descriptor = api->functions[0];
   EXPECT_STREQ(descriptor.description.name, "GetKelChampionsV1InventoriesBySummonerIdChampions");
 
-  RequestRecord request = {};
-  request.method = 2;
-  request.path = "/kel-champions/v1/inventories/12/champions";
-  request.invoke_context = descriptor.description.invoke_context;
-  ResponseRecord response = {};
-  descriptor.invoke(&response, &request);
-  const HostValue result = response.result;
-  ASSERT_EQ(result.kind, kHostValueOwnedString);
-  EXPECT_STREQ(static_cast<const char*>(result.payload.reference.pointer), "12");
-  response.release(&response);
+  const testing::TestAnswer answer =
+      testing::CallFunction(*api, descriptor.description.name, "/kel-champions/v1/inventories/12/champions");
+  EXPECT_EQ(answer.value.GetString(), "12");
 }
 
 }  // namespace

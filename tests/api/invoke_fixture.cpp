@@ -1,10 +1,6 @@
 #include "invoke_fixture.h"
 
-#include <cstring>
-
 #include "api/invoke.h"
-#include "api/response_writer.h"
-#include "binding/host_value_conversion.h"
 
 namespace kel::testing {
 
@@ -44,7 +40,7 @@ TestAnswer InvokeTest::Invoke(const FunctionRecord& function, const TestRequest&
   std::vector<RequestHeaderEntry> headers;
   for (const auto& [name, value] : request.headers) headers.push_back({name.c_str(), value.c_str()});
   RequestRecord record = {};
-  record.method = request.method;
+  record.method = static_cast<uint32_t>(request.method);
   record.path = request.path.c_str();
   record.arguments = request.arguments.empty() ? nullptr : request.arguments.data();
   record.argument_count = static_cast<uint32_t>(request.arguments.size());
@@ -57,24 +53,7 @@ TestAnswer InvokeTest::Invoke(const FunctionRecord& function, const TestRequest&
   record.request_token = request.token;
   record.custom_method = request.custom_method;
 
-  ResponseRecord response;
-  std::memset(&response, 0xAB, sizeof response);  // the core's record need not be clean
-  InvokeFunction(&response, &record);
-
-  TestAnswer answer;
-  answer.has_error = response.has_error != 0;
-  EXPECT_EQ(answer.has_error, response.error_message != nullptr);
-  if (response.error_message != nullptr) answer.error = response.error_message;
-  answer.status = response.status;
-  BindingResult value;
-  FromHostValue(value, response.result, "result");
-  EXPECT_TRUE(value.Ok());
-  answer.value = std::move(value.Value());
-  EXPECT_EQ(+response.release, &ReleaseResponse);
-  response.release(&response);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&response);
-  for (size_t i = 0; i < sizeof response; ++i) EXPECT_EQ(bytes[i], 0) << "byte " << i;
-  return answer;
+  return CallInvoke(&InvokeFunction, record);
 }
 
 TestAnswer InvokeTest::Get(const FunctionRecord& function, std::string path) {

@@ -10,12 +10,13 @@
 #include "api/api_description_abi.h"
 #include "api/function_table.h"
 #include "binding/binding_registry.h"
+#include "support/invoke_call.h"
 
 namespace kel::testing {
 
 // A request as a test writes it; Invoke turns it into a real request record.
 struct TestRequest {
-  uint32_t method = 2;  // GET
+  RequestMethod method = RequestMethod::kGet;
   std::string path;
   std::vector<std::pair<std::string, std::string>> headers;
   std::vector<RequestArgumentEntry> arguments;
@@ -24,14 +25,6 @@ struct TestRequest {
   bool has_body = false;
   const char* custom_method = nullptr;
   uint32_t token = 0;
-};
-
-// What came back in the response record, copied out before it was released.
-struct TestAnswer {
-  bool has_error = false;
-  std::string error;
-  uint32_t status = 0;
-  BindingValue value;
 };
 
 // A handler that answers with a structure of its bound arguments, one member
@@ -52,8 +45,7 @@ class InvokeTest : public ::testing::Test {
   // Registers a function answered by an EchoHandler.
   const FunctionRecord& Echo(RequestMethod method, std::string path_template,
                              std::vector<FunctionParameter> parameters);
-  // Calls the invoke entry with a record built from `request`, copies the
-  // response out, releases it and checks that the release zeroed it.
+  // Calls the invoke entry with a record built from `request`.
   TestAnswer Invoke(const FunctionRecord& function, const TestRequest& request);
   TestAnswer Get(const FunctionRecord& function, std::string path);
 

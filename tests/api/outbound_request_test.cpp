@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
-#include "binding/host_value_conversion.h"
+#include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
 
@@ -110,14 +109,14 @@ TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePlugin
 
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0].method, 6u);
+  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
   EXPECT_EQ(sent[0].url, "/relay");
   ASSERT_EQ(sent[0].arguments.size(), 3u);
   EXPECT_EQ(sent[0].arguments[0].GetString(), "destination");
   EXPECT_EQ(sent[0].arguments[1].GetString(), "method");
   ASSERT_TRUE(sent[0].arguments[2].IsCollection());
   EXPECT_EQ(sent[0].arguments[2].Get(1).Find("name").GetString(), "three");
-  EXPECT_EQ(sent[1].method, 7u);
+  EXPECT_EQ(sent[1].method, RequestMethod::kPut);
   ASSERT_EQ(sent[1].arguments.size(), 1u);
   EXPECT_EQ(sent[1].arguments[0].Find("id").AsSigned(), 3);
   EXPECT_TRUE(sent[2].arguments.empty());
@@ -175,32 +174,24 @@ TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
 }
 
 TEST_F(OutboundRequestTest, AnEventIsPublishedUnderItsOwnNameThenUnderTheGeneralName) {
-  struct Published {
-    std::string name;
-    BindingValue payload;
-    uint32_t word;
-  };
-  std::vector<Published> published;
-  core.on_publish_event = [&](const OutgoingEventRecord* event) {
-    BindingResult payload;
-    FromHostValue(payload, event->payload, "event");
-    published.push_back({event->name, payload.Value(), event->word});
-  };
+  PublishedEvents events(core);
   PluginResourceEvent event;
   event.uri = "/kel-champions/v1/inventories/7/champions";
   event.eventType = PluginResourceEventType::Update;
   event.data = ThingValue(1, "one");
 
   ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent", event).IsFailure());
+  std::vector<PublishedEvent> published = events.All();
   ASSERT_EQ(published.size(), 2u);
   EXPECT_EQ(published[0].name, "OnJsonApiEvent_kel-champions_v1_inventories");
   EXPECT_EQ(published[1].name, "OnJsonApiEvent");
-  EXPECT_EQ(published[0].payload.Find("uri").GetString(), event.uri);
-  EXPECT_EQ(published[0].payload.Find("eventType").GetString(), "Update");
-  EXPECT_EQ(published[1].payload.Find("data").Find("name").GetString(), "one");
+  EXPECT_EQ(published[0].uri, event.uri);
+  EXPECT_EQ(published[0].eventType, "Update");
+  EXPECT_EQ(published[1].data.Find("name").GetString(), "one");
   EXPECT_EQ(published[1].word, 0u);
 
   ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent_kel-champions_v1_inventories", event, 9).IsFailure());
+  published = events.All();
   ASSERT_EQ(published.size(), 3u);
   EXPECT_EQ(published[2].word, 9u);
 }
@@ -212,7 +203,7 @@ TEST_F(OutboundRequestTest, TelemetryEventsArePostedAsNamedTextsAndCompleteAtOnc
   EXPECT_FALSE(posted.get().IsFailure());
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].method, 6u);
+  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
   EXPECT_EQ(sent[0].url, "/telemetry/v1/events/failedLoading");
   ASSERT_EQ(sent[0].arguments.size(), 1u);
   EXPECT_EQ(sent[0].arguments[0].Find("error").GetString(), "gone");

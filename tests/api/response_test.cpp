@@ -63,7 +63,7 @@ TEST_F(InvokeTest, ResponseCarriesTheCallResultAndReleaseFreesWhatThePlugInPutIn
   const InvokeContext context{&registry_, &function};
   const RequestHeaderEntry header{"h", "v"};
   RequestRecord request = {};
-  request.method = 2;
+  request.method = static_cast<uint32_t>(RequestMethod::kGet);
   request.path = "/full?&";
   request.invoke_context = &context;
   request.headers = &header;
@@ -134,37 +134,31 @@ TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunctionAndInvokesThroughItsConte
   EXPECT_EQ(+two.description.next, nullptr);
   EXPECT_STREQ(two.description.name, "PostTwoBySummonerId");
   EXPECT_STREQ(two.path_template, "/two/{summonerId}");
-  EXPECT_EQ(+two.method, 6u);
+  EXPECT_EQ(+two.method, static_cast<uint32_t>(RequestMethod::kPost));
   EXPECT_STREQ(two.description.description, "Two things");
   ASSERT_EQ(+two.description.tag_count, 2u);
   EXPECT_STREQ(two.description.tags[1], "Plugin x");
-  EXPECT_EQ(+two.description.result_type, 15u);
-  EXPECT_EQ(+two.description.result_element_type, 6u);
+  EXPECT_EQ(+two.description.result_type, static_cast<uint32_t>(BindingType::kVector));
+  EXPECT_EQ(+two.description.result_element_type, static_cast<uint32_t>(BindingType::kInt32));
   EXPECT_STREQ(two.description.result_type_name, "");
   ASSERT_EQ(+two.description.argument_count, 2u);
   const ArgumentRecord& first = two.description.arguments[0];
   EXPECT_STREQ(first.name, "summonerId");
   EXPECT_STREQ(first.description, "who");
-  EXPECT_EQ(+first.type, 9u);
+  EXPECT_EQ(+first.type, static_cast<uint32_t>(BindingType::kUint64));
   EXPECT_EQ(+first.next, &two.description.arguments[1]);
   EXPECT_EQ(+two.description.arguments[1].optional, 1);
   EXPECT_EQ(+two.description.arguments[1].next, nullptr);
   ASSERT_NE(+two.parameters, nullptr);
-  EXPECT_EQ(+two.parameters->location, 2u);
-  EXPECT_EQ(+two.parameters->next->location, 1u);
+  EXPECT_EQ(+two.parameters->location, static_cast<uint32_t>(ParameterLocation::kPath));
+  EXPECT_EQ(+two.parameters->next->location, static_cast<uint32_t>(ParameterLocation::kQuery));
   EXPECT_EQ(+two.parameters->next->next, nullptr);
   EXPECT_EQ(+api.functions[0].parameters, nullptr);
 
   // The core calls the entry with the context it found in the descriptor.
-  RequestRecord request = {};
-  request.method = 6;
-  request.path = "/two/5";
-  request.invoke_context = two.description.invoke_context;
-  ResponseRecord response = {};
-  two.invoke(&response, &request);
-  EXPECT_EQ(+response.has_error, 0) << response.error_message;
-  EXPECT_EQ(+response.result.payload.reference.count, 2u);
-  response.release(&response);
+  const TestAnswer answer = CallFunction(api, "PostTwoBySummonerId", "/two/5", RequestMethod::kPost);
+  EXPECT_FALSE(answer.has_error) << answer.error;
+  EXPECT_EQ(answer.value.Size(), 2u);
 }
 
 }  // namespace

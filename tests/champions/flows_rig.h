@@ -5,48 +5,20 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "binding/binding_value.h"
+#include "champions/champion_plugin.h"
+#include "support/core_events.h"
+#include "support/core_requests.h"
 #include "support/fake_core.h"
+#include "support/invoke_call.h"
 
-namespace kel {
-class BindingRegistry;
-}
-namespace kel::champions {
-class ChampionPlugin;
-}
 namespace kel::testing {
-
-
-// One answer of the core to a request.
-struct ScriptedReply {
-  std::string json;                  // the body when there is no error
-  std::optional<std::string> error;  // the core's error message
-  bool streamed = false;             // the body comes in two reads, with a yield between
-};
-
-struct SentRequest {
-  uint32_t method = 0;
-  std::string url;
-  std::vector<std::string> parameters;  // each as JSON
-};
-
-struct PublishedEvent {
-  std::string name;
-  std::string uri;
-  int64_t eventType = -1;
-  BindingValue data;
-};
 
 // What the plug-in talks to and the tasks it schedules, by name.
 inline constexpr const char* kSessionUri = "/kel-login/v1/session";
@@ -62,30 +34,26 @@ inline constexpr const char* kTimerTask = "kel-champions.legacy-rental-expire";
 
 class FlowsRig {
  public:
+  // The plug-in entered; Initialize starts its flows. Shut down as the core
+  // does when the rig goes.
   FlowsRig();
   ~FlowsRig();
 
   bool Initialize();
+  champions::ChampionPlugin& Plugin() { return *plugin_; }
   const BindingRegistry& Registry() const;
+  const ApiDescription& Description() const { return *record_.api_description; }
+  // A GET of `path` through the invoke entry of the named function.
+  TestAnswer Get(std::string_view function, const std::string& path) const;
 
-  // Requests for `url` take the queued replies in order; the last one keeps
-  // answering until another is queued. A url without replies fails with
-  // "Not found".
-  void Answer(const std::string& url, ScriptedReply reply);
-  void AnswerJson(const std::string& url, std::string json) { Answer(url, ScriptedReply{std::move(json)}); }
-  void AnswerError(const std::string& url, std::string error) { Answer(url, ScriptedReply{"", std::move(error)}); }
-  // Runs on the requesting thread before the reply is given.
-  std::function<void(const SentRequest&)> onRequest;
-  std::vector<SentRequest> Requests() const;
-  std::vector<SentRequest> RequestsTo(std::string_view url) const;
+  // Requests for a URL without an answer fail with "Not found".
+  void AnswerJson(const std::string& url, std::string_view json) { script.AnswerJson(url, json); }
+  void AnswerError(const std::string& url, std::string error) { script.AnswerError(url, std::move(error)); }
+  std::vector<SentRequest> RequestsTo(std::string_view url) const { return script.SentTo(url); }
 
-  // Labels of the tasks scheduled and not run yet, oldest first.
-  std::vector<std::string> PendingTasks() const;
-  size_t Pending(std::string_view label) const;
-  // The delay the newest task of that label was scheduled with.
-  double DelayOf(std::string_view label) const;
-  // Runs the oldest pending task of that label; false when there is none.
-  bool Run(std::string_view label);
+  size_t Pending(std::string_view label) const { return tasks.Pending(label); }
+  double DelayOf(std::string_view label) const { return tasks.DelayOf(label); }
+  bool Run(std::string_view label) { return tasks.Run(label); }
   // Runs pending tasks (and those they schedule) other than the post-login
   // check and legacy-rental timers, until none is left.
   void RunLoaders();
@@ -96,11 +64,9 @@ class FlowsRig {
   void Drov(const std::string& className, const std::string& bodyJson);
 
   // Events under their own names (the copies under "OnJsonApiEvent" left out).
-  std::vector<PublishedEvent> Published() const;
-  // The data of the latest event for `uri`; empty when there was none.
-  BindingValue Latest(std::string_view uri) const;
-  std::vector<std::string> LogTexts() const;
-  bool Logged(std::string_view text) const;
+  std::vector<PublishedEvent> Published() const { return events.OwnNames(); }
+  BindingValue Latest(std::string_view uri) const { return events.Latest(uri); }
+  bool Logged(std::string_view text) const { return core.Logged(text); }
 
   // The pauses the game-data task took between retries; `onPause` runs in
   // each one.
@@ -108,21 +74,13 @@ class FlowsRig {
   std::function<void()> onPause;
 
   FakeCore core;
-  std::unique_ptr<champions::ChampionPlugin> plugin;
+  RequestScript script{core, {BindingValue(), "Not found", 404}};
+  TaskRunner tasks{core};
+  PublishedEvents events{core};
 
  private:
-  void Reply(const RequestCall& call);
-
-  struct Scripted {
-    ScriptedReply reply;
-    bool used;
-  };
-
-  mutable std::mutex mutex_;
-  std::map<std::string, std::deque<Scripted>, std::less<>> replies_;
-  std::vector<SentRequest> requests_;
-  std::vector<PublishedEvent> published_;
-  std::vector<bool> ran_;  // per entry of core.scheduled()
+  PluginHostRecord record_{18, 0, 0, nullptr, nullptr, nullptr, nullptr};
+  champions::ChampionPlugin* plugin_;
 };
 
 BindingValue Json(const std::string& text);

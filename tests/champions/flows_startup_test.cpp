@@ -63,10 +63,10 @@ TEST(FlowsStartupTest, SubscribesInOrderFetchingEachResourceThenRequestsTheGameD
   calls.erase(calls.begin(), calls.begin() + 3);
   EXPECT_EQ(calls, expected);
 
-  const std::vector<SentRequest> requests = rig.Requests();
+  const std::vector<SentRequest> requests = rig.script.Sent();
   for (size_t i = 0; i < std::size(kResources); ++i) {
     EXPECT_EQ(requests[i].url, kResources[i]);
-    EXPECT_EQ(requests[i].method, 2u);  // GET
+    EXPECT_EQ(requests[i].method, RequestMethod::kGet);
   }
   EXPECT_NEAR(rig.DelayOf(kGameDataTask), 0.01, 0.005);
 }
@@ -103,7 +103,7 @@ TEST(FlowsStartupTest, AGeneratedWorldIsPublishedOnceLoggedInLoadedAndConfigured
   EXPECT_EQ(published[0].uri, base + "champions");
   EXPECT_EQ(published[1].uri, base + "champions-minimal");
   EXPECT_EQ(published[2].uri, base + "champions-playable-count");
-  for (const PublishedEvent& event : published) EXPECT_EQ(event.eventType, 0);
+  for (const PublishedEvent& event : published) EXPECT_EQ(event.eventType, "Create");
 
   const BindingValue& champions = published[0].data;
   ASSERT_EQ(champions.Size(), world.Champions().size());

@@ -21,7 +21,7 @@ constexpr const char* kChampion9 = "/kel-game-data/assets/v1/champions/9.json";
 std::vector<std::string> TelemetryOf(const FlowsRig& rig, const std::string& event) {
   std::vector<std::string> bodies;
   for (const SentRequest& request : rig.RequestsTo("/telemetry/v1/events/" + event)) {
-    bodies.push_back(request.parameters.at(0));
+    bodies.push_back(ToJson(request.arguments.at(0)));
   }
   return bodies;
 }
@@ -97,7 +97,9 @@ TEST(GameDataLoadingTest, AShutdownAlreadyAnnouncedEndsTheTaskAtItsFirstPause) {
 // that this very thread holds.
 TEST(GameDataLoadingTest, ShutdownDeliveredDuringAStreamedFetchOnTheSameThreadDoesNotDeadlock) {
   FlowsRig rig;
-  rig.Answer(kSummaryUrl, ScriptedReply{"[{\"id\":7}] not json", std::nullopt, true});
+  ScriptedResponse streamed;
+  streamed.stream = std::vector<StreamRead>{{"[{\"id\":7}", true}, {"] not json", false}};
+  rig.script.Answer(kSummaryUrl, streamed);
   ASSERT_TRUE(rig.Initialize());
   rig.core.on_pump_host = [&rig] { rig.Resource(kPreShutdownUri, 1, "{}"); };
   ASSERT_TRUE(rig.Run(kGameDataTask));

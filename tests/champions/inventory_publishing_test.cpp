@@ -1,18 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "champion_plugin_harness.h"
+#include "flows_rig.h"
 #include "runtime/event_names.h"
-#include "support/recording_log_target.h"
 
 namespace kel::champions {
 namespace {
 
-using testing::ChampionPluginHarness;
-using testing::PublishedEvent;
+using kel::testing::FlowsRig;
+using kel::testing::PublishedEvent;
 
 constexpr std::uint64_t kSummoner = 31;
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
@@ -35,11 +33,6 @@ std::vector<std::pair<std::string, std::string>> Sent(const std::vector<Publishe
   return sent;
 }
 
-bool Logged(const kel::testing::RecordingLogTarget& log, const std::string& message) {
-  const std::vector<std::string> messages = log.Messages();
-  return std::find(messages.begin(), messages.end(), message) != messages.end();
-}
-
 CollectionsDrovChampionDTO Owned(std::int32_t id) {
   CollectionsDrovChampionDTO record;
   record.championId = id;
@@ -49,7 +42,9 @@ CollectionsDrovChampionDTO Owned(std::int32_t id) {
 
 class InventoryPublishingTest : public ::testing::Test {
  protected:
-  InventoryStore::Access Lock() { return harness_.Plugin().Inventory().Lock(); }
+  void SetUp() override { ASSERT_TRUE(rig_.Initialize()); }
+  InventoryStore::Access Lock() { return rig_.Plugin().Inventory().Lock(); }
+  std::vector<PublishedEvent> Events() const { return rig_.events.All(); }
 
   // A champion 1 with skins 1000 and 1001, skin 1001 holding chroma 1005.
   void AddChampionWithChroma() {
@@ -66,8 +61,7 @@ class InventoryPublishingTest : public ::testing::Test {
     access.Inventory().ApplyOwnership({Owned(1)}, kNow);
   }
 
-  ChampionPluginHarness harness_;
-  kel::testing::RecordingLogTarget log_;
+  FlowsRig rig_;
 };
 
 TEST_F(InventoryPublishingTest, GateHoldsUntilLoginAndConfigurationThenCreatesThenUpdates) {
@@ -80,17 +74,17 @@ TEST_F(InventoryPublishingTest, GateHoldsUntilLoginAndConfigurationThenCreatesTh
     access.Session().liveConfigurationReceived = true;
     access.FullRefresh();  // not logged in yet
   }
-  EXPECT_TRUE(harness_.Events().empty());
-  EXPECT_TRUE(Logged(log_, "Ignored Champion Notify."));
-  EXPECT_FALSE(Logged(log_, "Notifying ux of champion data."));
+  EXPECT_TRUE(Events().empty());
+  EXPECT_TRUE(rig_.Logged("Ignored Champion Notify."));
+  EXPECT_FALSE(rig_.Logged("Notifying ux of champion data."));
 
   {
     InventoryStore::Access access = Lock();
     access.Session().loggedIn = true;
     access.FullRefresh();
   }
-  EXPECT_TRUE(Logged(log_, "Notifying ux of champion data."));
-  const std::vector<PublishedEvent> first = harness_.Events();
+  EXPECT_TRUE(rig_.Logged("Notifying ux of champion data."));
+  const std::vector<PublishedEvent> first = Events();
   EXPECT_EQ(Sent(first), (std::vector<std::pair<std::string, std::string>>{
                              {Uri("/champions"), kCreate},
                              {Uri("/champions-minimal"), kCreate},
@@ -100,9 +94,9 @@ TEST_F(InventoryPublishingTest, GateHoldsUntilLoginAndConfigurationThenCreatesTh
   EXPECT_EQ(first[2].data.Get(1).Find("id").GetSigned(), 2);
   EXPECT_EQ(first[4].data.Find("championsOwned").GetUnsigned(), 2u);
 
-  harness_.ClearEvents();
+  rig_.events.Clear();
   Lock().FreeToPlayRefresh();
-  EXPECT_EQ(Sent(harness_.Events()), (std::vector<std::pair<std::string, std::string>>{
+  EXPECT_EQ(Sent(Events()), (std::vector<std::pair<std::string, std::string>>{
                                          {Uri("/champions"), kUpdate},
                                          {Uri("/champions-minimal"), kUpdate},
                                          {Uri("/champions-playable-count"), kUpdate}}));
@@ -116,16 +110,16 @@ TEST_F(InventoryPublishingTest, PostLoginTimeoutPublishesEmptyListsAndOpensTheRo
     access.Session().postLoginTimeoutExpired = true;
     access.NotifyUpdate();
   }
-  const std::vector<PublishedEvent> events = harness_.Events();
+  const std::vector<PublishedEvent> events = Events();
   ASSERT_EQ(events.size(), 6u);
   EXPECT_EQ(events[0].eventType, kCreate);
   EXPECT_EQ(events[0].data.Kind(), BindingValueKind::kCollection);
   EXPECT_EQ(events[0].data.Size(), 0u);
   EXPECT_EQ(events[4].data.Find("championsRented").GetUnsigned(), 0u);
 
-  const testing::Answer answer =
-      harness_.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", Uri("/champions"));
-  EXPECT_FALSE(answer.hasError);
+  const kel::testing::TestAnswer answer =
+      rig_.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", Uri("/champions"));
+  EXPECT_FALSE(answer.has_error);
   EXPECT_EQ(answer.value.Size(), 0u);
 }
 
@@ -139,7 +133,7 @@ TEST_F(InventoryPublishingTest, SkinStoreMessagePublishesTheSkinOrTheChromasOfIt
     access.UpdateSkinOwnership(1, 1001, bought);
     EXPECT_TRUE(access.Inventory().champions[0].skins[1].ownership.owned);
   }
-  const std::vector<PublishedEvent> skinEvents = harness_.Events();
+  const std::vector<PublishedEvent> skinEvents = Events();
   EXPECT_EQ(Sent(skinEvents), (std::vector<std::pair<std::string, std::string>>{
                                   {Uri("/champions"), kUpdate},
                                   {Uri("/champions/1/skins"), kUpdate},
@@ -147,26 +141,26 @@ TEST_F(InventoryPublishingTest, SkinStoreMessagePublishesTheSkinOrTheChromasOfIt
   ASSERT_EQ(skinEvents.size(), 6u);
   EXPECT_EQ(skinEvents[4].data.Find("id").GetSigned(), 1001);
 
-  harness_.ClearEvents();
+  rig_.events.Clear();
   {
     InventoryStore::Access access = Lock();
     access.UpdateSkinOwnership(1, 1005, bought);
     EXPECT_EQ(access.Inventory().champions[0].skins.size(), 2u);  // no skin 1005
     EXPECT_TRUE(access.Inventory().champions[0].skins[1].chromas[0].ownership.owned);
   }
-  const std::vector<PublishedEvent> chromaEvents = harness_.Events();
+  const std::vector<PublishedEvent> chromaEvents = Events();
   EXPECT_EQ(Sent(chromaEvents), (std::vector<std::pair<std::string, std::string>>{
                                     {Uri("/champions"), kUpdate},
                                     {Uri("/champions/1/skins/1001/chromas"), kUpdate}}));
   ASSERT_EQ(chromaEvents.size(), 4u);
   EXPECT_EQ(chromaEvents[2].data.Get(0).Find("id").GetSigned(), 1005);
 
-  harness_.ClearEvents();
+  rig_.events.Clear();
   Lock().UpdateSkinOwnership(5, 5000, bought);
   Lock().UpdateSkinOwnership(1, 1999, bought);
-  EXPECT_TRUE(harness_.Events().empty());
-  EXPECT_TRUE(Logged(log_, "Failed to find champion 5."));
-  EXPECT_TRUE(Logged(log_, "Failed to find champion skin or chroma 1999."));
+  EXPECT_TRUE(Events().empty());
+  EXPECT_TRUE(rig_.Logged("Failed to find champion 5."));
+  EXPECT_TRUE(rig_.Logged("Failed to find champion skin or chroma 1999."));
 }
 
 TEST_F(InventoryPublishingTest, RentalExpirySendsTheChampionAndTheCounts) {
@@ -179,7 +173,7 @@ TEST_F(InventoryPublishingTest, RentalExpirySendsTheChampionAndTheCounts) {
     champion.ownership.rental.rented = false;
     access.PublishRentalExpiry(champion);
   }
-  const std::vector<PublishedEvent> events = harness_.Events();
+  const std::vector<PublishedEvent> events = Events();
   EXPECT_EQ(Sent(events), (std::vector<std::pair<std::string, std::string>>{
                               {Uri("/champions/1"), kUpdate},
                               {Uri("/champions-playable-count"), kUpdate}}));

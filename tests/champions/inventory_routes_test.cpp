@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "champion_plugin_harness.h"
+#include "flows_rig.h"
 #include "datagen/generated_world.h"
 #include "world_records.h"
 
 namespace kel::champions {
 namespace {
 
-using testing::Answer;
-using testing::ChampionPluginHarness;
+using kel::testing::FlowsRig;
+using kel::testing::TestAnswer;
 
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
 constexpr std::uint64_t kSummoner = 7;
@@ -46,26 +46,28 @@ std::vector<RouteCall> AllRoutes(std::uint64_t s, std::int32_t c, std::int32_t k
           {kChromas, champion + "/skins/" + std::to_string(k) + "/chromas"}};
 }
 
-void ExpectNotFound(const Answer& answer, const std::string& message) {
-  EXPECT_TRUE(answer.hasError);
+void ExpectNotFound(const TestAnswer& answer, const std::string& message) {
+  EXPECT_TRUE(answer.has_error);
   EXPECT_EQ(answer.status, 404u);
   EXPECT_EQ(answer.error, message);
 }
 
-void ExpectNotYet(ChampionPluginHarness& harness, std::uint64_t summonerId) {
+void ExpectNotYet(FlowsRig& rig, std::uint64_t summonerId) {
   const std::vector<RouteCall> calls = AllRoutes(summonerId, 1, 1000);
   for (std::size_t i = 0; i < calls.size(); ++i) {
     SCOPED_TRACE(calls[i].path);
-    ExpectNotFound(harness.Get(calls[i].function, calls[i].path),
+    ExpectNotFound(rig.Get(calls[i].function, calls[i].path),
                    i < 2 ? "Champion data has not yet been received." : "Champion data does not yet exist.");
   }
 }
 
 class InventoryRoutesTest : public ::testing::Test {
  protected:
+  void SetUp() override { ASSERT_TRUE(rig_.Initialize()); }
+
   // The generated inventory, merged and published for kSummoner.
   void Publish() {
-    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
     for (GameDataChampion& champion : testing::GameDataOf(world_)) {
       access.Inventory().ApplyGameData(std::move(champion));
     }
@@ -77,54 +79,56 @@ class InventoryRoutesTest : public ::testing::Test {
   }
 
   const datagen::GeneratedWorld world_{11};
-  ChampionPluginHarness harness_;
+  FlowsRig rig_;
 };
 
 TEST_F(InventoryRoutesTest, RoutesAreDescribedInOrderWithPathArgumentsAndTags) {
-  const ApiDescription& description = harness_.Description();
-  const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
-      {kChampions, {"summonerId"}},
-      {kChampionsMinimal, {"summonerId"}},
-      {kSkinsMinimal, {"summonerId"}},
-      {kPlayableCount, {"summonerId"}},
-      {kChampion, {"summonerId", "championId"}},
-      {kSkins, {"summonerId", "championId"}},
-      {kSkin, {"summonerId", "championId", "championSkinId"}},
-      {kChromas, {"summonerId", "championId", "skinId"}}};
-  ASSERT_EQ(std::size_t{description.function_count}, expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
+  const ApiDescription& description = rig_.Description();
+  const std::vector<std::string> expected = {
+      std::string(kChampions) + "(summonerId)",
+      std::string(kChampionsMinimal) + "(summonerId)",
+      std::string(kSkinsMinimal) + "(summonerId)",
+      std::string(kPlayableCount) + "(summonerId)",
+      std::string(kChampion) + "(summonerId,championId)",
+      std::string(kSkins) + "(summonerId,championId)",
+      std::string(kSkin) + "(summonerId,championId,championSkinId)",
+      std::string(kChromas) + "(summonerId,championId,skinId)"};
+  std::vector<std::string> described;
+  for (std::uint32_t i = 0; i < description.function_count; ++i) {
     const FunctionDescriptor& function = description.functions[i];
-    SCOPED_TRACE(expected[i].first);
-    EXPECT_STREQ(function.description.name, expected[i].first.c_str());
-    EXPECT_EQ(std::uint32_t{function.method}, 2u);  // packed fields are read by value
+    std::string shown = std::string(function.description.name) + "(";
+    for (const ArgumentRecord* a = function.description.arguments; a != nullptr; a = a->next) {
+      shown += std::string(a->name) + (a->next != nullptr ? "," : "");
+      EXPECT_STREQ(a->description, "");
+    }
+    described.push_back(shown + ")");
+    // Packed fields are read by value.
+    EXPECT_EQ(std::uint32_t{function.method}, static_cast<std::uint32_t>(RequestMethod::kGet));
     EXPECT_STREQ(function.description.description, "");
     ASSERT_EQ(std::uint32_t{function.description.tag_count}, 2u);
     EXPECT_STREQ(function.description.tags[0], "Plugins");
     EXPECT_STREQ(function.description.tags[1], "Plugin kel-champions");
-    std::vector<std::string> names;
-    for (const ArgumentRecord* a = function.description.arguments; a != nullptr; a = a->next) {
-      names.push_back(a->name);
-      EXPECT_STREQ(a->description, "");
+    for (const ParameterEntry* p = function.parameters; p != nullptr; p = p->next) {
+      EXPECT_EQ(std::uint32_t{p->location}, static_cast<std::uint32_t>(ParameterLocation::kPath));
     }
-    EXPECT_EQ(names, expected[i].second);
-    for (const ParameterEntry* p = function.parameters; p != nullptr; p = p->next) EXPECT_EQ(std::uint32_t{p->location}, 2u);
   }
+  EXPECT_EQ(described, expected);
   EXPECT_STREQ(description.functions[0].description.result_type_name, "KelChampionsCollectionsChampion");
 }
 
 TEST_F(InventoryRoutesTest, EveryRouteAnswersNotYetUntilPublishedAndForOtherSummoners) {
-  ExpectNotYet(harness_, kSummoner);
-  ExpectNotYet(harness_, 0);
+  ExpectNotYet(rig_, kSummoner);
+  ExpectNotYet(rig_, 0);
   Publish();
-  ExpectNotYet(harness_, kSummoner + 1);
-  ExpectNotFound(harness_.Get(kChampion, Root(0) + "/champions/1"), "Champion data does not yet exist.");
-  EXPECT_FALSE(harness_.Get(kChampions, Root(kSummoner) + "/champions").hasError);
+  ExpectNotYet(rig_, kSummoner + 1);
+  ExpectNotFound(rig_.Get(kChampion, Root(0) + "/champions/1"), "Champion data does not yet exist.");
+  EXPECT_FALSE(rig_.Get(kChampions, Root(kSummoner) + "/champions").has_error);
 }
 
 TEST_F(InventoryRoutesTest, ListsAreServedInStoredOrderWithoutTheInMemoryFlags) {
   Publish();
-  const Answer champions = harness_.Get(kChampions, Root(kSummoner) + "/champions");
-  ASSERT_FALSE(champions.hasError) << champions.error;
+  const TestAnswer champions = rig_.Get(kChampions, Root(kSummoner) + "/champions");
+  ASSERT_FALSE(champions.has_error) << champions.error;
   const std::vector<datagen::GameChampion>& game = world_.Champions();
   ASSERT_EQ(champions.value.Size(), game.size());
   for (std::size_t i = 0; i < game.size(); ++i) {
@@ -135,12 +139,12 @@ TEST_F(InventoryRoutesTest, ListsAreServedInStoredOrderWithoutTheInMemoryFlags) 
     EXPECT_EQ(champion.Size(), 18u);  // fifteen minimal fields, passive, skins, spells
   }
 
-  const Answer minimal = harness_.Get(kChampionsMinimal, Root(kSummoner) + "/champions-minimal");
+  const TestAnswer minimal = rig_.Get(kChampionsMinimal, Root(kSummoner) + "/champions-minimal");
   ASSERT_EQ(minimal.value.Size(), game.size());
   EXPECT_EQ(minimal.value.Get(0).Size(), 15u);
   EXPECT_EQ(minimal.value.Get(3).Find("id").GetSigned(), game[3].id);
 
-  const Answer skins = harness_.Get(kSkinsMinimal, Root(kSummoner) + "/skins-minimal");
+  const TestAnswer skins = rig_.Get(kSkinsMinimal, Root(kSummoner) + "/skins-minimal");
   std::size_t index = 0;
   for (const datagen::GameChampion& champion : game) {
     for (const datagen::GameSkin& skin : champion.skins) {
@@ -159,8 +163,8 @@ TEST_F(InventoryRoutesTest, LookupsAnswerTheItemOrSayWhatIsMissing) {
   const std::int32_t c = game.id;
   const std::string champion = Root(kSummoner) + "/champions/" + std::to_string(c);
 
-  EXPECT_EQ(harness_.Get(kChampion, champion).value.Find("alias").GetString(), game.alias);
-  EXPECT_EQ(harness_.Get(kSkins, champion + "/skins").value.Size(), game.skins.size());
+  EXPECT_EQ(rig_.Get(kChampion, champion).value.Find("alias").GetString(), game.alias);
+  EXPECT_EQ(rig_.Get(kSkins, champion + "/skins").value.Size(), game.skins.size());
   const datagen::GameSkin* withChromas = nullptr;
   std::int32_t holderChampion = 0;
   for (const datagen::GameChampion& each : world_.Champions()) {
@@ -174,8 +178,8 @@ TEST_F(InventoryRoutesTest, LookupsAnswerTheItemOrSayWhatIsMissing) {
   ASSERT_NE(withChromas, nullptr);
   const std::string holder = Root(kSummoner) + "/champions/" + std::to_string(holderChampion) + "/skins/" +
                              std::to_string(withChromas->id);
-  EXPECT_EQ(harness_.Get(kSkin, holder).value.Find("name").GetString(), withChromas->name);
-  const Answer chromas = harness_.Get(kChromas, holder + "/chromas");
+  EXPECT_EQ(rig_.Get(kSkin, holder).value.Find("name").GetString(), withChromas->name);
+  const TestAnswer chromas = rig_.Get(kChromas, holder + "/chromas");
   ASSERT_EQ(chromas.value.Size(), withChromas->chromas.size());
   EXPECT_EQ(chromas.value.Get(0).Find("id").GetSigned(), withChromas->chromas[0].id);
 
@@ -184,23 +188,23 @@ TEST_F(InventoryRoutesTest, LookupsAnswerTheItemOrSayWhatIsMissing) {
   const std::vector<RouteCall> missingChampion = AllRoutes(kSummoner, missing, missing * 1000);
   for (std::size_t i = 4; i < missingChampion.size(); ++i) {
     SCOPED_TRACE(missingChampion[i].path);
-    ExpectNotFound(harness_.Get(missingChampion[i].function, missingChampion[i].path),
+    ExpectNotFound(rig_.Get(missingChampion[i].function, missingChampion[i].path),
                    "Champion " + std::to_string(missing) + " does not exist.");
   }
-  ExpectNotFound(harness_.Get(kSkin, champion + "/skins/1999"),
+  ExpectNotFound(rig_.Get(kSkin, champion + "/skins/1999"),
                  "Skin 1999 does not exist for champion " + std::to_string(c) + ".");
-  ExpectNotFound(harness_.Get(kChromas, champion + "/skins/1999/chromas"),
+  ExpectNotFound(rig_.Get(kChromas, champion + "/skins/1999/chromas"),
                  "Skin 1999 does not exist for champion " + std::to_string(c) + ".");
 
   // A non-numeric summoner never reaches the handler.
-  const Answer bad = harness_.Get(kChampions, Root(0) + "x/champions");
-  EXPECT_TRUE(bad.hasError);
+  const TestAnswer bad = rig_.Get(kChampions, Root(0) + "x/champions");
+  EXPECT_TRUE(bad.has_error);
   EXPECT_NE(bad.error, "Champion data has not yet been received.");
 }
 
 TEST_F(InventoryRoutesTest, BaseSkinStaysBaseWhenGameDataFollowsOwnership) {
   {
-    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
     access.Inventory().ApplyOwnership(testing::OwnershipOf(world_, kSummoner, kNow), kNow);
     access.Session().summonerId = kSummoner;
     access.Session().postLoginTimeoutExpired = true;
@@ -212,9 +216,9 @@ TEST_F(InventoryRoutesTest, BaseSkinStaysBaseWhenGameDataFollowsOwnership) {
   }
   const datagen::GameChampion& game = world_.Champions().back();
   const std::string base = std::to_string(game.id * 1000);
-  const Answer skin =
-      harness_.Get(kSkin, Root(kSummoner) + "/champions/" + std::to_string(game.id) + "/skins/" + base);
-  ASSERT_FALSE(skin.hasError) << skin.error;
+  const TestAnswer skin =
+      rig_.Get(kSkin, Root(kSummoner) + "/champions/" + std::to_string(game.id) + "/skins/" + base);
+  ASSERT_FALSE(skin.has_error) << skin.error;
   EXPECT_TRUE(skin.value.Find("isBase").GetBool());
   EXPECT_EQ(skin.value.Find("name").GetString(), game.skins.front().name);
 }
@@ -222,9 +226,9 @@ TEST_F(InventoryRoutesTest, BaseSkinStaysBaseWhenGameDataFollowsOwnership) {
 TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
   Publish();
   const std::string path = Root(kSummoner) + "/champions-playable-count";
-  const std::uint64_t owned = harness_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned();
+  const std::uint64_t owned = rig_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned();
   {
-    InventoryStore::Access access = harness_.Plugin().Inventory().Lock();
+    InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
     for (CollectionsChampion& champion : access.Inventory().champions) {
       if (!champion.ownership.owned) {
         champion.ownership.owned = true;
@@ -232,7 +236,7 @@ TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
       }
     }
   }
-  EXPECT_EQ(harness_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned(), owned + 1);
+  EXPECT_EQ(rig_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned(), owned + 1);
 }
 
 }  // namespace

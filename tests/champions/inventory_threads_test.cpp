@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "champion_plugin_harness.h"
+#include "flows_rig.h"
 #include "datagen/generated_world.h"
 #include "world_records.h"
 
@@ -18,9 +18,10 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   datagen::WorldOptions options;
   options.championCount = 20;
   const datagen::GeneratedWorld world(5, options);
-  testing::ChampionPluginHarness harness;
+  kel::testing::FlowsRig rig;
+  ASSERT_TRUE(rig.Initialize());
   {
-    InventoryStore::Access access = harness.Plugin().Inventory().Lock();
+    InventoryStore::Access access = rig.Plugin().Inventory().Lock();
     for (GameDataChampion& champion : testing::GameDataOf(world)) {
       access.Inventory().ApplyGameData(std::move(champion));
     }
@@ -28,12 +29,11 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
     access.Session().postLoginTimeoutExpired = true;
     access.FullRefresh();
   }
-  harness.core.on_publish_event = nullptr;  // the recorder is not meant for several threads
 
   std::atomic<bool> done{false};
   std::thread writer([&] {
     for (int round = 0; round < 30; ++round) {
-      InventoryStore::Access access = harness.Plugin().Inventory().Lock();
+      InventoryStore::Access access = rig.Plugin().Inventory().Lock();
       access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u + round), 1000u + round);
       access.FullRefresh();
     }
@@ -41,8 +41,8 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   });
   auto reader = [&](const char* function, const std::string& path) {
     while (!done) {
-      const testing::Answer answer = harness.Get(function, path);
-      EXPECT_FALSE(answer.hasError) << answer.error;
+      const kel::testing::TestAnswer answer = rig.Get(function, path);
+      EXPECT_FALSE(answer.has_error) << answer.error;
       EXPECT_EQ(answer.value.Size(), 20u);
     }
   };

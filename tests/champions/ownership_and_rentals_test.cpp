@@ -45,7 +45,7 @@ class OwnershipTest : public ::testing::Test {
 
   std::vector<std::string> Notifications() const {
     std::vector<std::string> bodies;
-    for (const SentRequest& request : rig.RequestsTo(kNotifications)) bodies.push_back(request.parameters.at(0));
+    for (const SentRequest& request : rig.RequestsTo(kNotifications)) bodies.push_back(ToJson(request.arguments.at(0)));
     return bodies;
   }
   static std::string Notification(const std::string& name) {
@@ -75,7 +75,7 @@ TEST_F(OwnershipTest, RequestsCoalesceAFailedLoadKeepsTheDataAndARequestDuringAR
   rig.AnswerJson(kInvokeUrl, Reply(R"({"championId":1,"owned":false})"));
   rig.Resource(kLoyaltyUri, 1, "{}");
   bool delivered = false;
-  rig.onRequest = [&](const SentRequest& request) {
+  rig.script.onRequest = [&](const SentRequest& request) {
     if (request.url != kInvokeUrl || delivered) return;
     delivered = true;
     rig.Resource(kLoyaltyUri, 1, "{}");
@@ -134,7 +134,7 @@ TEST_F(OwnershipTest, LegacyRentalsEndOnTimeOncePerTimerEvenWhenTwoLoadsStartedT
     const auto events = rig.Published();
     ASSERT_EQ(events.size(), published + 2);
     EXPECT_EQ(events[published].uri, "/kel-champions/v1/inventories/5/champions/1");
-    EXPECT_EQ(events[published].eventType, 1);
+    EXPECT_EQ(events[published].eventType, "Update");
     EXPECT_FALSE(events[published].data.Find("ownership").Find("rental").Find("rented").GetBool());
     EXPECT_EQ(events[published + 1].uri, "/kel-champions/v1/inventories/5/champions-playable-count");
   }

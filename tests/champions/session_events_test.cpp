@@ -77,11 +77,11 @@ TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLate
   ASSERT_TRUE(rig.Run(kTimeoutTask));
   EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
   ASSERT_EQ(rig.Published().size(), 3u);
-  EXPECT_EQ(rig.Published()[0].eventType, 0);
+  EXPECT_EQ(rig.Published()[0].eventType, "Create");
 
   rig.Resource(kSummonerUri, 2, "{}");
   ASSERT_EQ(rig.Published().size(), 6u);
-  EXPECT_EQ(rig.Published()[3].eventType, 1);
+  EXPECT_EQ(rig.Published()[3].eventType, "Update");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The generated world as the inventory's own records, for tests that work on
-// native structs without going through the wire.
+// native structs without going through the core.
 
 #include <cstdint>
 #include <vector>
@@ -11,9 +11,7 @@
 
 namespace kel::champions::testing {
 
-GameDataChampion ToGameData(const datagen::GameChampion& champion);
 std::vector<GameDataChampion> GameDataOf(const datagen::GeneratedWorld& world);
-CollectionsDrovChampionDTO ToWire(const datagen::ChampionOwnershipRecord& record);
 std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world, std::uint64_t summonerId,
                                                     std::uint64_t nowMs);
 

@@ -18,12 +18,4 @@ inline rapidjson::Document ParseJson(const std::string& text) {
     return document;
 }
 
-inline bool HasString(const rapidjson::Value& object, const char* key) {
-    return object.HasMember(key) && object[key].IsString();
-}
-
-inline bool HasArray(const rapidjson::Value& object, const char* key) {
-    return object.HasMember(key) && object[key].IsArray();
-}
-
 }  // namespace kel::datagen::testing

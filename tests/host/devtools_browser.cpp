@@ -9,7 +9,6 @@
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -32,24 +31,6 @@ bool MakePipe(int& read_end, int& write_end) {
   close(ends[0]);
   close(ends[1]);
   return read_end >= 0 && write_end >= 0;
-}
-
-std::string DecodeBase64(std::string_view text) {
-  static constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string bytes;
-  uint32_t bits = 0;
-  int count = 0;
-  for (const char c : text) {
-    const std::size_t value = kAlphabet.find(c);
-    if (value == std::string_view::npos) continue;  // padding and line breaks
-    bits = (bits << 6) | static_cast<uint32_t>(value);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      bytes.push_back(static_cast<char>((bits >> count) & 0xFF));
-    }
-  }
-  return bytes;
 }
 
 }  // namespace
@@ -209,15 +190,6 @@ bool DevToolsBrowser::WaitUntil(const std::string& expression, std::chrono::mill
     if (std::chrono::steady_clock::now() > end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
-}
-
-bool DevToolsBrowser::Screenshot(const std::string& path) {
-  BindingValue params;
-  params.Member("format").SetString("png");
-  const std::optional<BindingValue> shot = Call("Page.captureScreenshot", params);
-  if (!shot) return false;
-  std::ofstream(path, std::ios::binary) << DecodeBase64(shot->Find("data").GetString());
-  return true;
 }
 
 }  // namespace kel::host::testing

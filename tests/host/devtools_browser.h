@@ -37,8 +37,6 @@ class DevToolsBrowser {
   std::optional<BindingValue> Evaluate(const std::string& expression);
   // Polls `expression` until it is true or `timeout` passes.
   bool WaitUntil(const std::string& expression, std::chrono::milliseconds timeout);
-  // Writes the visible page as PNG.
-  bool Screenshot(const std::string& path);
 
  private:
   std::optional<BindingValue> Receive(uint64_t id, std::chrono::steady_clock::time_point deadline);

@@ -1,10 +1,7 @@
 // The inventory page in a headless browser against the real host: it shows
 // the generated inventory, follows store messages and rental expiries live,
 // drives scenarios through the control API and says so when the host is
-// gone. Screenshots land in the build tree for a person to look at.
-#include <filesystem>
-#include <iostream>
-
+// gone.
 #include <gtest/gtest.h>
 
 #include "datagen/generated_world.h"
@@ -61,15 +58,6 @@ class PageTest : public ::testing::Test {
     ASSERT_TRUE(browser_.Evaluate("document.querySelector('" + selector + "').click()")) << browser_.Error();
   }
 
-  // Into the build tree, named after the test; the path is printed.
-  void Screenshot(const std::string& step) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::create_directories(KEL_PAGE_SCREENSHOTS);
-    const std::string path = std::string(KEL_PAGE_SCREENSHOTS) + "/" + info->name() + "-" + step + ".png";
-    EXPECT_TRUE(browser_.Screenshot(path)) << browser_.Error();
-    std::cout << "screenshot: " << path << "\n";
-  }
-
   void ExpectNotReloaded() { EXPECT_EQ(Shown("String(window.notReloaded)"), "true"); }
 
   datagen::GeneratedWorld world_{kSeed};
@@ -79,7 +67,6 @@ class PageTest : public ::testing::Test {
 TEST_F(PageTest, FollowsStoreMessagesForAChampionAndASkinWithoutReload) {
   HostProcess host;
   ASSERT_NO_FATAL_FAILURE(Open(host, world_.Champions().size()));
-  Screenshot("loaded");
 
   // The first active champion that is locked, bought through the controls.
   const std::string locked = Shown(
@@ -109,7 +96,6 @@ TEST_F(PageTest, FollowsStoreMessagesForAChampionAndASkinWithoutReload) {
                         "uri.textContent.endsWith('/skins/" + skin + "'))"))
       << "the feed does not list the skin's event";
   ExpectNotReloaded();
-  Screenshot("after-store");
 }
 
 TEST_F(PageTest, FollowsALegacyRentalThatExpiresWithoutReload) {
@@ -122,14 +108,12 @@ TEST_F(PageTest, FollowsALegacyRentalThatExpiresWithoutReload) {
   ASSERT_TRUE(WaitUntil("document.querySelector('" + tile + "').dataset.state === 'rented'", milliseconds(4000)))
       << "champion " << champion << " is " << Shown("document.querySelector('" + tile + "').dataset.state");
   const int64_t rented = Count("count-rented");
-  Screenshot("rented");
 
   EXPECT_TRUE(WaitUntil("document.querySelector('" + tile + "').dataset.state !== 'rented'", ends_in * 2))
       << "champion " << champion << " still shows rented";
   EXPECT_TRUE(WaitUntil("Number(document.getElementById('count-rented').textContent) < " + std::to_string(rented)))
       << "rented count stayed " << Count("count-rented");
   ExpectNotReloaded();
-  Screenshot("expired");
 }
 
 TEST_F(PageTest, LogsInFromTheControlsAndSaysWhenTheHostIsGone) {
@@ -147,7 +131,6 @@ TEST_F(PageTest, LogsInFromTheControlsAndSaysWhenTheHostIsGone) {
   host.Stop();
   EXPECT_TRUE(WaitUntil("document.body.classList.contains('host-down') && document.getElementById('notice').textContent.includes('not answering at')"))
       << Shown("document.getElementById('notice').textContent");
-  Screenshot("host-gone");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "api/request_abi.h"
 #include "binding/host_value_conversion.h"
+#include "serialization/json_reader.h"
 
 namespace kel::testing {
 
@@ -23,7 +24,8 @@ int g_strayReleases = 0;
 
 }  // namespace
 
-RequestScript::RequestScript(FakeCore& core) : core_(core) {
+RequestScript::RequestScript(FakeCore& core, ScriptedResponse unanswered)
+    : core_(core), unanswered_(std::move(unanswered)) {
   core_.on_send_request = [this](const RequestCall& call) { Fill(call); };
 }
 
@@ -31,13 +33,24 @@ RequestScript::~RequestScript() { core_.on_send_request = nullptr; }
 
 void RequestScript::Answer(const std::string& url, ScriptedResponse response) {
   std::lock_guard lock(mutex_);
-  answers_.insert_or_assign(url, std::move(response));
+  std::deque<Queued>& queue = answers_[url];
+  // A last answer that has answered already gives way to the new one.
+  if (!queue.empty() && queue.back().used) queue.pop_back();
+  queue.push_back({std::move(response), false});
+}
+
+void RequestScript::AnswerJson(const std::string& url, std::string_view json) {
+  Answer(url, {ParseJson(std::string(json).c_str()).Value()});
+}
+
+void RequestScript::AnswerError(const std::string& url, std::string error, uint32_t status) {
+  Answer(url, {BindingValue(), std::move(error), status});
 }
 
 void RequestScript::Fill(const RequestCall& call) {
   const RequestRecord& request = *call.request;
   SentRequest sent;
-  sent.method = request.method;
+  sent.method = static_cast<RequestMethod>(request.method);
   sent.url = request.path ? request.path : "";
   sent.token = request.request_token;
   for (uint32_t i = 0; i < request.argument_count; ++i) {
@@ -50,16 +63,27 @@ void RequestScript::Fill(const RequestCall& call) {
                   request.content_type == nullptr && request.body == nullptr && request.body_length == 0 &&
                   request.custom_method == nullptr;
 
-  ScriptedResponse answer;
+  ScriptedResponse answer = unanswered_;
   {
     std::lock_guard lock(mutex_);
-    sent_.push_back(std::move(sent));
-    const auto found = answers_.find(sent_.back().url);
-    if (found != answers_.end()) answer = found->second;
+    sent_.push_back(sent);
+    const auto found = answers_.find(sent.url);
+    if (found != answers_.end() && !found->second.empty()) {
+      answer = found->second.front().response;
+      if (found->second.size() > 1) {
+        found->second.pop_front();
+      } else {
+        found->second.front().used = true;
+      }
+    }
   }
+  if (onRequest) onRequest(sent);
   ResponseRecord& response = *call.response;
   response.status = answer.status;
-  if (answer.error) response.error_message = strdup(answer.error->c_str());
+  if (answer.error) {
+    response.error_message = strdup(answer.error->c_str());
+    response.has_error = 1;
+  }
   if (answer.stream) {
     response.read_body = &Read;
     response.release_body = &Close;
@@ -122,6 +146,14 @@ void RequestScript::Release(ResponseRecord* response) {
 std::vector<SentRequest> RequestScript::Sent() const {
   std::lock_guard lock(mutex_);
   return sent_;
+}
+
+std::vector<SentRequest> RequestScript::SentTo(std::string_view url) const {
+  std::vector<SentRequest> matching;
+  for (SentRequest& request : Sent()) {
+    if (request.url == url) matching.push_back(std::move(request));
+  }
+  return matching;
 }
 
 int RequestScript::Releases() const {

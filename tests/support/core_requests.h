@@ -4,12 +4,16 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "api/request_codes.h"
 #include "binding/binding_value.h"
 #include "support/fake_core.h"
 
@@ -34,7 +38,7 @@ struct ScriptedResponse {
 
 // A request as the core received it.
 struct SentRequest {
-  uint32_t method = 0;
+  RequestMethod method = RequestMethod::kAny;
   std::string url;
   std::vector<BindingValue> arguments;  // converted back from the HostValues
   bool allArgumentsUnnamed = true;
@@ -44,16 +48,22 @@ struct SentRequest {
 
 class RequestScript {
  public:
-  // Answers every request to the core; an URL without an answer gets an
-  // empty 200 response.
-  explicit RequestScript(FakeCore& core);
+  // Answers every request to the core. Requests for a URL take its answers
+  // in order, the last one answering until another is queued; a URL without
+  // answers gets `unanswered`.
+  explicit RequestScript(FakeCore& core, ScriptedResponse unanswered = {});
   ~RequestScript();
   RequestScript(const RequestScript&) = delete;
   RequestScript& operator=(const RequestScript&) = delete;
 
   void Answer(const std::string& url, ScriptedResponse response);
+  void AnswerJson(const std::string& url, std::string_view json);
+  void AnswerError(const std::string& url, std::string error, uint32_t status = 500);
+  // Runs on the requesting thread before the answer is given.
+  std::function<void(const SentRequest&)> onRequest;
 
   std::vector<SentRequest> Sent() const;
+  std::vector<SentRequest> SentTo(std::string_view url) const;
   int Releases() const;
   int StreamCloses() const;
   // Releases of records no script filled, or filled and released already,
@@ -65,14 +75,19 @@ class RequestScript {
 
  private:
   struct Stream;
+  struct Queued {
+    ScriptedResponse response;
+    bool used;
+  };
   void Fill(const RequestCall& call);
   static uint32_t Read(void* stream, uintptr_t buffer, uintptr_t length, uintptr_t more);
   static void Close(void* stream);
   static void Release(ResponseRecord* response);
 
   FakeCore& core_;
+  const ScriptedResponse unanswered_;
   mutable std::mutex mutex_;
-  std::map<std::string, ScriptedResponse> answers_;
+  std::map<std::string, std::deque<Queued>, std::less<>> answers_;
   std::vector<SentRequest> sent_;
   int releases_ = 0;
   int closes_ = 0;

@@ -87,4 +87,10 @@ size_t FakeCore::CallCount(HostFunction function) const {
   return static_cast<size_t>(std::count(calls_.begin(), calls_.end(), function));
 }
 
+bool FakeCore::Logged(std::string_view text) const {
+  std::lock_guard lock(mutex_);
+  return std::any_of(log_lines_.begin(), log_lines_.end(),
+                     [text](const LogCall& line) { return line.text.find(text) != std::string::npos; });
+}
+
 }  // namespace kel::testing

@@ -15,6 +15,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/host_abi.h"
@@ -103,6 +104,8 @@ class FakeCore {
   std::vector<ScheduledCall> scheduled() const { return Snapshot(scheduled_); }
   std::vector<WaitCall> waits() const { return Snapshot(waits_); }
   std::vector<LogCall> log_lines() const { return Snapshot(log_lines_); }
+  // Whether a line written to the core's log contains `text`.
+  bool Logged(std::string_view text) const;
 
  private:
   // The table sits first in a block that also points back to its core, so

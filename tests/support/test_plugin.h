@@ -1,11 +1,12 @@
 // A plug-in object entered and initialized against a FakeCore, for the
-// tests, with helpers that build event payloads.
+// tests.
 #pragma once
 
 #include <string>
 
 #include "binding/binding_value.h"
 #include "runtime/app_module.h"
+#include "support/core_events.h"
 #include "support/fake_core.h"
 
 namespace kel::testing {
@@ -21,23 +22,6 @@ class TestPlugin {
   FakeCore core;
   AppModule module;
 };
-
-inline BindingValue ResourceEventPayload(const std::string& uri, int eventType, const BindingValue& data) {
-  BindingValue payload;
-  payload.Member("uri").SetString(uri);
-  payload.Member("eventType").SetSigned(eventType);
-  payload.Member("data") = data;
-  return payload;
-}
-
-inline BindingValue DrovMessagePayload(const std::string& typeName, const BindingValue& body) {
-  BindingValue payload;
-  payload.Member("clientId").SetString("client");
-  payload.Member("subtopic").SetString("topic");
-  payload.Member("typeName").SetString(typeName);
-  payload.Member("body") = body;
-  return payload;
-}
 
 inline BindingValue ServiceProxyPayload(const std::string& uuid, const std::string& service,
                                         const std::string& method, const std::string& payloadText) {

@@ -1,11 +1,11 @@
-#include "api/drov_call.h"
+#include "runtime/drov_call.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "api/resource_listening.h"
+#include "runtime/resource_listening.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
@@ -64,7 +64,7 @@ TEST_F(DrovCallTest, AListIsCheckedByNoClassAndKeepsDefaultsForEmptyElements) {
 
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].method, 6u);
+  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
   EXPECT_EQ(sent[0].url, "/kel-login/v1/session/invoke");
   ASSERT_EQ(sent[0].arguments.size(), 3u);
   EXPECT_EQ(sent[0].arguments[0].GetString(), "inventoryService");
