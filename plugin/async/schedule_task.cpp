@@ -1,11 +1,11 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "runtime/app_module.h"
+#include "runtime/subscription_core.h"
 
 namespace kel {
 
-void AppModule::ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) {
+void SubscriptionCore::ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) {
   const double delay_seconds = DelaySecondsUntil(due, platform::MonotonicNanoseconds());
   const std::string label(name);
   tasks_.Add(std::move(callable), [&](TaskTrampolineFn trampoline, void* context) {

@@ -162,6 +162,7 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
         break;
       case kHostValueArray: {
         std::uint32_t count = reference.pointer != nullptr ? reference.count : 0;
+        target.Clear();  // a repeated map key replaces the earlier value whole
         target.MakeCollection();
         if (!target.Reserve(count)) return FailTooLarge(result, name, count);
         const HostValue* elements = static_cast<const HostValue*>(reference.pointer);
@@ -173,9 +174,13 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
       case kHostValueMap: {
         std::uint32_t count = reference.pointer != nullptr ? reference.count : 0;
         if (count > kMaxCollectionSize) return FailTooLarge(result, name, count);
+        target.Clear();
         target.MakeStructure();
+        // Entries are assigned in order, each one's whole value before the
+        // next, so of two entries with one key the later one wins: the work
+        // list is last in, first out, so they go on it last entry first.
         const HostValueMapEntry* entries = static_cast<const HostValueMapEntry*>(reference.pointer);
-        for (std::uint32_t i = 0; i < count; ++i) {
+        for (std::uint32_t i = count; i-- > 0;) {
           const char* key = entries[i].key != nullptr ? entries[i].key : "";
           pending.Push({&entries[i].value, &target.Member(key)});
         }

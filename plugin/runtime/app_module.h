@@ -75,10 +75,6 @@ class AppModule : public SubscriptionCore {
   }
   // Lets the core run pending work for this plug-in once, on this thread.
   void Yield() { YieldToHost(*this); }
-  // Runs `callable` once, on a core thread, at `due` on the monotonic clock
-  // (platform::MonotonicNanoseconds) or as soon as possible when that has
-  // passed. Tasks of one name are independent; nothing cancels a task.
-  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) override;
 
   // The route and type registry, and the functions registered with it
   // (RegisterRoute in api/typed_handler.h) during RegisterRoutes.
@@ -117,7 +113,6 @@ class AppModule : public SubscriptionCore {
   const HostServices* host_services_ = nullptr;
   PluginCallbacks callbacks_;
   ApiDescriptionBlock api_description_;
-  TaskTable tasks_;
 };
 
 }  // namespace kel

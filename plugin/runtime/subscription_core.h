@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "async/task_table.h"
 #include "runtime/drov_class_names.h"
 #include "runtime/event_abi.h"
 #include "runtime/host_abi.h"
@@ -124,9 +125,13 @@ class SubscriptionCore {
 
   ServiceProxyTable& ServiceProxies() { return serviceProxies_; }
 
-  // Runs `callable` once on a core thread when the monotonic clock reaches
-  // `due` (AppModule). DROV messages are handed to their class this way.
-  virtual void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due) = 0;
+  // Runs `callable` once, on a core thread, at `due` on the monotonic clock
+  // (platform::MonotonicNanoseconds) or as soon as possible when that has
+  // passed, through ScheduleCallback. Tasks of one name are independent;
+  // nothing cancels a task. DROV messages are handed to their class this
+  // way. Not virtual: the virtual operations of a plug-in object keep the
+  // core's documented order, the forwarders ending with EndWait.
+  void ScheduleTask(std::string_view name, std::function<void()> callable, uint64_t due);
 
  private:
   using EventHandler = std::variant<ResourceEventHandler, DrovEventHandler, ServiceProxyEventHandler>;
@@ -159,6 +164,7 @@ class SubscriptionCore {
 
   ServiceProxyTable serviceProxies_;
   std::unique_ptr<TelemetryPoster> telemetry_;
+  TaskTable tasks_;
 };
 
 }  // namespace kel

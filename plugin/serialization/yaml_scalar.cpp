@@ -37,11 +37,9 @@ bool IsFalseWord(std::string_view t) {
 // become signed (negative) or unsigned; a whole number beyond the 64-bit
 // range stays a float rather than overflowing the integer conversion.
 bool ResolvePlainNumber(BindingValue& target, const char* text, size_t length) {
-  // A plain scalar never starts with white space, and the words strtod also
-  // reads (inf, nan) are not finite: only these can start a number here.
+  // strtod skips leading white space, which a literal or folded block can
+  // carry ("  5", "\n7"); the words it also reads (inf, nan) are not finite.
   if (length == 0) return false;
-  const char first = text[0];
-  if (!((first >= '0' && first <= '9') || first == '+' || first == '-' || first == '.')) return false;
   char* end = nullptr;
   const double d = std::strtod(text, &end);
   if (end != text + length || !std::isfinite(d)) return false;

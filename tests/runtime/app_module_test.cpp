@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include "diagnostics/log.h"
 #include "runtime/name_rule.h"
 #include "runtime/plugin_names.h"
@@ -125,6 +128,23 @@ TEST_F(EnteredModule, ASecondModuleLeavesAnAttachedPluginLogTargetAlone) {
   log::Write(log::kError, 0, "one line");
   EXPECT_EQ(first_core.log_lines().size(), 1u);
   EXPECT_TRUE(second_core.log_lines().empty());
+}
+
+// A pointer to a virtual member holds 1 + its byte offset in the virtual
+// table (the Itanium ABI both our compilers follow); a class derived from
+// AppModule relies on the documented order of these slots.
+template <typename Member>
+uintptr_t VirtualSlotOffset(Member member) {
+  uintptr_t words[sizeof(Member) / sizeof(uintptr_t)];
+  static_assert(sizeof(words) == sizeof(Member));
+  std::memcpy(words, &member, sizeof(Member));
+  return words[0] - 1;
+}
+
+TEST(AppModuleLayout, RoutesAndInitializationFollowTheForwardersDirectly) {
+  const uintptr_t end_wait = VirtualSlotOffset(&AppModule::EndWait);
+  EXPECT_EQ(VirtualSlotOffset(&AppModule::RegisterRoutes), end_wait + sizeof(void*));
+  EXPECT_EQ(VirtualSlotOffset(&AppModule::OnInitialized), end_wait + 2 * sizeof(void*));
 }
 
 TEST(PluginNames, FullNameRule) {

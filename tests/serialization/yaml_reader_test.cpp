@@ -40,6 +40,12 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
   EXPECT_EQ(JsonOf("a:"), R"({"a":null})");
   EXPECT_EQ(KindOf("a: '1'"), BindingValueKind::kString);
   EXPECT_EQ(JsonOf("a: \"yes\"\nb: |\n  12\n"), R"({"a":"yes","b":"12\n"})");
+  // Block scalars are not quoted: a text strtod reads whole, leading white
+  // space included, is a number.
+  EXPECT_EQ(JsonOf("a: |1-\n   5\nb: |-\n\n  7\nc: |1-\n  -3\nd: >-\n  4.5\ne: |1-\n   inf\n"),
+            R"({"a":5,"b":7,"c":-3,"d":4.5,"e":"  inf"})");
+  EXPECT_EQ(KindOf("a: |1-\n   5\n"), BindingValueKind::kUnsigned);
+  EXPECT_EQ(KindOf("a: |1-\n  -3\n"), BindingValueKind::kSigned);
 }
 
 // Whole numbers beyond the 64-bit range stay floats instead of overflowing.
