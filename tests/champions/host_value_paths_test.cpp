@@ -6,7 +6,7 @@
 #include "binding/host_value_arena.h"
 #include "binding/host_value_conversion.h"
 #include "binding/host_value_writer.h"
-#include "champion_plugin_harness.h"
+#include "flows_rig.h"
 #include "champions/inventory_store.h"
 #include "datagen/generated_world.h"
 #include "support/same_host_value.h"
@@ -36,7 +36,7 @@ class HostValuePathsTest : public ::testing::TestWithParam<std::uint32_t> {
     ReleaseHostValue(expected);
   }
 
-  testing::ChampionPluginHarness harness;
+  kel::testing::FlowsRig harness;
 };
 
 TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
