@@ -5,7 +5,7 @@
 # suites where threads meet, and a short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 
 jobs=$(nproc)
 run_preset() {

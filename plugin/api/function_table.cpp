@@ -1,7 +1,7 @@
 #include "api/function_table.h"
 
 #include "binding/fnv1a.h"
-#include "runtime/name_rule.h"
+#include "api/name_rule.h"
 
 namespace kel {
 

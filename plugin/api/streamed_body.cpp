@@ -53,7 +53,6 @@ BindingResult ReadStreamedBody(SubscriptionCore& plugin, const ResponseRecord& r
   } catch (const std::bad_alloc&) {
     body.Fail("Streamed body too large to hold in memory");
   }
-  if (response.release_body != nullptr) response.release_body(response.body_stream);
   return body;
 }
 

@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "api/drov_call.h"
-#include "api/resource_listening.h"
+#include "runtime/drov_call.h"
+#include "runtime/resource_listening.h"
 #include "binding/binding_value.h"
 #include "runtime/subscription_core.h"
 

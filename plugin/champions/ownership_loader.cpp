@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "api/drov_call.h"
+#include "runtime/drov_call.h"
 #include "champions/drov_wire_records.h"
 #include "champions/inventory_store.h"
 #include "champions/legacy_rental_timers.h"

@@ -7,7 +7,7 @@
 #include "diagnostics/log.h"
 #include "runtime/allocation_hooks.h"
 #include "runtime/api_version.h"
-#include "runtime/name_rule.h"
+#include "api/name_rule.h"
 
 namespace kel {
 

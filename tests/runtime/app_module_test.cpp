@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "diagnostics/log.h"
-#include "runtime/name_rule.h"
+#include "api/name_rule.h"
 #include "runtime/plugin_names.h"
 #include "support/fake_core.h"
 #include "support/recording_log_target.h"

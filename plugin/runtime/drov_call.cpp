@@ -1,4 +1,4 @@
-#include "api/drov_call.h"
+#include "runtime/drov_call.h"
 
 #include "serialization/json_writer.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/name_rule.h"
+#include "api/name_rule.h"
 
 namespace kel {
 

@@ -1,11 +1,11 @@
-#include "api/drov_call.h"
+#include "runtime/drov_call.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "api/resource_listening.h"
+#include "runtime/resource_listening.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
