@@ -6,9 +6,9 @@
 #include "binding/host_value_arena.h"
 #include "binding/host_value_conversion.h"
 #include "binding/host_value_writer.h"
-#include "flows_rig.h"
 #include "champions/inventory_store.h"
 #include "datagen/generated_world.h"
+#include "flows_rig.h"
 #include "support/same_host_value.h"
 #include "world_records.h"
 
@@ -21,7 +21,7 @@ class HostValuePathsTest : public ::testing::TestWithParam<std::uint32_t> {
  protected:
   template <typename T>
   void ExpectSame(const T& native) {
-    const BindingRegistry& registry = harness.Plugin().registry();
+    const BindingRegistry& registry = rig.Plugin().registry();
     BindingResult tree;
     registry.ToValue(tree, native);
     HostValue expected{};
@@ -36,12 +36,12 @@ class HostValuePathsTest : public ::testing::TestWithParam<std::uint32_t> {
     ReleaseHostValue(expected);
   }
 
-  kel::testing::FlowsRig harness;
+  kel::testing::FlowsRig rig;
 };
 
 TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
   const datagen::GeneratedWorld world(GetParam(), datagen::WorldOptions::Scaled(GetParam()));
-  InventoryStore::Access access = harness.Plugin().Inventory().Lock();
+  InventoryStore::Access access = rig.Plugin().Inventory().Lock();
   ChampionInventory& inventory = access.Inventory();
   for (GameDataChampion& champion : testing::GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
   inventory.ApplyOwnership(testing::OwnershipOf(world, 7, 1'700'000'000'000), 1'700'000'000'000);
