@@ -2,11 +2,6 @@
 
 namespace kel::champions {
 
-InventoryStore::Access::~Access() {
-  lock_.unlock();
-  store_->publisher_.Send(publication_);
-}
-
 void InventoryStore::Access::FullRefresh() {
   ChampionInventory& inventory = Inventory();
   inventory.ApplyDisabledChampionsAndQueues();
@@ -21,16 +16,15 @@ void InventoryStore::Access::FreeToPlayRefresh() {
   NotifyUpdate();
 }
 
-void InventoryStore::Access::NotifyUpdate() { store_->publisher_.NotifyUpdate(Inventory(), Session(), publication_); }
+void InventoryStore::Access::NotifyUpdate() { store_->publisher_.NotifyUpdate(Inventory(), Session()); }
 
 void InventoryStore::Access::UpdateSkinOwnership(std::int32_t championId, std::int32_t skinOrChromaId,
                                                  const CollectionsOwnership& ownership) {
-  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership,
-                                         publication_);
+  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership);
 }
 
 void InventoryStore::Access::PublishRentalExpiry(const CollectionsChampion& champion) {
-  store_->publisher_.PublishRentalExpiry(Inventory(), Session(), champion, publication_);
+  store_->publisher_.PublishRentalExpiry(Inventory(), Session(), champion);
 }
 
 }  // namespace kel::champions
