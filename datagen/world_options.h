@@ -12,6 +12,14 @@ struct WorldOptions {
     uint32_t rotationSize = 16;           // free-to-play rotation
     uint32_t newPlayerChampionCount = 10;
     uint32_t newPlayerMaxLevel = 10;
+
+    // The default world with `factor` times as many champions (and so skins
+    // and chromas), for measuring how the inventory grows.
+    static WorldOptions Scaled(uint32_t factor) {
+        WorldOptions options;
+        options.championCount *= factor;
+        return options;
+    }
 };
 
 }  // namespace kel::datagen

@@ -1,23 +1,56 @@
 #include "host/http_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 
+#include "host/connection_pool.h"
+
 namespace kel::host {
 namespace {
 
+// What the server takes from a client, and for how long it waits for one.
 // Longer request targets are refused before any pattern sees them: the
-// standard expression engine recurses once per character.
+// standard expression engine recurses once per character. (The library
+// itself refuses a request line over 8192 bytes with 414 and a header line
+// over 8192 bytes with 400.)
 constexpr std::size_t kMaxTargetLength = 2048;
-// Requests served at once; event streams hold one each.
-constexpr std::size_t kServerThreads = 48;
+constexpr std::size_t kMaxHeaderBytes = 8192;     // all headers: 431
+constexpr std::size_t kMaxBodyBytes = 8u << 20;   // 413
+constexpr std::chrono::seconds kReadTimeout{3};   // a pause within a request: 400, closed
+constexpr std::chrono::seconds kWriteTimeout{5};  // a client that stops reading: closed
+constexpr time_t kIdleTimeoutSeconds = 5;         // a keep-alive connection with no request: closed
+// Connections served at once (event streams and idle keep-alive connections
+// hold one each); more wait for a thread.
+constexpr std::size_t kMaxConnectionThreads = 256;
+// Connections the kernel holds until they are accepted. The library listens
+// with 5, so a burst of clients (a page, a load test) lost connections and
+// waited a second each for the retry.
+constexpr int kListenBacklog = 512;
 // How often an idle event stream sends a comment (and so notices a client
 // that has gone).
 constexpr std::chrono::milliseconds kStreamHeartbeat{1000};
+
+std::size_t HeaderBytes(const httplib::Headers& headers) {
+  std::size_t bytes = 0;
+  for (const auto& [name, value] : headers) bytes += name.size() + value.size() + 4;  // ": " and CR LF
+  return bytes;
+}
+
+// The library answers what it refuses with an empty body; the client gets
+// the host's usual error text.
+std::string LibraryRefusal(int status) {
+  switch (status) {
+    case 400: return "The request could not be read: bad syntax, a line over 8192 bytes or a pause over 3 s.";
+    case 413: return "The body is larger than 8 MiB.";
+    case 414: return "The request target is too long.";
+    default: return "The request was refused.";
+  }
+}
 
 RequestMethod MethodOf(const std::string& text) {
   // HEAD is served as GET; the server leaves the body out.
@@ -52,8 +85,16 @@ uint64_t Number(const std::string& text, uint64_t fallback) {
 
 HttpServer::HttpServer(HostCore& core, const HostOptions& options)
     : core_(core), server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
+  server_->new_task_queue = [] { return new ConnectionPool(kMaxConnectionThreads); };
   server_->set_keep_alive_max_count(100000);
+  server_->set_keep_alive_timeout(kIdleTimeoutSeconds);
+  server_->set_read_timeout(kReadTimeout);
+  server_->set_write_timeout(kWriteTimeout);
+  server_->set_payload_max_length(kMaxBodyBytes);
+  server_->set_socket_options([this](int socket) {
+    httplib::default_socket_options(socket);
+    listening_socket_ = socket;
+  });
   // Answers go out as written: with Nagle's algorithm a keep-alive client
   // waits out the peer's delayed acknowledgement (about 40 ms) per answer.
   server_->set_tcp_nodelay(true);
@@ -62,15 +103,31 @@ HttpServer::HttpServer(HostCore& core, const HostOptions& options)
       Answer(response, ErrorAnswer(414, "The request target is too long."));
       return httplib::Server::HandlerResponse::Handled;
     }
+    if (HeaderBytes(request.headers) > kMaxHeaderBytes) {
+      Answer(response, ErrorAnswer(431, "The request's headers are larger than 8192 bytes."));
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    // A chunked body has no length to check before it is read, and the
+    // library would take one of any size.
+    if (request.has_header("Transfer-Encoding")) {
+      Answer(response, ErrorAnswer(411, "Send the body with a Content-Length (at most 8 MiB)."));
+      return httplib::Server::HandlerResponse::Handled;
+    }
     // A body-less POST (curl -X POST) carries no length; the server would
     // otherwise read until the client hangs up and answer 400 after its
     // read timeout. The request is the server's own, handed to this hook
     // before the body is read.
-    if (!request.has_header("Content-Length") && !request.has_header("Transfer-Encoding")) {
+    if (!request.has_header("Content-Length")) {
       const_cast<httplib::Request&>(request).set_header("Content-Length", "0");
     }
     return httplib::Server::HandlerResponse::Unhandled;
   });
+  server_->set_error_handler(
+      httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& response) {
+        if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
+        Answer(response, ErrorAnswer(response.status, LibraryRefusal(response.status)));
+        return httplib::Server::HandlerResponse::Handled;
+      }));
   AddPage(options.web_dir.empty() ? KEL_HOST_WEB_DIR : options.web_dir);
   AddEventStream();
   AddControlRoutes(*server_, core_, options);
@@ -80,11 +137,15 @@ HttpServer::HttpServer(HostCore& core, const HostOptions& options)
 HttpServer::~HttpServer() { Stop(); }
 
 uint16_t HttpServer::Bind(const std::string& address, uint16_t port) {
+  int bound = port;
   if (port == 0) {
-    const int bound = server_->bind_to_any_port(address);
-    return bound > 0 ? static_cast<uint16_t>(bound) : 0;
+    bound = server_->bind_to_any_port(address);
+  } else if (!server_->bind_to_port(address, port)) {
+    bound = 0;
   }
-  return server_->bind_to_port(address, port) ? port : 0;
+  // Listening again on the bound socket only changes its backlog.
+  if (bound > 0 && listening_socket_ >= 0) ::listen(listening_socket_, kListenBacklog);
+  return bound > 0 ? static_cast<uint16_t>(bound) : 0;
 }
 
 void HttpServer::Start() {

@@ -43,6 +43,7 @@ class HttpServer {
 
   HostCore& core_;
   std::unique_ptr<httplib::Server> server_;
+  int listening_socket_ = -1;
   std::thread thread_;
 };
 

@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs every build and test dependency from Debian packages.
-# Idempotent: only packages that are missing are installed. Run as root.
+# Installs from Debian packages what a purpose needs, and only what is missing.
+#   install-deps.sh run   building the plug-in and running the development host
+#   install-deps.sh test  all of that, plus the tests, sanitizers, 32-bit build,
+#                         fuzzers, benchmarks and the browser test (the default)
+# Idempotent. Run as root.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config git
+purpose=${1:-test}
+run_packages=(
+  build-essential cmake ninja-build pkg-config
+  rapidjson-dev libyaml-dev           # the plug-in's JSON and YAML
+  libcpp-httplib-dev libcli11-dev     # development host
+)
+test_packages=(
+  git
   clang llvm libclang-rt-14-dev       # fuzzers and sanitizers
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  rapidjson-dev libyaml-dev libmsgpack-cxx-dev
+  libmsgpack-cxx-dev                  # reference decoder of the benchmarks
   g++-multilib libyaml-dev:i386       # the 32-bit build
-  libcpp-httplib-dev libcli11-dev     # development host
   curl wrk nginx-light                # host tests and load benchmark
   chromium                            # browser test of the host's page
 )
+case "${purpose}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "install-deps: unknown purpose '${purpose}' (run or test)" >&2; exit 2 ;;
+esac
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+needs_i386=0
+for p in "${packages[@]}"; do [[ $p == *:i386 ]] && needs_i386=1; done
+if [ "${needs_i386}" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   updated=0
 fi
@@ -25,14 +40,14 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: everything is installed"
+  echo "install-deps: everything for '${purpose}' is installed"
   exit 0
 fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 if [ "${updated:-1}" = 0 ] || [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages' -newermt '-1 day' 2>/dev/null | head -n1)" ] \
-   || [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*i386_Packages' 2>/dev/null | head -n1)" ]; then
+   || { [ "${needs_i386}" = 1 ] && [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*i386_Packages' 2>/dev/null | head -n1)" ]; }; then
   apt-get update -qq
 fi
 apt-get install -y -qq --no-install-recommends "${missing[@]}"

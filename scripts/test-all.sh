@@ -5,7 +5,7 @@
 # suites where threads meet, and a short bounded run of every fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 
 jobs=$(nproc)
 run_preset() {
@@ -13,8 +13,24 @@ run_preset() {
   echo "=== ${preset}: configure and build"
   cmake --preset "${preset}" >/dev/null
   cmake --build --preset "${preset}" -j "${jobs}"
+  if [ "${preset}" = m32 ] && ! runs_32_bit_programs; then
+    # The build itself pins every boundary offset with static_assert; only
+    # running the suites needs a kernel that executes 32-bit programs.
+    echo "=== m32: built; this kernel does not run 32-bit programs, so its suites are not run"
+    return
+  fi
   echo "=== ${preset}: test"
   ctest --preset "${preset}" -j "${jobs}"
+}
+
+runs_32_bit_programs() {
+  local probe
+  probe=$(mktemp -d)
+  printf 'int main(void) { return 0; }\n' > "${probe}/probe.c"
+  local ok=1
+  cc -m32 -o "${probe}/probe" "${probe}/probe.c" 2>/dev/null && "${probe}/probe" 2>/dev/null && ok=0
+  rm -rf "${probe}"
+  return ${ok}
 }
 
 run_preset default

@@ -4,6 +4,7 @@ namespace kel {
 
 void CallResult::SetStatusAndText(uint32_t new_status, std::string_view value) {
   body.reset();
+  written.reset();
   status = new_status;
   result = BindingResult();
   result.Value().SetString(value);

@@ -18,7 +18,9 @@ class HostResponse {
   ResponseRecord& Record() noexcept { return record_; }
   const ResponseRecord& Record() const noexcept { return record_; }
 
-  // Hands the record back to the core through its release function (when
+  // Closes the body stream through its own release function (when the core
+  // put one in; read or not, refused or not, every stream is closed once),
+  // hands the record back to the core through its release function (when
   // it has one) and leaves it zeroed. A second call does nothing.
   void Release() noexcept;
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "api/request_codes.h"
+#include "binding/host_value_arena.h"
 #include "binding/host_value_conversion.h"
 
 namespace kel {
@@ -28,7 +29,7 @@ void ReleaseBodyStream(void* stream) { delete static_cast<ResponseBodyStream*>(s
 
 void ReleaseResponse(ResponseRecord* response) {
   if (response == nullptr) return;
-  ReleaseHostValue(response->result);
+  ReleaseArenaHostValue(response->result);
   delete[] response->error_message;
   if (response->text != kSharedEmptyText) delete[] response->text;
   for (uint32_t i = 0; response->headers != nullptr && i < response->header_count; ++i) {
@@ -47,12 +48,18 @@ void WriteFailedResponse(ResponseRecord& response, uint32_t status, std::string_
 }
 
 void WriteResponse(ResponseRecord& response, CallResult& call, const BindingRegistry* registry) {
-  if (call.result.Ok()) {
+  // The value lives in one arena that the release function frees whole.
+  if (call.result.Ok() && call.written) {
+    response.result = call.written->value;
+    call.written->arena.HandOverTo(response.result);
+  } else if (call.result.Ok()) {
     // Only running out of memory fails here; the result then stays null and
     // the failure is reported instead.
+    HostValueArena arena;
     BindingResult conversion;
-    ToHostValue(conversion, call.result.Value(), response.result, registry);
-    if (!conversion.Ok()) call.result.Fail(conversion.Message());
+    ToHostValue(conversion, call.result.Value(), response.result, registry, arena);
+    if (conversion.Ok()) arena.HandOverTo(response.result);
+    else call.result.Fail(conversion.Message());
   }
   if (!call.result.Ok()) {
     response.error_message = CopyText(call.result.Message());

@@ -53,7 +53,6 @@ BindingResult ReadStreamedBody(CorePort& plugin, const ResponseRecord& response)
   } catch (const std::bad_alloc&) {
     body.Fail("Streamed body too large to hold in memory");
   }
-  if (response.release_body != nullptr) response.release_body(response.body_stream);
   return body;
 }
 

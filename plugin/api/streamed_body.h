@@ -18,9 +18,9 @@ inline constexpr std::size_t kMaxStreamReserve = std::size_t{64} << 20;
 // Reads the body stream of a response (one whose read function is set) to
 // its end and parses it as JSON. A short chunk with more data to come first
 // lets the core run pending work on this thread (a yield), since the rest is
-// not there yet. The stream is closed through the response's release
-// function for it in every case. Failures: "Stream read error" when a read
-// reports one, otherwise the parser's message.
+// not there yet. The stream stays open: its HostResponse closes it.
+// Failures: "Stream read error" when a read reports one, otherwise the
+// parser's message.
 BindingResult ReadStreamedBody(CorePort& plugin, const ResponseRecord& response);
 
 }  // namespace kel

@@ -62,7 +62,7 @@ class TypedFunctionHandler final : public FunctionHandler {
                       failure.Message());
       return;
     }
-    registry_.ToValue(call.result, outcome.Value());
+    call.SetWrittenResult(outcome.Value(), registry_);
   }
 
  private:

@@ -1,5 +1,7 @@
 #include "binding/binding_registry.h"
 
+#include <algorithm>
+
 #include "binding/builtin_types.h"
 
 namespace kel {
@@ -142,6 +144,12 @@ BindingTypeBuilder& BindingTypeBuilder::AddEnumerator(std::string_view name, std
 BindingTypeBuilder& BindingTypeBuilder::AppendField(std::unique_ptr<BindingFieldInfo> field) {
   field->owner = info_;
   info_->fieldIndex[field->name] = field.get();
+  auto& byName = info_->fieldsByName;
+  const auto position = std::upper_bound(byName.begin(), byName.end(), field->name,
+                                         [](const std::string& name, const BindingFieldInfo* other) {
+                                           return std::string_view(name) < std::string_view(other->name);
+                                         });
+  byName.insert(position, field.get());
   info_->fields.push_back(std::move(field));
   return *this;
 }

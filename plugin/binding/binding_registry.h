@@ -20,6 +20,7 @@
 #include "binding/binding_type.h"
 #include "binding/binding_type_info.h"
 #include "binding/native_conversion.h"
+#include "binding/native_host_value.h"
 #include "binding/static_type_id.h"
 
 namespace kel {

@@ -19,7 +19,9 @@ namespace kel {
 class BindingRegistry;
 class BindingResult;
 class BindingValue;
+class HostValueWriter;
 struct BindingTypeInfo;
+struct HostValue;
 
 enum BindingFieldFlags : std::uint32_t {
   kBindingFieldNone = 0,
@@ -38,6 +40,10 @@ class BindingConverter {
   // Writes the field's value into `out`, or fails the result.
   virtual void ToValue(BindingResult& result, BindingValue& out, const void* native, const BindingTypeInfo* info,
                        const BindingRegistry& registry) const = 0;
+  // Writes the field's value straight into `out` (see host_value_writer.h);
+  // true when it is zero or empty by the omit-empty rule.
+  virtual bool WriteHost(HostValueWriter& writer, HostValue& out, const void* native,
+                         const BindingTypeInfo* info) const = 0;
 };
 
 struct BindingFieldInfo {
@@ -78,6 +84,9 @@ struct BindingTypeInfo {
   std::vector<std::string> tags;
   std::unordered_map<std::string, const BindingFieldInfo*, BindingNameHash, std::equal_to<>> fieldIndex;
   std::vector<std::unique_ptr<BindingFieldInfo>> fields;  // registration order
+  // The same fields in unsigned byte order of their names, the order of the
+  // members they become; equal names stay in registration order.
+  std::vector<const BindingFieldInfo*> fieldsByName;
   std::map<std::string, BindingEnumValueInfo, std::less<>> enumerators;  // unsigned byte order of names
   const BindingRegistry* registry = nullptr;
 

@@ -378,9 +378,6 @@ bool StartCollection(BindingResult& result, BindingValue& out, std::size_t n) {
   return false;
 }
 
-namespace {
-
-// Zero or empty by the omit-empty rule.
 bool IsZeroOrEmpty(const BindingValue& value) {
   switch (value.Kind()) {
     case BindingValueKind::kBool:
@@ -396,8 +393,6 @@ bool IsZeroOrEmpty(const BindingValue& value) {
       return value.Size() == 0;
   }
 }
-
-}  // namespace
 
 void StructToValue(BindingResult& result, BindingValue& out, const void* native, const BindingTypeInfo* info,
                    const BindingRegistry& registry) {

@@ -43,6 +43,8 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
 bool IsCollectionFor(BindingResult& result, const BindingValue& source, std::string_view name);
 bool IsStructureForMap(BindingResult& result, const BindingValue& source, std::string_view name);
 // Makes `out` a collection with room for n elements, or fails.
+// Zero or empty by the omit-empty rule.
+bool IsZeroOrEmpty(const BindingValue& value);
 bool StartCollection(BindingResult& result, BindingValue& out, std::size_t n);
 
 void StructToValue(BindingResult& result, BindingValue& out, const void* native, const BindingTypeInfo* info,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "binding/binding_registry.h"
+#include "binding/host_value_arena.h"
 #include "binding/work_stack.h"
 #include "diagnostics/positional_format.h"
 
@@ -14,26 +15,28 @@ namespace {
 
 constexpr std::string_view kOutOfMemory = "Couldn't convert value to a host value because memory is exhausted.";
 
-char* CopyText(std::string_view text) {
-  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
-  if (copy == nullptr) throw std::bad_alloc();
-  std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = '\0';
-  return copy;
-}
-
-void* CopyBytes(const void* data, std::size_t size) {
-  void* copy = std::malloc(size == 0 ? 1 : size);
-  if (copy == nullptr) throw std::bad_alloc();
-  if (size != 0) std::memcpy(copy, data, size);
-  return copy;
-}
-
-void* AllocateZeroed(std::size_t count, std::size_t size) {
-  void* block = std::calloc(count == 0 ? 1 : count, size);
-  if (block == nullptr) throw std::bad_alloc();
-  return block;
-}
+// The plug-in's heap, for values released node by node by ReleaseHostValue.
+class MallocStorage final : public HostValueStorage {
+ public:
+  void* AllocateZeroed(std::size_t count, std::size_t size) override {
+    void* block = std::calloc(count == 0 ? 1 : count, size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  char* CopyText(std::string_view text) override {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy == nullptr) throw std::bad_alloc();
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    return copy;
+  }
+  void* CopyBytes(const void* data, std::size_t size) override {
+    void* copy = std::malloc(size == 0 ? 1 : size);
+    if (copy == nullptr) throw std::bad_alloc();
+    if (size != 0) std::memcpy(copy, data, size);
+    return copy;
+  }
+};
 
 void SetReference(HostValue& target, std::uint32_t kind, const void* pointer, std::size_t count) {
   target.payload.reference.pointer = pointer;
@@ -43,7 +46,8 @@ void SetReference(HostValue& target, std::uint32_t kind, const void* pointer, st
 
 // Every slot is filled only after its memory is there, so a partly built
 // value is always safe to release.
-void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegistry* registry) {
+void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegistry* registry,
+                    HostValueStorage& storage) {
   struct Pending {
     const BindingValue* source;
     HostValue* target;
@@ -76,19 +80,19 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
         break;
       case BindingValueKind::kString: {
         std::string_view text = source.GetString();
-        SetReference(target, kHostValueOwnedString, CopyText(text), text.size());
+        SetReference(target, kHostValueOwnedString, storage.CopyText(text), text.size());
         break;
       }
       case BindingValueKind::kBlob: {
         std::span<const std::uint8_t> bytes = source.GetBlob();
-        SetReference(target, kHostValueOwnedBlob, CopyBytes(bytes.data(), bytes.size()), bytes.size());
+        SetReference(target, kHostValueOwnedBlob, storage.CopyBytes(bytes.data(), bytes.size()), bytes.size());
         break;
       }
       case BindingValueKind::kEnum: {
         BindingEnum pair = source.GetEnum();
         const char* name = registry != nullptr ? registry->EnumeratorName(pair.type, pair.value) : nullptr;
         if (name != nullptr) {
-          SetReference(target, kHostValueOwnedString, CopyText(name), std::strlen(name));
+          SetReference(target, kHostValueOwnedString, storage.CopyText(name), std::strlen(name));
         } else {
           target.payload.signedValue = pair.value;
           target.kind = kHostValueSigned;
@@ -97,18 +101,18 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
       }
       case BindingValueKind::kCollection: {
         std::span<const BindingValue> elements = source.Elements();
-        HostValue* array = static_cast<HostValue*>(AllocateZeroed(elements.size(), sizeof(HostValue)));
+        HostValue* array = static_cast<HostValue*>(storage.AllocateZeroed(elements.size(), sizeof(HostValue)));
         SetReference(target, kHostValueArray, array, elements.size());
         for (std::size_t i = elements.size(); i-- > 0;) pending.Push({&elements[i], &array[i]});
         break;
       }
       case BindingValueKind::kStructure: {
         HostValueMapEntry* entries =
-            static_cast<HostValueMapEntry*>(AllocateZeroed(source.Size(), sizeof(HostValueMapEntry)));
+            static_cast<HostValueMapEntry*>(storage.AllocateZeroed(source.Size(), sizeof(HostValueMapEntry)));
         SetReference(target, kHostValueMap, entries, source.Size());
         HostValueMapEntry* entry = entries;
         for (auto [key, member] : source.Members()) {
-          entry->key = CopyText(key);
+          entry->key = storage.CopyText(key);
           entry->ownsKey = 1;
           pending.Push({&member, &entry->value});
           ++entry;
@@ -200,10 +204,23 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
 void ToHostValue(BindingResult& result, const BindingValue& value, HostValue& out, const BindingRegistry* registry) {
   std::memset(&out, 0, sizeof out);
   if (!result.Ok()) return;
+  MallocStorage storage;
   try {
-    BuildHostValue(value, out, registry);
+    BuildHostValue(value, out, registry, storage);
   } catch (const std::exception&) {
     ReleaseHostValue(out);
+    result.Fail(kOutOfMemory);
+  }
+}
+
+void ToHostValue(BindingResult& result, const BindingValue& value, HostValue& out, const BindingRegistry* registry,
+                 HostValueStorage& storage) {
+  std::memset(&out, 0, sizeof out);
+  if (!result.Ok()) return;
+  try {
+    BuildHostValue(value, out, registry, storage);
+  } catch (const std::exception&) {
+    std::memset(&out, 0, sizeof out);
     result.Fail(kOutOfMemory);
   }
 }

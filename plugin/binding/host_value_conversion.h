@@ -11,6 +11,7 @@
 namespace kel {
 
 class BindingRegistry;
+class HostValueStorage;
 
 // Builds `out` (owned strings, blobs, arrays and maps; map keys owned, in key
 // order). Enums become their enumerator's name when a registry is given and
@@ -18,6 +19,12 @@ class BindingRegistry;
 // runs out; `out` is then null.
 void ToHostValue(BindingResult& result, const BindingValue& value, HostValue& out,
                  const BindingRegistry* registry = nullptr);
+
+// The same, with the memory taken from `storage` (an arena, whose owner then
+// releases the value; on failure `out` is null and what was taken stays with
+// the storage).
+void ToHostValue(BindingResult& result, const BindingValue& value, HostValue& out, const BindingRegistry* registry,
+                 HostValueStorage& storage);
 
 // Builds result.Value() from a HostValue; `name` is used in the failure text.
 // Texts are copied up to their NUL.

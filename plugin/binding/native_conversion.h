@@ -34,6 +34,8 @@ const BindingTypeInfo* FindRegisteredType(const BindingRegistry& registry, const
 
 template <typename T>
 struct NativeConversion;
+template <typename T>
+struct NativeHostValue;  // native_host_value.h
 
 template <typename T>
 concept BindingInteger = std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char> &&
@@ -295,6 +297,10 @@ class TypedConverter final : public BindingConverter {
   void ToValue(BindingResult& result, BindingValue& out, const void* native, const BindingTypeInfo* info,
                const BindingRegistry& registry) const override {
     NativeConversion<T>::ToValue(result, out, *static_cast<const T*>(native), info, registry);
+  }
+  bool WriteHost(HostValueWriter& writer, HostValue& out, const void* native,
+                 const BindingTypeInfo* info) const override {
+    return NativeHostValue<T>::Write(writer, out, *static_cast<const T*>(native), info);
   }
 };
 

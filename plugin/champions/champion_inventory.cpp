@@ -34,7 +34,10 @@ void ApplyChampionRecord(CollectionsChampion& champion, const CollectionsDrovCha
   champion.purchased = record.purchased;
   champion.rankedPlayEnabled = record.rankedPlayEnabled;
 
-  CollectionsChampionSkin& base = FindOrAddById(champion.skins, champion.id * kBaseSkinFactor);
+  // Computed wide and wrapped to 32 bits: an id from the service beyond
+  // 2147483 would overflow the int multiplication.
+  const auto baseSkinId = static_cast<std::int32_t>(static_cast<std::int64_t>(champion.id) * kBaseSkinFactor);
+  CollectionsChampionSkin& base = FindOrAddById(champion.skins, baseSkinId);
   base.isBase = true;
   base.championId = champion.id;
 

@@ -51,7 +51,7 @@ class OutboundRequestTest : public ::testing::Test, public TestPlugin {
 
 TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlwaysDoes) {
   script.Answer("/things/1", {ThingValue(1, "one"), std::nullopt, 404});
-  script.Answer("/things/2", {ThingValue(2, "two"), "It broke", 200});
+  script.Answer("/things/2", {ThingValue(2, "two"), "It broke", 200, std::vector<StreamRead>{{"{}"}}});
 
   const MaybeType<Failure, Thing> found = Fetch<Thing>(module, RequestMethod::kGet, "/things/1");
   ASSERT_FALSE(found.IsFailure()) << found.GetFailure().Message();
@@ -68,6 +68,7 @@ TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlw
   EXPECT_EQ(std::get<std::int64_t>(*failed.GetFailure().FindProperty("errorCode_int")), 200);
 
   EXPECT_EQ(script.Releases(), 2);
+  EXPECT_EQ(script.StreamCloses(), 1);  // a stream with an error answer is closed unread
   EXPECT_EQ(RequestScript::StrayReleases(), strayReleasesAtStart);
 }
 

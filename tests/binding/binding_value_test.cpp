@@ -17,14 +17,6 @@ std::vector<std::string> Keys(const BindingValue& value) {
   return keys;
 }
 
-TEST(BindingValueTest, KindNamesAndCodes) {
-  EXPECT_EQ(BindingValueKindName(BindingValueKind::kEmpty), "empty");
-  EXPECT_EQ(BindingValueKindName(BindingValueKind::kUnsigned), "unsigned");
-  EXPECT_EQ(BindingValueKindName(BindingValueKind::kStructure), "structure");
-  EXPECT_EQ(BindingValueKindName(static_cast<BindingValueKind>(10)), "");
-  EXPECT_EQ(static_cast<int>(BindingValueKind::kCollection), 8);
-}
-
 TEST(BindingValueTest, StrictGettersOnlyReadTheirOwnKind) {
   BindingValue value;
   value.SetSigned(-5);
@@ -281,15 +273,6 @@ TEST(BindingResultTest, FailureShapeAndReplacement) {
   EXPECT_EQ(result.Value().Size(), 1u);
   result.Value().Member("error").SetSigned(1);
   EXPECT_EQ(result.Message(), "");
-}
-
-TEST(BindingResultTest, MoveCarriesTheFlag) {
-  BindingResult failed;
-  failed.Fail("broken");
-  BindingResult target;
-  target = std::move(failed);
-  EXPECT_FALSE(target.Ok());
-  EXPECT_EQ(target.Message(), "broken");
 }
 
 }  // namespace

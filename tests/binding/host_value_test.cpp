@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "binding/binding_registry.h"
+#include "binding/host_value_arena.h"
+#include "binding/host_value_writer.h"
+#include "support/same_host_value.h"
 
 namespace kel {
 namespace {
@@ -173,6 +180,104 @@ TEST(HostValueTest, DeepTreesConvertAndReleaseWithoutRecursion) {
   EXPECT_EQ(walk->GetSigned(), 5);
   ReleaseHostValue(host);
   EXPECT_EQ(+host.kind, kHostValueNull);
+}
+
+// Records written straight to a HostValue give what the binding path gives:
+// the registry's ToValue, then ToHostValue with enum names.
+struct Leaf {
+  std::int32_t number = 0;
+};
+struct Unregistered {
+  int x = 0;
+};
+struct Mixed {
+  std::string zeta;
+  std::optional<std::string> absent;
+  std::optional<std::string> present = std::string("here");
+  std::uint64_t omitted = 0;
+  std::int16_t kept = -3;
+  std::string duplicate = "first";
+  std::string duplicateEmpty;
+  Color color = Color::Green;
+  Color unnamed = static_cast<Color>(7);
+  double ratio = 0.5;
+  bool flag = true;
+  BindingBlob bytes{{0, 1, 2}};
+  BindingValue loose;
+  std::vector<Leaf> leaves{{1}, {0}};
+  std::vector<Leaf> noLeaves;
+  std::unordered_map<std::string, std::int32_t> scores{{"b", 2}, {"a", 1}, {"\xc3\xa9", 3}};
+  std::map<std::string, Leaf> named{{"x", {5}}};
+  std::vector<Unregistered> strangers;
+};
+
+class HostValueWriterTest : public ::testing::Test {
+ protected:
+  HostValueWriterTest() {
+    registry.RegisterType<Color>("Color").AddEnumerator("Red", 0).AddEnumerator("Green", 1);
+    registry.RegisterType<Leaf>("Leaf").AddField("number", &Leaf::number, {}, kBindingFieldOmitEmpty);
+    registry.RegisterType<Mixed>("Mixed")
+        .AddField("zeta", &Mixed::zeta)
+        .AddField("absent", &Mixed::absent)
+        .AddField("present", &Mixed::present)
+        .AddField("omitted", &Mixed::omitted, {}, kBindingFieldOmitEmpty)
+        .AddField("kept", &Mixed::kept, {}, kBindingFieldOmitEmpty)
+        .AddField("dup", &Mixed::duplicate)
+        .AddField("dup", &Mixed::duplicateEmpty, {}, kBindingFieldOmitEmpty)
+        .AddField("color", &Mixed::color)
+        .AddField("unnamed", &Mixed::unnamed)
+        .AddField("ratio", &Mixed::ratio)
+        .AddField("flag", &Mixed::flag)
+        .AddField("bytes", &Mixed::bytes)
+        .AddField("loose", &Mixed::loose)
+        .AddField("leaves", &Mixed::leaves)
+        .AddField("noLeaves", &Mixed::noLeaves, {}, kBindingFieldOmitEmpty)
+        .AddField("scores", &Mixed::scores)
+        .AddField("named", &Mixed::named)
+        .AddField("strangers", &Mixed::strangers);
+  }
+
+  template <typename T>
+  void ExpectBothPathsAgree(const T& native) {
+    BindingResult tree;
+    registry.ToValue(tree, native);
+    HostValue expected{};
+    ToHostValue(tree, tree.Value(), expected, &registry);
+    HostValueArena arena;
+    HostValueWriter writer(arena, registry);
+    HostValue actual{};
+    WriteHostValue(writer, actual, native);
+    ASSERT_EQ(writer.Ok(), tree.Ok());
+    if (tree.Ok()) {
+      EXPECT_TRUE(testing::SameHostValue(expected, actual));
+      arena.HandOverTo(actual);
+      ReleaseArenaHostValue(actual);
+    } else {
+      EXPECT_EQ(writer.Message(), tree.Message());
+    }
+    ReleaseHostValue(expected);
+  }
+
+  BindingRegistry registry;
+};
+
+TEST_F(HostValueWriterTest, RecordsGiveWhatTheBindingPathGives) {
+  Mixed mixed;
+  mixed.loose.Member("inner").Index(1).SetString("deep");
+  ExpectBothPathsAgree(mixed);
+  ExpectBothPathsAgree(std::vector<Mixed>(3));
+  mixed.duplicateEmpty = "second";
+  mixed.noLeaves.push_back({9});
+  ExpectBothPathsAgree(mixed);
+  ExpectBothPathsAgree(std::vector<Leaf>{});
+  ExpectBothPathsAgree(std::string("root text"));
+  ExpectBothPathsAgree(Color::Red);
+}
+
+TEST_F(HostValueWriterTest, AnUnregisteredStructFailsWithTheBindingPathsMessage) {
+  Mixed mixed;
+  mixed.strangers.resize(1);
+  ExpectBothPathsAgree(mixed);
 }
 
 }  // namespace

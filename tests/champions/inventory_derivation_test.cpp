@@ -319,20 +319,6 @@ TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
   EXPECT_TRUE(inventory.champions[1].skins[0].ownership.owned);
 }
 
-TEST(InventoryDerivation, MinimalListIsTheLeadingPartOfEachChampion) {
-  const datagen::GeneratedWorld world(10, SmallWorld());
-  ChampionInventory inventory;
-  ApplyAllGameData(inventory, world);
-  inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
-  inventory.RebuildMinimalChampions();
-  ASSERT_EQ(inventory.minimalChampions.size(), inventory.champions.size());
-  for (std::size_t i = 0; i < inventory.champions.size(); ++i) {
-    EXPECT_EQ(inventory.minimalChampions[i].id, inventory.champions[i].id);
-    EXPECT_EQ(inventory.minimalChampions[i].name, inventory.champions[i].name);
-    EXPECT_EQ(inventory.minimalChampions[i].roles, inventory.champions[i].roles);
-  }
-}
-
 TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
   ChampionInventory inventory;
   inventory.ApplyOwnership({ChampionRecord(5), ChampionRecord(3)}, kNow);

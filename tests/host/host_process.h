@@ -30,6 +30,7 @@ class HostProcess {
   HostProcess& operator=(const HostProcess&) = delete;
 
   uint16_t Port() const { return port_; }
+  pid_t Pid() const { return pid_; }
   // The exit status after SIGTERM (-1 when it did not end by exiting).
   int Stop();
   // What the host wrote to standard output and error so far.

@@ -10,20 +10,45 @@
 namespace kel::platform {
 namespace {
 
-TEST(PageAllocatorTest, PagesComeFromSixteenPageRegionsThatGoBackWhenEmpty) {
-  PageAllocatorStats before = GetPageAllocatorStats();
+std::vector<void*> AllocateRegions(std::size_t regions) {
   std::vector<void*> pages;
-  for (std::size_t i = 0; i < kPagesPerRegion + 1; ++i) {
+  for (std::size_t i = 0; i < regions * kPagesPerRegion; ++i) {
     void* page = AllocatePage();
-    ASSERT_NE(page, nullptr);
+    EXPECT_NE(page, nullptr);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(page) % kPageSize, 0u);
+    if (page == nullptr) break;
     std::memset(page, 0xAB, kPageSize);
     pages.push_back(page);
   }
-  EXPECT_EQ(GetPageAllocatorStats().pages, before.pages + kPagesPerRegion + 1);
-  EXPECT_GE(GetPageAllocatorStats().regions, before.regions + 1);
+  return pages;
+}
+
+TEST(PageAllocatorTest, EmptyRegionsAreKeptUpToTheBoundAndHandedOutAgain) {
+  ReleasePageReserve();
+  PageAllocatorStats before = GetPageAllocatorStats();
+  std::vector<void*> pages = AllocateRegions(1);
+  ASSERT_EQ(GetPageAllocatorStats().pages, before.pages + kPagesPerRegion);
   for (void* page : pages) FreePage(page);
-  EXPECT_EQ(GetPageAllocatorStats().pages, before.pages);
+  EXPECT_EQ(GetPageAllocatorStats().reserved, 1u);
+  EXPECT_EQ(GetPageAllocatorStats().regions, before.regions + 1);
+
+  void* again = AllocatePage();
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(again) & ~(kRegionSize - 1),
+            reinterpret_cast<std::uintptr_t>(pages[0]) & ~(kRegionSize - 1));
+  EXPECT_EQ(GetPageAllocatorStats().reserved, 0u);
+  EXPECT_EQ(GetPageAllocatorStats().regions, before.regions + 1);
+  FreePage(again);
+
+  // More empty regions than the reserve ever keeps: the rest go back to the
+  // system.
+  std::vector<void*> many = AllocateRegions(kMaximumReserve + 2);
+  EXPECT_EQ(GetPageAllocatorStats().reserveBound, kMaximumReserve);
+  for (void* page : many) FreePage(page);
+  EXPECT_EQ(GetPageAllocatorStats().reserved, kMaximumReserve);
+  EXPECT_EQ(GetPageAllocatorStats().regions, before.regions + kMaximumReserve);
+
+  ReleasePageReserve();
+  EXPECT_EQ(GetPageAllocatorStats().reserved, 0u);
   EXPECT_EQ(GetPageAllocatorStats().regions, before.regions);
 }
 

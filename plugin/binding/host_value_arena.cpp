@@ -1,0 +1,102 @@
+#include "binding/host_value_arena.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace kel {
+
+// Chunks are chained from the first; each block starts 8-aligned.
+struct HostValueArena::Chunk {
+  Chunk* next;
+  std::size_t padding;  // keeps the first block 16 bytes in
+};
+
+namespace {
+
+constexpr std::size_t kMaxChunkSize = 1024 * 1024;
+
+bool HoldsBlock(const HostValue& value) {
+  switch (value.kind) {
+    case kHostValueOwnedString:
+    case kHostValueOwnedBlob:
+    case kHostValueArray:
+    case kHostValueMap:
+      return value.payload.reference.pointer != nullptr;
+    default:
+      return false;
+  }
+}
+
+template <typename Chunk>
+void FreeChain(Chunk* chunk) {
+  while (chunk != nullptr) {
+    Chunk* next = chunk->next;
+    std::free(chunk);
+    chunk = next;
+  }
+}
+
+}  // namespace
+
+HostValueArena::~HostValueArena() { FreeChain(first_); }
+
+void* HostValueArena::Take(std::size_t bytes) {
+  bytes = (bytes + 7) & ~std::size_t{7};
+  if (bytes == 0) bytes = 8;
+  if (static_cast<std::size_t>(end_ - next_) < bytes) {
+    const std::size_t size = std::max(nextChunkSize_, bytes + sizeof(Chunk));
+    auto* chunk = static_cast<Chunk*>(std::malloc(size));
+    if (chunk == nullptr) throw std::bad_alloc();
+    if (first_ == nullptr) {
+      chunk->next = nullptr;
+      first_ = chunk;
+    } else {
+      chunk->next = first_->next;
+      first_->next = chunk;
+    }
+    next_ = reinterpret_cast<char*>(chunk + 1);
+    end_ = reinterpret_cast<char*>(chunk) + size;
+    nextChunkSize_ = std::min(nextChunkSize_ * 2, kMaxChunkSize);
+  }
+  void* block = next_;
+  next_ += bytes;
+  return block;
+}
+
+void* HostValueArena::AllocateZeroed(std::size_t count, std::size_t size) {
+  const std::size_t bytes = (count == 0 ? 1 : count) * size;
+  void* block = Take(bytes);
+  std::memset(block, 0, bytes);
+  return block;
+}
+
+char* HostValueArena::CopyText(std::string_view text) {
+  char* copy = static_cast<char*>(Take(text.size() + 1));
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  return copy;
+}
+
+void* HostValueArena::CopyBytes(const void* data, std::size_t size) {
+  void* copy = Take(size);
+  if (size != 0) std::memcpy(copy, data, size);
+  return copy;
+}
+
+void HostValueArena::HandOverTo(const HostValue& root) noexcept {
+  if (first_ == nullptr || !HoldsBlock(root) || root.payload.reference.pointer != first_ + 1) return;
+  first_ = nullptr;
+  next_ = end_ = nullptr;
+}
+
+void ReleaseArenaHostValue(HostValue& root) noexcept {
+  if (HoldsBlock(root)) {
+    using Chunk = HostValueArena::Chunk;
+    FreeChain(static_cast<Chunk*>(const_cast<void*>(root.payload.reference.pointer)) - 1);
+  }
+  std::memset(&root, 0, sizeof root);
+}
+
+}  // namespace kel

@@ -1,0 +1,54 @@
+#pragma once
+// Writes a HostValue straight from native records, with the registry's field
+// records as the map, instead of building a binding value first. What it
+// writes is exactly what ToHostValue writes for the binding value that the
+// registry's ToValue makes of the same record (members in unsigned byte order
+// of their names, omit-empty fields left out, absent optional texts as null,
+// enums by name, owned keys), and it fails with the same messages. The memory
+// comes from one arena, so the value is released whole.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "binding/host_value_abi.h"
+#include "binding/host_value_arena.h"
+
+namespace kel {
+
+class BindingRegistry;
+class BindingValue;
+struct BindingTypeInfo;
+struct StaticTypeId;
+
+class HostValueWriter {
+ public:
+  HostValueWriter(HostValueArena& arena, const BindingRegistry& registry) : arena_(arena), registry_(registry) {}
+
+  const BindingRegistry& Registry() const { return registry_; }
+  [[nodiscard]] bool Ok() const { return message_.empty(); }
+  std::string_view Message() const { return message_; }
+  void Fail(std::string_view message);
+
+  void Text(HostValue& out, std::string_view text);
+  // A map entry's key, owned by the value.
+  const char* Key(std::string_view key) { return arena_.CopyText(key); }
+  void Blob(HostValue& out, const void* data, std::size_t size);
+  void Enum(HostValue& out, std::int32_t value, const StaticTypeId& type);
+  // `count` zeroed elements, or null after failing when there are more than
+  // a collection may hold.
+  HostValue* Array(HostValue& out, std::size_t count);
+  // Room for `capacity` entries; the caller sets the count it used.
+  HostValueMapEntry* Map(HostValue& out, std::size_t capacity);
+  // A registered struct; true when it has no member.
+  bool Struct(HostValue& out, const void* native, const BindingTypeInfo* info);
+  void Value(HostValue& out, const BindingValue& value);
+
+ private:
+  HostValueArena& arena_;
+  const BindingRegistry& registry_;
+  std::string message_;
+};
+
+}  // namespace kel

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "binding/host_value_arena.h"
+#include "binding/host_value_conversion.h"
+#include "binding/host_value_writer.h"
+#include "champions/inventory_store.h"
+#include "datagen/generated_world.h"
+#include "flows_rig.h"
+#include "support/same_host_value.h"
+#include "world_records.h"
+
+namespace kel::champions {
+namespace {
+
+// Every record a route or an event serves, written straight to a HostValue,
+// equals what the binding path makes of it, over whole generated worlds.
+class HostValuePathsTest : public ::testing::TestWithParam<std::uint32_t> {
+ protected:
+  template <typename T>
+  void ExpectSame(const T& native) {
+    const BindingRegistry& registry = rig.Plugin().registry();
+    BindingResult tree;
+    registry.ToValue(tree, native);
+    HostValue expected{};
+    ToHostValue(tree, tree.Value(), expected, &registry);
+    ASSERT_TRUE(tree.Ok()) << tree.Message();
+    HostValueArena arena;
+    HostValueWriter writer(arena, registry);
+    HostValue actual{};
+    WriteHostValue(writer, actual, native);
+    ASSERT_TRUE(writer.Ok()) << writer.Message();
+    EXPECT_TRUE(kel::testing::SameHostValue(expected, actual));
+    ReleaseHostValue(expected);
+  }
+
+  kel::testing::FlowsRig rig;
+};
+
+TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
+  const datagen::GeneratedWorld world(GetParam(), datagen::WorldOptions::Scaled(GetParam()));
+  InventoryStore::Access access = rig.Plugin().Inventory().Lock();
+  ChampionInventory& inventory = access.Inventory();
+  for (GameDataChampion& champion : testing::GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
+  inventory.ApplyOwnership(testing::OwnershipOf(world, 7, 1'700'000'000'000), 1'700'000'000'000);
+  inventory.disabledQueues["ARAM"] = {inventory.champions.front().id};
+  inventory.ApplyDisabledChampionsAndQueues();
+  inventory.ApplyDisabledSkins();
+  inventory.ComputeFreeToPlayAndBaseSkins();
+  inventory.RebuildMinimalChampions();
+
+  ExpectSame(inventory.champions);
+  ExpectSame(inventory.minimalChampions);
+  ExpectSame(inventory.PlayableCounts());
+  std::vector<CollectionsChampionSkinMinimal> skins;
+  for (const CollectionsChampion& champion : inventory.champions) {
+    skins.insert(skins.end(), champion.skins.begin(), champion.skins.end());
+  }
+  ExpectSame(skins);
+  const CollectionsChampion& champion = inventory.champions.back();
+  ExpectSame(champion);
+  ExpectSame(champion.skins);
+  ExpectSame(champion.skins.back());
+  ExpectSame(champion.skins.back().chromas);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HostValuePathsTest, ::testing::Values(1u, 4u));
+
+}  // namespace
+}  // namespace kel::champions
