@@ -1,13 +1,13 @@
 #include "api/invoke.h"
 
 #include <cstring>
-#include <exception>
 #include <vector>
 
 #include "api/api_description_abi.h"
 #include "api/argument_binder.h"
 #include "api/response_writer.h"
 #include "api/route_match.h"
+#include "diagnostics/boundary_guard.h"
 #include "platform/clock.h"
 
 namespace kel {
@@ -57,23 +57,22 @@ void ReplaceWithInternalError(ResponseRecord& response, const char* message) {
 
 }  // namespace
 
-void InvokeFunction(ResponseRecord* response, const RequestRecord* request) {
+void InvokeFunction(ResponseRecord* response, const RequestRecord* request) noexcept {
   if (response == nullptr) return;
   std::memset(static_cast<void*>(response), 0, sizeof(ResponseRecord));
   response->release = &ReleaseResponse;
   const auto* context =
       request == nullptr ? nullptr : static_cast<const InvokeContext*>(request->invoke_context);
-  if (context == nullptr || context->function == nullptr) {
-    WriteFailedResponse(*response, kStatusNotFound, "Invalid function");
-    return;
-  }
-  try {
-    Dispatch(*response, *request, *context);
-  } catch (const std::exception& e) {
-    ReplaceWithInternalError(*response, e.what());
-  } catch (...) {
-    ReplaceWithInternalError(*response, "Unhandled exception");
-  }
+  GuardEntry(
+      "Invoke", request == nullptr ? nullptr : request->path,
+      [&] {
+        if (context == nullptr || context->function == nullptr) {
+          WriteFailedResponse(*response, kStatusNotFound, "Invalid function");
+          return;
+        }
+        Dispatch(*response, *request, *context);
+      },
+      [&](const char* reason) { ReplaceWithInternalError(*response, reason); });
 }
 
 }  // namespace kel

@@ -11,6 +11,6 @@ namespace kel {
 // invoke context, binds the arguments, runs the handler and fills
 // `response`, installing the release function first. Failures travel in the
 // response; nothing is thrown to the core.
-void InvokeFunction(ResponseRecord* response, const RequestRecord* request);
+void InvokeFunction(ResponseRecord* response, const RequestRecord* request) noexcept;
 
 }  // namespace kel

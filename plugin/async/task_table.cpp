@@ -1,8 +1,6 @@
 #include "async/task_table.h"
 
-#include <exception>
-
-#include "diagnostics/log.h"
+#include "diagnostics/boundary_guard.h"
 
 namespace kel {
 
@@ -23,17 +21,9 @@ size_t TaskTable::Outstanding() const {
   return tasks_.size();
 }
 
-void TaskTable::Trampoline(void* context) {
+void TaskTable::Trampoline(void* context) noexcept {
   auto* record = static_cast<ScheduledTask*>(context);
-  try {
-    record->callable();
-  } catch (const std::exception& e) {
-    log::Write(log::kError, 0, "Scheduled task %llu ended with an exception: %s",
-               static_cast<unsigned long long>(record->sequence), e.what());
-  } catch (...) {
-    log::Write(log::kError, 0, "Scheduled task %llu ended with an exception",
-               static_cast<unsigned long long>(record->sequence));
-  }
+  GuardEntry("Scheduled task", nullptr, [&] { record->callable(); });
   TaskTable* owner = record->owner;
   std::unique_ptr<ScheduledTask> finished;
   {

@@ -54,7 +54,7 @@ class TaskTable {
   // Runs the record's callable, then erases the record. Called by the core on
   // any of its threads. An exception from the callable is logged and stopped
   // here: nothing may unwind into the core.
-  static void Trampoline(void* context);
+  static void Trampoline(void* context) noexcept;
 
   mutable std::mutex mutex_;
   std::unordered_map<uint64_t, std::unique_ptr<ScheduledTask>> tasks_;

@@ -1,7 +1,9 @@
 #include "runtime/app_module.h"
 
-#include <exception>
+#include <cstring>
+#include <memory>
 
+#include "diagnostics/boundary_guard.h"
 #include "diagnostics/console_log_targets.h"
 #include "diagnostics/fatal_assertion.h"
 #include "diagnostics/log.h"
@@ -13,26 +15,29 @@ namespace kel {
 
 namespace {
 
-uint8_t InitializeCallback(void* context, const HostServices* services) {
-  try {
+// A throw fails the initialization (0).
+uint8_t InitializeCallback(void* context, const HostServices* services) noexcept {
+  return GuardEntry("Initialize", nullptr, [&]() -> uint8_t {
     return static_cast<AppModule*>(context)->Initialize(services) ? 1 : 0;
-  } catch (const std::exception& error) {
-    // Nothing may unwind into the core.
-    log::Write(log::kError, log::kGroupDbg, "Initialize failed: %s", error.what());
-    return 0;
-  }
+  });
 }
 
 // Take-down: every core subscription ends first, then the object goes,
-// derived members before AppModule's and the subscription core's.
-void ShutdownCallback(void* context) {
-  auto* plugin = static_cast<AppModule*>(context);
-  plugin->Stop();
-  delete plugin;
+// derived members before AppModule's and the subscription core's. The
+// object goes even when stopping throws.
+void ShutdownCallback(void* context) noexcept {
+  GuardEntry("Shutdown", nullptr, [&] {
+    const std::unique_ptr<AppModule> plugin(static_cast<AppModule*>(context));
+    plugin->Stop();
+  });
 }
 
-void GetMemoryStatsCallback(void*, MemoryStats* stats) {
-  if (stats) memory::ReadMemoryStats(*stats);
+// A throw leaves the counters zero rather than half written.
+void GetMemoryStatsCallback(void*, MemoryStats* stats) noexcept {
+  if (!stats) return;
+  GuardEntry(
+      "GetMemoryStats", nullptr, [&] { memory::ReadMemoryStats(*stats); },
+      [&](const char*) { std::memset(static_cast<void*>(stats), 0, sizeof(MemoryStats)); });
 }
 
 }  // namespace

@@ -1,27 +1,27 @@
 // Creating and entering the plug-in object from load_kel_champions.
 #pragma once
 
-#include <new>
+#include <memory>
 #include <string_view>
 
-#include "diagnostics/log.h"
+#include "diagnostics/boundary_guard.h"
 #include "runtime/app_module.h"
 
 namespace kel {
 
 // Creates a `Plugin` (an AppModule) and runs the entry sequence on it. The
-// object lives until the core calls Shutdown. A missing record or a failed
-// allocation leaves the record untouched.
+// object lives until the core calls Shutdown. A missing record, or a throw
+// anywhere before the entry is complete, leaves the record untouched and
+// the object destroyed: it is held here until Enter has written the record.
 template <class Plugin>
-void EnterPlugin(PluginHostRecord* record, std::string_view short_name) {
+void EnterPlugin(PluginHostRecord* record, std::string_view short_name) noexcept {
   if (!record) return;
-  try {
-    AppModule* plugin = new Plugin();
+  GuardEntry("Loading the plug-in", nullptr, [&] {
+    std::unique_ptr<AppModule> plugin = std::make_unique<Plugin>();
     plugin->Enter(*record, short_name);
-  } catch (const std::bad_alloc&) {
-    // Nothing may unwind into the core.
-    log::Write(log::kError, log::kGroupDbg, "Out of memory creating the plug-in object");
-  }
+    // From here the core owns it, through Shutdown.
+    static_cast<void>(plugin.release());
+  });
 }
 
 }  // namespace kel

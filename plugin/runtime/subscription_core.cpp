@@ -1,9 +1,8 @@
 #include "runtime/subscription_core.h"
 
-#include <exception>
-
 #include "binding/binding_registry.h"
 #include "binding/host_value_conversion.h"
+#include "diagnostics/boundary_guard.h"
 #include "diagnostics/log.h"
 #include "diagnostics/positional_format.h"
 #include "platform/clock.h"
@@ -144,10 +143,10 @@ std::shared_ptr<const SubscriptionCore::EventHandler> SubscriptionCore::FindHand
 }
 
 template <typename Record>
-void SubscriptionCore::DeliverEvent(const IncomingEventRecord* event) {
+void SubscriptionCore::DeliverEvent(const IncomingEventRecord* event) noexcept {
   if (event == nullptr || event->name == nullptr || event->context == nullptr) return;
   auto* core = static_cast<SubscriptionCore*>(event->context);
-  try {
+  GuardEntry("Handler of event", event->name, [&] {
     const std::shared_ptr<const EventHandler> entry = core->FindHandler(event->name);
     if (entry == nullptr) return;
     const auto* handler = std::get_if<std::function<void(const Record&)>>(entry.get());
@@ -161,13 +160,7 @@ void SubscriptionCore::DeliverEvent(const IncomingEventRecord* event) {
     core->Registry().Assign(assigned, record, value.Value(), event->name);
     if (!assigned.Ok()) return;
     (*handler)(record);
-  } catch (const std::exception& e) {
-    log::Write(log::kError, log::kGroupDbg, "%s: Handler of event %s failed: %s", core->shortName_.c_str(),
-               event->name, e.what());
-  } catch (...) {
-    log::Write(log::kError, log::kGroupDbg, "%s: Handler of event %s failed", core->shortName_.c_str(),
-               event->name);
-  }
+  });
 }
 
 void SubscriptionCore::DispatchResourceEvent(const PluginResourceEvent& event) const {

@@ -127,7 +127,7 @@ class SubscriptionCore : public CorePort {
   using EventHandler = std::variant<ResourceEventHandler, DrovEventHandler, ServiceProxyEventHandler>;
 
   template <typename Record>
-  static void DeliverEvent(const IncomingEventRecord* event);
+  static void DeliverEvent(const IncomingEventRecord* event) noexcept;
 
   // Stores the handler under the name and subscribes with the core unless
   // the name is subscribed already.
