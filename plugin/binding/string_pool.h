@@ -3,6 +3,12 @@
 // counted entry; the empty text is one process-wide static entry that is
 // never counted, pooled or freed.
 //
+// Entries sit in a dense list (each knows its position) and are found through
+// an open-addressed table of (hash, position) slots: a probe compares the
+// stored hash before it touches an entry, and growing the table reads only
+// the slots. A copy of a whole tree clones the dense list once and then maps
+// each source entry to its twin by position, with no hashing or probing.
+//
 // Not synchronised: one tree, one thread at a time.
 
 #include <cstddef>
@@ -16,10 +22,10 @@ class SmallObjectAllocator;
 
 // The text follows the entry directly, NUL-terminated.
 struct InternedString {
-  InternedString* next;  // bucket chain
-  std::uint32_t hash;
+  std::uint32_t hash;        // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
+  std::uint32_t position;    // in the pool's dense list
 
   const char* Text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
   std::string_view View() const noexcept { return {Text(), length}; }
@@ -38,34 +44,59 @@ class StringPool {
   // Returns the entry for the text with one more reference. Throws
   // std::bad_alloc when memory runs out.
   InternedString* Intern(std::string_view text);
-  // The same with the text's FNV-1a hash already known (copies between trees).
+  // The same with the text's FNV-1a hash already known.
   InternedString* InternHashed(std::string_view text, std::uint32_t hash);
-  // Grows the table so that `count` entries stay within the load factor.
+  // Grows the table and the list so that `count` entries fit without growing.
   void Reserve(std::size_t count);
   // Adds a reference to an entry of this pool (or the empty entry).
   static void AddReference(InternedString* entry) noexcept;
   // Drops a reference; the entry goes at zero.
   void Release(InternedString* entry) noexcept;
 
+  // For copying a whole tree into a tree whose pool is empty: gives this pool
+  // a twin of every entry of `source`, at the same positions, unreferenced.
+  // Throws std::bad_alloc when memory runs out (the twins made so far stay,
+  // unreferenced, until the tree goes).
+  void CloneEntries(const StringPool& source);
+  // The twin of a source entry after CloneEntries, with one more reference.
+  InternedString* TwinOf(const InternedString* sourceEntry) noexcept {
+    InternedString* twin = entries_[sourceEntry->position];
+    ++twin->references;
+    return twin;
+  }
+
   std::size_t Count() const noexcept { return count_; }
-  std::size_t BucketCount() const noexcept { return bucketCount_; }
+  std::size_t SlotCount() const noexcept { return slotMask_ + 1; }
   // The entry for a text, or null; no reference is taken (for tests).
   const InternedString* Find(std::string_view text) const noexcept;
 
  private:
-  static constexpr std::size_t kInitialBuckets = 8;
+  // entry: position + 1, 0 for a free slot.
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t entry;
+  };
+  static constexpr std::size_t kInitialSlots = 16;
+  static constexpr std::size_t kInitialEntries = kInitialSlots / 2;
 
-  InternedString* FindInBucket(std::string_view text, std::uint32_t hash) const noexcept;
-  void Rehash(std::size_t newCount);
+  std::size_t SlotOf(std::string_view text, std::uint32_t hash) const noexcept;
+  std::size_t SlotOfPosition(std::uint32_t hash, std::uint32_t position) const noexcept;
+  void RemoveSlot(std::size_t slot) noexcept;
+  void GrowSlots(std::size_t slotCount);
+  void GrowEntries(std::size_t capacity);
+  InternedString* NewEntry(std::string_view text, std::uint32_t hash);
   static std::size_t EntrySize(std::size_t length) noexcept;
   void FreeEntry(InternedString* entry) noexcept;
 
   SmallObjectAllocator& blocks_;
   HeapBlocks& heap_;
-  InternedString** buckets_;
-  std::size_t bucketCount_;
+  Slot* slots_;
+  std::size_t slotMask_;
+  InternedString** entries_;
+  std::size_t capacity_;
   std::size_t count_ = 0;
-  InternedString* initialBuckets_[kInitialBuckets] = {};
+  Slot initialSlots_[kInitialSlots] = {};
+  InternedString* initialEntries_[kInitialEntries] = {};
 };
 
 }  // namespace kel
