@@ -17,7 +17,7 @@ struct StaticEmptyEntry {
 };
 static_assert(offsetof(StaticEmptyEntry, terminator) == sizeof(InternedString));
 
-StaticEmptyEntry gEmptyEntry = {{kFnv1aOffsetBasis, 0, 0, 0}, '\0'};
+StaticEmptyEntry gEmptyEntry = {{0, kFnv1aOffsetBasis, 0, 0, 0}, '\0'};
 
 bool SameText(const InternedString& entry, std::string_view text) noexcept {
   return entry.length == text.size() && std::memcmp(entry.Text(), text.data(), text.size()) == 0;
@@ -38,6 +38,7 @@ StringPool::StringPool(SmallObjectAllocator& blocks, HeapBlocks& heap) noexcept
 StringPool::~StringPool() {
   if (slots_ != initialSlots_) std::free(slots_);
   if (entries_ != initialEntries_) std::free(entries_);
+  std::free(cache_);
 }
 
 InternedString* StringPool::EmptyEntry() noexcept { return &gEmptyEntry.entry; }
@@ -50,7 +51,7 @@ std::size_t StringPool::EntrySize(std::size_t length) noexcept {
 }
 
 // The slot holding the text, or the free slot where it would go. The table
-// is never more than half full, so a free slot is always reached.
+// is never more than three quarters full, so a free slot is always reached.
 std::size_t StringPool::SlotOf(std::string_view text, std::uint32_t hash) const noexcept {
   for (std::size_t i = hash & slotMask_;; i = (i + 1) & slotMask_) {
     const Slot slot = slots_[i];
@@ -71,8 +72,47 @@ const InternedString* StringPool::Find(std::string_view text) const noexcept {
   return slot.entry == 0 ? nullptr : entries_[slot.entry - 1];
 }
 
+StringPool::ShortText StringPool::ShortTextOf(const char* text, std::size_t length) noexcept {
+  ShortText key{0, 0, static_cast<std::uint32_t>(length)};
+  if (length >= 8) {
+    std::memcpy(&key.first, text, 8);
+    std::memcpy(&key.last, text + length - 8, 8);
+  } else {
+    std::memcpy(&key.first, text, length);
+  }
+  return key;
+}
+
+std::size_t StringPool::CacheLineOf(const ShortText& text) noexcept {
+  std::uint64_t mixed = (text.first ^ (text.last * 0xC2B2AE3D27D4EB4Full) ^ text.length) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(mixed >> 56);
+}
+
+void StringPool::ForgetCached(const InternedString* entry) noexcept {
+  if (cache_ == nullptr || entry->length > kShortTextMax) return;
+  CacheLine& line = cache_[CacheLineOf(ShortTextOf(entry->Text(), entry->length))];
+  if (line.entry == entry) line.entry = nullptr;
+}
+
 InternedString* StringPool::Intern(std::string_view text) {
-  return text.empty() ? EmptyEntry() : InternHashed(text, Fnv1a32(text));
+  if (text.empty()) return EmptyEntry();
+  if (text.size() > kShortTextMax) return InternHashed(text, Fnv1a32(text));
+  if (cache_ == nullptr) {
+    if (count_ < kCacheFromCount) return InternHashed(text, Fnv1a32(text));
+    // Without the cache every text is still found, only more slowly.
+    cache_ = static_cast<CacheLine*>(std::calloc(kCacheLines, sizeof(CacheLine)));
+    if (cache_ == nullptr) return InternHashed(text, Fnv1a32(text));
+  }
+  const ShortText key = ShortTextOf(text.data(), text.size());
+  CacheLine& line = cache_[CacheLineOf(key)];
+  if (line.entry != nullptr && line.text.first == key.first && line.text.last == key.last &&
+      line.text.length == key.length) {
+    ++line.entry->references;
+    return line.entry;
+  }
+  InternedString* entry = InternHashed(text, Fnv1a32(text));
+  line = {key, entry};
+  return entry;
 }
 
 InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t hash) {
@@ -83,7 +123,7 @@ InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t ha
     ++found->references;
     return found;
   }
-  if ((count_ + 1) * 2 > SlotCount()) {
+  if ((count_ + 1) * 4 > SlotCount() * 3) {
     GrowSlots(SlotCount() * 2);
     slot = SlotOf(text, hash);
   }
@@ -102,6 +142,7 @@ InternedString* StringPool::NewEntry(std::string_view text, std::uint32_t hash) 
   void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : heap_.Allocate(size);
   if (memory == nullptr) throw std::bad_alloc();
   InternedString* entry = static_cast<InternedString*>(memory);
+  entry->order = OrderPrefix(text);
   entry->hash = hash;
   entry->length = static_cast<std::uint32_t>(text.size());
   char* copy = reinterpret_cast<char*>(entry + 1);
@@ -118,6 +159,7 @@ void StringPool::AddReference(InternedString* entry) noexcept {
 // meets a hole), and the last entry of the list takes its position.
 void StringPool::Release(InternedString* entry) noexcept {
   if (entry == EmptyEntry() || --entry->references != 0) return;
+  ForgetCached(entry);
   RemoveSlot(SlotOfPosition(entry->hash, entry->position));
   --count_;
   const std::uint32_t position = entry->position;
@@ -150,7 +192,7 @@ void StringPool::FreeEntry(InternedString* entry) noexcept {
 
 void StringPool::Reserve(std::size_t count) {
   std::size_t slots = SlotCount();
-  while (slots < count * 2) slots *= 2;
+  while (slots * 3 < count * 4) slots *= 2;
   if (slots != SlotCount()) GrowSlots(slots);
   if (count > capacity_) GrowEntries(count);
 }

@@ -6,13 +6,16 @@
 // Entries sit in a dense list (each knows its position) and are found through
 // an open-addressed table of (hash, position) slots: a probe compares the
 // stored hash before it touches an entry, and growing the table reads only
-// the slots. A copy of a whole tree clones the dense list once and then maps
+// the slots. Texts of up to 16 bytes are found again without hashing through
+// a small direct-mapped cache (see ShortText). A copy of a whole tree clones the dense list once and then maps
 // each source entry to its twin by position, with no hashing or probing.
 //
 // Not synchronised: one tree, one thread at a time.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace kel {
@@ -20,8 +23,20 @@ namespace kel {
 class HeapBlocks;
 class SmallObjectAllocator;
 
+// The first eight bytes of a text, zero-padded, as a number whose order is
+// the texts' unsigned byte order wherever two prefixes differ (a text that
+// ends early pads with zeros, and a shorter text sorts first). Equal
+// prefixes say nothing: the texts are then compared in full.
+inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
+  std::uint64_t word = 0;
+  std::memcpy(&word, text.data(), text.size() < 8 ? text.size() : 8);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
+}
+
 // The text follows the entry directly, NUL-terminated.
 struct InternedString {
+  std::uint64_t order;       // OrderPrefix of the text
   std::uint32_t hash;        // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
@@ -76,8 +91,27 @@ class StringPool {
     std::uint32_t hash;
     std::uint32_t entry;
   };
+  // A text of 1..16 bytes is exactly its length and two (overlapping or
+  // zero-padded) 8-byte words, so comparing those three compares the text.
+  struct ShortText {
+    std::uint64_t first;
+    std::uint64_t last;
+    std::uint32_t length;
+  };
+  struct CacheLine {
+    ShortText text;
+    InternedString* entry;  // null for an empty line
+  };
+  static constexpr std::size_t kShortTextMax = 16;
+  static constexpr std::size_t kCacheLines = 256;
+  // Trees with fewer strings look nothing up often enough to pay for it.
+  static constexpr std::size_t kCacheFromCount = 32;
+  static ShortText ShortTextOf(const char* text, std::size_t length) noexcept;
+  static std::size_t CacheLineOf(const ShortText& text) noexcept;
+  void ForgetCached(const InternedString* entry) noexcept;
+
   static constexpr std::size_t kInitialSlots = 16;
-  static constexpr std::size_t kInitialEntries = kInitialSlots / 2;
+  static constexpr std::size_t kInitialEntries = kInitialSlots * 3 / 4;
 
   std::size_t SlotOf(std::string_view text, std::uint32_t hash) const noexcept;
   std::size_t SlotOfPosition(std::uint32_t hash, std::uint32_t position) const noexcept;
@@ -95,6 +129,7 @@ class StringPool {
   InternedString** entries_;
   std::size_t capacity_;
   std::size_t count_ = 0;
+  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromCount entries on
   Slot initialSlots_[kInitialSlots] = {};
   InternedString* initialEntries_[kInitialEntries] = {};
 };
