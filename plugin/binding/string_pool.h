@@ -29,6 +29,7 @@ class SmallObjectAllocator;
 // prefixes say nothing: the texts are then compared in full.
 inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
   std::uint64_t word = 0;
+  if (text.empty()) return word;
   std::memcpy(&word, text.data(), text.size() < 8 ? text.size() : 8);
   if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
   return word;
