@@ -81,9 +81,10 @@ class BindingValueTreeOps {
 
  private:
   // An entry of the source's pool as an entry of the target's, referenced.
-  static InternedString* ShareKey(BindingValue& target, const BindingValue& source, InternedString* entry);
+  struct KeyMap;
   template <typename PushValue>
-  static void CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue);
+  static void CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys,
+                           PushValue pushValue);
   static void InsertFixup(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateLeft(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateRight(StructureNode& structure, BindingMemberNode* node) noexcept;

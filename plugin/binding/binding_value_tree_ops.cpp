@@ -12,6 +12,10 @@
 namespace kel {
 namespace {
 
+bool IsComposite(BindingValueKind kind) noexcept {
+  return kind == BindingValueKind::kCollection || kind == BindingValueKind::kStructure;
+}
+
 struct PendingRelease {
   BindingValueKind kind;
   void* node;
@@ -112,20 +116,32 @@ bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noe
   return true;
 }
 
-InternedString* BindingValueTreeOps::ShareKey(BindingValue& target, const BindingValue& source,
-                                              InternedString* entry) {
-  if (entry == StringPool::EmptyEntry()) return entry;
-  if (target.context_ == source.context_) {
-    StringPool::AddReference(entry);
-    return entry;
+// How a copy turns the source's entries into the target's.
+struct BindingValueTreeOps::KeyMap {
+  enum class Mode { kSamePool, kTwins, kIntern };
+  Mode mode;
+  StringPool* target;
+
+  InternedString* Share(InternedString* entry) const {
+    if (entry == StringPool::EmptyEntry()) return entry;
+    switch (mode) {
+      case Mode::kSamePool:
+        StringPool::AddReference(entry);
+        return entry;
+      case Mode::kTwins:
+        return target->TwinOf(entry);
+      case Mode::kIntern:
+        break;
+    }
+    return target->InternHashed(entry->View(), entry->hash);
   }
-  return target.EnsureContext().strings.InternHashed(entry->View(), entry->hash);
-}
+};
 
 // Copies the member tree node for node, colours included: the source is
 // already ordered and balanced, so nothing is compared or rotated.
 template <typename PushValue>
-void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue) {
+void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys,
+                                       PushValue pushValue) {
   struct PendingNode {
     const BindingMemberNode* source;
     BindingMemberNode* parent;
@@ -139,7 +155,7 @@ void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue&
     PendingNode item = nodes.Pop();
     BindingMemberNode* node = NewNode<BindingMemberNode>(context);
     try {
-      node->key = ShareKey(target, source, item.source->key);
+      node->key = keys.Share(item.source->key);
     } catch (...) {
       DeleteNode(context, node);
       throw;
@@ -156,11 +172,23 @@ void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue&
   }
 }
 
+// A whole tree copied into a tree without strings clones the source's
+// strings once, in one pass over its list; every string of the copy is then
+// its source entry's twin, found by position.
 void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& source) {
-  // Copying a whole tree into another: size the string table once.
-  if (source.ownsContext_ && source.context_ != nullptr && target.context_ != source.context_) {
+  KeyMap keys{KeyMap::Mode::kIntern, nullptr};
+  const bool holdsStrings = source.kind_ == BindingValueKind::kString || IsComposite(source.kind_);
+  if (holdsStrings && target.context_ == source.context_) {
+    keys.mode = KeyMap::Mode::kSamePool;
+  } else if (holdsStrings) {
     StringPool& strings = target.EnsureContext().strings;
-    strings.Reserve(strings.Count() + source.context_->strings.Count());
+    keys.target = &strings;
+    if (source.ownsContext_ && strings.Count() == 0) {
+      strings.CloneEntries(source.context_->strings);
+      keys.mode = KeyMap::Mode::kTwins;
+    } else if (source.ownsContext_) {
+      strings.Reserve(strings.Count() + source.context_->strings.Count());
+    }
   }
   struct PendingCopy {
     BindingValue* target;
@@ -183,7 +211,7 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
         to.kind_ = from.kind_;
         break;
       case BindingValueKind::kString:
-        SetNode(to, BindingValueKind::kString, ShareKey(to, from, static_cast<InternedString*>(from.payload_.node)));
+        SetNode(to, BindingValueKind::kString, keys.Share(static_cast<InternedString*>(from.payload_.node)));
         break;
       case BindingValueKind::kBlob: {
         const BlobNode& blob = *NodeAs<BlobNode>(from);
@@ -211,7 +239,7 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
       }
       case BindingValueKind::kStructure:
         to.MakeStructure();
-        CloneMembers(to, from, [&pending](BindingValue* target, const BindingValue* source) {
+        CloneMembers(to, from, keys, [&pending](BindingValue* target, const BindingValue* source) {
           pending.Push({target, source});
         });
         break;

@@ -105,6 +105,17 @@ TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
   value.Member("\xC3\xA9").SetSigned(4);  // above every ASCII byte
   value.Member("ab").SetSigned(5);
   EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
+  // Keys alike in their first eight bytes, a NUL byte, the empty key.
+  BindingValue alike;
+  for (std::string_view key : {std::string_view("squarePortraitB"), std::string_view("squarePo"),
+                               std::string_view("squarePortraitA"), std::string_view("ab"), std::string_view("ab\0", 3),
+                               std::string_view()}) {
+    alike.Member(key).SetString(key);
+  }
+  EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "ab", std::string("ab\0", 3), "squarePo", "squarePortraitA",
+                                                     "squarePortraitB"}));
+  EXPECT_EQ(alike.Find(std::string_view("ab\0", 3)).GetString(), std::string_view("ab\0", 3));
+  EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
   BindingValue& again = value.Member("a");
   EXPECT_EQ(&again, &value.Member("a"));
   EXPECT_EQ(again.GetSigned(), 2);
