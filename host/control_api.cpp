@@ -89,7 +89,7 @@ void AddObservations(httplib::Server& server, HostCore& core) {
     Reply(response, status);
   });
   server.Get("/host/v1/api", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Catalog().Description());
+    response.set_content(core.Catalog().DescriptionJson(), kJson);
   });
   server.Get("/host/v1/memory", [&core](const httplib::Request&, httplib::Response& response) {
     Reply(response, core.MemoryStatistics());
