@@ -207,7 +207,10 @@ std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
       {"GET", "/host/v1/status", "plug-in, logged-in summoner, game-data progress", Status(core)},
       {"GET", "/host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)",
        nullptr},
-      {"GET", "/host/v1/api", "the plug-in's API description", Observed([&core] { return core.Catalog().Description(); })},
+      {"GET", "/host/v1/api", "the plug-in's API description",
+       [&core](const httplib::Request&, httplib::Response& response) {
+         response.set_content(core.Catalog().DescriptionJson(), kJson);
+       }},
       {"GET", "/host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes",
        [openapi](const httplib::Request&, httplib::Response& response) { response.set_content(openapi, kJson); }},
       {"GET", "/host/v1/memory", "the plug-in's memory statistics", Observed([&core] { return core.MemoryStatistics(); })},
