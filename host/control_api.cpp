@@ -8,16 +8,26 @@
 
 #include "host/http_server.h"
 #include "host/openapi_document.h"
-#include "host/value_json.h"
+#include "host/json.h"
 
 namespace kel::host {
 namespace {
 
 constexpr const char* kJson = "application/json";
 
-void Reply(httplib::Response& response, const BindingValue& value, int status = 200) {
-  response.status = status;
-  response.set_content(ToJsonText(value), kJson);
+void Reply(httplib::Response& response, const std::string& json) {
+  response.status = 200;
+  response.set_content(json, kJson);
+}
+
+void Reply(httplib::Response& response, const JsonValue& value) { Reply(response, WriteJson(value)); }
+
+// A member added to a value the control API answers with.
+void Add(Json& document, const char* key, JsonValue value) {
+  SetMember(document, document, key, std::move(value));
+}
+JsonValue Text(Json& document, std::string_view text) {
+  return JsonValue(text.data(), static_cast<rapidjson::SizeType>(text.size()), document.GetAllocator());
 }
 
 void Fail(httplib::Response& response, int status, const std::string& message) {
@@ -26,26 +36,29 @@ void Fail(httplib::Response& response, int status, const std::string& message) {
   response.set_content(answer.json, kJson);
 }
 
-BindingValue Done(std::string_view what) {
-  BindingValue done;
-  done.Member("done").SetString(what);
+Json Done(std::string_view what) {
+  Json done;
+  Add(done, "done", Text(done, what));
   return done;
 }
 
-// The request body as a value; an empty body is the empty value. False
-// (with the answer written) when the body is not JSON.
-bool Body(const httplib::Request& request, httplib::Response& response, BindingValue& body) {
-  std::string error;
-  std::optional<BindingValue> parsed = ParseJsonText(request.body, &error);
-  if (!parsed) {
-    Fail(response, 400, "The body is not JSON: " + error);
+// The request body as a value; an empty body (or only white space) is null.
+// False (with the answer written) when the body is not JSON.
+bool Body(const httplib::Request& request, httplib::Response& response, Json& body) {
+  if (request.body.find_first_not_of(" \t\r\n") == std::string::npos) {
+    body.SetNull();
+    return true;
+  }
+  Result<Json> parsed = ParseJson(request.body);
+  if (!parsed.Ok()) {
+    Fail(response, 400, "The body is not JSON: " + parsed.Message());
     return false;
   }
-  body = std::move(*parsed);
+  body = std::move(parsed.Value());
   return true;
 }
 
-BindingValue Index() {
+std::string Index() {
   static constexpr std::pair<const char*, const char*> kEndpoints[] = {
       {"GET /", "the live inventory page"},
       {"GET /host/v1/status", "plug-in, logged-in summoner, game-data progress"},
@@ -68,26 +81,34 @@ BindingValue Index() {
       {"GET|POST /host/v1/faults", "injected faults: {\"championSummary\", \"champions\": {id: n}, \"inventory\", "
                                    "\"delayMs\"} (n failures, -1 for ever)"},
   };
-  BindingValue index;
-  // The server reads a POST or PUT body before it routes the request, and
-  // one sent without any (no Content-Length) is refused.
-  index.Member("note").SetString("Send every POST and PUT with a body, even an empty one (curl -d '').");
-  BindingValue& endpoints = index.Member("endpoints");
-  for (const auto& [endpoint, meaning] : kEndpoints) endpoints.Member(endpoint).SetString(meaning);
-  return index;
+  return WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    // The server reads a POST or PUT body before it routes the request, and
+    // one sent without any (no Content-Length) is refused.
+    out.Key("note");
+    out.String("Send every POST and PUT with a body, even an empty one (curl -d '').");
+    out.Key("endpoints");
+    out.StartObject();
+    for (const auto& [endpoint, meaning] : kEndpoints) {
+      out.Key(endpoint);
+      out.String(meaning);
+    }
+    out.EndObject();
+    out.EndObject();
+  });
 }
 
 void AddObservations(httplib::Server& server, HostCore& core) {
   const auto started = std::chrono::steady_clock::now();
   server.Get("/host/v1/?", [](const httplib::Request&, httplib::Response& response) { Reply(response, Index()); });
   server.Get("/host/v1/status", [&core, started](const httplib::Request&, httplib::Response& response) {
-    BindingValue status;
-    status.Member("plugin").SetString(core.Module() != nullptr ? core.Module()->ShortName() : "");
-    status.Member("loggedInSummonerId").SetUnsigned(core.Play().LoggedInSummoner());
-    status.Member("gameDataFilesServed").SetUnsigned(core.GameData().ServedFiles());
-    status.Member("gameDataFiles").SetUnsigned(core.GameData().TotalFiles());
-    status.Member("uptimeMs").SetUnsigned(static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
+    Json status;
+    Add(status, "plugin", Text(status, core.Module() != nullptr ? core.Module()->ShortName() : ""));
+    Add(status, "loggedInSummonerId", JsonValue(core.Play().LoggedInSummoner()));
+    Add(status, "gameDataFilesServed", JsonValue(uint64_t{core.GameData().ServedFiles()}));
+    Add(status, "gameDataFiles", JsonValue(uint64_t{core.GameData().TotalFiles()}));
+    Add(status, "uptimeMs", JsonValue(static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count())));
     Reply(response, status);
   });
   server.Get("/host/v1/api", [&core](const httplib::Request&, httplib::Response& response) {
@@ -101,7 +122,7 @@ void AddObservations(httplib::Server& server, HostCore& core) {
     response.set_content(openapi, kJson);
   });
   server.Get("/host/v1/memory", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.MemoryStatistics());
+    Reply(response, core.MemoryStatisticsJson());
   });
   server.Get("/host/v1/counters", [&core](const httplib::Request&, httplib::Response& response) {
     Reply(response, core.Counters());
@@ -117,26 +138,27 @@ void AddObservations(httplib::Server& server, HostCore& core) {
     const std::string count_text = request.get_param_value("count");
     std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
     const std::string needle = request.get_param_value("contains");
-    BindingValue lines;
-    lines.MakeCollection();
-    for (const std::string& line : core.Log().Recent(count)) {
-      if (line.find(needle) != std::string::npos) lines.Append().SetString(line);
-    }
-    Reply(response, lines);
+    Reply(response, WrittenJson([&](JsonWriter& out) {
+      out.StartArray();
+      for (const std::string& line : core.Log().Recent(count)) {
+        if (line.find(needle) != std::string::npos) WriteText(out, line);
+      }
+      out.EndArray();
+    }));
   });
 }
 
 void AddSession(httplib::Server& server, HostCore& core, const HostOptions& options) {
   server.Post("/host/v1/login", [&core, options](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    const uint64_t summoner = body.Find("summonerId").AsUnsigned(options.summoner_id);
-    const uint64_t account = body.Find("accountId").AsUnsigned(options.account_id);
-    const auto level = static_cast<uint32_t>(body.Find("summonerLevel").AsUnsigned(options.summoner_level));
+    const uint64_t summoner = UnsignedMember(body, "summonerId", options.summoner_id);
+    const uint64_t account = UnsignedMember(body, "accountId", options.account_id);
+    const auto level = static_cast<uint32_t>(UnsignedMember(body, "summonerLevel", options.summoner_level));
     if (summoner == 0 || account == 0) return Fail(response, 400, "summonerId and accountId must not be 0.");
     core.Play().Login(summoner, account, level);
-    BindingValue done = Done("login");
-    done.Member("summonerId").SetUnsigned(summoner);
+    Json done = Done("login");
+    Add(done, "summonerId", JsonValue(summoner));
     Reply(response, done);
   });
   server.Post("/host/v1/logout", [&core](const httplib::Request&, httplib::Response& response) {
@@ -151,19 +173,20 @@ void AddSession(httplib::Server& server, HostCore& core, const HostOptions& opti
 
 void AddResources(httplib::Server& server, HostCore& core) {
   server.Get("/host/v1/resources", [&core](const httplib::Request&, httplib::Response& response) {
-    BindingValue uris;
-    uris.MakeCollection();
-    for (const std::string& uri : core.Resources().Uris()) uris.Append().SetString(uri);
-    Reply(response, uris);
+    Reply(response, WrittenJson([&](JsonWriter& out) {
+      out.StartArray();
+      for (const std::string& uri : core.Resources().Uris()) WriteText(out, uri);
+      out.EndArray();
+    }));
   });
   server.Get("/host/v1/resources(/.+)", [&core](const httplib::Request& request, httplib::Response& response) {
     const std::string uri = request.matches[1];
-    const std::optional<BindingValue> value = core.Resources().Get(uri);
+    const std::optional<Json> value = core.Resources().Get(uri);
     if (!value) return Fail(response, 404, "Resource " + uri + " does not exist.");
     Reply(response, *value);
   });
   server.Put("/host/v1/resources(/.+)", [&core](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
     core.Resources().Set(request.matches[1], body);
     Reply(response, Done("set"));
@@ -178,9 +201,9 @@ void AddResources(httplib::Server& server, HostCore& core) {
 void AddMessages(httplib::Server& server, HostCore& core) {
   const auto push = [&core](const char* class_name) {
     return [&core, class_name](const httplib::Request& request, httplib::Response& response) {
-      BindingValue body;
+      Json body;
       if (!Body(request, response, body)) return;
-      if (!body.IsStructure()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
+      if (!body.IsObject()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
       core.Play().PushRemoteMessage(class_name, body);
       Reply(response, Done(class_name));
     };
@@ -189,9 +212,9 @@ void AddMessages(httplib::Server& server, HostCore& core) {
   server.Post("/host/v1/messages/rental-update", push(kRentalUpdateClass));
   server.Post("/host/v1/messages/dynamic-configuration",
               [&core](const httplib::Request& request, httplib::Response& response) {
-                BindingValue body;
+                Json body;
                 if (!Body(request, response, body)) return;
-                core.Play().PushDynamicConfiguration(body.IsEmpty() ? nullptr : &body);
+                core.Play().PushDynamicConfiguration(body.IsNull() ? nullptr : &body);
                 Reply(response, Done("dynamic-configuration"));
               });
 }
@@ -201,10 +224,10 @@ void AddFaults(httplib::Server& server, HostCore& core) {
     Reply(response, core.InjectedFaults().Describe());
   });
   server.Post("/host/v1/faults", [&core](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    const std::string error = core.InjectedFaults().Apply(body);
-    if (!error.empty()) return Fail(response, 400, error);
+    const Outcome applied = core.InjectedFaults().Apply(body);
+    if (!applied.Ok()) return Fail(response, 400, applied.Message());
     Reply(response, core.InjectedFaults().Describe());
   });
 }
