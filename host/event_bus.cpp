@@ -1,8 +1,6 @@
 #include "host/event_bus.h"
 
-#include "binding/binding_result.h"
-#include "binding/host_value_conversion.h"
-#include "host/value_json.h"
+#include "host/host_value_json.h"
 
 namespace kel::host {
 
@@ -31,7 +29,7 @@ std::optional<EventBus::Subscription> EventBus::FindLocked(const std::string& na
   return found->second;
 }
 
-EventBus::Delivered EventBus::Deliver(const std::string& name, const BindingValue& payload) {
+EventBus::Delivered EventBus::Deliver(const std::string& name, const JsonValue& payload) {
   auto done = std::make_shared<std::promise<void>>();
   Delivered delivered = done->get_future().share();
   {
@@ -41,7 +39,7 @@ EventBus::Delivered EventBus::Deliver(const std::string& name, const BindingValu
       return delivered;
     }
     Strand& strand = strands_[name];
-    strand.pending.push_back({std::make_shared<const BindingValue>(payload), std::move(done)});
+    strand.pending.push_back({std::make_shared<const Json>(CopyJson(payload)), std::move(done)});
     if (strand.draining) return delivered;
     strand.draining = true;
   }
@@ -79,16 +77,16 @@ void EventBus::Drain(const std::string& name) {
   }
 }
 
-bool EventBus::DeliverHere(const std::string& name, const BindingValue& payload) {
+bool EventBus::DeliverHere(const std::string& name, const JsonValue& payload) {
   if (!Find(name)) return false;
   Call(name, payload);
   return true;
 }
 
-void EventBus::Call(const std::string& name, const BindingValue& payload) {
+void EventBus::Call(const std::string& name, const JsonValue& payload) {
   const std::optional<Subscription> subscription = Find(name);
   if (!subscription) return;
-  OwnedHostValue value(payload);
+  const EncodedHostValue value(payload);
   IncomingEventRecord record{};
   record.name = name.c_str();
   record.payload = value.Get();
@@ -100,12 +98,31 @@ void EventBus::Call(const std::string& name, const BindingValue& payload) {
 void EventBus::Publish(const OutgoingEventRecord& record) {
   if (record.name == nullptr) return;
   const std::string name(record.name);
-  BindingResult payload;
-  FromHostValue(payload, record.payload, "<event>");
-  if (!payload.Ok()) payload.Value().Clear();
   ++published_;
-  hub_.Add(name, payload.Value());
-  Deliver(name, payload.Value());
+  // {"name", "uri", "eventType", "data"}, written straight from the
+  // plug-in's value: the data may be the whole champion list.
+  hub_.Add(name, WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    out.Key("name");
+    WriteText(out, name);
+    for (const char* member : {"uri", "eventType", "data"}) {
+      out.Key(member);
+      const HostValue* value = FindHostValueMember(record.payload, member);
+      if (value != nullptr) {
+        WriteHostValue(out, *value);
+      } else {
+        out.Null();
+      }
+    }
+    out.EndObject();
+  }));
+  // Nothing in the host listens to what the plug-in publishes unless a
+  // subscription says so; only then is the payload read back.
+  if (Find(name)) {
+    const Result<Json> payload = ParseJson(HostValueToJson(record.payload));
+    const JsonValue none;
+    Deliver(name, payload.Ok() ? static_cast<const JsonValue&>(payload.Value()) : none);
+  }
 }
 
 std::vector<std::string> EventBus::SubscribedNames() const {

@@ -22,10 +22,11 @@ class HostLog {
   void Write(uint32_t level, std::string_view text);
   // The newest `count` lines, oldest first.
   std::vector<std::string> Recent(std::size_t count) const;
-  // Lines kept whose text contains `needle`.
-  std::size_t CountContaining(std::string_view needle) const;
 
  private:
+  // Longer texts are cut here.
+  static constexpr std::size_t kMaxText = 4096;
+
   std::FILE* out_;
   std::size_t keep_;
   mutable std::mutex mutex_;
