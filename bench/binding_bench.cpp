@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("copy/binding", CopyBinding)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("copy/rapidjson_copyfrom", CopyRapidJson)->Unit(benchmark::kMillisecond);
   RatioReporter reporter({
-      {"build and destroy", "build_destroy/binding", "build_destroy/rapidjson_document", 2.0},
-      {"copy between trees", "copy/binding", "copy/rapidjson_copyfrom", 2.0},
+      {"build and destroy", "build_destroy/binding", "build_destroy/rapidjson_document", 2.5},
+      {"copy between trees", "copy/binding", "copy/rapidjson_copyfrom", 2.5},
   });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

@@ -80,7 +80,6 @@ class HostCore {
   const PostedRecords& Notifications() const { return notifications_; }
   const PostedRecords& Telemetry() const { return telemetry_; }
   WorkerPool& Pool() { return pool_; }
-  bool Closing() const { return closing_.load(); }
 
   // Wait, pump, task, event and request counters as one value.
   BindingValue Counters() const;

@@ -36,11 +36,4 @@ std::vector<std::string> HostLog::Recent(std::size_t count) const {
   return {lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end()};
 }
 
-std::size_t HostLog::CountContaining(std::string_view needle) const {
-  std::lock_guard lock(mutex_);
-  return static_cast<std::size_t>(std::count_if(lines_.begin(), lines_.end(), [&](const std::string& line) {
-    return line.find(needle) != std::string::npos;
-  }));
-}
-
 }  // namespace kel::host

@@ -22,8 +22,6 @@ class HostLog {
   void Write(uint32_t level, std::string_view text);
   // The newest `count` lines, oldest first.
   std::vector<std::string> Recent(std::size_t count) const;
-  // Lines kept whose text contains `needle`.
-  std::size_t CountContaining(std::string_view needle) const;
 
  private:
   std::FILE* out_;

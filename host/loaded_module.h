@@ -33,7 +33,6 @@ class LoadedModule {
   bool Initialize(const HostServices* services);
   // Ends every use of the plug-in's context; later calls do nothing.
   void Shutdown();
-  bool IsShutDown() const { return shut_down_; }
   // Zeroes `stats` once the plug-in is shut down.
   void GetMemoryStats(MemoryStats& stats) const;
 
