@@ -37,7 +37,7 @@ using namespace champions;
 
 constexpr std::uint64_t kSummoner = 90210;
 
-void Require(bool condition, const std::string &what) {
+void Require(bool condition, const std::string& what) {
   if (!condition) {
     std::fprintf(stderr, "benchmark setup failed: %s\n", what.c_str());
     std::abort();
@@ -48,32 +48,27 @@ void Require(bool condition, const std::string &what) {
 // its whole path up to the core.
 HostTable QuietCoreTable() {
   HostTable table{};
-  table.send_request = [](HostTable *, ResponseRecord *,
-                          const RequestRecord *) {};
-  table.reserved = [](HostTable *, uintptr_t, uintptr_t) {};
-  table.publish_event = [](HostTable *, const OutgoingEventRecord *) {};
-  table.subscribe_event = [](HostTable *, const char *, uint32_t,
-                             EventCallbackFn, void *, uint32_t) {};
-  table.unsubscribe_event = [](HostTable *, const char *, uint32_t) {};
-  table.schedule_callback = [](HostTable *, const char *, TaskCallbackFn,
-                               void *, double, uint32_t) {};
-  table.pump_host = [](HostTable *) {};
-  table.begin_wait = [](HostTable *, const char *, uint32_t) {};
-  table.end_wait = [](HostTable *) {};
-  table.write_log = [](HostTable *, uint32_t, const char *) {};
+  table.send_request = [](HostTable*, ResponseRecord*, const RequestRecord*) {};
+  table.reserved = [](HostTable*, uintptr_t, uintptr_t) {};
+  table.publish_event = [](HostTable*, const OutgoingEventRecord*) {};
+  table.subscribe_event = [](HostTable*, const char*, uint32_t, EventCallbackFn, void*, uint32_t) {};
+  table.unsubscribe_event = [](HostTable*, const char*, uint32_t) {};
+  table.schedule_callback = [](HostTable*, const char*, TaskCallbackFn, void*, double, uint32_t) {};
+  table.pump_host = [](HostTable*) {};
+  table.begin_wait = [](HostTable*, const char*, uint32_t) {};
+  table.end_wait = [](HostTable*) {};
+  table.write_log = [](HostTable*, uint32_t, const char*) {};
   return table;
 }
 
 template <typename T>
-T Parse(const BindingRegistry &registry, const std::string &json,
-        const char *what) {
+T Parse(const BindingRegistry& registry, const std::string& json, const char* what) {
   const BindingResult parsed = ParseJson(json.c_str());
   Require(parsed.Ok(), what);
   T record{};
   BindingResult assigned;
   registry.Assign(assigned, record, parsed.Value(), "<result>");
-  Require(assigned.Ok(),
-          std::string(what) + ": " + std::string(assigned.Message()));
+  Require(assigned.Ok(), std::string(what) + ": " + std::string(assigned.Message()));
   return record;
 }
 
@@ -81,37 +76,31 @@ T Parse(const BindingRegistry &registry, const std::string &json,
 // generated world, `factor` times the default size, and publishes it for
 // kSummoner.
 class LoadedPlugin {
-public:
+ public:
   LoadedPlugin() : table_(QuietCoreTable()), services_{&table_, 7} {
     plugin_ = new ChampionPlugin();
     plugin_->Enter(record_, "kel-champions");
-    Require(record_.callbacks->initialize(record_.context, &services_) != 0,
-            "initialize");
+    Require(record_.callbacks->initialize(record_.context, &services_) != 0, "initialize");
   }
   ~LoadedPlugin() { record_.callbacks->shutdown(record_.context); }
 
   void Load(std::uint32_t factor = 1) {
-    const datagen::GeneratedWorld world(2024,
-                                        datagen::WorldOptions::Scaled(factor));
-    const BindingRegistry &registry = plugin_->registry();
+    const datagen::GeneratedWorld world(2024, datagen::WorldOptions::Scaled(factor));
+    const BindingRegistry& registry = plugin_->registry();
     std::vector<GameDataChampion> gameData;
-    for (const datagen::GameChampion &champion : world.Champions()) {
-      gameData.push_back(Parse<GameDataChampion>(
-          registry, world.ChampionJson(champion.id), "game data"));
+    for (const datagen::GameChampion& champion : world.Champions()) {
+      gameData.push_back(Parse<GameDataChampion>(registry, world.ChampionJson(champion.id), "game data"));
     }
     const std::uint64_t now = platform::WallClockMilliseconds();
-    const BindingResult reply =
-        ParseJson(world.OwnershipReplyJson(kSummoner, now).c_str());
+    const BindingResult reply = ParseJson(world.OwnershipReplyJson(kSummoner, now).c_str());
     Require(reply.Ok(), "ownership reply");
     std::vector<CollectionsDrovChampionDTO> ownership;
     BindingResult assigned;
-    registry.Assign(assigned, ownership, reply.Value().Find("body"),
-                    "<result>");
+    registry.Assign(assigned, ownership, reply.Value().Find("body"), "<result>");
     Require(assigned.Ok(), "ownership records");
 
     InventoryStore::Access access = plugin_->Inventory().Lock();
-    for (GameDataChampion &champion : gameData)
-      access.Inventory().ApplyGameData(std::move(champion));
+    for (GameDataChampion& champion : gameData) access.Inventory().ApplyGameData(std::move(champion));
     access.Inventory().ApplyOwnership(ownership, now);
     access.Session().loggedIn = true;
     access.Session().summonerId = kSummoner;
@@ -119,24 +108,24 @@ public:
     access.FullRefresh();
   }
 
-  const FunctionDescriptor &Function(std::size_t index) const {
+  const FunctionDescriptor& Function(std::size_t index) const {
     Require(index < record_.api_description->function_count, "route index");
     return record_.api_description->functions[index];
   }
-  ChampionPlugin &Plugin() { return *plugin_; }
-  const PluginHostRecord &Record() const { return record_; }
+  ChampionPlugin& Plugin() { return *plugin_; }
+  const PluginHostRecord& Record() const { return record_; }
 
-private:
+ private:
   HostTable table_;
   HostServices services_;
   PluginHostRecord record_{18, 0, 0, nullptr, nullptr, nullptr, nullptr};
-  ChampionPlugin *plugin_ = nullptr;
+  ChampionPlugin* plugin_ = nullptr;
 };
 
 // One loaded plug-in per world size, kept for the whole run.
-LoadedPlugin &Loaded(std::uint32_t factor = 1) {
+LoadedPlugin& Loaded(std::uint32_t factor = 1) {
   static std::map<std::uint32_t, std::unique_ptr<LoadedPlugin>> loaded;
-  std::unique_ptr<LoadedPlugin> &plugin = loaded[factor];
+  std::unique_ptr<LoadedPlugin>& plugin = loaded[factor];
   if (!plugin) {
     plugin = std::make_unique<LoadedPlugin>();
     plugin->Load(factor);
@@ -145,8 +134,7 @@ LoadedPlugin &Loaded(std::uint32_t factor = 1) {
 }
 
 // From request record to released response, as the core drives it.
-void InvokeOnce(const FunctionDescriptor &function,
-                const RequestRecord &request) {
+void InvokeOnce(const FunctionDescriptor& function, const RequestRecord& request) {
   ResponseRecord response;
   std::memset(&response, 0, sizeof response);
   function.invoke(&response, &request);
@@ -154,8 +142,7 @@ void InvokeOnce(const FunctionDescriptor &function,
   response.release(&response);
 }
 
-RequestRecord GetRequest(const FunctionDescriptor &function,
-                         const std::string &path) {
+RequestRecord GetRequest(const FunctionDescriptor& function, const std::string& path) {
   RequestRecord request = {};
   request.method = 2;
   request.path = path.c_str();
@@ -163,86 +150,72 @@ RequestRecord GetRequest(const FunctionDescriptor &function,
   return request;
 }
 
-void InvokeRoute(benchmark::State &state, std::size_t index,
-                 const std::string &path, std::uint32_t factor = 1) {
-  const FunctionDescriptor &function = Loaded(factor).Function(index);
+void InvokeRoute(benchmark::State& state, std::size_t index, const std::string& path, std::uint32_t factor = 1) {
+  const FunctionDescriptor& function = Loaded(factor).Function(index);
   const RequestRecord request = GetRequest(function, path);
-  for (auto _ : state)
-    InvokeOnce(function, request);
+  for (auto _ : state) InvokeOnce(function, request);
 }
 
-const std::string kRoot =
-    "/kel-champions/v1/inventories/" + std::to_string(kSummoner);
+const std::string kRoot = "/kel-champions/v1/inventories/" + std::to_string(kSummoner);
 constexpr std::size_t kRoute1 = 0;
-constexpr std::size_t kRoute4 = 4; // one champion
+constexpr std::size_t kRoute4 = 4;  // one champion
 
-void Route1Champions(benchmark::State &state) {
-  InvokeRoute(state, kRoute1, kRoot + "/champions",
-              static_cast<std::uint32_t>(state.range(0)));
+void Route1Champions(benchmark::State& state) {
+  InvokeRoute(state, kRoute1, kRoot + "/champions", static_cast<std::uint32_t>(state.range(0)));
 }
 
-void Route1AnchorRapidJsonWriter(benchmark::State &state) {
-  const std::vector<CollectionsChampion> champions =
-      Loaded().Plugin().Inventory().Lock().Inventory().champions;
+void Route1AnchorRapidJsonWriter(benchmark::State& state) {
+  const std::vector<CollectionsChampion> champions = Loaded().Plugin().Inventory().Lock().Inventory().champions;
   for (auto _ : state) {
     std::string json = WriteChampionsJson(champions);
     benchmark::DoNotOptimize(json);
   }
 }
 
-void FullRefresh(benchmark::State &state) {
-  LoadedPlugin &loaded = Loaded(static_cast<std::uint32_t>(state.range(0)));
-  for (auto _ : state)
-    loaded.Plugin().Inventory().Lock().FullRefresh();
+void FullRefresh(benchmark::State& state) {
+  LoadedPlugin& loaded = Loaded(static_cast<std::uint32_t>(state.range(0)));
+  for (auto _ : state) loaded.Plugin().Inventory().Lock().FullRefresh();
 }
 
 // A store message for one champion, as the store messages apply it: its
 // ownership flips and the free-to-play refresh publishes the three lists.
 // With `state`, only the time the inventory lock is held is counted (the
 // events are written and sent after it, outside the count).
-void OneOwnershipChange(LoadedPlugin &loaded, benchmark::State *state) {
+void OneOwnershipChange(LoadedPlugin& loaded, benchmark::State* state) {
   {
     InventoryStore::Access access = loaded.Plugin().Inventory().Lock();
-    CollectionsChampion &champion = access.Inventory().champions.front();
+    CollectionsChampion& champion = access.Inventory().champions.front();
     champion.ownership.owned = !champion.ownership.owned;
     access.FreeToPlayRefresh();
-    if (state != nullptr)
-      state->PauseTiming();
+    if (state != nullptr) state->PauseTiming();
   }
-  if (state != nullptr)
-    state->ResumeTiming();
+  if (state != nullptr) state->ResumeTiming();
 }
 
-void ChangeUnderTheLock(benchmark::State &state) {
-  for (auto _ : state)
-    OneOwnershipChange(Loaded(), &state);
+void ChangeUnderTheLock(benchmark::State& state) {
+  for (auto _ : state) OneOwnershipChange(Loaded(), &state);
 }
 
 // Two threads read one champion, each 2,000 times per iteration, while (with
 // `changing`) a third applies ownership changes one after the other. The
 // counter "p99" is the 99th percentile of the reads' wall-clock latency.
-void Route4P99(benchmark::State &state, bool changing) {
-  LoadedPlugin &loaded = Loaded();
-  const FunctionDescriptor &function = loaded.Function(kRoute4);
+void Route4P99(benchmark::State& state, bool changing) {
+  LoadedPlugin& loaded = Loaded();
+  const FunctionDescriptor& function = loaded.Function(kRoute4);
   const std::string path =
-      kRoot + "/champions/" +
-      std::to_string(
-          loaded.Plugin().Inventory().Lock().Inventory().champions.front().id);
+      kRoot + "/champions/" + std::to_string(loaded.Plugin().Inventory().Lock().Inventory().champions.front().id);
   const RequestRecord request = GetRequest(function, path);
   std::vector<double> latencies;
   for (auto _ : state) {
     std::atomic<bool> reading{true};
     std::thread changer([&] {
-      while (changing && reading)
-        OneOwnershipChange(loaded, nullptr);
+      while (changing && reading) OneOwnershipChange(loaded, nullptr);
     });
-    auto read = [&](std::vector<double> &out) {
+    auto read = [&](std::vector<double>& out) {
       for (int i = 0; i < 2000; ++i) {
         const auto start = std::chrono::steady_clock::now();
         InvokeOnce(function, request);
-        out.push_back(std::chrono::duration<double>(
-                          std::chrono::steady_clock::now() - start)
-                          .count());
+        out.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
       }
     };
     std::vector<double> first;
@@ -255,18 +228,17 @@ void Route4P99(benchmark::State &state, bool changing) {
     latencies.insert(latencies.end(), first.begin(), first.end());
     latencies.insert(latencies.end(), second.begin(), second.end());
   }
-  const auto p99 = latencies.begin() +
-                   static_cast<std::ptrdiff_t>(latencies.size() * 99 / 100);
+  const auto p99 = latencies.begin() + static_cast<std::ptrdiff_t>(latencies.size() * 99 / 100);
   std::nth_element(latencies.begin(), p99, latencies.end());
   state.counters["p99"] = *p99;
 }
 
-std::uint64_t BytesInUse(const PluginHostRecord &record) {
+std::uint64_t BytesInUse(const PluginHostRecord& record) {
   MemoryStats stats{};
   record.callbacks->get_memory_stats(record.context, &stats);
   std::uint64_t words[6];
   std::memcpy(words, &stats, sizeof words);
-  return words[2] - words[4]; // total bytes allocated minus total bytes freed
+  return words[2] - words[4];  // total bytes allocated minus total bytes freed
 }
 
 // The inventory's heap bytes, counted by the plug-in's allocator, against
@@ -276,19 +248,17 @@ void ReportMemory() {
   const std::uint64_t before = BytesInUse(second.Record());
   second.Load();
   const std::uint64_t after = BytesInUse(second.Record());
-  const std::string json = WriteChampionsJson(
-      second.Plugin().Inventory().Lock().Inventory().champions);
+  const std::string json = WriteChampionsJson(second.Plugin().Inventory().Lock().Inventory().champions);
   const double inUse = static_cast<double>(after - before);
   std::printf("\ninventory bytes in use (GetMemoryStats): %.0f\n", inUse);
   std::printf("same data as compact JSON:               %zu\n", json.size());
-  std::printf("ratio (bytes in use / JSON bytes):       %.2fx\n",
-              inUse / static_cast<double>(json.size()));
+  std::printf("ratio (bytes in use / JSON bytes):       %.2fx\n", inUse / static_cast<double>(json.size()));
 }
 
-} // namespace
-} // namespace kel::bench
+}  // namespace
+}  // namespace kel::bench
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   using namespace kel::bench;
   benchmark::Initialize(&argc, argv);
   Loaded();
@@ -297,41 +267,26 @@ int main(int argc, char **argv) {
       ->Arg(4)
       ->Arg(16)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer",
-                               Route1AnchorRapidJsonWriter)
+  benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/change_under_the_lock",
-                               ChangeUnderTheLock)
-      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/change_under_the_lock", ChangeUnderTheLock)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("champions/full_refresh", FullRefresh)
       ->Arg(1)
       ->Arg(4)
       ->Arg(16)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/route4_p99_alone", Route4P99, false)
-      ->Iterations(3)
-      ->UseRealTime();
-  benchmark::RegisterBenchmark("champions/route4_p99_during_changes", Route4P99,
-                               true)
-      ->Iterations(3)
-      ->UseRealTime();
+  benchmark::RegisterBenchmark("champions/route4_p99_alone", Route4P99, false)->Iterations(3)->UseRealTime();
+  benchmark::RegisterBenchmark("champions/route4_p99_during_changes", Route4P99, true)->Iterations(3)->UseRealTime();
   RatioReporter reporter({
-      {"route 1 vs RapidJSON Writer", "champions/route1_invoke/1",
-       "champions/route1_anchor_rapidjson_writer", 2.0},
-      {"change under the inventory lock vs RapidJSON Writer",
-       "champions/change_under_the_lock",
+      {"route 1 vs RapidJSON Writer", "champions/route1_invoke/1", "champions/route1_anchor_rapidjson_writer", 2.0},
+      {"change under the inventory lock vs RapidJSON Writer", "champions/change_under_the_lock",
        "champions/route1_anchor_rapidjson_writer", 3.0},
-      {"route 4 p99 during changes vs alone",
-       "champions/route4_p99_during_changes/iterations:3/real_time",
+      {"route 4 p99 during changes vs alone", "champions/route4_p99_during_changes/iterations:3/real_time",
        "champions/route4_p99_alone/iterations:3/real_time", 5.0, "p99"},
-      {"refresh growth 4x vs 1x", "champions/full_refresh/4",
-       "champions/full_refresh/1", 5.0},
-      {"refresh growth 16x vs 1x", "champions/full_refresh/16",
-       "champions/full_refresh/1", 20.0},
-      {"route 1 growth 4x vs 1x", "champions/route1_invoke/4",
-       "champions/route1_invoke/1", 5.0},
-      {"route 1 growth 16x vs 1x", "champions/route1_invoke/16",
-       "champions/route1_invoke/1", 20.0},
+      {"refresh growth 4x vs 1x", "champions/full_refresh/4", "champions/full_refresh/1", 5.0},
+      {"refresh growth 16x vs 1x", "champions/full_refresh/16", "champions/full_refresh/1", 20.0},
+      {"route 1 growth 4x vs 1x", "champions/route1_invoke/4", "champions/route1_invoke/1", 5.0},
+      {"route 1 growth 16x vs 1x", "champions/route1_invoke/16", "champions/route1_invoke/1", 20.0},
   });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   ReportMemory();

@@ -15,29 +15,26 @@ namespace kel::bench {
 
 struct RatioGoal {
   std::string label;
-  std::string measured;  // benchmark name
-  std::string reference; // benchmark name
-  double goal;           // highest acceptable measured / reference
-  std::string counter;   // when set, this user counter of both runs is compared
-                         // instead of their CPU time
+  std::string measured;   // benchmark name
+  std::string reference;  // benchmark name
+  double goal;            // highest acceptable measured / reference
+  std::string counter;    // when set, this user counter of both runs is compared, not their CPU time
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
-  explicit RatioReporter(std::vector<RatioGoal> goals)
-      : goals_(std::move(goals)) {}
+ public:
+  explicit RatioReporter(std::vector<RatioGoal> goals) : goals_(std::move(goals)) {}
 
-  void ReportRuns(const std::vector<Run> &runs) override;
+  void ReportRuns(const std::vector<Run>& runs) override;
   void Finalize() override;
 
-private:
+ private:
   // Seconds per iteration, or the named counter; none when not measured.
-  std::optional<double> Value(const std::string &benchmark,
-                              const std::string &counter) const;
+  std::optional<double> Value(const std::string& benchmark, const std::string& counter) const;
 
   std::vector<RatioGoal> goals_;
   std::map<std::string, double> seconds_per_iteration_;
   std::map<std::string, benchmark::UserCounters> counters_;
 };
 
-} // namespace kel::bench
+}  // namespace kel::bench

@@ -12,14 +12,11 @@ namespace {
 
 constexpr std::int32_t kBaseSkinFactor = 1000;
 
-constexpr auto kById = [](const auto &left, const auto &right) {
-  return left.id < right.id;
-};
+constexpr auto kById = [](const auto& left, const auto& right) { return left.id < right.id; };
 
 // What one skin or chroma takes over from its ownership record.
 template <typename Item>
-void ApplySkinRecord(Item &item, const CollectionsDrovChampionSkinDTO &record,
-                     std::uint64_t nowMs) {
+void ApplySkinRecord(Item& item, const CollectionsDrovChampionSkinDTO& record, std::uint64_t nowMs) {
   item.championId = record.championId;
   item.id = record.skinId;
   item.lastSelected = record.lastSelected;
@@ -27,10 +24,8 @@ void ApplySkinRecord(Item &item, const CollectionsDrovChampionSkinDTO &record,
   item.stillObtainable = record.stillObtainable;
 }
 
-void ApplyChampionRecord(
-    CollectionsChampion &champion, const CollectionsDrovChampionDTO &record,
-    const std::unordered_map<std::int32_t, std::int32_t> &chromaToSkin,
-    std::uint64_t nowMs) {
+void ApplyChampionRecord(CollectionsChampion& champion, const CollectionsDrovChampionDTO& record,
+                         const std::unordered_map<std::int32_t, std::int32_t>& chromaToSkin, std::uint64_t nowMs) {
   champion.active = record.active;
   champion.botEnabled = record.botEnabled;
   champion.freeToPlayInRotation = record.freeToPlay;
@@ -41,34 +36,28 @@ void ApplyChampionRecord(
 
   // Computed wide and wrapped to 32 bits: an id from the service beyond
   // 2147483 would overflow the int multiplication.
-  const auto baseSkinId = static_cast<std::int32_t>(
-      static_cast<std::int64_t>(champion.id) * kBaseSkinFactor);
-  CollectionsChampionSkin &base = FindOrAddById(champion.skins, baseSkinId);
+  const auto baseSkinId = static_cast<std::int32_t>(static_cast<std::int64_t>(champion.id) * kBaseSkinFactor);
+  CollectionsChampionSkin& base = FindOrAddById(champion.skins, baseSkinId);
   base.isBase = true;
   base.championId = champion.id;
 
-  for (const CollectionsDrovChampionSkinDTO &skinRecord :
-       record.championSkins) {
+  for (const CollectionsDrovChampionSkinDTO& skinRecord : record.championSkins) {
     const auto chroma = chromaToSkin.find(skinRecord.skinId);
     if (chroma != chromaToSkin.end()) {
-      CollectionsChampionSkin &holder =
-          FindOrAddById(champion.skins, chroma->second);
-      ApplySkinRecord(FindOrAddById(holder.chromas, skinRecord.skinId),
-                      skinRecord, nowMs);
+      CollectionsChampionSkin& holder = FindOrAddById(champion.skins, chroma->second);
+      ApplySkinRecord(FindOrAddById(holder.chromas, skinRecord.skinId), skinRecord, nowMs);
     } else {
-      ApplySkinRecord(FindOrAddById(champion.skins, skinRecord.skinId),
-                      skinRecord, nowMs);
+      ApplySkinRecord(FindOrAddById(champion.skins, skinRecord.skinId), skinRecord, nowMs);
     }
   }
 
   std::sort(champion.skins.begin(), champion.skins.end(), kById);
-  for (CollectionsChampionSkin &skin : champion.skins) {
+  for (CollectionsChampionSkin& skin : champion.skins) {
     std::sort(skin.chromas.begin(), skin.chromas.end(), kById);
   }
 }
 
-void ApplyGameDataSkin(CollectionsChampionSkin &skin,
-                       GameDataChampionSkin &&gameSkin) {
+void ApplyGameDataSkin(CollectionsChampionSkin& skin, GameDataChampionSkin&& gameSkin) {
   skin.id = gameSkin.id;
   skin.name = std::move(gameSkin.name);
   skin.splashPath = std::move(gameSkin.splashPath);
@@ -82,9 +71,8 @@ void ApplyGameDataSkin(CollectionsChampionSkin &skin,
   skin.chromaPath = std::move(gameSkin.chromaPath);
   skin.skinType = std::move(gameSkin.skinType);
   skin.featuresText = std::move(gameSkin.featuresText);
-  for (GameDataChampionChroma &gameChroma : gameSkin.chromas) {
-    CollectionsChampionChroma &chroma =
-        FindOrAddById(skin.chromas, gameChroma.id);
+  for (GameDataChampionChroma& gameChroma : gameSkin.chromas) {
+    CollectionsChampionChroma& chroma = FindOrAddById(skin.chromas, gameChroma.id);
     chroma.colors = std::move(gameChroma.colors);
     chroma.chromaPath = std::move(gameChroma.chromaPath);
   }
@@ -94,22 +82,18 @@ void ApplyGameDataSkin(CollectionsChampionSkin &skin,
 // so each chroma record became a skin of its own. Once game data names those
 // ids as chromas, their ownership moves into the chromas and the stand-in
 // skins go; a skin that game data itself lists is never taken for one.
-void FoldChromaStandIns(CollectionsChampion &champion,
-                        const std::vector<std::int32_t> &gameSkinIds) {
-  std::unordered_map<std::int32_t, CollectionsChampionChroma *> chromas;
-  for (CollectionsChampionSkin &skin : champion.skins) {
-    for (CollectionsChampionChroma &chroma : skin.chromas)
-      chromas[chroma.id] = &chroma;
+void FoldChromaStandIns(CollectionsChampion& champion, const std::vector<std::int32_t>& gameSkinIds) {
+  std::unordered_map<std::int32_t, CollectionsChampionChroma*> chromas;
+  for (CollectionsChampionSkin& skin : champion.skins) {
+    for (CollectionsChampionChroma& chroma : skin.chromas) chromas[chroma.id] = &chroma;
   }
-  const auto isStandIn = [&](const CollectionsChampionSkin &skin) {
+  const auto isStandIn = [&](const CollectionsChampionSkin& skin) {
     return !skin.isBase && chromas.count(skin.id) != 0 &&
-           std::find(gameSkinIds.begin(), gameSkinIds.end(), skin.id) ==
-               gameSkinIds.end();
+           std::find(gameSkinIds.begin(), gameSkinIds.end(), skin.id) == gameSkinIds.end();
   };
-  for (const CollectionsChampionSkin &skin : champion.skins) {
-    if (!isStandIn(skin))
-      continue;
-    CollectionsChampionChroma &chroma = *chromas.at(skin.id);
+  for (const CollectionsChampionSkin& skin : champion.skins) {
+    if (!isStandIn(skin)) continue;
+    CollectionsChampionChroma& chroma = *chromas.at(skin.id);
     chroma.championId = skin.championId;
     chroma.lastSelected = skin.lastSelected;
     chroma.ownership = skin.ownership;
@@ -118,42 +102,35 @@ void FoldChromaStandIns(CollectionsChampion &champion,
   std::erase_if(champion.skins, isStandIn);
 }
 
-} // namespace
+}  // namespace
 
-CollectionsChampion &ChampionInventory::FindOrAddChampion(std::int32_t id) {
-  return FindOrAddById(champions, id);
-}
+CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) { return FindOrAddById(champions, id); }
 
-CollectionsChampion *ChampionInventory::FindChampion(std::int32_t id) {
+CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) { return FindById(champions, id); }
+
+const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const {
   return FindById(champions, id);
 }
 
-const CollectionsChampion *
-ChampionInventory::FindChampion(std::int32_t id) const {
-  return FindById(champions, id);
-}
-
-void ChampionInventory::ApplyOwnership(
-    const std::vector<CollectionsDrovChampionDTO> &records,
-    std::uint64_t nowMs) {
+void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records,
+                                       std::uint64_t nowMs) {
   if (champions.empty()) {
     std::vector<CollectionsChampion> built;
     built.reserve(records.size());
-    for (const CollectionsDrovChampionDTO &record : records) {
+    for (const CollectionsDrovChampionDTO& record : records) {
       ApplyChampionRecord(built.emplace_back(), record, chromaToSkin, nowMs);
     }
     champions = std::move(built);
     return;
   }
   IdIndex<CollectionsChampion> index(champions);
-  for (const CollectionsDrovChampionDTO &record : records) {
-    ApplyChampionRecord(index.FindOrAdd(record.championId), record,
-                        chromaToSkin, nowMs);
+  for (const CollectionsDrovChampionDTO& record : records) {
+    ApplyChampionRecord(index.FindOrAdd(record.championId), record, chromaToSkin, nowMs);
   }
 }
 
-void ChampionInventory::ApplyGameData(GameDataChampion &&gameData) {
-  CollectionsChampion &champion = FindOrAddChampion(gameData.id);
+void ChampionInventory::ApplyGameData(GameDataChampion&& gameData) {
+  CollectionsChampion& champion = FindOrAddChampion(gameData.id);
   champion.alias = std::move(gameData.alias);
   champion.banVoPath = std::move(gameData.banVoPath);
   champion.chooseVoPath = std::move(gameData.chooseVoPath);
@@ -167,10 +144,9 @@ void ChampionInventory::ApplyGameData(GameDataChampion &&gameData) {
 
   std::vector<std::int32_t> gameSkinIds;
   gameSkinIds.reserve(gameData.skins.size());
-  for (GameDataChampionSkin &gameSkin : gameData.skins) {
+  for (GameDataChampionSkin& gameSkin : gameData.skins) {
     gameSkinIds.push_back(gameSkin.id);
-    ApplyGameDataSkin(FindOrAddById(champion.skins, gameSkin.id),
-                      std::move(gameSkin));
+    ApplyGameDataSkin(FindOrAddById(champion.skins, gameSkin.id), std::move(gameSkin));
   }
   FoldChromaStandIns(champion, gameSkinIds);
 
@@ -180,64 +156,56 @@ void ChampionInventory::ApplyGameData(GameDataChampion &&gameData) {
     champion.spells[i].description = std::move(gameData.spells[i].description);
   }
 
-  for (const CollectionsChampionSkin &skin : champion.skins) {
-    for (const CollectionsChampionChroma &chroma : skin.chromas)
-      chromaToSkin[chroma.id] = skin.id;
+  for (const CollectionsChampionSkin& skin : champion.skins) {
+    for (const CollectionsChampionChroma& chroma : skin.chromas) chromaToSkin[chroma.id] = skin.id;
   }
 }
 
 void ChampionInventory::ApplyDisabledChampionsAndQueues() {
-  for (CollectionsChampion &champion : champions) {
+  for (CollectionsChampion& champion : champions) {
     champion.disabledQueues.clear();
     champion.active = true;
   }
   IdIndex<CollectionsChampion> index(champions);
-  for (const auto &[queue, ids] : disabledQueues) {
+  for (const auto& [queue, ids] : disabledQueues) {
     for (std::int32_t id : ids) {
-      if (CollectionsChampion *champion = index.Find(id)) {
+      if (CollectionsChampion* champion = index.Find(id)) {
         champion->disabledQueues.push_back(queue);
       } else {
-        log::Write(log::kError, log::kGroupDbg,
-                   "Could not disable queue %s for champ %u", queue.c_str(),
+        log::Write(log::kError, log::kGroupDbg, "Could not disable queue %s for champ %u", queue.c_str(),
                    static_cast<unsigned>(id));
       }
     }
   }
   for (std::int32_t id : disabledChampionIds) {
-    if (CollectionsChampion *champion = index.Find(id)) {
+    if (CollectionsChampion* champion = index.Find(id)) {
       champion->active = false;
     } else {
-      log::Write(log::kError, log::kGroupDbg, "Could not disable champ %u",
-                 static_cast<unsigned>(id));
+      log::Write(log::kError, log::kGroupDbg, "Could not disable champ %u", static_cast<unsigned>(id));
     }
   }
 }
 
 void ChampionInventory::ApplyDisabledSkins() {
-  for (CollectionsChampion &champion : champions) {
-    for (CollectionsChampionSkin &skin : champion.skins) {
+  for (CollectionsChampion& champion : champions) {
+    for (CollectionsChampionSkin& skin : champion.skins) {
       skin.disabled = disabledSkinIds.contains(skin.id);
-      for (CollectionsChampionChroma &chroma : skin.chromas)
-        chroma.disabled = disabledSkinIds.contains(chroma.id);
+      for (CollectionsChampionChroma& chroma : skin.chromas) chroma.disabled = disabledSkinIds.contains(chroma.id);
     }
   }
 }
 
 bool ChampionInventory::NewPlayerMode() const {
-  return newPlayerMaxLevel != 0 && summonerLevel != 0 &&
-         summonerLevel <= newPlayerMaxLevel;
+  return newPlayerMaxLevel != 0 && summonerLevel != 0 && summonerLevel <= newPlayerMaxLevel;
 }
 
 void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
   const bool newPlayerMode = NewPlayerMode();
-  for (CollectionsChampion &champion : champions) {
-    champion.freeToPlay = newPlayerMode ? champion.freeToPlayForNewPlayers
-                                        : champion.freeToPlayInRotation;
-    auto base = std::find_if(
-        champion.skins.begin(), champion.skins.end(),
-        [](const CollectionsChampionSkin &skin) { return skin.isBase; });
-    if (base == champion.skins.end())
-      continue;
+  for (CollectionsChampion& champion : champions) {
+    champion.freeToPlay = newPlayerMode ? champion.freeToPlayForNewPlayers : champion.freeToPlayInRotation;
+    auto base = std::find_if(champion.skins.begin(), champion.skins.end(),
+                             [](const CollectionsChampionSkin& skin) { return skin.isBase; });
+    if (base == champion.skins.end()) continue;
     // A playable champion's base skin is owned; otherwise it shares the
     // champion's rental.
     if (champion.ownership.owned || champion.freeToPlay) {
@@ -252,15 +220,14 @@ void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
 void ChampionInventory::RebuildMinimalChampions() {
   minimalChampions.clear();
   minimalChampions.reserve(champions.size());
-  for (const CollectionsChampion &champion : champions) {
-    minimalChampions.push_back(
-        static_cast<const CollectionsChampionMinimal &>(champion));
+  for (const CollectionsChampion& champion : champions) {
+    minimalChampions.push_back(static_cast<const CollectionsChampionMinimal&>(champion));
   }
 }
 
 CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
   CollectionsChampionPlayableCounts counts;
-  for (const CollectionsChampion &champion : champions) {
+  for (const CollectionsChampion& champion : champions) {
     if (champion.ownership.owned) {
       ++counts.championsOwned;
     } else if (champion.ownership.freeToPlayReward) {
@@ -274,16 +241,13 @@ CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
   return counts;
 }
 
-void ChampionInventory::FlagNewPlayerChampions(
-    const std::vector<std::int32_t> &ids) {
+void ChampionInventory::FlagNewPlayerChampions(const std::vector<std::int32_t>& ids) {
   IdIndex<CollectionsChampion> index(champions);
-  for (std::int32_t id : ids)
-    index.FindOrAdd(id).freeToPlayForNewPlayers = true;
+  for (std::int32_t id : ids) index.FindOrAdd(id).freeToPlayForNewPlayers = true;
 }
 
 void ChampionInventory::ClearNewPlayerChampions() {
-  for (CollectionsChampion &champion : champions)
-    champion.freeToPlayForNewPlayers = false;
+  for (CollectionsChampion& champion : champions) champion.freeToPlayForNewPlayers = false;
 }
 
-} // namespace kel::champions
+}  // namespace kel::champions

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "datagen/generated_world.h"
 #include "flows_rig.h"
+#include "datagen/generated_world.h"
 #include "world_records.h"
 
 namespace kel::champions {
@@ -23,7 +23,7 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   ASSERT_TRUE(rig.Initialize());
   {
     InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    for (GameDataChampion &champion : testing::GameDataOf(world)) {
+    for (GameDataChampion& champion : testing::GameDataOf(world)) {
       access.Inventory().ApplyGameData(std::move(champion));
     }
     access.Session().summonerId = 3;
@@ -35,25 +35,22 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   std::thread writer([&] {
     for (int round = 0; round < 30; ++round) {
       InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-      access.Inventory().ApplyOwnership(
-          testing::OwnershipOf(world, 3, 1000u + round), 1000u + round);
+      access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u + round), 1000u + round);
       access.FullRefresh();
     }
     done = true;
   });
-  auto reader = [&](const char *function, const std::string &path) {
+  auto reader = [&](const char* function, const std::string& path) {
     while (!done) {
       const kel::testing::TestAnswer answer = rig.Get(function, path);
       EXPECT_FALSE(answer.has_error) << answer.error;
       EXPECT_EQ(answer.value.Size(), 20u);
     }
   };
-  std::thread champions(reader,
-                        "GetKelChampionsV1InventoriesBySummonerIdChampions",
+  std::thread champions(reader, "GetKelChampionsV1InventoriesBySummonerIdChampions",
                         "/kel-champions/v1/inventories/3/champions");
-  std::thread minimal(
-      reader, "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal",
-      "/kel-champions/v1/inventories/3/champions-minimal");
+  std::thread minimal(reader, "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal",
+                      "/kel-champions/v1/inventories/3/champions-minimal");
   writer.join();
   champions.join();
   minimal.join();
@@ -73,24 +70,22 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
   std::int32_t skinId = 0;
   {
     InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    for (GameDataChampion &champion : testing::GameDataOf(world)) {
+    for (GameDataChampion& champion : testing::GameDataOf(world)) {
       access.Inventory().ApplyGameData(std::move(champion));
     }
-    access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u),
-                                      1000u);
+    access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
     access.Session().summonerId = 3;
     access.Session().postLoginTimeoutExpired = true;
     access.FullRefresh();
     championId = access.Inventory().champions.front().id;
     skinId = access.Inventory().champions.front().skins.front().id;
   }
-  const std::string skinUri = "/kel-champions/v1/inventories/3/champions/" +
-                              std::to_string(championId) + "/skins/" +
-                              std::to_string(skinId);
+  const std::string championPath = "/kel-champions/v1/inventories/3/champions/" + std::to_string(championId);
+  const std::string skinUri = championPath + "/skins/" + std::to_string(skinId);
   rig.events.Clear();
 
   constexpr std::uint64_t kChanges = 60;
-  std::uint64_t changed = 0; // under the inventory lock
+  std::uint64_t changed = 0;  // under the inventory lock
   std::atomic<int> writing{2};
   auto writer = [&] {
     for (std::uint64_t i = 0; i < kChanges / 2; ++i) {
@@ -103,12 +98,9 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
     --writing;
   };
   auto reader = [&] {
-    const std::string path = "/kel-champions/v1/inventories/3/champions/" +
-                             std::to_string(championId);
     while (writing > 0) {
-      const kel::testing::TestAnswer answer = rig.Get(
-          "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId",
-          path);
+      const kel::testing::TestAnswer answer =
+          rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId", championPath);
       EXPECT_FALSE(answer.has_error) << answer.error;
       EXPECT_EQ(answer.value.Find("id").AsSigned(), championId);
     }
@@ -120,18 +112,13 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
   readerB.join();
 
   std::uint64_t expected = 1;
-  for (const kel::testing::PublishedEvent &event : rig.Published()) {
-    if (event.uri != skinUri)
-      continue;
-    EXPECT_EQ(event.data.Find("ownership")
-                  .Find("rental")
-                  .Find("purchaseDate")
-                  .AsUnsigned(),
-              expected);
+  for (const kel::testing::PublishedEvent& event : rig.Published()) {
+    if (event.uri != skinUri) continue;
+    EXPECT_EQ(event.data.Find("ownership").Find("rental").Find("purchaseDate").AsUnsigned(), expected);
     ++expected;
   }
   EXPECT_EQ(expected, kChanges + 1);
 }
 
-} // namespace
-} // namespace kel::champions
+}  // namespace
+}  // namespace kel::champions
