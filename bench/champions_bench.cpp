@@ -10,14 +10,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <map>
-#include <thread>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/api_description_abi.h"
@@ -25,6 +24,9 @@
 #include "champion_json_anchor.h"
 #include "champions/champion_plugin.h"
 #include "datagen/generated_world.h"
+#ifdef KEL_BENCH_HOST
+#include "host/plugin_invoke.h"
+#endif
 #include "platform/clock.h"
 #include "ratio_reporter.h"
 #include "runtime/host_abi.h"
@@ -164,6 +166,25 @@ void Route1Champions(benchmark::State& state) {
   InvokeRoute(state, kRoute1, kRoot + "/champions", static_cast<std::uint32_t>(state.range(0)));
 }
 
+#ifdef KEL_BENCH_HOST
+// The development host's whole answer to route 1: the request record built,
+// the invoke, the response's HostValue written as JSON text, the release.
+void HostRoute1Champions(benchmark::State& state) {
+  const FunctionDescriptor& descriptor = Loaded().Function(kRoute1);
+  host::ApiFunction function;
+  function.invoke = descriptor.invoke;
+  function.invoke_context = descriptor.description.invoke_context;
+  host::InboundRequest request;
+  request.path = kRoot + "/champions";
+  for (auto _ : state) {
+    host::InvokeAnswer answer = host::InvokeFunction(function, request, 1);
+    Require(answer.status == 200, "the host's route 1 answered an error");
+    benchmark::DoNotOptimize(answer.json);
+  }
+}
+
+#endif
+
 void Route1AnchorRapidJsonWriter(benchmark::State& state) {
   const std::vector<CollectionsChampion> champions = Loaded().Plugin().Inventory().Lock().Inventory().champions;
   for (auto _ : state) {
@@ -267,6 +288,9 @@ int main(int argc, char** argv) {
       ->Arg(4)
       ->Arg(16)
       ->Unit(benchmark::kMillisecond);
+#ifdef KEL_BENCH_HOST
+  benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)->Unit(benchmark::kMillisecond);
+#endif
   benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("champions/change_under_the_lock", ChangeUnderTheLock)->Unit(benchmark::kMillisecond);
@@ -287,6 +311,9 @@ int main(int argc, char** argv) {
       {"refresh growth 16x vs 1x", "champions/full_refresh/16", "champions/full_refresh/1", 20.0},
       {"route 1 growth 4x vs 1x", "champions/route1_invoke/4", "champions/route1_invoke/1", 5.0},
       {"route 1 growth 16x vs 1x", "champions/route1_invoke/16", "champions/route1_invoke/1", 20.0},
+#ifdef KEL_BENCH_HOST
+      {"host route 1 vs plug-in route 1", "champions/host_route1_answer", "champions/route1_invoke/1", 1.5},
+#endif
   });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   ReportMemory();

@@ -16,6 +16,17 @@ int CompareKeys(std::string_view a, std::string_view b) noexcept {
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+namespace {
+
+// Compares the prefixes first: most keys of one structure differ within
+// their first eight bytes, so few comparisons reach the bytes.
+int CompareKey(std::string_view text, std::uint64_t order, const InternedString& key) noexcept {
+  if (order != key.order) return order < key.order ? -1 : 1;
+  return CompareKeys(text, key.View());
+}
+
+}  // namespace
+
 std::string_view BindingMemberNode::Key() const noexcept { return key->View(); }
 
 const BindingMemberNode* BindingMemberNode::Next() const noexcept {
@@ -38,8 +49,9 @@ const BindingMemberNode* BindingValueTreeOps::FirstMember(const StructureNode& s
 
 BindingMemberNode* BindingValueTreeOps::FindMember(const StructureNode& structure, std::string_view key) noexcept {
   BindingMemberNode* node = structure.root;
+  const std::uint64_t prefix = OrderPrefix(key);
   while (node != nullptr) {
-    int order = CompareKeys(key, node->Key());
+    int order = CompareKey(key, prefix, *node->key);
     if (order == 0) return node;
     node = order < 0 ? node->left : node->right;
   }
@@ -51,8 +63,9 @@ BindingMemberNode* BindingValueTreeOps::FindOrInsertMember(BindingValue& value, 
   StructureNode& structure = *NodeAs<StructureNode>(value);
   BindingMemberNode* parent = nullptr;
   BindingMemberNode** link = &structure.root;
+  const std::uint64_t prefix = OrderPrefix(text);
   while (*link != nullptr) {
-    int order = CompareKeys(text, (*link)->Key());
+    int order = CompareKey(text, prefix, *(*link)->key);
     if (order == 0) return *link;
     parent = *link;
     link = order < 0 ? &parent->left : &parent->right;

@@ -71,6 +71,7 @@ class BindingValueTreeOps {
   // Grows a collection's storage to at least n elements; false when n is
   // beyond the limit or memory is out.
   static bool GrowCollection(BindingValue& collection, std::size_t n) noexcept;
+  static void FreeElements(BindingValueContext& context, CollectionNode& collection) noexcept;
 
   // Structure members.
   static BindingMemberNode* FindMember(const StructureNode& structure, std::string_view key) noexcept;
@@ -81,9 +82,10 @@ class BindingValueTreeOps {
 
  private:
   // An entry of the source's pool as an entry of the target's, referenced.
-  static InternedString* ShareKey(BindingValue& target, const BindingValue& source, InternedString* entry);
+  struct KeyMap;
   template <typename PushValue>
-  static void CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue);
+  static void CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys,
+                           PushValue pushValue);
   static void InsertFixup(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateLeft(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateRight(StructureNode& structure, BindingMemberNode* node) noexcept;

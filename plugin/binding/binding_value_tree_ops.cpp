@@ -12,6 +12,10 @@
 namespace kel {
 namespace {
 
+bool IsComposite(BindingValueKind kind) noexcept {
+  return kind == BindingValueKind::kCollection || kind == BindingValueKind::kStructure;
+}
+
 struct PendingRelease {
   BindingValueKind kind;
   void* node;
@@ -69,7 +73,7 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
       for (BindingValue* element = collection->begin; element != collection->end; ++element) {
         ReleaseOrQueue(context, element->kind_, element->payload_.node, pending);
       }
-      context.heap.Free(collection->begin);
+      FreeElements(context, *collection);
       DeleteNode(context, collection);
       continue;
     }
@@ -97,35 +101,75 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
   }
 }
 
+// Element storage of at most kMaxBlockSize bytes (two or three elements) is
+// a pool block: most collections of a tree are that short, and a block costs
+// neither a heap call nor a heap-list link. Longer storage is a heap block.
+static bool ElementsInBlocks(std::size_t capacity) noexcept {
+  return capacity * sizeof(BindingValue) <= SmallObjectAllocator::kMaxBlockSize;
+}
+
+void BindingValueTreeOps::FreeElements(BindingValueContext& context, CollectionNode& collection) noexcept {
+  std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
+  if (capacity == 0) return;
+  if (ElementsInBlocks(capacity)) context.blocks.Free(collection.begin, capacity * sizeof(BindingValue));
+  else context.heap.Free(collection.begin);
+}
+
 bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noexcept {
   CollectionNode& collection = *NodeAs<CollectionNode>(value);
   std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
   if (n <= capacity) return true;
   if (n > kMaxCollectionSize) return false;
   std::size_t size = static_cast<std::size_t>(collection.end - collection.begin);
+  BindingValueContext& context = *value.context_;
   // Elements hold no pointers into themselves, so they move bytewise.
-  void* storage = value.context_->heap.Reallocate(collection.begin, n * sizeof(BindingValue));
-  if (storage == nullptr) return false;
+  void* storage;
+  if (capacity != 0 && !ElementsInBlocks(capacity)) {
+    storage = context.heap.Reallocate(collection.begin, n * sizeof(BindingValue));
+    if (storage == nullptr) return false;
+  } else {
+    try {
+      storage = ElementsInBlocks(n) ? context.blocks.Allocate(n * sizeof(BindingValue))
+                                    : context.heap.Allocate(n * sizeof(BindingValue));
+    } catch (const std::bad_alloc&) {
+      storage = nullptr;
+    }
+    if (storage == nullptr) return false;
+    if (size != 0) std::memcpy(storage, static_cast<void*>(collection.begin), size * sizeof(BindingValue));
+    FreeElements(context, collection);
+  }
   collection.begin = static_cast<BindingValue*>(storage);
   collection.end = collection.begin + size;
   collection.capacity = collection.begin + n;
   return true;
 }
 
-InternedString* BindingValueTreeOps::ShareKey(BindingValue& target, const BindingValue& source,
-                                              InternedString* entry) {
-  if (entry == StringPool::EmptyEntry()) return entry;
-  if (target.context_ == source.context_) {
-    StringPool::AddReference(entry);
-    return entry;
+// How a copy turns the source's entries into the target's.
+struct BindingValueTreeOps::KeyMap {
+  enum class Mode { kSamePool, kTwins, kIntern };
+  Mode mode;
+  StringPool* target;
+
+  InternedString* Share(InternedString* entry) const {
+    if (entry == StringPool::EmptyEntry()) return entry;
+    switch (mode) {
+      case Mode::kSamePool:
+        StringPool::AddReference(entry);
+        return entry;
+      case Mode::kTwins:
+        return target->TwinOf(entry);
+      case Mode::kIntern:
+        break;
+    }
+    return target->InternHashed(entry->View(), entry->hash);
   }
-  return target.EnsureContext().strings.InternHashed(entry->View(), entry->hash);
-}
+};
 
 // Copies the member tree node for node, colours included: the source is
 // already ordered and balanced, so nothing is compared or rotated.
 template <typename PushValue>
-void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue& source, PushValue pushValue) {
+void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys,
+                                       PushValue pushValue) {
   struct PendingNode {
     const BindingMemberNode* source;
     BindingMemberNode* parent;
@@ -139,7 +183,7 @@ void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue&
     PendingNode item = nodes.Pop();
     BindingMemberNode* node = NewNode<BindingMemberNode>(context);
     try {
-      node->key = ShareKey(target, source, item.source->key);
+      node->key = keys.Share(item.source->key);
     } catch (...) {
       DeleteNode(context, node);
       throw;
@@ -156,11 +200,23 @@ void BindingValueTreeOps::CloneMembers(BindingValue& target, const BindingValue&
   }
 }
 
+// A whole tree copied into a tree without strings clones the source's
+// strings once, in one pass over its list; every string of the copy is then
+// its source entry's twin, found by position.
 void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& source) {
-  // Copying a whole tree into another: size the string table once.
-  if (source.ownsContext_ && source.context_ != nullptr && target.context_ != source.context_) {
+  KeyMap keys{KeyMap::Mode::kIntern, nullptr};
+  const bool holdsStrings = source.kind_ == BindingValueKind::kString || IsComposite(source.kind_);
+  if (holdsStrings && target.context_ == source.context_) {
+    keys.mode = KeyMap::Mode::kSamePool;
+  } else if (holdsStrings) {
     StringPool& strings = target.EnsureContext().strings;
-    strings.Reserve(strings.Count() + source.context_->strings.Count());
+    keys.target = &strings;
+    if (source.ownsContext_ && strings.Count() == 0) {
+      strings.CloneEntries(source.context_->strings);
+      keys.mode = KeyMap::Mode::kTwins;
+    } else if (source.ownsContext_) {
+      strings.Reserve(strings.Count() + source.context_->strings.Count());
+    }
   }
   struct PendingCopy {
     BindingValue* target;
@@ -183,7 +239,7 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
         to.kind_ = from.kind_;
         break;
       case BindingValueKind::kString:
-        SetNode(to, BindingValueKind::kString, ShareKey(to, from, static_cast<InternedString*>(from.payload_.node)));
+        SetNode(to, BindingValueKind::kString, keys.Share(static_cast<InternedString*>(from.payload_.node)));
         break;
       case BindingValueKind::kBlob: {
         const BlobNode& blob = *NodeAs<BlobNode>(from);
@@ -211,7 +267,7 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
       }
       case BindingValueKind::kStructure:
         to.MakeStructure();
-        CloneMembers(to, from, [&pending](BindingValue* target, const BindingValue* source) {
+        CloneMembers(to, from, keys, [&pending](BindingValue* target, const BindingValue* source) {
           pending.Push({target, source});
         });
         break;

@@ -3,10 +3,19 @@
 // counted entry; the empty text is one process-wide static entry that is
 // never counted, pooled or freed.
 //
+// Entries sit in a dense list (each knows its position) and are found through
+// an open-addressed table of (hash, position) slots: a probe compares the
+// stored hash before it touches an entry, and growing the table reads only
+// the slots. Texts of up to 16 bytes are found again without hashing through
+// a small direct-mapped cache (see ShortText). A copy of a whole tree clones the dense list once and then maps
+// each source entry to its twin by position, with no hashing or probing.
+//
 // Not synchronised: one tree, one thread at a time.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace kel {
@@ -14,12 +23,25 @@ namespace kel {
 class HeapBlocks;
 class SmallObjectAllocator;
 
+// The first eight bytes of a text, zero-padded, as a number whose order is
+// the texts' unsigned byte order wherever two prefixes differ (a text that
+// ends early pads with zeros, and a shorter text sorts first). Equal
+// prefixes say nothing: the texts are then compared in full.
+inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
+  std::uint64_t word = 0;
+  if (text.empty()) return word;
+  std::memcpy(&word, text.data(), text.size() < 8 ? text.size() : 8);
+  if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+  return word;
+}
+
 // The text follows the entry directly, NUL-terminated.
 struct InternedString {
-  InternedString* next;  // bucket chain
-  std::uint32_t hash;
+  std::uint64_t order;       // OrderPrefix of the text
+  std::uint32_t hash;        // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
+  std::uint32_t position;    // in the pool's dense list
 
   const char* Text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
   std::string_view View() const noexcept { return {Text(), length}; }
@@ -38,34 +60,80 @@ class StringPool {
   // Returns the entry for the text with one more reference. Throws
   // std::bad_alloc when memory runs out.
   InternedString* Intern(std::string_view text);
-  // The same with the text's FNV-1a hash already known (copies between trees).
+  // The same with the text's FNV-1a hash already known.
   InternedString* InternHashed(std::string_view text, std::uint32_t hash);
-  // Grows the table so that `count` entries stay within the load factor.
+  // Grows the table and the list so that `count` entries fit without growing.
   void Reserve(std::size_t count);
   // Adds a reference to an entry of this pool (or the empty entry).
   static void AddReference(InternedString* entry) noexcept;
   // Drops a reference; the entry goes at zero.
   void Release(InternedString* entry) noexcept;
 
+  // For copying a whole tree into a tree whose pool is empty: gives this pool
+  // a twin of every entry of `source`, at the same positions and with the
+  // same reference counts, which the copy then holds (a source tree is
+  // referenced only by its own values). Throws std::bad_alloc when memory
+  // runs out; twins of a copy cut short by that stay counted, and so kept,
+  // until the tree goes.
+  void CloneEntries(const StringPool& source);
+  // The twin of a source entry after CloneEntries; its reference is already
+  // counted.
+  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept {
+    return entries_[sourceEntry->position];
+  }
+
   std::size_t Count() const noexcept { return count_; }
-  std::size_t BucketCount() const noexcept { return bucketCount_; }
+  std::size_t SlotCount() const noexcept { return slotMask_ + 1; }
   // The entry for a text, or null; no reference is taken (for tests).
   const InternedString* Find(std::string_view text) const noexcept;
 
  private:
-  static constexpr std::size_t kInitialBuckets = 8;
+  // entry: position + 1, 0 for a free slot.
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t entry;
+  };
+  // A text of 1..16 bytes is exactly its length and two (overlapping or
+  // zero-padded) 8-byte words, so comparing those three compares the text.
+  struct ShortText {
+    std::uint64_t first;
+    std::uint64_t last;
+    std::uint32_t length;
+  };
+  struct CacheLine {
+    ShortText text;
+    InternedString* entry;  // null for an empty line
+  };
+  static constexpr std::size_t kShortTextMax = 16;
+  static constexpr std::size_t kCacheLines = 256;
+  // Trees with fewer strings look nothing up often enough to pay for it.
+  static constexpr std::size_t kCacheFromCount = 32;
+  static ShortText ShortTextOf(const char* text, std::size_t length) noexcept;
+  static std::size_t CacheLineOf(const ShortText& text) noexcept;
+  void ForgetCached(const InternedString* entry) noexcept;
 
-  InternedString* FindInBucket(std::string_view text, std::uint32_t hash) const noexcept;
-  void Rehash(std::size_t newCount);
+  static constexpr std::size_t kInitialSlots = 16;
+  static constexpr std::size_t kInitialEntries = kInitialSlots * 3 / 4;
+
+  std::size_t SlotOf(std::string_view text, std::uint32_t hash) const noexcept;
+  std::size_t SlotOfPosition(std::uint32_t hash, std::uint32_t position) const noexcept;
+  void RemoveSlot(std::size_t slot) noexcept;
+  void GrowSlots(std::size_t slotCount);
+  void GrowEntries(std::size_t capacity);
+  InternedString* NewEntry(std::string_view text, std::uint32_t hash);
   static std::size_t EntrySize(std::size_t length) noexcept;
   void FreeEntry(InternedString* entry) noexcept;
 
   SmallObjectAllocator& blocks_;
   HeapBlocks& heap_;
-  InternedString** buckets_;
-  std::size_t bucketCount_;
+  Slot* slots_;
+  std::size_t slotMask_;
+  InternedString** entries_;
+  std::size_t capacity_;
   std::size_t count_ = 0;
-  InternedString* initialBuckets_[kInitialBuckets] = {};
+  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromCount entries on
+  Slot initialSlots_[kInitialSlots] = {};
+  InternedString* initialEntries_[kInitialEntries] = {};
 };
 
 }  // namespace kel

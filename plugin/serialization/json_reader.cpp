@@ -2,6 +2,7 @@
 
 #include <rapidjson/reader.h>
 
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -20,8 +21,10 @@ namespace {
 class JsonTreeBuilder {
  public:
   // may_hold_nul: whether the text holds an escaped NUL at all; without one
-  // no decoded string needs to be searched for it.
-  JsonTreeBuilder(BindingValue& root, bool may_hold_nul) : target_(&root), may_hold_nul_(may_hold_nul) {
+  // no decoded string needs to be searched for it. stream: the reader's
+  // input, read again for the text of each fractional number.
+  JsonTreeBuilder(BindingValue& root, bool may_hold_nul, const rapidjson::StringStream& stream)
+      : target_(&root), may_hold_nul_(may_hold_nul), stream_(stream) {
     open_.reserve(16);
   }
 
@@ -34,7 +37,10 @@ class JsonTreeBuilder {
   bool Uint(unsigned u) { return Uint64(u); }
   bool Int64(int64_t i) { return Put([i](BindingValue& t) { t.SetSigned(i); }); }
   bool Uint64(uint64_t u) { return Put([u](BindingValue& t) { t.SetUnsigned(u); }); }
-  bool Double(double d) { return Put([d](BindingValue& t) { t.SetDouble(d); }); }
+  bool Double(double d) {
+    const double exact = CorrectlyRounded(d);
+    return Put([exact](BindingValue& t) { t.SetDouble(exact); });
+  }
   // Only called with kParseNumbersAsStringsFlag, which is not used.
   bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
@@ -64,6 +70,27 @@ class JsonTreeBuilder {
     BindingValue* value;
     bool is_object;
   };
+
+  // The reader's own conversion can land a few units off in the last place,
+  // and its exact mode is not safe on long hostile digit runs; the standard
+  // conversion is correctly rounded, so a double the writer wrote reads back
+  // equal. The reader parses a number on its own copy of the stream and
+  // writes the position back after the handler returns, so during Double the
+  // stream still stands at the number's first character.
+  static_assert(rapidjson::StreamTraits<rapidjson::StringStream>::copyOptimization == 1);
+  double CorrectlyRounded(double approximate) const {
+    const char* begin = stream_.src_;
+    const char* end = begin;
+    while (IsNumberChar(*end)) ++end;
+    double exact = 0;
+    const auto [stop, error] = std::from_chars(begin, end, exact);
+    // Out of range (a magnitude below the smallest double) keeps the reader's 0.
+    return error == std::errc() && stop == end ? exact : approximate;
+  }
+
+  static bool IsNumberChar(char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+';
+  }
 
   // Texts end at their first NUL: an escaped \u0000 cuts the string there.
   size_t UpToNul(const char* text, size_t length) const {
@@ -111,6 +138,7 @@ class JsonTreeBuilder {
 
   BindingValue* target_;
   bool may_hold_nul_;
+  const rapidjson::StringStream& stream_;
   std::vector<OpenContainer> open_;
   const char* refusal_ = nullptr;
 };
@@ -126,9 +154,9 @@ BindingResult ParseJson(const char* text) {
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;
 
-  JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr);
-  rapidjson::Reader reader;
   rapidjson::StringStream stream(text);
+  JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr, stream);
+  rapidjson::Reader reader;
   if (reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder)) return result;
 
   size_t offset = reader.GetErrorOffset();

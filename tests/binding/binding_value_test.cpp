@@ -105,6 +105,17 @@ TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
   value.Member("\xC3\xA9").SetSigned(4);  // above every ASCII byte
   value.Member("ab").SetSigned(5);
   EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
+  // Keys alike in their first eight bytes, a NUL byte, the empty key.
+  BindingValue alike;
+  for (std::string_view key : {std::string_view("squarePortraitB"), std::string_view("squarePo"),
+                               std::string_view("squarePortraitA"), std::string_view("ab"), std::string_view("ab\0", 3),
+                               std::string_view()}) {
+    alike.Member(key).SetString(key);
+  }
+  EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "ab", std::string("ab\0", 3), "squarePo", "squarePortraitA",
+                                                     "squarePortraitB"}));
+  EXPECT_EQ(alike.Find(std::string_view("ab\0", 3)).GetString(), std::string_view("ab\0", 3));
+  EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
   BindingValue& again = value.Member("a");
   EXPECT_EQ(&again, &value.Member("a"));
   EXPECT_EQ(again.GetSigned(), 2);
@@ -139,6 +150,11 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   EXPECT_FALSE(value.Reserve(kMaxCollectionSize + 1));
   EXPECT_TRUE(value.Reserve(100));
   EXPECT_EQ(value.Size(), 5u);
+  // Storage moves from a pool block to the heap as it grows; nothing is lost.
+  BindingValue grown;
+  for (int i = 0; i < 40; ++i) grown.Append().SetString("e" + std::to_string(i));
+  BindingValue copy(grown);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.Get(i).GetString(), "e" + std::to_string(i));
 }
 
 TEST(BindingValueTest, ReadOnlyAccessNeverChangesTheValue) {

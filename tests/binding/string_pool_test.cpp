@@ -51,15 +51,29 @@ TEST(StringPoolTest, CopiesInternAgainInTheTarget) {
   EXPECT_EQ(Pool(source).Find("k")->references, 1u);
 }
 
-TEST(StringPoolTest, GrowsPastLoadFactorOne) {
+// Removals in the middle of probe runs must leave every other text findable,
+// and a copy must map each text to its own twin.
+TEST(StringPoolTest, TextsStayFindableThroughGrowthRemovalAndCopies) {
   BindingValue tree;
-  for (int i = 0; i < 9; ++i) tree.Index(i).SetString("s" + std::to_string(i));
-  EXPECT_EQ(Pool(tree).Count(), 9u);
-  EXPECT_EQ(Pool(tree).BucketCount(), 16u);
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(tree.Get(i).GetString(), "s" + std::to_string(i));
+  for (int i = 0; i < 300; ++i) tree.Index(i).SetString("s" + std::to_string(i));
+  EXPECT_EQ(Pool(tree).Count(), 300u);
+  for (int i = 0; i < 300; i += 3) tree.Index(i).SetSigned(i);
+  BindingValue copy(tree);
+  for (int i = 0; i < 300; ++i) {
+    const std::string text = "s" + std::to_string(i);
+    const bool kept = i % 3 != 0;
+    EXPECT_EQ(Pool(tree).Find(text) != nullptr, kept) << text;
+    EXPECT_EQ(copy.Get(i).GetString(), kept ? text : "") << text;
+    if (kept) {
+      EXPECT_EQ(Pool(copy).Find(text)->references, 1u) << text;
+    }
+  }
+  EXPECT_EQ(Pool(copy).Count(), 200u);
+  copy.Clear();
+  EXPECT_EQ(Pool(copy).Count(), 0u);
   std::string longText(500, 'q');
-  tree.Index(9).SetString(longText);
-  EXPECT_EQ(tree.Get(9).GetString(), longText);
+  tree.Index(0).SetString(longText);
+  EXPECT_EQ(tree.Get(0).GetString(), longText);
 }
 
 TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePagesBack) {

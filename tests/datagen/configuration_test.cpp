@@ -56,24 +56,6 @@ TEST(DatagenConfiguration, ResourcesNameExistingChampionsAndSkins) {
     ExpectChampionIds(world, ParseJson(resources[3].json), 10);
 }
 
-// The queue lists travel as JSON text inside the configs text inside the
-// event: each layer must parse.
-TEST(DatagenConfiguration, DynamicConfigurationEventNestsQueueListsAsText) {
-    const GeneratedWorld world(22);
-    const rapidjson::Document event = ParseJson(world.DynamicConfigurationEventJson());
-    EXPECT_STREQ(event["typeName"].GetString(), kDynamicConfigurationClass);
-    EXPECT_TRUE(event["clientId"].IsString() && event["subtopic"].IsString());
-    EXPECT_FALSE(event["body"]["delta"].GetBool());
-    const rapidjson::Document configs = ParseJson(event["body"]["configs"].GetString());
-    const rapidjson::Value& queues = configs["DisabledChampions"];
-    ASSERT_TRUE(queues.IsObject());
-    ASSERT_EQ(queues.MemberCount(), world.Configuration().disabledQueues.size());
-    for (const auto& [queue, ids] : world.Configuration().disabledQueues) {
-        ASSERT_TRUE(queues[queue.c_str()].IsString()) << queue;
-        ExpectChampionIds(world, ParseJson(queues[queue.c_str()].GetString()), ids.size());
-    }
-}
-
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -106,31 +106,5 @@ TEST(DatagenOwnership, MixesEveryKindWithConsistentRentalFields) {
     EXPECT_GT(rentedSkins, 0);
 }
 
-// "now" moves the dates only: the same summoner keeps the same mix, and a
-// legacy rental still ends shortly after the later "now".
-TEST(DatagenOwnership, LaterNowKeepsTheMixAndMovesLegacyEndDates) {
-    const GeneratedWorld world(13);
-    const uint64_t later = kNow + 5 * kMillisPerDay;
-    const auto first = world.Ownership(5, kNow);
-    const auto second = world.Ownership(5, later);
-    ASSERT_EQ(first.size(), second.size());
-    for (size_t i = 0; i < first.size(); ++i) {
-        EXPECT_EQ(first[i].kind, second[i].kind);
-        if (first[i].kind == OwnershipKind::LegacyRental) {
-            EXPECT_EQ(second[i].endDate - later, first[i].endDate - kNow);
-        }
-    }
-}
-
-TEST(DatagenOwnership, TinyWorldStillMixesKinds) {
-    WorldOptions options;
-    options.championCount = 3;
-    const auto records = GeneratedWorld(14, options).Ownership(1, kNow);
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_NE(records[0].kind, records[1].kind);
-    EXPECT_NE(records[1].kind, records[2].kind);
-    EXPECT_NE(records[0].kind, records[2].kind);
-}
-
 }  // namespace
 }  // namespace kel::datagen

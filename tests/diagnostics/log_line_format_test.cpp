@@ -33,6 +33,7 @@ TEST(LogLineFormat, ExpandsEveryCode) {
   EXPECT_EQ(Line("#E", record), std::string(ExecutableName()) + "\n");
   EXPECT_TRUE(std::regex_match(Line("#T", record), std::regex("0x[0-9a-f]+\n")));
   EXPECT_TRUE(std::regex_match(Line("#H", record), std::regex("[0-9]{6}\\.[0-9]{3}\n")));
+  EXPECT_EQ(Line("#L", MakeRecord("", 17)), "     ?\n");  // a level past the table
 }
 
 TEST(LogLineFormat, HashBeforeAnyOtherCharacterYieldsThatCharacter) {
@@ -54,21 +55,11 @@ TEST(LogLineFormat, StopsWhenTheBufferIsFull) {
   EXPECT_EQ(Line("#M", MakeRecord("abcdef"), 2), "\n");
 }
 
-TEST(LogLineFormat, Timestamps) {
+TEST(LogLineFormat, FileNameTimestamp) {
   const platform::LocalTime time{1999, 12, 31, 23, 59, 58, 7};
   char text[32];
-  EXPECT_EQ(FormatTimestamp(text, sizeof text, time), 23);
-  EXPECT_STREQ(text, "1999-12-31T23:59:58.007");
   FormatFileNameTimestamp(text, sizeof text, time);
   EXPECT_STREQ(text, "1999-12-31T23-59-58");
-}
-
-TEST(LogLineFormat, LevelNamesAreSixCharactersWide) {
-  EXPECT_STREQ(LevelName(kOkay), "  OKAY");
-  EXPECT_STREQ(LevelName(kWarn), "  WARN");
-  EXPECT_STREQ(LevelName(kError), " ERROR");
-  EXPECT_STREQ(LevelName(kAlways), "ALWAYS");
-  EXPECT_STREQ(LevelName(17), "     ?");
 }
 
 }  // namespace

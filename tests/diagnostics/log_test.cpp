@@ -35,19 +35,6 @@ class LogTest : public ::testing::Test {
   platform::DebuggerOutputSink previous_sink_ = nullptr;
 };
 
-TEST_F(LogTest, StartsWithStandardErrorAndDebuggerAttached) {
-  StdErrTarget().Attach();
-  EXPECT_EQ(Threshold(), 1u);
-  EXPECT_EQ(ExcludedGroups(), kGroupXtr);
-  EXPECT_EQ(FindTarget("StdErrLogTarget"), &StdErrTarget());
-  EXPECT_EQ(FindTarget("DebuggerConsoleLogTarget"), &DebuggerTarget());
-  EXPECT_EQ(FindTarget("StdOutLogTarget"), nullptr);
-  EXPECT_FALSE(StdOutTarget().IsAttached());
-  EXPECT_EQ(StdOutTarget().Threshold(), 1u);
-  EXPECT_EQ(StdErrTarget().IncludedGroups(), kGroupDbg);
-  EXPECT_EQ(StdErrTarget().ExcludedGroups(), kGroupGen);
-}
-
 TEST_F(LogTest, LogThresholdAndExcludedGroupsDropMessages) {
   testing::RecordingLogTarget target;
   Write(kOkay, 0, "below threshold");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "serialization/json_writer.h"
@@ -38,6 +39,20 @@ TEST(JsonReader, NumbersChooseTheirKind) {
   EXPECT_EQ(v.Get(4).GetUnsigned(), UINT64_MAX);
   EXPECT_EQ(v.Get(5).GetSigned(), INT64_MIN);
   EXPECT_EQ(v.Get(8).GetUnsigned(), 4294967296u);
+}
+
+// Each reads as the nearest double (what strtod gives), so what the writer
+// wrote reads back equal: long mantissas, far exponents, a digit run after a
+// leading zero, the smallest subnormal and a magnitude below it.
+TEST(JsonReader, FractionalNumbersAreCorrectlyRounded) {
+  const std::string long_zero = "0." + std::string(320, '0') + "1";
+  const std::string texts[] = {"1850294412.3902775", "1.921348183776044e-223", "-6.255596396381198e-142",
+                               "1.7161392603081718e277", long_zero, "5e-324", "1e-400"};
+  for (const std::string& text : texts) {
+    const BindingResult result = ParseJson(("[" + text + "]").c_str());
+    ASSERT_TRUE(result.Ok()) << text;
+    EXPECT_EQ(result.Value().Get(0).GetDouble(), std::strtod(text.c_str(), nullptr)) << text;
+  }
 }
 
 TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {

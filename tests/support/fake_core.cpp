@@ -31,7 +31,6 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
     FakeCore& core = From(t);
     const ReservedCall call{first, second};
     core.Record(HostFunction::kReserved, core.reserved_calls_, call);
-    if (core.on_reserved) core.on_reserved(call);
   };
   slot_.table.publish_event = [](HostTable* t, const OutgoingEventRecord* event) {
     FakeCore& core = From(t);
@@ -43,20 +42,17 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
     FakeCore& core = From(t);
     const SubscribeCall call{name ? name : "", plugin_handle, callback, context, flag};
     core.Record(HostFunction::kSubscribeEvent, core.subscriptions_, call);
-    if (core.on_subscribe_event) core.on_subscribe_event(call);
   };
   slot_.table.unsubscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle) {
     FakeCore& core = From(t);
     const UnsubscribeCall call{name ? name : "", plugin_handle};
     core.Record(HostFunction::kUnsubscribeEvent, core.unsubscriptions_, call);
-    if (core.on_unsubscribe_event) core.on_unsubscribe_event(call);
   };
   slot_.table.schedule_callback = [](HostTable* t, const char* label, TaskCallbackFn callback,
                                      void* context, double delay_seconds, uint32_t reserved) {
     FakeCore& core = From(t);
     const ScheduledCall call{label ? label : "", callback, context, delay_seconds, reserved};
     core.Record(HostFunction::kScheduleCallback, core.scheduled_, call);
-    if (core.on_schedule_callback) core.on_schedule_callback(call);
   };
   slot_.table.pump_host = [](HostTable* t) {
     FakeCore& core = From(t);
@@ -67,18 +63,15 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
     FakeCore& core = From(t);
     const WaitCall call{label ? label : "", reserved};
     core.Record(HostFunction::kBeginWait, core.waits_, call);
-    if (core.on_begin_wait) core.on_begin_wait(call);
   };
   slot_.table.end_wait = [](HostTable* t) {
     FakeCore& core = From(t);
     core.Record(HostFunction::kEndWait);
-    if (core.on_end_wait) core.on_end_wait();
   };
   slot_.table.write_log = [](HostTable* t, uint32_t level, const char* text) {
     FakeCore& core = From(t);
     const LogCall call{level, text ? text : ""};
     core.Record(HostFunction::kWriteLog, core.log_lines_, call);
-    if (core.on_write_log) core.on_write_log(call);
   };
 }
 

@@ -1,11 +1,8 @@
 // A stand-in for the core: a HostTable whose ten functions record every
-// call and then run an optional per-function hook. Tests hand services() to
-// AppModule::Initialize (or the Initialize callback) and inspect the calls.
-//
-//   FakeCore core;
-//   core.on_schedule_callback = [](const ScheduledCall& call) { call.callback(call.context); };
-//   module.Initialize(&core.services());
-//   EXPECT_EQ(core.log_lines().back().text, "...");
+// call; sending a request, publishing and pumping also run a hook when one
+// is set.
+// Tests hand services() to AppModule::Initialize (or the Initialize
+// callback) and inspect the calls.
 //
 // Calls may arrive on any thread: recording is locked, hooks run outside
 // the lock (so a hook may call into the plug-in again).
@@ -83,15 +80,8 @@ class FakeCore {
 
   // Hooks, run after the call is recorded.
   std::function<void(const RequestCall&)> on_send_request;
-  std::function<void(const ReservedCall&)> on_reserved;
   std::function<void(const OutgoingEventRecord*)> on_publish_event;
-  std::function<void(const SubscribeCall&)> on_subscribe_event;
-  std::function<void(const UnsubscribeCall&)> on_unsubscribe_event;
-  std::function<void(const ScheduledCall&)> on_schedule_callback;
   std::function<void()> on_pump_host;
-  std::function<void(const WaitCall&)> on_begin_wait;
-  std::function<void()> on_end_wait;
-  std::function<void(const LogCall&)> on_write_log;
 
   // Every call in arrival order, and the recorded arguments per function.
   std::vector<HostFunction> calls() const { return Snapshot(calls_); }
