@@ -91,7 +91,7 @@ void AddObservations(httplib::Server& server, HostCore& core) {
     Reply(response, status);
   });
   server.Get("/host/v1/api", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Catalog().Description());
+    response.set_content(core.Catalog().DescriptionJson(), kJson);
   });
   // Written once: the description stays as it is until Shutdown.
   const std::string openapi =
