@@ -11,9 +11,13 @@ void EventHub::Add(const std::string& name, const BindingValue& payload) {
   shownName.SetString(name);
   auto event = std::make_shared<PublishedEvent>();
   event->name = name;
-  event->json = "{\"name\":" + ToJsonText(shownName) + ",\"uri\":" + ToJsonText(payload.Find("uri")) +
-                ",\"eventType\":" + ToJsonText(payload.Find("eventType")) +
-                ",\"data\":" + ToJsonText(payload.Find("data")) + "}";
+  // Sized exactly: appending the closing brace to the data's text would
+  // double its capacity, and the bound below counts sizes.
+  const std::string head = "{\"name\":" + ToJsonText(shownName) + ",\"uri\":" + ToJsonText(payload.Find("uri")) +
+                           ",\"eventType\":" + ToJsonText(payload.Find("eventType")) + ",\"data\":";
+  const std::string data = ToJsonText(payload.Find("data"));
+  event->json.reserve(head.size() + data.size() + 1);
+  event->json.append(head).append(data).push_back('}');
   std::lock_guard lock(mutex_);
   event->sequence = ++last_;
   bytes_ += event->json.size();
@@ -29,8 +33,12 @@ bool EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std:
   std::unique_lock lock(mutex_);
   added_.wait_for(lock, timeout, [&] { return closed_ || last_ > after; });
   if (closed_) return false;
+  std::size_t bytes = 0;
   for (const EventPtr& event : events_) {
-    if (event->sequence > after) out.push_back(event);
+    if (event->sequence <= after) continue;
+    if (!out.empty() && bytes + event->json.size() > kMaxBatchBytes) break;
+    bytes += event->json.size();
+    out.push_back(event);
   }
   return true;
 }
