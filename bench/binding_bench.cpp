@@ -96,8 +96,9 @@ void CopyRapidJson(benchmark::State& state) {
   }
 }
 
-// Element arrays come from the general heap; everything else of a tree lives
-// in its context or in pages of the page allocator.
+// Element arrays longer than a pool block come from the general heap;
+// everything else of a tree lives in its context or in pages of the page
+// allocator.
 std::size_t ElementArrayBytes(const BindingValue& root) {
   std::size_t bytes = 0;
   std::vector<const BindingValue*> pending{&root};
@@ -106,7 +107,8 @@ std::size_t ElementArrayBytes(const BindingValue& root) {
     pending.pop_back();
     for (const BindingValue& element : value->Elements()) pending.push_back(&element);
     for (auto [key, member] : value->Members()) pending.push_back(&member);
-    bytes += value->Elements().size() * sizeof(BindingValue);
+    const std::size_t arrayBytes = value->Elements().size() * sizeof(BindingValue);
+    if (arrayBytes > SmallObjectAllocator::kMaxBlockSize) bytes += arrayBytes;
   }
   return bytes;
 }

@@ -16,6 +16,9 @@
 #include "champion_json_anchor.h"
 #include "champions/champion_plugin.h"
 #include "datagen/generated_world.h"
+#ifdef KEL_BENCH_HOST
+#include "host/plugin_invoke.h"
+#endif
 #include "platform/clock.h"
 #include "ratio_reporter.h"
 #include "runtime/host_abi.h"
@@ -142,6 +145,25 @@ const std::string kRoot = "/kel-champions/v1/inventories/" + std::to_string(kSum
 void Route1Champions(benchmark::State& state) { InvokeRoute(state, 0, kRoot + "/champions"); }
 void Route4PlayableCount(benchmark::State& state) { InvokeRoute(state, 3, kRoot + "/champions-playable-count"); }
 
+#ifdef KEL_BENCH_HOST
+// The development host's whole answer to route 1: the request record built,
+// the invoke, the response's HostValue written as JSON text, the release.
+void HostRoute1Champions(benchmark::State& state) {
+  const FunctionDescriptor& descriptor = Loaded().Function(0);
+  host::ApiFunction function;
+  function.invoke = descriptor.invoke;
+  function.invoke_context = descriptor.description.invoke_context;
+  host::InboundRequest request;
+  request.path = kRoot + "/champions";
+  for (auto _ : state) {
+    host::InvokeAnswer answer = host::InvokeFunction(function, request, 1);
+    Require(answer.status == 200, "the host's route 1 answered an error");
+    benchmark::DoNotOptimize(answer.json);
+  }
+}
+
+#endif
+
 void Route1AnchorRapidJsonWriter(benchmark::State& state) {
   const std::vector<CollectionsChampion> champions = Loaded().Plugin().Inventory().Lock().Inventory().champions;
   for (auto _ : state) {
@@ -184,12 +206,20 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   Loaded();
   benchmark::RegisterBenchmark("champions/route1_invoke", Route1Champions)->Unit(benchmark::kMillisecond);
+#ifdef KEL_BENCH_HOST
+  benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)->Unit(benchmark::kMillisecond);
+#endif
   benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("champions/full_refresh", FullRefresh)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("champions/route4_invoke", Route4PlayableCount)->Unit(benchmark::kMicrosecond);
   RatioReporter reporter({{"route 1 vs RapidJSON Writer", "champions/route1_invoke",
-                           "champions/route1_anchor_rapidjson_writer", 3.0}});
+                           "champions/route1_anchor_rapidjson_writer", 3.0},
+#ifdef KEL_BENCH_HOST
+                          {"host route 1 vs plug-in route 1", "champions/host_route1_answer",
+                           "champions/route1_invoke", 1.5},
+#endif
+                         });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   ReportMemory();
   benchmark::Shutdown();

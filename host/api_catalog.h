@@ -1,7 +1,8 @@
 // What the host reads from the plug-in's ApiDescription: its functions with
-// their routes and invoke entries, and the whole description as a value for
-// the control API. Read once after the entry; the description itself stays
-// the plug-in's and is not touched after Shutdown.
+// their invoke entries, and the whole description as JSON for the control
+// API. Read once after the entry; the description itself stays the
+// plug-in's and is not touched after Shutdown. Which function serves a path
+// the host decides from its own route table (champion_routes.h).
 #pragma once
 
 #include <cstdint>
@@ -10,26 +11,17 @@
 #include <vector>
 
 #include "api/api_description_abi.h"
-#include "api/compiled_route.h"
-#include "api/request_codes.h"
-#include "api/route_match.h"
-#include "binding/binding_value.h"
+#include "host/method_codes.h"
 
 namespace kel::host {
 
 struct ApiFunction {
   std::string name;
-  RequestMethod method = RequestMethod::kAny;
+  MethodCode method = MethodCode::kAny;
   std::string custom_method;
   std::string path_template;  // empty: not reachable over HTTP
   InvokeFn invoke = nullptr;
   const InvokeContext* invoke_context = nullptr;
-  CompiledRoute route;
-};
-
-struct SelectedFunction {
-  const ApiFunction* function = nullptr;
-  PathValues values;
 };
 
 class ApiCatalog {
@@ -42,18 +34,16 @@ class ApiCatalog {
 
   const std::vector<ApiFunction>& Functions() const { return functions_; }
   const ApiFunction* FindByName(std::string_view name) const;
-  // The function the core would pick for the request: its template matches
-  // the path (without the query), its method fits, and its captured values
-  // are the shortest.
-  SelectedFunction Select(RequestMethod method, std::string_view custom_method, std::string_view path) const;
-  // {"functions": [...], "types": [...], "events": [...]}
-  const BindingValue& Description() const { return description_; }
+  // The function that serves the request: the route of the host's table
+  // whose template matches the path, provided the plug-in describes a
+  // function of that name with that template and a method that fits.
+  const ApiFunction* Select(MethodCode method, std::string_view custom_method, std::string_view path) const;
+  // {"functions": [...], "types": [...], "events": [...]} as JSON text.
+  const std::string& DescriptionJson() const { return description_json_; }
 
  private:
   std::vector<ApiFunction> functions_;
-  std::vector<RouteEntry> routes_;
-  std::vector<std::size_t> route_functions_;  // index into functions_ per route
-  BindingValue description_;
+  std::string description_json_;
 };
 
 }  // namespace kel::host

@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "host/http_server.h"
+#include "host/openapi_document.h"
 #include "host/value_json.h"
 
 namespace kel::host {
@@ -50,6 +51,7 @@ BindingValue Index() {
       {"GET /host/v1/status", "plug-in, logged-in summoner, game-data progress"},
       {"GET /host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)"},
       {"GET /host/v1/api", "the plug-in's API description"},
+      {"GET /host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes"},
       {"GET /host/v1/memory", "the plug-in's memory statistics"},
       {"GET /host/v1/counters", "waits, pumps, tasks, events and requests"},
       {"GET /host/v1/log", "recent log lines (?count=N, ?contains=text)"},
@@ -89,7 +91,14 @@ void AddObservations(httplib::Server& server, HostCore& core) {
     Reply(response, status);
   });
   server.Get("/host/v1/api", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Catalog().Description());
+    response.set_content(core.Catalog().DescriptionJson(), kJson);
+  });
+  // Written once: the description stays as it is until Shutdown.
+  const std::string openapi =
+      OpenApiDocument(core.Module() != nullptr ? core.Module()->Description() : nullptr,
+                      core.Module() != nullptr ? core.Module()->ShortName() : "no plug-in");
+  server.Get("/host/v1/openapi.json", [openapi](const httplib::Request&, httplib::Response& response) {
+    response.set_content(openapi, kJson);
   });
   server.Get("/host/v1/memory", [&core](const httplib::Request&, httplib::Response& response) {
     Reply(response, core.MemoryStatistics());

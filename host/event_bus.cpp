@@ -1,7 +1,6 @@
 #include "host/event_bus.h"
 
-#include "binding/binding_result.h"
-#include "binding/host_value_conversion.h"
+#include "host/host_value_json.h"
 #include "host/value_json.h"
 
 namespace kel::host {
@@ -100,12 +99,30 @@ void EventBus::Call(const std::string& name, const BindingValue& payload) {
 void EventBus::Publish(const OutgoingEventRecord& record) {
   if (record.name == nullptr) return;
   const std::string name(record.name);
-  BindingResult payload;
-  FromHostValue(payload, record.payload, "<event>");
-  if (!payload.Ok()) payload.Value().Clear();
   ++published_;
-  hub_.Add(name, payload.Value());
-  Deliver(name, payload.Value());
+  // {"name", "uri", "eventType", "data"}, written straight from the
+  // plug-in's value: the data may be the whole champion list.
+  hub_.Add(name, WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    out.Key("name");
+    WriteText(out, name);
+    for (const char* member : {"uri", "eventType", "data"}) {
+      out.Key(member);
+      const HostValue* value = FindHostValueMember(record.payload, member);
+      if (value != nullptr) {
+        WriteHostValue(out, *value);
+      } else {
+        out.Null();
+      }
+    }
+    out.EndObject();
+  }));
+  // Nothing in the host listens to what the plug-in publishes unless a
+  // subscription says so; only then is the payload read back.
+  if (Find(name)) {
+    std::optional<BindingValue> payload = ParseJsonText(HostValueToJson(record.payload));
+    Deliver(name, payload ? *payload : BindingValue());
+  }
 }
 
 std::vector<std::string> EventBus::SubscribedNames() const {

@@ -1,23 +1,11 @@
 #include "host/event_hub.h"
 
-#include "host/value_json.h"
-
 namespace kel::host {
 
-void EventHub::Add(const std::string& name, const BindingValue& payload) {
-  // {"name", "uri", "eventType", "data"}, written piece by piece: the data
-  // may be the whole champion list, too big to copy into a new value.
-  BindingValue shownName;
-  shownName.SetString(name);
+void EventHub::Add(const std::string& name, std::string json) {
   auto event = std::make_shared<PublishedEvent>();
   event->name = name;
-  // Sized exactly: appending the closing brace to the data's text would
-  // double its capacity, and the bound below counts sizes.
-  const std::string head = "{\"name\":" + ToJsonText(shownName) + ",\"uri\":" + ToJsonText(payload.Find("uri")) +
-                           ",\"eventType\":" + ToJsonText(payload.Find("eventType")) + ",\"data\":";
-  const std::string data = ToJsonText(payload.Find("data"));
-  event->json.reserve(head.size() + data.size() + 1);
-  event->json.append(head).append(data).push_back('}');
+  event->json = std::move(json);
   std::lock_guard lock(mutex_);
   event->sequence = ++last_;
   bytes_ += event->json.size();

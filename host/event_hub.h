@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "binding/binding_value.h"
-
 namespace kel::host {
 
 struct PublishedEvent {
@@ -26,8 +24,8 @@ class EventHub {
  public:
   using EventPtr = std::shared_ptr<const PublishedEvent>;
 
-  // Any thread. `payload` is the event's record (uri, eventType, data).
-  void Add(const std::string& name, const BindingValue& payload);
+  // Any thread. `json` is the whole event object.
+  void Add(const std::string& name, std::string json);
   // Appends the kept events after `after` to `out`, waiting up to `timeout`
   // for one to arrive when there is none; at least one and at most about
   // kMaxBatchBytes of them, so that a reader that fell behind does not keep

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "host/champion_routes.h"
 #include "host/connection_pool.h"
 
 namespace kel::host {
@@ -52,16 +53,16 @@ std::string LibraryRefusal(int status) {
   }
 }
 
-RequestMethod MethodOf(const std::string& text) {
+MethodCode MethodOf(const std::string& text) {
   // HEAD is served as GET; the server leaves the body out.
-  static constexpr std::pair<std::string_view, RequestMethod> kMethods[] = {
-      {"DELETE", RequestMethod::kDelete}, {"GET", RequestMethod::kGet},     {"HEAD", RequestMethod::kGet},
-      {"OPTIONS", RequestMethod::kOptions}, {"PATCH", RequestMethod::kPatch}, {"POST", RequestMethod::kPost},
-      {"PUT", RequestMethod::kPut}};
+  static constexpr std::pair<std::string_view, MethodCode> kMethods[] = {
+      {"DELETE", MethodCode::kDelete}, {"GET", MethodCode::kGet},     {"HEAD", MethodCode::kGet},
+      {"OPTIONS", MethodCode::kOptions}, {"PATCH", MethodCode::kPatch}, {"POST", MethodCode::kPost},
+      {"PUT", MethodCode::kPut}};
   for (const auto& [name, method] : kMethods) {
     if (text == name) return method;
   }
-  return RequestMethod::kCustom;
+  return MethodCode::kCustom;
 }
 
 std::string Lower(std::string text) {
@@ -212,10 +213,10 @@ void HttpServer::AddPage(const std::string& web_dir) {
 
 void HttpServer::AddPluginRoutes() {
   const auto serve = [this](const httplib::Request& request, httplib::Response& response) {
-    const RequestMethod method = MethodOf(request.method);
+    const MethodCode method = MethodOf(request.method);
     const std::string_view target(request.target);
-    const SelectedFunction selected = core_.Catalog().Select(method, request.method, target);
-    if (selected.function == nullptr) {
+    const ApiFunction* selected = core_.Catalog().Select(method, request.method, target);
+    if (selected == nullptr) {
       return Answer(response, ErrorAnswer(404, "No function of the plug-in serves " + request.method + " " +
                                                    std::string(PathWithoutQuery(target)) + "."));
     }
@@ -226,7 +227,7 @@ void HttpServer::AddPluginRoutes() {
     for (const auto& [name, value] : request.headers) inbound.headers.emplace_back(Lower(name), value);
     inbound.content_type = request.get_header_value("Content-Type");
     inbound.body = request.body;
-    Answer(response, core_.Invoke(*selected.function, std::move(inbound)));
+    Answer(response, core_.Invoke(*selected, std::move(inbound)));
   };
   server_->Get(".*", serve);
   server_->Post(".*", serve);

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api/request_codes.h"
 #include "binding/binding_result.h"
 #include "binding/host_value_conversion.h"
 #include "host/body_stream.h"
+#include "host/method_codes.h"
 #include "host/value_json.h"
 
 namespace kel::host {
@@ -75,17 +75,17 @@ void OutboundRouter::Answer(const RequestRecord& request, ResponseRecord& respon
   ++requests_;
   Prepare(response);
   const std::string path = request.path != nullptr ? request.path : "";
-  const RequestMethod method = MethodFromWire(request.method);
-  if (method == RequestMethod::kGet && path.starts_with(kGameDataPrefix)) {
+  const MethodCode method = MethodFromCode(request.method);
+  if (method == MethodCode::kGet && path.starts_with(kGameDataPrefix)) {
     AnswerGameData(std::string_view(path).substr(kGameDataPrefix.size()), response);
-  } else if (method == RequestMethod::kPost && path == kInvokePath) {
+  } else if (method == MethodCode::kPost && path == kInvokePath) {
     AnswerInvoke(request, response);
-  } else if (method == RequestMethod::kPost) {
+  } else if (method == MethodCode::kPost) {
     AnswerPost(path, request, response);
-  } else if (method == RequestMethod::kGet) {
+  } else if (method == MethodCode::kGet) {
     AnswerResource(path, response);
   } else {
-    FillError(response, 405, "No plug-in answers " + std::string(MethodText(method)) + " " + path);
+    FillError(response, 405, "No plug-in answers " + std::string(MethodName(method)) + " " + path);
   }
 }
 

@@ -1,6 +1,6 @@
 #include "host/played_resources.h"
 
-#include "runtime/event_names.h"
+#include "host/core_event_names.h"
 
 namespace kel::host {
 
@@ -52,7 +52,7 @@ BindingValue PlayedResources::EventPayload(const std::string& uri, ResourceChang
 void PlayedResources::Announce(const std::string& uri, ResourceChange change, const BindingValue& data, bool here) {
   const BindingValue payload = EventPayload(uri, change, data);
   const std::string specific = ResourceEventName(uri);
-  const std::string general(kJsonApiEventName);
+  const std::string general(kResourceEventName);
   std::vector<EventBus::Delivered> deliveries;
   for (const std::string* name : {&specific, &general}) {
     if (here) {

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "binding/binding_value.h"
-#include "host/value_json.h"
+#include "host/host_value_json.h"
 
 namespace kel::host {
 namespace {
@@ -53,10 +52,15 @@ InvokeAnswer ReadResponse(const ResponseRecord& response) {
 }  // namespace
 
 InvokeAnswer ErrorAnswer(int status, const std::string& message) {
-  BindingValue shown;
-  shown.Member("httpStatus").SetSigned(status);
-  shown.Member("message").SetString(message);
-  return InvokeAnswer{status, ToJsonText(shown), {}};
+  std::string json = WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    out.Key("httpStatus");
+    out.Int(status);
+    out.Key("message");
+    WriteText(out, message);
+    out.EndObject();
+  });
+  return InvokeAnswer{status, std::move(json), {}};
 }
 
 InvokeAnswer InvokeFunction(const ApiFunction& function, const InboundRequest& request, uint32_t token) {
@@ -75,7 +79,7 @@ InvokeAnswer InvokeFunction(const ApiFunction& function, const InboundRequest& r
   record.body = request.body.empty() ? nullptr : reinterpret_cast<const uint8_t*>(request.body.data());
   record.body_length = static_cast<uint32_t>(request.body.size());
   record.request_token = token;
-  record.custom_method = request.method == RequestMethod::kCustom ? request.custom_method.c_str() : nullptr;
+  record.custom_method = request.method == MethodCode::kCustom ? request.custom_method.c_str() : nullptr;
 
   ResponseRecord response;
   std::memset(&response, 0, sizeof response);

@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "api/request_codes.h"
 #include "host/api_catalog.h"
+#include "host/method_codes.h"
 
 namespace kel::host {
 
 struct InboundRequest {
-  RequestMethod method = RequestMethod::kGet;
+  MethodCode method = MethodCode::kGet;
   std::string custom_method;
   std::string path;  // with the query string, if any, after "?"
   std::vector<std::pair<std::string, std::string>> headers;  // names in lower case

@@ -1,7 +1,7 @@
 #include "host/scenario.h"
 
 #include "host/value_json.h"
-#include "runtime/event_names.h"
+#include "host/core_event_names.h"
 
 namespace kel::host {
 
@@ -64,7 +64,7 @@ void Scenario::PushRemoteMessage(const std::string& class_name, const BindingVal
   message.Member("subtopic").SetString("");
   message.Member("typeName").SetString(class_name);
   message.Member("body") = body;
-  bus_.Deliver(DrovEventName(class_name), message).wait();
+  bus_.Deliver(RemoteMessageEventName(class_name), message).wait();
 }
 
 void Scenario::PushDynamicConfiguration(const BindingValue* body) {

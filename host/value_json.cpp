@@ -22,12 +22,6 @@ std::string ToJsonText(const BindingValue& value) {
   return WriteJson(value);
 }
 
-std::string HostValueToJson(const HostValue& value) {
-  BindingResult converted;
-  FromHostValue(converted, value, "<value>");
-  return converted.Ok() ? ToJsonText(converted.Value()) : "null";
-}
-
 OwnedHostValue::OwnedHostValue(const BindingValue& value) {
   BindingResult result;
   ToHostValue(result, value, value_);

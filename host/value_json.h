@@ -17,8 +17,6 @@ namespace kel::host {
 std::optional<BindingValue> ParseJsonText(std::string_view text, std::string* error = nullptr);
 // Compact JSON; the empty value is written as null.
 std::string ToJsonText(const BindingValue& value);
-// A HostValue as compact JSON; one that does not convert is written as null.
-std::string HostValueToJson(const HostValue& value);
 
 // A HostValue the host built and owns; released when it goes.
 class OwnedHostValue {

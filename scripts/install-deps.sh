@@ -2,7 +2,8 @@
 # Installs from Debian packages what a purpose needs, and only what is missing.
 #   install-deps.sh run   building the plug-in and running the development host
 #   install-deps.sh test  all of that, plus the tests, sanitizers, 32-bit build,
-#                         fuzzers, benchmarks and the browser test (the default)
+#                         fuzzers, benchmarks, the browser test and the OpenAPI
+#                         test's validators (the default)
 # Idempotent. Run as root.
 set -euo pipefail
 
@@ -39,7 +40,21 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
+# The npm validators the OpenAPI test runs, at the versions of the lock
+# file, beside their script; later runs need no network. A machine's own
+# Node.js (which may bring its npm) is kept.
+install_validators() {
+  local dir
+  dir="$(cd "$(dirname "$0")/.." && pwd)/tests/host/openapi"
+  if [ "${purpose}" = test ] && [ ! -d "${dir}/node_modules" ]; then
+    command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
+    echo "install-deps: installing the OpenAPI validators in ${dir}"
+    npm ci --prefix "${dir}" --no-audit --no-fund --silent
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  install_validators
   echo "install-deps: everything for '${purpose}' is installed"
   exit 0
 fi
@@ -51,3 +66,4 @@ if [ "${updated:-1}" = 0 ] || [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name 
   apt-get update -qq
 fi
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_validators

@@ -84,7 +84,10 @@ BindingValueContext& BindingValue::EnsureContext() {
   return *context_;
 }
 
-void BindingValue::Clear() noexcept { Ops::Release(*this); }
+void BindingValue::Clear() noexcept {
+  if (kind_ < BindingValueKind::kString) kind_ = BindingValueKind::kEmpty;
+  else Ops::Release(*this);
+}
 
 void BindingValue::SetBool(bool value) noexcept {
   Clear();
@@ -220,7 +223,8 @@ BindingValue& BindingValue::Index(std::size_t i) {
   if (i >= kMaxCollectionSize) throw std::length_error("collection too long");
   std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
   if (i >= capacity) {
-    std::size_t grown = capacity < 4 ? 4 : capacity * 2;
+    // Two first: short collections then fit a pool block.
+    std::size_t grown = capacity < 2 ? 2 : capacity * 2;
     if (grown > kMaxCollectionSize) grown = kMaxCollectionSize;
     if (grown <= i) grown = i + 1;
     if (!Ops::GrowCollection(*this, grown)) throw std::bad_alloc();

@@ -71,6 +71,7 @@ class BindingValueTreeOps {
   // Grows a collection's storage to at least n elements; false when n is
   // beyond the limit or memory is out.
   static bool GrowCollection(BindingValue& collection, std::size_t n) noexcept;
+  static void FreeElements(BindingValueContext& context, CollectionNode& collection) noexcept;
 
   // Structure members.
   static BindingMemberNode* FindMember(const StructureNode& structure, std::string_view key) noexcept;

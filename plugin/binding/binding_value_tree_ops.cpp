@@ -73,7 +73,7 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
       for (BindingValue* element = collection->begin; element != collection->end; ++element) {
         ReleaseOrQueue(context, element->kind_, element->payload_.node, pending);
       }
-      context.heap.Free(collection->begin);
+      FreeElements(context, *collection);
       DeleteNode(context, collection);
       continue;
     }
@@ -101,15 +101,43 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
   }
 }
 
+// Element storage of at most kMaxBlockSize bytes (two or three elements) is
+// a pool block: most collections of a tree are that short, and a block costs
+// neither a heap call nor a heap-list link. Longer storage is a heap block.
+static bool ElementsInBlocks(std::size_t capacity) noexcept {
+  return capacity * sizeof(BindingValue) <= SmallObjectAllocator::kMaxBlockSize;
+}
+
+void BindingValueTreeOps::FreeElements(BindingValueContext& context, CollectionNode& collection) noexcept {
+  std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
+  if (capacity == 0) return;
+  if (ElementsInBlocks(capacity)) context.blocks.Free(collection.begin, capacity * sizeof(BindingValue));
+  else context.heap.Free(collection.begin);
+}
+
 bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noexcept {
   CollectionNode& collection = *NodeAs<CollectionNode>(value);
   std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
   if (n <= capacity) return true;
   if (n > kMaxCollectionSize) return false;
   std::size_t size = static_cast<std::size_t>(collection.end - collection.begin);
+  BindingValueContext& context = *value.context_;
   // Elements hold no pointers into themselves, so they move bytewise.
-  void* storage = value.context_->heap.Reallocate(collection.begin, n * sizeof(BindingValue));
-  if (storage == nullptr) return false;
+  void* storage;
+  if (capacity != 0 && !ElementsInBlocks(capacity)) {
+    storage = context.heap.Reallocate(collection.begin, n * sizeof(BindingValue));
+    if (storage == nullptr) return false;
+  } else {
+    try {
+      storage = ElementsInBlocks(n) ? context.blocks.Allocate(n * sizeof(BindingValue))
+                                    : context.heap.Allocate(n * sizeof(BindingValue));
+    } catch (const std::bad_alloc&) {
+      storage = nullptr;
+    }
+    if (storage == nullptr) return false;
+    if (size != 0) std::memcpy(storage, static_cast<void*>(collection.begin), size * sizeof(BindingValue));
+    FreeElements(context, collection);
+  }
   collection.begin = static_cast<BindingValue*>(storage);
   collection.end = collection.begin + size;
   collection.capacity = collection.begin + n;

@@ -232,7 +232,7 @@ void StringPool::CloneEntries(const StringPool& source) {
   for (std::size_t i = 0; i < source.count_; ++i) {
     const InternedString& from = *source.entries_[i];
     InternedString* twin = NewEntry(from.View(), from.hash);
-    twin->references = 0;
+    twin->references = from.references;
     twin->position = static_cast<std::uint32_t>(count_);
     entries_[count_] = twin;
     std::size_t j = from.hash & slotMask_;

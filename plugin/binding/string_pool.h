@@ -29,6 +29,7 @@ class SmallObjectAllocator;
 // prefixes say nothing: the texts are then compared in full.
 inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
   std::uint64_t word = 0;
+  if (text.empty()) return word;
   std::memcpy(&word, text.data(), text.size() < 8 ? text.size() : 8);
   if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
   return word;
@@ -69,15 +70,16 @@ class StringPool {
   void Release(InternedString* entry) noexcept;
 
   // For copying a whole tree into a tree whose pool is empty: gives this pool
-  // a twin of every entry of `source`, at the same positions, unreferenced.
-  // Throws std::bad_alloc when memory runs out (the twins made so far stay,
-  // unreferenced, until the tree goes).
+  // a twin of every entry of `source`, at the same positions and with the
+  // same reference counts, which the copy then holds (a source tree is
+  // referenced only by its own values). Throws std::bad_alloc when memory
+  // runs out; twins of a copy cut short by that stay counted, and so kept,
+  // until the tree goes.
   void CloneEntries(const StringPool& source);
-  // The twin of a source entry after CloneEntries, with one more reference.
-  InternedString* TwinOf(const InternedString* sourceEntry) noexcept {
-    InternedString* twin = entries_[sourceEntry->position];
-    ++twin->references;
-    return twin;
+  // The twin of a source entry after CloneEntries; its reference is already
+  // counted.
+  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept {
+    return entries_[sourceEntry->position];
   }
 
   std::size_t Count() const noexcept { return count_; }

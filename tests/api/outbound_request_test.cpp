@@ -197,19 +197,13 @@ TEST_F(OutboundRequestTest, AnEventIsPublishedUnderItsOwnNameThenUnderTheGeneral
   EXPECT_EQ(published[2].word, 9u);
 }
 
-TEST_F(OutboundRequestTest, TelemetryEventsArePostedAsNamedTextsAndCompleteAtOnce) {
-  std::future<MaybeType<Failure, Nothing>> posted =
-      module.Telemetry().Post("failedLoading", {{"error", "gone"}, {"retryCount", "0"}});
-  ASSERT_EQ(posted.wait_for(std::chrono::seconds(0)), std::future_status::ready);
-  EXPECT_FALSE(posted.get().IsFailure());
-  const std::vector<SentRequest> sent = script.Sent();
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
-  EXPECT_EQ(sent[0].url, "/telemetry/v1/events/failedLoading");
-  ASSERT_EQ(sent[0].arguments.size(), 1u);
-  EXPECT_EQ(sent[0].arguments[0].Find("error").GetString(), "gone");
-  EXPECT_EQ(sent[0].arguments[0].Find("retryCount").GetString(), "0");
-  EXPECT_EQ(script.Releases(), 1);
+// A value is put in as it stands: a placeholder inside it is not filled.
+TEST(FailureTest, CodeZeroAndUnknownOrOpenPlaceholdersStayAsWritten) {
+  const Failure failure = Failure::FromTemplate(0, "{known} {unknown} {open", {{"known", "{known}"}});
+  EXPECT_EQ(failure.Message(), "{known} {unknown} {open");
+  EXPECT_EQ(failure.FindProperty("errorCode_int"), nullptr);
+  EXPECT_EQ(failure.FindProperty("unknown_str"), nullptr);
+  EXPECT_EQ(failure.GetProperties().size(), 1u);
 }
 
 }  // namespace

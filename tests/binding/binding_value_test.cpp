@@ -150,6 +150,11 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   EXPECT_FALSE(value.Reserve(kMaxCollectionSize + 1));
   EXPECT_TRUE(value.Reserve(100));
   EXPECT_EQ(value.Size(), 5u);
+  // Storage moves from a pool block to the heap as it grows; nothing is lost.
+  BindingValue grown;
+  for (int i = 0; i < 40; ++i) grown.Append().SetString("e" + std::to_string(i));
+  BindingValue copy(grown);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.Get(i).GetString(), "e" + std::to_string(i));
 }
 
 TEST(BindingValueTest, ReadOnlyAccessNeverChangesTheValue) {

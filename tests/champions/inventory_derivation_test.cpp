@@ -212,34 +212,6 @@ TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
   EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not disable champ 77"), messages.end());
 }
 
-TEST(InventoryDerivation, DisabledSkinIdsMarkSkinsAndChromas) {
-  const datagen::GeneratedWorld world(9, SmallWorld());
-  ChampionInventory inventory;
-  ApplyAllGameData(inventory, world);
-  inventory.disabledSkinIds.insert(world.Configuration().disabledSkinIds.begin(),
-                                   world.Configuration().disabledSkinIds.end());
-  ASSERT_FALSE(inventory.disabledSkinIds.empty());
-  inventory.ApplyDisabledSkins();
-  std::size_t disabled = 0;
-  for (const CollectionsChampion& champion : inventory.champions) {
-    for (const CollectionsChampionSkin& skin : champion.skins) {
-      EXPECT_EQ(skin.disabled, inventory.disabledSkinIds.contains(skin.id));
-      disabled += skin.disabled;
-      for (const CollectionsChampionChroma& chroma : skin.chromas) {
-        EXPECT_EQ(chroma.disabled, inventory.disabledSkinIds.contains(chroma.id));
-        disabled += chroma.disabled;
-      }
-    }
-  }
-  EXPECT_EQ(disabled, inventory.disabledSkinIds.size());
-
-  inventory.disabledSkinIds.clear();
-  inventory.ApplyDisabledSkins();
-  for (const CollectionsChampion& champion : inventory.champions) {
-    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.disabled);
-  }
-}
-
 TEST(InventoryDerivation, NewPlayerModeBounds) {
   ChampionInventory inventory;
   CollectionsDrovChampionDTO rotation = ChampionRecord(1);

@@ -14,7 +14,6 @@ using kel::testing::PublishedEvent;
 
 constexpr std::uint64_t kSummoner = 31;
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
-constexpr const char* kCreate = "Create";
 constexpr const char* kUpdate = "Update";
 
 std::string Uri(const std::string& rest) { return "/kel-champions/v1/inventories/31" + rest; }
@@ -64,65 +63,6 @@ class InventoryPublishingTest : public ::testing::Test {
   FlowsRig rig_;
 };
 
-TEST_F(InventoryPublishingTest, GateHoldsUntilLoginAndConfigurationThenCreatesThenUpdates) {
-  {
-    InventoryStore::Access access = Lock();
-    access.Inventory().ApplyOwnership({Owned(1), Owned(2)}, kNow);
-    access.Session().summonerId = kSummoner;
-    access.Session().disabledSkinsReceived = true;
-    access.Session().inactiveListReceived = true;
-    access.Session().liveConfigurationReceived = true;
-    access.FullRefresh();  // not logged in yet
-  }
-  EXPECT_TRUE(Events().empty());
-  EXPECT_TRUE(rig_.Logged("Ignored Champion Notify."));
-  EXPECT_FALSE(rig_.Logged("Notifying ux of champion data."));
-
-  {
-    InventoryStore::Access access = Lock();
-    access.Session().loggedIn = true;
-    access.FullRefresh();
-  }
-  EXPECT_TRUE(rig_.Logged("Notifying ux of champion data."));
-  const std::vector<PublishedEvent> first = Events();
-  EXPECT_EQ(Sent(first), (std::vector<std::pair<std::string, std::string>>{
-                             {Uri("/champions"), kCreate},
-                             {Uri("/champions-minimal"), kCreate},
-                             {Uri("/champions-playable-count"), kCreate}}));
-  ASSERT_EQ(first.size(), 6u);
-  EXPECT_EQ(first[0].data.Size(), 2u);
-  EXPECT_EQ(first[2].data.Get(1).Find("id").GetSigned(), 2);
-  EXPECT_EQ(first[4].data.Find("championsOwned").GetUnsigned(), 2u);
-
-  rig_.events.Clear();
-  Lock().FreeToPlayRefresh();
-  EXPECT_EQ(Sent(Events()), (std::vector<std::pair<std::string, std::string>>{
-                                         {Uri("/champions"), kUpdate},
-                                         {Uri("/champions-minimal"), kUpdate},
-                                         {Uri("/champions-playable-count"), kUpdate}}));
-}
-
-TEST_F(InventoryPublishingTest, PostLoginTimeoutPublishesEmptyListsAndOpensTheRoutes) {
-  {
-    InventoryStore::Access access = Lock();
-    access.Session().loggedIn = true;
-    access.Session().summonerId = kSummoner;
-    access.Session().postLoginTimeoutExpired = true;
-    access.NotifyUpdate();
-  }
-  const std::vector<PublishedEvent> events = Events();
-  ASSERT_EQ(events.size(), 6u);
-  EXPECT_EQ(events[0].eventType, kCreate);
-  EXPECT_EQ(events[0].data.Kind(), BindingValueKind::kCollection);
-  EXPECT_EQ(events[0].data.Size(), 0u);
-  EXPECT_EQ(events[4].data.Find("championsRented").GetUnsigned(), 0u);
-
-  const kel::testing::TestAnswer answer =
-      rig_.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", Uri("/champions"));
-  EXPECT_FALSE(answer.has_error);
-  EXPECT_EQ(answer.value.Size(), 0u);
-}
-
 TEST_F(InventoryPublishingTest, SkinStoreMessagePublishesTheSkinOrTheChromasOfItsHolder) {
   AddChampionWithChroma();
   CollectionsOwnership bought;
@@ -161,25 +101,6 @@ TEST_F(InventoryPublishingTest, SkinStoreMessagePublishesTheSkinOrTheChromasOfIt
   EXPECT_TRUE(Events().empty());
   EXPECT_TRUE(rig_.Logged("Failed to find champion 5."));
   EXPECT_TRUE(rig_.Logged("Failed to find champion skin or chroma 1999."));
-}
-
-TEST_F(InventoryPublishingTest, RentalExpirySendsTheChampionAndTheCounts) {
-  AddChampionWithChroma();
-  {
-    InventoryStore::Access access = Lock();
-    access.Session().summonerId = kSummoner;
-    CollectionsChampion& champion = access.Inventory().champions[0];
-    champion.ownership.owned = false;
-    champion.ownership.rental.rented = false;
-    access.PublishRentalExpiry(champion);
-  }
-  const std::vector<PublishedEvent> events = Events();
-  EXPECT_EQ(Sent(events), (std::vector<std::pair<std::string, std::string>>{
-                              {Uri("/champions/1"), kUpdate},
-                              {Uri("/champions-playable-count"), kUpdate}}));
-  ASSERT_EQ(events.size(), 4u);
-  EXPECT_EQ(events[0].data.Find("name").GetString(), "First");
-  EXPECT_EQ(events[2].data.Find("championsOwned").GetUnsigned(), 0u);
 }
 
 }  // namespace

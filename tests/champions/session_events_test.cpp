@@ -78,6 +78,12 @@ TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLate
   EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
   ASSERT_EQ(rig.Published().size(), 3u);
   EXPECT_EQ(rig.Published()[0].eventType, "Create");
+  EXPECT_EQ(rig.Published()[0].data.Size(), 0u);
+  // The routes are open from then on, with what is there.
+  const TestAnswer list =
+      rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", "/kel-champions/v1/inventories/5/champions");
+  EXPECT_FALSE(list.has_error) << list.error;
+  EXPECT_EQ(list.value.Size(), 0u);
 
   rig.Resource(kSummonerUri, 2, "{}");
   ASSERT_EQ(rig.Published().size(), 6u);

@@ -1,10 +1,6 @@
 // The control API's scenarios and refusals, independent of what the plug-in
 // serves.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -70,30 +66,12 @@ TEST(HostControl, RefusesWhatItCannotReadAndAnswersUnknownPathsInJson) {
   EXPECT_EQ(host.Get("/" + std::string(5000, 'a')).status, 414);
 }
 
-// What a client that sends no length at all (curl -X POST) gets back.
-std::string PostWithoutLength(uint16_t port, const std::string& path) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  timeval patience{20, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-  std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-    const std::string request = "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-    if (write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
-      char buffer[4096];
-      for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<size_t>(n));
-    }
-  }
-  close(fd);
-  return answer;
-}
-
 TEST(HostControl, APostWithoutABodyOrLengthIsServed) {
   HostProcess host({"--no-login"});
-  EXPECT_EQ(PostWithoutLength(host.Port(), "/host/v1/messages/dynamic-configuration").rfind("HTTP/1.1 200", 0), 0u);
+  // What a client that sends no length at all (curl -X POST) gets back.
+  Connection client(host.Port());
+  client.Send("POST /host/v1/messages/dynamic-configuration HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  EXPECT_EQ(client.StatusLine(Patience(std::chrono::milliseconds(20000))).rfind("HTTP/1.1 200", 0), 0u);
 }
 
 }  // namespace

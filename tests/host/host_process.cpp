@@ -1,8 +1,12 @@
 #include "host_process.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,6 +156,34 @@ std::vector<BindingValue> HostProcess::ReadEvents(
     return !done(events) && std::chrono::steady_clock::now() < end;
   });
   return events;
+}
+
+Connection::Connection(uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+}
+
+Connection::~Connection() { close(fd_); }
+
+void Connection::Send(const std::string& bytes) const {
+  for (std::size_t sent = 0; sent < bytes.size();) {
+    const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<std::size_t>(n);
+  }
+}
+
+std::string Connection::StatusLine(std::chrono::milliseconds timeout) const {
+  pollfd ready{fd_, POLLIN, 0};
+  if (poll(&ready, 1, static_cast<int>(timeout.count())) <= 0) return "";
+  char buffer[256];
+  const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+  if (n <= 0) return "closed";
+  const std::string text(buffer, static_cast<std::size_t>(n));
+  return text.substr(0, text.find('\r'));
 }
 
 CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::string& input) {

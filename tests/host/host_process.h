@@ -50,6 +50,25 @@ class HostProcess {
   std::string directory_;
 };
 
+// A raw client connection on loopback, for requests no HTTP library sends.
+class Connection {
+ public:
+  explicit Connection(uint16_t port);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  bool Connected() const { return connected_; }
+  void Send(const std::string& bytes) const;
+  // The status line of the answer, "closed" when the host hung up without
+  // one, "" when nothing came within `timeout`.
+  std::string StatusLine(std::chrono::milliseconds timeout) const;
+
+ private:
+  int fd_;
+  bool connected_ = false;
+};
+
 struct CommandResult {
   int exit_status = -1;
   std::string out;

@@ -1,12 +1,6 @@
 // The real host's HTTP side under hostile clients on loopback: each gets a
 // clear status or a closed connection within a bounded time, and other
 // clients are served meanwhile.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,44 +12,6 @@ namespace kel::host::testing {
 namespace {
 
 using std::chrono::milliseconds;
-
-class Connection {
- public:
-  explicit Connection(uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  }
-  ~Connection() { close(fd_); }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
-
-  bool Connected() const { return connected_; }
-  void Send(const std::string& bytes) const {
-    for (std::size_t sent = 0; sent < bytes.size();) {
-      const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) return;
-      sent += static_cast<std::size_t>(n);
-    }
-  }
-  // The status line of the answer, "closed" when the host hung up without
-  // one, "" when nothing came within `timeout`.
-  std::string StatusLine(milliseconds timeout) const {
-    pollfd ready{fd_, POLLIN, 0};
-    if (poll(&ready, 1, static_cast<int>(timeout.count())) <= 0) return "";
-    char buffer[256];
-    const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
-    if (n <= 0) return "closed";
-    const std::string text(buffer, static_cast<std::size_t>(n));
-    return text.substr(0, text.find('\r'));
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-};
 
 std::string Get(const std::string& target, const std::string& headers = "") {
   return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n";

@@ -10,7 +10,7 @@
 
 #include "host/api_catalog.h"
 #include "host/plugin_invoke.h"
-#include "host/value_json.h"
+#include "host/json.h"
 
 namespace kel::host {
 namespace {
@@ -73,31 +73,36 @@ void Invoke(ResponseRecord* response, const RequestRecord* request) {
 
 TEST(PluginInvoke, PicksTheFunctionByMethodAndTemplateAndReadsEveryKindOfAnswer) {
   FunctionDescriptor functions[2]{};
-  functions[0].description.name = "GetThings";
+  // The host's own table decides: a described function serves a path only
+  // under the table's name, with the table's template and a fitting method.
+  functions[0].description.name = "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId";
   functions[0].invoke = &Invoke;
-  functions[0].path_template = "/things/{id}/{kind}";
-  functions[0].method = static_cast<uint32_t>(RequestMethod::kGet);
+  functions[0].path_template = "/kel-champions/v1/inventories/{summonerId}/champions/{championId}";
+  functions[0].method = static_cast<uint32_t>(MethodCode::kGet);
   functions[1] = functions[0];
-  functions[1].description.name = "PostThing";
-  functions[1].path_template = "/things/{id}";
-  functions[1].method = static_cast<uint32_t>(RequestMethod::kPost);
+  functions[1].description.name = "GetKelChampionsV1InventoriesBySummonerIdChampions";
+  functions[1].path_template = "/kel-champions/v1/inventories/{summonerId}/champion";
   ApiDescription description{};
   description.functions = functions;
   description.function_count = 2;
   const ApiCatalog catalog(&description);
 
-  EXPECT_EQ(catalog.Description().Find("functions").Size(), 2u);
-  EXPECT_EQ(catalog.Select(RequestMethod::kPost, "", "/things/1/value").function, nullptr);
-  const SelectedFunction post = catalog.Select(RequestMethod::kPost, "", "/things/a%20b?q=1");
-  ASSERT_NE(post.function, nullptr);
-  EXPECT_EQ(post.function->name, "PostThing");
+  const Result<Json> described = ParseJson(catalog.DescriptionJson());
+  ASSERT_TRUE(described.Ok());
+  EXPECT_EQ(described.Value()["functions"].Size(), 2u);
+  EXPECT_EQ(catalog.Select(MethodCode::kPost, "", "/kel-champions/v1/inventories/1/champions/7"), nullptr);
+  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories/1/champions"), nullptr);
+  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories/1/champions/7/x"), nullptr);
+  const ApiFunction* get = catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories//champions/a%20b?q=1");
+  ASSERT_NE(get, nullptr);
+  EXPECT_EQ(get, &catalog.Functions()[0]);
 
   InboundRequest request;
-  request.method = RequestMethod::kPost;
+  request.method = MethodCode::kPost;
   request.path = "/things/a%20b?q=1";
   request.headers = {{"x-test", "yes"}};
   request.body = "{\"a\":1}";
-  const InvokeAnswer made = InvokeFunction(*post.function, request, 42);
+  const InvokeAnswer made = InvokeFunction(*get, request, 42);
   EXPECT_EQ(made.status, 201);
   EXPECT_EQ(made.json, "\"made\"");
   EXPECT_EQ(seen.path, "/things/a%20b?q=1");  // the raw path and query, as the plug-in binds them
@@ -105,20 +110,16 @@ TEST(PluginInvoke, PicksTheFunctionByMethodAndTemplateAndReadsEveryKindOfAnswer)
   EXPECT_EQ(seen.body, "{\"a\":1}");
   EXPECT_EQ(seen.token, 42u);
 
-  const ApiFunction& get = *catalog.FindByName("GetThings");
-  request.method = RequestMethod::kGet;
+  request.method = MethodCode::kGet;
   request.path = "/things/1/error";
-  InvokeAnswer failed = InvokeFunction(get, request, 1);
+  InvokeAnswer failed = InvokeFunction(*get, request, 1);
   EXPECT_EQ(failed.status, 400);
-  const std::optional<BindingValue> error = ParseJsonText(failed.json);
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->Find("httpStatus").AsSigned(), 400);
-  EXPECT_EQ(error->Find("message").GetString(), "it went wrong");
+  EXPECT_EQ(failed.json, R"({"httpStatus":400,"message":"it went wrong"})");
   request.path = "/things/1/missing";
-  EXPECT_EQ(InvokeFunction(get, request, 1).status, 404);
+  EXPECT_EQ(InvokeFunction(*get, request, 1).status, 404);
 
   request.path = "/things/1/stream";
-  EXPECT_EQ(InvokeFunction(get, request, 1).json, kStreamed);
+  EXPECT_EQ(InvokeFunction(*get, request, 1).json, kStreamed);
   EXPECT_EQ(seen.stream_releases, 1);
   EXPECT_EQ(seen.releases, 4);  // one release per filled response
 }

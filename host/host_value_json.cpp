@@ -1,0 +1,192 @@
+#include "host/host_value_json.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace kel::host {
+namespace {
+
+// Text of a string or blob: at most `count` bytes, up to a terminator.
+std::string_view TextOf(const HostValueReference& reference) {
+  if (reference.pointer == nullptr) return {};
+  const char* text = static_cast<const char*>(reference.pointer);
+  return {text, strnlen(text, reference.count)};
+}
+
+std::string_view BlobOf(const HostValueReference& reference) {
+  if (reference.pointer == nullptr) return {};
+  return {static_cast<const char*>(reference.pointer), reference.count};
+}
+
+struct OpenContainer {
+  const HostValue* value;
+  uint32_t next;
+};
+
+uint32_t CountOf(const HostValue& value) {
+  return value.payload.reference.pointer != nullptr ? value.payload.reference.count : 0;
+}
+
+}  // namespace
+
+void WriteHostValue(JsonWriter& writer, const HostValue& root) {
+  std::vector<OpenContainer> open;
+  const HostValue* next = &root;
+  for (;;) {
+    if (next != nullptr) {
+      const HostValue& value = *next;
+      next = nullptr;
+      switch (value.kind) {
+        case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
+        case kHostValueSigned: writer.Int64(value.payload.signedValue); break;
+        case kHostValueUnsigned: writer.Uint64(value.payload.unsignedValue); break;
+        case kHostValueFloat:
+          // JSON has no NaN or infinity.
+          if (std::isfinite(value.payload.floatValue)) {
+            writer.Double(value.payload.floatValue);
+          } else {
+            writer.Null();
+          }
+          break;
+        case kHostValueBorrowedString:
+        case kHostValueOwnedString: WriteText(writer, TextOf(value.payload.reference)); break;
+        case kHostValueBorrowedBlob:
+        case kHostValueOwnedBlob: WriteText(writer, BlobOf(value.payload.reference)); break;
+        case kHostValueArray:
+          writer.StartArray();
+          open.push_back({&value, 0});
+          break;
+        case kHostValueMap:
+          writer.StartObject();
+          open.push_back({&value, 0});
+          break;
+        default: writer.Null(); break;
+      }
+    }
+    if (open.empty()) return;
+    OpenContainer& top = open.back();
+    const bool is_array = top.value->kind == kHostValueArray;
+    if (top.next >= CountOf(*top.value)) {
+      if (is_array) {
+        writer.EndArray();
+      } else {
+        writer.EndObject();
+      }
+      open.pop_back();
+      continue;
+    }
+    const uint32_t index = top.next++;
+    if (is_array) {
+      next = &static_cast<const HostValue*>(top.value->payload.reference.pointer)[index];
+    } else {
+      const HostValueMapEntry& entry = static_cast<const HostValueMapEntry*>(top.value->payload.reference.pointer)[index];
+      WriteText(writer, entry.key != nullptr ? std::string_view(entry.key) : std::string_view());
+      next = &entry.value;
+    }
+  }
+}
+
+std::string HostValueToJson(const HostValue& value) {
+  return WrittenJson([&](JsonWriter& writer) { WriteHostValue(writer, value); });
+}
+
+const HostValue* FindHostValueMember(const HostValue& map, std::string_view key) {
+  if (map.kind != kHostValueMap) return nullptr;
+  const auto* entries = static_cast<const HostValueMapEntry*>(map.payload.reference.pointer);
+  for (uint32_t i = 0; i < CountOf(map); ++i) {
+    if (entries[i].key != nullptr && entries[i].key == key) return &entries[i].value;
+  }
+  return nullptr;
+}
+
+namespace {
+
+char* CopyText(const char* text, std::size_t length) {
+  auto* copy = static_cast<char*>(std::malloc(length + 1));
+  if (copy == nullptr) return nullptr;
+  std::memcpy(copy, text, length);
+  copy[length] = '\0';
+  return copy;
+}
+
+void SetReference(HostValue& target, HostValueKind kind, const void* pointer, uint32_t count) {
+  target.kind = pointer != nullptr ? kind : kHostValueNull;
+  target.payload.reference.pointer = pointer;
+  target.payload.reference.count = pointer != nullptr ? count : 0;
+}
+
+struct PendingEncode {
+  const JsonValue* source;
+  HostValue* target;
+};
+
+}  // namespace
+
+HostValue EncodeHostValue(const JsonValue& root) {
+  HostValue encoded{};
+  std::vector<PendingEncode> pending{{&root, &encoded}};
+  while (!pending.empty()) {
+    const auto [source, target] = pending.back();
+    pending.pop_back();
+    *target = HostValue{};
+    if (source->IsBool()) {
+      target->kind = kHostValueBool;
+      target->payload.boolean = source->GetBool() ? 1 : 0;
+    } else if (source->IsUint64()) {
+      target->kind = kHostValueUnsigned;
+      target->payload.unsignedValue = source->GetUint64();
+    } else if (source->IsInt64()) {
+      target->kind = kHostValueSigned;
+      target->payload.signedValue = source->GetInt64();
+    } else if (source->IsNumber()) {
+      target->kind = kHostValueFloat;
+      target->payload.floatValue = source->GetDouble();
+    } else if (source->IsString()) {
+      SetReference(*target, kHostValueOwnedString, CopyText(source->GetString(), source->GetStringLength()),
+                   source->GetStringLength());
+    } else if (source->IsArray()) {
+      const uint32_t count = source->Size();
+      auto* elements = static_cast<HostValue*>(std::calloc(count != 0 ? count : 1, sizeof(HostValue)));
+      SetReference(*target, kHostValueArray, elements, count);
+      for (uint32_t i = 0; elements != nullptr && i < count; ++i) pending.push_back({&(*source)[i], &elements[i]});
+    } else if (source->IsObject()) {
+      const uint32_t count = source->MemberCount();
+      auto* entries = static_cast<HostValueMapEntry*>(std::calloc(count != 0 ? count : 1, sizeof(HostValueMapEntry)));
+      SetReference(*target, kHostValueMap, entries, count);
+      uint32_t i = 0;
+      for (auto member = source->MemberBegin(); entries != nullptr && member != source->MemberEnd(); ++member, ++i) {
+        entries[i].key = CopyText(member->name.GetString(), member->name.GetStringLength());
+        entries[i].ownsKey = 1;
+        pending.push_back({&member->value, &entries[i].value});
+      }
+    }
+  }
+  return encoded;
+}
+
+void ReleaseEncodedHostValue(HostValue& root) noexcept {
+  std::vector<HostValue> pending{root};
+  root = HostValue{};
+  while (!pending.empty()) {
+    const HostValue value = pending.back();
+    pending.pop_back();
+    void* pointer = const_cast<void*>(value.payload.reference.pointer);
+    if (value.kind == kHostValueArray && pointer != nullptr) {
+      const auto* elements = static_cast<const HostValue*>(pointer);
+      pending.insert(pending.end(), elements, elements + value.payload.reference.count);
+    } else if (value.kind == kHostValueMap && pointer != nullptr) {
+      auto* entries = static_cast<HostValueMapEntry*>(pointer);
+      for (uint32_t i = 0; i < value.payload.reference.count; ++i) {
+        if (entries[i].ownsKey != 0) std::free(const_cast<char*>(entries[i].key));
+        pending.push_back(entries[i].value);
+      }
+    } else if (value.kind != kHostValueOwnedString && value.kind != kHostValueOwnedBlob) {
+      continue;
+    }
+    std::free(pointer);
+  }
+}
+
+}  // namespace kel::host

@@ -1,0 +1,57 @@
+// The host's own JSON: RapidJSON documents for what it reads and keeps
+// (control API bodies, played resources, game data, remote replies) and
+// RapidJSON's writer for what it answers. None of it is the plug-in's.
+#pragma once
+
+#include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "host/host_result.h"
+
+namespace kel::host {
+
+using Json = rapidjson::Document;
+using JsonValue = rapidjson::Value;
+using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
+
+// Parses JSON text; the failure carries the reader's message and offset.
+Result<Json> ParseJson(std::string_view text);
+// A deep copy with its own allocator.
+Json CopyJson(const JsonValue& value);
+// Compact JSON text.
+std::string WriteJson(const JsonValue& value);
+
+// Members of an object, read leniently: a missing member or one of another
+// type gives the fallback.
+const JsonValue* FindMember(const JsonValue& object, std::string_view key);
+uint64_t UnsignedMember(const JsonValue& object, std::string_view key, uint64_t fallback = 0);
+int64_t SignedMember(const JsonValue& object, std::string_view key, int64_t fallback = 0);
+std::string_view StringMember(const JsonValue& object, std::string_view key);
+
+// Adds or replaces a member of `object` (which becomes an object if it is not).
+void SetMember(Json& document, JsonValue& object, std::string_view key, JsonValue value);
+
+// Writes text as a JSON string.
+inline void WriteText(JsonWriter& writer, std::string_view text) {
+  writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+}
+
+// Runs `write` on a fresh writer and returns the text it wrote. The buffer
+// is the calling thread's and keeps its size between answers: growing a new
+// one by doubling to the 2.4 MB of the champion list cost more in copies
+// and page faults than writing it. `write` must not call WrittenJson.
+template <class Write>
+std::string WrittenJson(Write&& write) {
+  thread_local rapidjson::StringBuffer buffer;
+  buffer.Clear();
+  JsonWriter writer(buffer);
+  write(writer);
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+}  // namespace kel::host

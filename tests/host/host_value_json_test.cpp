@@ -1,0 +1,58 @@
+// The host's own HostValue reading and writing, on values no well-behaved
+// plug-in builds, and its own event names.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/core_event_names.h"
+#include "host/host_value_json.h"
+
+namespace kel::host {
+namespace {
+
+TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
+  const std::string text =
+      R"({"a":[1,-2,1.5,"x\n\"y",true,null,{}],"b":{"c":[]},"big":18446744073709551615,"low":-9223372036854775808})";
+  const Result<Json> parsed = ParseJson(text);
+  ASSERT_TRUE(parsed.Ok());
+  EncodedHostValue encoded(parsed.Value());
+  EXPECT_EQ(HostValueToJson(encoded.Get()), text);
+  EXPECT_EQ(encoded.Get().payload.reference.count, 4u);
+}
+
+TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
+  // Arrays nested far deeper than any call stack would take.
+  std::vector<HostValue> chain(200000);
+  for (std::size_t i = 0; i + 1 < chain.size(); ++i) {
+    chain[i].kind = kHostValueArray;
+    chain[i].payload.reference = HostValueReference{&chain[i + 1], 1};
+  }
+  const std::string deep = HostValueToJson(chain[0]);
+  EXPECT_EQ(deep.size(), 2 * (chain.size() - 1) + 4);
+
+  HostValue odd[4]{};
+  odd[0].kind = 77;  // no such kind
+  odd[1].kind = kHostValueFloat;
+  odd[1].payload.floatValue = std::nan("");
+  odd[2].kind = kHostValueMap;  // a count without entries
+  odd[2].payload.reference = HostValueReference{nullptr, 5};
+  odd[3].kind = kHostValueOwnedString;  // text longer than its count says
+  odd[3].payload.reference = HostValueReference{"abcdef", 3};
+  HostValue list{};
+  list.kind = kHostValueArray;
+  list.payload.reference = HostValueReference{odd, 4};
+  EXPECT_EQ(HostValueToJson(list), R"([null,null,{},"abc"])");
+}
+
+TEST(CoreEventNames, AreFormedFromTheLeadingSegmentsAndTheClassName) {
+  EXPECT_EQ(ResourceEventName("/kel-login/v1/session"), "OnJsonApiEvent_kel-login_v1_session");
+  EXPECT_EQ(ResourceEventName("//kel-summoner/v1/current-summoner/x"), "OnJsonApiEvent_kel-summoner_v1_current-summoner");
+  EXPECT_EQ(ResourceEventName("/kel-platform-config/v1/namespaces/Store/Enabled/x"),
+            "OnJsonApiEvent_kel-platform-config_v1_namespaces_Store_Enabled");
+  EXPECT_EQ(RemoteMessageEventName("com.a.RentalUpdate"), "OnDrovEvent_com_a_RentalUpdate");
+}
+
+}  // namespace
+}  // namespace kel::host
