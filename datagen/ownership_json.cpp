@@ -44,6 +44,20 @@ void WriteChampionDto(JsonWriter& writer, const ChampionOwnershipRecord& record)
 
 }  // namespace
 
+std::string ChampionDtoJson(const ChampionOwnershipRecord& record) {
+    rapidjson::StringBuffer buffer;
+    JsonWriter writer(buffer);
+    WriteChampionDto(writer, record);
+    return TextOf(buffer);
+}
+
+std::string SkinDtoJson(const SkinOwnershipRecord& record) {
+    rapidjson::StringBuffer buffer;
+    JsonWriter writer(buffer);
+    WriteSkinDto(writer, record);
+    return TextOf(buffer);
+}
+
 std::string OwnershipReplyJson(const std::vector<ChampionOwnershipRecord>& records) {
     rapidjson::StringBuffer buffer;
     JsonWriter writer(buffer);

@@ -1,13 +1,18 @@
 // The control API under /host/v1/: scenarios (login, logout, reconnect,
-// resources, pushed messages, faults) and what the host observed (API
-// description, memory, counters, notifications, telemetry, log, status).
+// store and rental steps, resources, pushed messages, faults) and what the
+// host observed (API description, OpenAPI document, memory, counters,
+// notifications, telemetry, log, status), served from one table.
 #include <httplib.h>
 
 #include <charconv>
 #include <chrono>
+#include <functional>
+#include <vector>
 
+#include "datagen/configuration_json.h"
 #include "host/http_server.h"
 #include "host/openapi_document.h"
+#include "host/store_scenarios.h"
 #include "host/value_json.h"
 
 namespace kel::host {
@@ -45,74 +50,32 @@ bool Body(const httplib::Request& request, httplib::Response& response, BindingV
   return true;
 }
 
-BindingValue Index() {
-  static constexpr std::pair<const char*, const char*> kEndpoints[] = {
-      {"GET /", "the live inventory page"},
-      {"GET /host/v1/status", "plug-in, logged-in summoner, game-data progress"},
-      {"GET /host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)"},
-      {"GET /host/v1/api", "the plug-in's API description"},
-      {"GET /host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes"},
-      {"GET /host/v1/memory", "the plug-in's memory statistics"},
-      {"GET /host/v1/counters", "waits, pumps, tasks, events and requests"},
-      {"GET /host/v1/log", "recent log lines (?count=N, ?contains=text)"},
-      {"POST /host/v1/login", "log in: {\"summonerId\", \"accountId\", \"summonerLevel\"}, all optional"},
-      {"POST /host/v1/logout", "log out"},
-      {"POST /host/v1/reconnect", "the session goes offline and back"},
-      {"GET /host/v1/resources", "the played resources"},
-      {"GET|PUT|DELETE /host/v1/resources/<uri>", "read, set (JSON body) or delete a played resource"},
-      {"POST /host/v1/messages/store-fulfillment", "push {\"inventoryType\", \"data\"}"},
-      {"POST /host/v1/messages/rental-update", "push {\"inventoryType\", \"data\"}"},
-      {"POST /host/v1/messages/dynamic-configuration", "push the live configuration (or the body given)"},
-      {"GET /host/v1/notifications", "player notifications the plug-in posted"},
-      {"GET /host/v1/telemetry", "telemetry events the plug-in posted"},
-      {"GET|POST /host/v1/faults", "injected faults: {\"championSummary\", \"champions\": {id: n}, \"inventory\", "
-                                   "\"delayMs\"} (n failures, -1 for ever)"},
-  };
-  BindingValue index;
-  // The server reads a POST or PUT body before it routes the request, and
-  // one sent without any (no Content-Length) is refused.
-  index.Member("note").SetString("Send every POST and PUT with a body, even an empty one (curl -d '').");
-  BindingValue& endpoints = index.Member("endpoints");
-  for (const auto& [endpoint, meaning] : kEndpoints) endpoints.Member(endpoint).SetString(meaning);
-  return index;
+using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+// One endpoint of the control API: the index shows `method path` with its
+// help, and the server routes `method` and the path's pattern to `handler`.
+// In a path, "<uri>" stands for the rest of it; a null handler is served
+// outside this table (the page's files, the event stream).
+struct Endpoint {
+  const char* method;
+  const char* path;
+  const char* help;
+  Handler handler;
+};
+
+std::string Pattern(std::string_view path) {
+  std::string pattern(path);
+  if (const std::size_t uri = pattern.find("/<uri>"); uri != std::string::npos) pattern.replace(uri, 6, "(/.+)");
+  if (pattern.ends_with('/')) pattern += '?';
+  return pattern;
 }
 
-void AddObservations(httplib::Server& server, HostCore& core) {
-  const auto started = std::chrono::steady_clock::now();
-  server.Get("/host/v1/?", [](const httplib::Request&, httplib::Response& response) { Reply(response, Index()); });
-  server.Get("/host/v1/status", [&core, started](const httplib::Request&, httplib::Response& response) {
-    BindingValue status;
-    status.Member("plugin").SetString(core.Module() != nullptr ? core.Module()->ShortName() : "");
-    status.Member("loggedInSummonerId").SetUnsigned(core.Play().LoggedInSummoner());
-    status.Member("gameDataFilesServed").SetUnsigned(core.GameData().ServedFiles());
-    status.Member("gameDataFiles").SetUnsigned(core.GameData().TotalFiles());
-    status.Member("uptimeMs").SetUnsigned(static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
-    Reply(response, status);
-  });
-  server.Get("/host/v1/api", [&core](const httplib::Request&, httplib::Response& response) {
-    response.set_content(core.Catalog().DescriptionJson(), kJson);
-  });
-  // Written once: the description stays as it is until Shutdown.
-  const std::string openapi =
-      OpenApiDocument(core.Module() != nullptr ? core.Module()->Description() : nullptr,
-                      core.Module() != nullptr ? core.Module()->ShortName() : "no plug-in");
-  server.Get("/host/v1/openapi.json", [openapi](const httplib::Request&, httplib::Response& response) {
-    response.set_content(openapi, kJson);
-  });
-  server.Get("/host/v1/memory", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.MemoryStatistics());
-  });
-  server.Get("/host/v1/counters", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Counters());
-  });
-  server.Get("/host/v1/notifications", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Notifications().List());
-  });
-  server.Get("/host/v1/telemetry", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.Telemetry().List());
-  });
-  server.Get("/host/v1/log", [&core](const httplib::Request& request, httplib::Response& response) {
+Handler Observed(const std::function<BindingValue()>& observe) {
+  return [observe](const httplib::Request&, httplib::Response& response) { Reply(response, observe()); };
+}
+
+Handler Log(HostCore& core) {
+  return [&core](const httplib::Request& request, httplib::Response& response) {
     std::size_t count = 200;
     const std::string count_text = request.get_param_value("count");
     std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
@@ -123,11 +86,25 @@ void AddObservations(httplib::Server& server, HostCore& core) {
       if (line.find(needle) != std::string::npos) lines.Append().SetString(line);
     }
     Reply(response, lines);
-  });
+  };
 }
 
-void AddSession(httplib::Server& server, HostCore& core, const HostOptions& options) {
-  server.Post("/host/v1/login", [&core, options](const httplib::Request& request, httplib::Response& response) {
+Handler Status(HostCore& core) {
+  const auto started = std::chrono::steady_clock::now();
+  return [&core, started](const httplib::Request&, httplib::Response& response) {
+    BindingValue status;
+    status.Member("plugin").SetString(core.Module() != nullptr ? core.Module()->ShortName() : "");
+    status.Member("loggedInSummonerId").SetUnsigned(core.Play().LoggedInSummoner());
+    status.Member("gameDataFilesServed").SetUnsigned(core.GameData().ServedFiles());
+    status.Member("gameDataFiles").SetUnsigned(core.GameData().TotalFiles());
+    status.Member("uptimeMs").SetUnsigned(static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
+    Reply(response, status);
+  };
+}
+
+Handler Login(HostCore& core, const HostOptions& options) {
+  return [&core, options](const httplib::Request& request, httplib::Response& response) {
     BindingValue body;
     if (!Body(request, response, body)) return;
     const uint64_t summoner = body.Find("summonerId").AsUnsigned(options.summoner_id);
@@ -138,85 +115,198 @@ void AddSession(httplib::Server& server, HostCore& core, const HostOptions& opti
     BindingValue done = Done("login");
     done.Member("summonerId").SetUnsigned(summoner);
     Reply(response, done);
-  });
-  server.Post("/host/v1/logout", [&core](const httplib::Request&, httplib::Response& response) {
-    if (!core.Play().Logout()) return Fail(response, 409, "Nobody is logged in.");
-    Reply(response, Done("logout"));
-  });
-  server.Post("/host/v1/reconnect", [&core](const httplib::Request&, httplib::Response& response) {
-    if (!core.Play().Reconnect()) return Fail(response, 409, "Nobody is logged in.");
-    Reply(response, Done("reconnect"));
-  });
+  };
 }
 
-void AddResources(httplib::Server& server, HostCore& core) {
-  server.Get("/host/v1/resources", [&core](const httplib::Request&, httplib::Response& response) {
+Handler SessionStep(const char* what, const std::function<bool()>& step) {
+  return [what, step](const httplib::Request&, httplib::Response& response) {
+    if (!step()) return Fail(response, 409, "Nobody is logged in.");
+    Reply(response, Done(what));
+  };
+}
+
+Handler Push(HostCore& core, const char* class_name) {
+  return [&core, class_name](const httplib::Request& request, httplib::Response& response) {
+    BindingValue body;
+    if (!Body(request, response, body)) return;
+    if (!body.IsStructure()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
+    core.Play().PushRemoteMessage(class_name, body);
+    Reply(response, Done(class_name));
+  };
+}
+
+// A store or rental step for the logged-in summoner: {"championId",
+// "skinId" (optional), "days" (of a rental)}.
+Handler Store(HostCore& core, StoreStep step) {
+  return [&core, step](const httplib::Request& request, httplib::Response& response) {
+    BindingValue body;
+    if (!Body(request, response, body)) return;
+    const BindingValue& champion = body.Find("championId");
+    const BindingValue& skin = body.Find("skinId");
+    StoreItem item;
+    item.champion_id = static_cast<int32_t>(champion.AsSigned(0));
+    if (!skin.IsEmpty()) item.skin_id = static_cast<int32_t>(skin.AsSigned(0));
+    item.days = static_cast<uint32_t>(body.Find("days").AsUnsigned(0));
+    if (champion.IsEmpty()) return Fail(response, 400, "Expected {\"championId\"} (and \"skinId\" for a skin).");
+    if (step == StoreStep::kRent && (item.days == 0 || item.days > 3650)) {
+      return Fail(response, 400, "A rental lasts 1 to 3650 \"days\".");
+    }
+    const uint64_t summoner = core.Play().LoggedInSummoner();
+    if (summoner == 0) return Fail(response, 409, "Nobody is logged in.");
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    const StoreMessage message =
+        BuildStoreMessage(core.World(), summoner, step, item, static_cast<uint64_t>(now.count()));
+    if (message.class_name == nullptr) return Fail(response, 404, message.error);
+    std::optional<BindingValue> pushed = ParseJsonText(message.body);
+    core.Play().PushRemoteMessage(message.class_name, *pushed);
+    Reply(response, *pushed);
+  };
+}
+
+// The disabled skins of the platform configuration, with `skinId` added
+// ("disabled": true) or taken out.
+Handler DisableSkin(HostCore& core) {
+  return [&core](const httplib::Request& request, httplib::Response& response) {
+    BindingValue body;
+    if (!Body(request, response, body)) return;
+    const BindingValue& skin = body.Find("skinId");
+    if (skin.IsEmpty()) return Fail(response, 400, "Expected {\"skinId\", \"disabled\"}.");
+    const int64_t id = skin.AsSigned(0);
+    BindingValue next;
+    next.MakeCollection();
+    if (const std::optional<BindingValue> ids = core.Resources().Get(datagen::kDisabledSkinsUri); ids && ids->IsCollection()) {
+      for (const BindingValue& kept : ids->Elements()) {
+        if (kept.AsSigned(0) != id) next.Append() = kept;
+      }
+    }
+    if (body.Find("disabled").GetBool(true)) next.Append().SetSigned(id);
+    core.Resources().Set(datagen::kDisabledSkinsUri, next);
+    Reply(response, next);
+  };
+}
+
+Handler ResourceList(HostCore& core) {
+  return [&core](const httplib::Request&, httplib::Response& response) {
     BindingValue uris;
     uris.MakeCollection();
     for (const std::string& uri : core.Resources().Uris()) uris.Append().SetString(uri);
     Reply(response, uris);
-  });
-  server.Get("/host/v1/resources(/.+)", [&core](const httplib::Request& request, httplib::Response& response) {
-    const std::string uri = request.matches[1];
-    const std::optional<BindingValue> value = core.Resources().Get(uri);
-    if (!value) return Fail(response, 404, "Resource " + uri + " does not exist.");
-    Reply(response, *value);
-  });
-  server.Put("/host/v1/resources(/.+)", [&core](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
-    if (!Body(request, response, body)) return;
-    core.Resources().Set(request.matches[1], body);
-    Reply(response, Done("set"));
-  });
-  server.Delete("/host/v1/resources(/.+)", [&core](const httplib::Request& request, httplib::Response& response) {
-    const std::string uri = request.matches[1];
-    if (!core.Resources().Remove(uri)) return Fail(response, 404, "Resource " + uri + " does not exist.");
-    Reply(response, Done("deleted"));
-  });
-}
-
-void AddMessages(httplib::Server& server, HostCore& core) {
-  const auto push = [&core](const char* class_name) {
-    return [&core, class_name](const httplib::Request& request, httplib::Response& response) {
-      BindingValue body;
-      if (!Body(request, response, body)) return;
-      if (!body.IsStructure()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
-      core.Play().PushRemoteMessage(class_name, body);
-      Reply(response, Done(class_name));
-    };
   };
-  server.Post("/host/v1/messages/store-fulfillment", push(kStoreFulfillmentClass));
-  server.Post("/host/v1/messages/rental-update", push(kRentalUpdateClass));
-  server.Post("/host/v1/messages/dynamic-configuration",
-              [&core](const httplib::Request& request, httplib::Response& response) {
-                BindingValue body;
-                if (!Body(request, response, body)) return;
-                core.Play().PushDynamicConfiguration(body.IsEmpty() ? nullptr : &body);
-                Reply(response, Done("dynamic-configuration"));
-              });
 }
 
-void AddFaults(httplib::Server& server, HostCore& core) {
-  server.Get("/host/v1/faults", [&core](const httplib::Request&, httplib::Response& response) {
-    Reply(response, core.InjectedFaults().Describe());
-  });
-  server.Post("/host/v1/faults", [&core](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
-    if (!Body(request, response, body)) return;
-    const std::string error = core.InjectedFaults().Apply(body);
-    if (!error.empty()) return Fail(response, 400, error);
-    Reply(response, core.InjectedFaults().Describe());
-  });
+std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
+  // Written once: the description stays as it is until Shutdown.
+  const std::string openapi =
+      OpenApiDocument(core.Module() != nullptr ? core.Module()->Description() : nullptr,
+                      core.Module() != nullptr ? core.Module()->ShortName() : "no plug-in");
+  Faults& faults = core.InjectedFaults();
+  return {
+      {"GET", "/", "the live inventory page", nullptr},
+      {"GET", "/host/v1/", "this index", nullptr},
+      {"GET", "/host/v1/status", "plug-in, logged-in summoner, game-data progress", Status(core)},
+      {"GET", "/host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)",
+       nullptr},
+      {"GET", "/host/v1/api", "the plug-in's API description",
+       [&core](const httplib::Request&, httplib::Response& response) {
+         response.set_content(core.Catalog().DescriptionJson(), kJson);
+       }},
+      {"GET", "/host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes",
+       [openapi](const httplib::Request&, httplib::Response& response) { response.set_content(openapi, kJson); }},
+      {"GET", "/host/v1/memory", "the plug-in's memory statistics", Observed([&core] { return core.MemoryStatistics(); })},
+      {"GET", "/host/v1/counters", "waits, pumps, tasks, events and requests", Observed([&core] { return core.Counters(); })},
+      {"GET", "/host/v1/log", "recent log lines (?count=N, ?contains=text)", Log(core)},
+      {"POST", "/host/v1/login", "log in: {\"summonerId\", \"accountId\", \"summonerLevel\"}, all optional",
+       Login(core, options)},
+      {"POST", "/host/v1/logout", "log out", SessionStep("logout", [&core] { return core.Play().Logout(); })},
+      {"POST", "/host/v1/reconnect", "the session goes offline and back",
+       SessionStep("reconnect", [&core] { return core.Play().Reconnect(); })},
+      {"POST", "/host/v1/store/buy", "the store sells {\"championId\"} or its {\"skinId\"} (a skin or chroma)",
+       Store(core, StoreStep::kBuy)},
+      {"POST", "/host/v1/store/rent", "the store rents {\"championId\"} (or its {\"skinId\"}) for {\"days\"}",
+       Store(core, StoreStep::kRent)},
+      {"POST", "/host/v1/store/end-rental", "the rental of {\"championId\"} (or its {\"skinId\"}) ends",
+       Store(core, StoreStep::kEndRental)},
+      {"POST", "/host/v1/store/disable-skin", "{\"skinId\", \"disabled\"}: the configuration disables a skin or not",
+       DisableSkin(core)},
+      {"GET", "/host/v1/resources", "the played resources", ResourceList(core)},
+      {"GET", "/host/v1/resources/<uri>", "read a played resource",
+       [&core](const httplib::Request& request, httplib::Response& response) {
+         const std::string uri = request.matches[1];
+         const std::optional<BindingValue> value = core.Resources().Get(uri);
+         if (!value) return Fail(response, 404, "Resource " + uri + " does not exist.");
+         Reply(response, *value);
+       }},
+      {"PUT", "/host/v1/resources/<uri>", "set a played resource to the JSON body",
+       [&core](const httplib::Request& request, httplib::Response& response) {
+         BindingValue body;
+         if (!Body(request, response, body)) return;
+         core.Resources().Set(request.matches[1], body);
+         Reply(response, Done("set"));
+       }},
+      {"DELETE", "/host/v1/resources/<uri>", "delete a played resource",
+       [&core](const httplib::Request& request, httplib::Response& response) {
+         const std::string uri = request.matches[1];
+         if (!core.Resources().Remove(uri)) return Fail(response, 404, "Resource " + uri + " does not exist.");
+         Reply(response, Done("deleted"));
+       }},
+      {"POST", "/host/v1/messages/store-fulfillment", "push {\"inventoryType\", \"data\"}",
+       Push(core, kStoreFulfillmentClass)},
+      {"POST", "/host/v1/messages/rental-update", "push {\"inventoryType\", \"data\"}", Push(core, kRentalUpdateClass)},
+      {"POST", "/host/v1/messages/dynamic-configuration", "push the live configuration (or the body given)",
+       [&core](const httplib::Request& request, httplib::Response& response) {
+         BindingValue body;
+         if (!Body(request, response, body)) return;
+         core.Play().PushDynamicConfiguration(body.IsEmpty() ? nullptr : &body);
+         Reply(response, Done("dynamic-configuration"));
+       }},
+      {"GET", "/host/v1/notifications", "player notifications the plug-in posted",
+       Observed([&core] { return core.Notifications().List(); })},
+      {"GET", "/host/v1/telemetry", "telemetry events the plug-in posted",
+       Observed([&core] { return core.Telemetry().List(); })},
+      {"GET", "/host/v1/faults", "the injected faults", Observed([&faults] { return faults.Describe(); })},
+      {"POST", "/host/v1/faults",
+       "inject faults: {\"championSummary\", \"champions\": {id: n}, \"inventory\", \"delayMs\"} (n failures, -1 for "
+       "ever)",
+       [&faults](const httplib::Request& request, httplib::Response& response) {
+         BindingValue body;
+         if (!Body(request, response, body)) return;
+         const std::string error = faults.Apply(body);
+         if (!error.empty()) return Fail(response, 400, error);
+         Reply(response, faults.Describe());
+       }},
+  };
+}
+
+BindingValue Index(const std::vector<Endpoint>& endpoints) {
+  BindingValue index;
+  // The server reads a POST or PUT body before it routes the request, and
+  // one sent without any (no Content-Length) is refused.
+  index.Member("note").SetString("Send every POST and PUT with a body, even an empty one (curl -d '').");
+  BindingValue& shown = index.Member("endpoints");
+  for (const Endpoint& endpoint : endpoints) {
+    shown.Member(std::string(endpoint.method) + " " + endpoint.path).SetString(endpoint.help);
+  }
+  return index;
 }
 
 }  // namespace
 
 void AddControlRoutes(httplib::Server& server, HostCore& core, const HostOptions& options) {
-  AddObservations(server, core);
-  AddSession(server, core, options);
-  AddResources(server, core);
-  AddMessages(server, core);
-  AddFaults(server, core);
+  const std::vector<Endpoint> endpoints = Endpoints(core, options);
+  const BindingValue index = Index(endpoints);
+  server.Get(Pattern("/host/v1/"), [index](const httplib::Request&, httplib::Response& response) {
+    Reply(response, index);
+  });
+  for (const Endpoint& endpoint : endpoints) {
+    if (endpoint.handler == nullptr) continue;
+    const std::string pattern = Pattern(endpoint.path);
+    const std::string_view method = endpoint.method;
+    if (method == "GET") server.Get(pattern, endpoint.handler);
+    if (method == "POST") server.Post(pattern, endpoint.handler);
+    if (method == "PUT") server.Put(pattern, endpoint.handler);
+    if (method == "DELETE") server.Delete(pattern, endpoint.handler);
+  }
 }
 
 }  // namespace kel::host

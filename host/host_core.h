@@ -69,6 +69,7 @@ class HostCore {
   InvokeAnswer Invoke(const ApiFunction& function, InboundRequest request);
 
   const ApiCatalog& Catalog() const { return *catalog_; }
+  const datagen::GeneratedWorld& World() const { return world_; }
   LoadedModule* Module() { return module_.get(); }
   HostLog& Log() { return log_; }
   EventHub& Hub() { return hub_; }

@@ -2,14 +2,13 @@
 // plug-in's routes, keeps it current from the host's event stream, and runs
 // scenarios through the control API.
 import {
-  DISABLED_SKINS_URI, NEW_PLAYER_LEVEL_URI, followEvents, inventoryPath, requestJson, resourcePath,
+  NEW_PLAYER_LEVEL_URI, followEvents, inventoryPath, requestJson, resourcePath,
 } from "./host_api.js";
 import { Inventory, STATES, stateOf } from "./inventory.js";
 import * as view from "./view.js";
 
 const FEED_LENGTH = 60;
 const STATUS_POLL_MS = 2000;
-const DAY_MS = 24 * 60 * 60 * 1000;
 
 const page = {
   inventory: null,       // the logged-in summoner's inventory; null when nobody is logged in
@@ -248,41 +247,10 @@ function say(text) {
   $("control-result").textContent = text;
 }
 
-function championRecord(champion, ownership) {
-  return {
-    championId: champion.id, active: champion.active !== false, botEnabled: !!champion.botEnabled,
-    rankedPlayEnabled: !!champion.rankedPlayEnabled, freeToPlay: !!champion.freeToPlay, purchased: champion.purchased || 0,
-    championSkins: [], endDate: 0, purchaseDate: 0, winCountRemaining: 0, sources: [], owned: false,
-    freeToPlayReward: false, ...ownership,
-  };
-}
-
-function skinRecord(championId, skinId, ownership) {
-  return {
-    championId, skinId, endDate: 0, purchaseDate: 0, winCountRemaining: 0, sources: [], owned: false,
-    freeToPlayReward: false, stillObtainable: true, lastSelected: false, ...ownership,
-  };
-}
-
-const OWNED = () => ({ owned: true, purchaseDate: Date.now(), sources: ["purchased"] });
-const RENTED = () => ({ purchaseDate: Date.now(), endDate: Date.now() + 3 * DAY_MS, sources: ["store-rentals"] });
-const ENDED = () => ({});
-
-function push(kind, inventoryType, data) {
-  return requestJson("POST", `/host/v1/messages/${kind}`, { inventoryType, data });
-}
-
-async function setDisabledSkin(skinId, disabled) {
-  let ids = [];
-  try {
-    ids = await requestJson("GET", resourcePath(DISABLED_SKINS_URI));
-  } catch (error) {
-    if (error.status !== 404) throw error;
-  }
-  const next = (Array.isArray(ids) ? ids : []).filter((id) => id !== skinId);
-  if (disabled) next.push(skinId);
-  return requestJson("PUT", resourcePath(DISABLED_SKINS_URI), next);
-}
+// The host builds the store's and the rental service's messages from its
+// world; the page names the item.
+const store = (step, item) => requestJson("POST", `/host/v1/store/${step}`, item);
+const skinOf = (champion, skinId) => ({ championId: champion.id, skinId });
 
 const actions = {
   login: () => {
@@ -291,13 +259,13 @@ const actions = {
   },
   logout: () => requestJson("POST", "/host/v1/logout"),
   reconnect: () => requestJson("POST", "/host/v1/reconnect"),
-  "champion-own": (c) => push("store-fulfillment", "CHAMPION", championRecord(c, OWNED())),
-  "champion-rent": (c) => push("store-fulfillment", "CHAMPION", championRecord(c, RENTED())),
-  "champion-rental-ends": (c) => push("rental-update", "CHAMPION", championRecord(c, ENDED())),
-  "skin-own": (c, s) => push("store-fulfillment", "CHAMPION_SKIN", skinRecord(c.id, s, OWNED())),
-  "skin-rental-ends": (c, s) => push("rental-update", "CHAMPION_SKIN", skinRecord(c.id, s, ENDED())),
-  "skin-disable": (c, s) => setDisabledSkin(s, true),
-  "skin-enable": (c, s) => setDisabledSkin(s, false),
+  "champion-own": (c) => store("buy", { championId: c.id }),
+  "champion-rent": (c) => store("rent", { championId: c.id, days: 3 }),
+  "champion-rental-ends": (c) => store("end-rental", { championId: c.id }),
+  "skin-own": (c, s) => store("buy", skinOf(c, s)),
+  "skin-rental-ends": (c, s) => store("end-rental", skinOf(c, s)),
+  "skin-disable": (c, s) => store("disable-skin", { skinId: s, disabled: true }),
+  "skin-enable": (c, s) => store("disable-skin", { skinId: s, disabled: false }),
   "new-player-level": () => requestJson("PUT", resourcePath(NEW_PLAYER_LEVEL_URI), Number($("new-player-level").value)),
 };
 

@@ -39,13 +39,12 @@ export async function requestJson(method, path, body) {
   return value;
 }
 
-export const inventoryPath = (summonerId, rest) => `/kel-champions/v1/inventories/${summonerId}/${rest}`;
+// The one spelling of the plug-in's inventory routes: "" gives the prefix.
+export const inventoryPath = (summonerId, rest = "") => `/kel-champions/v1/inventories/${summonerId}/${rest}`;
 
 // The control API's resource routes carry the played resource's own URI.
 export const resourcePath = (uri) => `/host/v1/resources${uri}`;
 
-export const DISABLED_SKINS_URI =
-  "/kel-platform-config/v1/namespaces/DisabledChampionSkins/DisabledChampionSkins";
 export const NEW_PLAYER_LEVEL_URI =
   "/kel-platform-config/v1/namespaces/ClientSystemStates/freeToPlayChampionsForNewPlayersMaxLevel";
 

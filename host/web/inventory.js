@@ -1,5 +1,6 @@
 // The page's copy of one summoner's inventory, kept current by applying the
 // plug-in's resource events to it. No DOM here.
+import { inventoryPath } from "./host_api.js";
 
 export const STATES = [
   { key: "owned", label: "Owned" },
@@ -67,7 +68,7 @@ export class Inventory {
   // touched ({champions, counts, championId}) or null when the event is
   // not about this inventory.
   apply(event) {
-    const prefix = `/kel-champions/v1/inventories/${this.summonerId}/`;
+    const prefix = inventoryPath(this.summonerId);
     if (typeof event.uri !== "string" || !event.uri.startsWith(prefix)) return null;
     if (eventTypeName(event.eventType) === "Delete") return null;
     const rest = event.uri.slice(prefix.length);

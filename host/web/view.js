@@ -24,15 +24,11 @@ function stateBadge(item) {
     rental && h("span", { class: "rental" }, ` ${rental}`));
 }
 
-// The portraits themselves are not served here: a tile with the initials
-// stands in, with the path as its tooltip.
+// The portraits themselves are not served here: a badge with the initials
+// stands in; the detail view names the portrait's path.
 function portrait(champion, size) {
   const initials = (champion.name || String(champion.id)).replace(/[^\p{L}\p{N} ]/gu, "").slice(0, 2);
-  return h("span", {
-    class: `portrait ${size}`,
-    style: `--hue: ${(champion.id * 47) % 360}`,
-    title: champion.squarePortraitPath || "no portrait path",
-  }, initials);
+  return h("span", { class: `portrait ${size}`, style: `--hue: ${(champion.id * 47) % 360}` }, initials);
 }
 
 export function championTile(champion, selected, onSelect) {
@@ -47,8 +43,7 @@ export function championTile(champion, selected, onSelect) {
   h("span", { class: "name" }, champion.name || `#${champion.id}`),
   h("span", { class: "roles" }, (champion.roles || []).join(", ")),
   stateBadge(champion),
-  queues.length > 0 && h("span", { class: "queues" }, `Disabled in ${queues.join(", ")}`),
-  h("span", { class: "path" }, champion.squarePortraitPath || ""));
+  queues.length > 0 && h("span", { class: "queues" }, `Disabled in ${queues.join(", ")}`));
 }
 
 export function counts(inventory) {
@@ -93,7 +88,8 @@ export function detail(champion, selectedSkinId, onSelectSkin) {
         h("h2", {}, champion.name || `#${champion.id}`),
         h("p", {}, `id ${champion.id}`, champion.alias ? ` · ${champion.alias}` : "", " · ", (champion.roles || []).join(", ")),
         h("p", {}, stateBadge(champion), champion.active === false && h("span", { class: "flag" }, "inactive")),
-        (champion.disabledQueues || []).length > 0 && h("p", { class: "queues" }, `Disabled in ${champion.disabledQueues.join(", ")}`))),
+        (champion.disabledQueues || []).length > 0 && h("p", { class: "queues" }, `Disabled in ${champion.disabledQueues.join(", ")}`),
+        h("p", { class: "path" }, champion.squarePortraitPath || "no portrait path"))),
     skins === undefined
       ? h("p", { class: "hint" }, "Loading skins…")
       : h("ol", { class: "skins" }, skins.map((skin) =>

@@ -215,11 +215,17 @@ void StringPool::GrowSlots(std::size_t slotCount) {
   slotMask_ = mask;
 }
 
+// realloc, so that a large list is moved by remapping its pages rather than
+// copied into freshly faulted ones.
 void StringPool::GrowEntries(std::size_t capacity) {
-  void* grown = std::malloc(capacity * sizeof(InternedString*));
+  void* grown;
+  if (entries_ == initialEntries_) {
+    grown = std::malloc(capacity * sizeof(InternedString*));
+    if (grown != nullptr) std::memcpy(grown, entries_, count_ * sizeof(InternedString*));
+  } else {
+    grown = std::realloc(entries_, capacity * sizeof(InternedString*));
+  }
   if (grown == nullptr) throw std::bad_alloc();
-  std::memcpy(grown, entries_, count_ * sizeof(InternedString*));
-  if (entries_ != initialEntries_) std::free(entries_);
   entries_ = static_cast<InternedString**>(grown);
   capacity_ = capacity;
 }

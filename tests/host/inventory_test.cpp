@@ -98,27 +98,37 @@ TEST_F(ChampionInventory, TheEventStreamCarriesTheCreateEventsThenUpdates) {
   EXPECT_EQ(specific, general);
 }
 
-TEST_F(ChampionInventory, StoreMessagesChangeOwnershipAndAnEndedRentalIsNotified) {
+// The store steps whose messages the host builds from its world.
+TEST_F(ChampionInventory, StoreStepsChangeOwnershipAndAnEndedRentalIsNotified) {
   Start({"--login-delay-ms", "0"});
   ASSERT_TRUE(WaitForFullList(kDefaultSummonerId));
   const datagen::GameChampion& champion = World().Champions()[3];
   const std::string path = Champion(kDefaultSummonerId, champion.id);
-  const std::string owned = R"({"inventoryType": "CHAMPION", "data": {"championId": )" + std::to_string(champion.id) +
-                            R"(, "owned": true, "sources": ["purchase"], "purchaseDate": 1}})";
-  ASSERT_EQ(host_->Send("POST", "/host/v1/messages/store-fulfillment", owned).status, 200);
-  EXPECT_TRUE(WaitFor([&] { return host_->Get(path).value.Find("ownership").Find("owned").GetBool(); },
-                      Patience(std::chrono::milliseconds(5000))));
+  const std::string item = R"({"championId": )" + std::to_string(champion.id);
+  const auto ownership = [&](const std::string& of) { return host_->Get(of).value.Find("ownership"); };
+  const auto soon = Patience(std::chrono::milliseconds(5000));
+  ASSERT_EQ(host_->Send("POST", "/host/v1/store/buy", item + "}").status, 200);
+  EXPECT_TRUE(WaitFor([&] { return ownership(path).Find("owned").GetBool(); }, soon));
   EXPECT_EQ(host_->Get("/host/v1/notifications").value.Size(), 0u);
 
-  const std::string ended = R"({"inventoryType": "CHAMPION", "data": {"championId": )" +
-                            std::to_string(champion.id) + R"(, "owned": false, "sources": []}})";
-  ASSERT_EQ(host_->Send("POST", "/host/v1/messages/rental-update", ended).status, 200);
-  ASSERT_TRUE(WaitFor([&] { return host_->Get("/host/v1/notifications").value.Size() == 1; },
-                      Patience(std::chrono::milliseconds(5000))));
+  ASSERT_EQ(host_->Send("POST", "/host/v1/store/end-rental", item + "}").status, 200);
+  ASSERT_TRUE(WaitFor([&] { return host_->Get("/host/v1/notifications").value.Size() == 1; }, soon));
   const BindingValue notification = host_->Get("/host/v1/notifications").value.Get(0);
   EXPECT_EQ(notification.Find("titleKey").GetString(), "rental_expired_title");
   EXPECT_EQ(notification.Find("data").Find("expiredContentName").GetString(), champion.name);
-  EXPECT_FALSE(host_->Get(path).value.Find("ownership").Find("owned").GetBool());
+  EXPECT_FALSE(ownership(path).Find("owned").GetBool());
+
+  ASSERT_EQ(host_->Send("POST", "/host/v1/store/rent", item + R"(, "days": 2})").status, 200);
+  ASSERT_TRUE(WaitFor([&] { return ownership(path).Find("rental").Find("rented").GetBool(); }, soon));
+  const BindingValue rental = ownership(path).Find("rental");
+  EXPECT_EQ(rental.Find("endDate").AsUnsigned() - rental.Find("purchaseDate").AsUnsigned(), 2u * 86400000u);
+
+  const std::string skin = std::to_string(champion.skins.back().id);
+  ASSERT_EQ(host_->Send("POST", "/host/v1/store/buy", item + R"(, "skinId": )" + skin + "}").status, 200);
+  EXPECT_TRUE(WaitFor([&] { return ownership(path + "/skins/" + skin).Find("owned").GetBool(); }, soon));
+  EXPECT_EQ(host_->Send("POST", "/host/v1/store/buy", R"({"championId": 999999})").status, 404);
+  EXPECT_EQ(host_->Send("POST", "/host/v1/store/buy", item + R"(, "skinId": 1})").status, 404);
+  EXPECT_EQ(host_->Send("POST", "/host/v1/store/rent", item + "}").status, 400);
 }
 
 TEST_F(ChampionInventory, GameDataFailuresAreRetriedAndReportedByTelemetry) {
