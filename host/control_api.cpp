@@ -12,17 +12,32 @@
 #include "datagen/configuration_json.h"
 #include "host/http_server.h"
 #include "host/openapi_document.h"
+#include "host/json.h"
 #include "host/store_scenarios.h"
-#include "host/value_json.h"
 
 namespace kel::host {
 namespace {
 
 constexpr const char* kJson = "application/json";
 
-void Reply(httplib::Response& response, const BindingValue& value, int status = 200) {
-  response.status = status;
-  response.set_content(ToJsonText(value), kJson);
+void Reply(httplib::Response& response, const std::string& json) {
+  response.status = 200;
+  response.set_content(json, kJson);
+}
+
+void Reply(httplib::Response& response, const JsonValue& value) { Reply(response, WriteJson(value)); }
+
+// A member added to a value the control API answers with.
+void Add(Json& document, const char* key, JsonValue value) { SetMember(document, document, key, std::move(value)); }
+JsonValue Text(Json& document, std::string_view text) {
+  return JsonValue(text.data(), static_cast<rapidjson::SizeType>(text.size()), document.GetAllocator());
+}
+
+// A member read as a signed number, absent (or not a number) as nothing.
+std::optional<int64_t> SignedOf(const JsonValue& object, std::string_view key) {
+  const JsonValue* member = FindMember(object, key);
+  if (member == nullptr || !member->IsNumber()) return std::nullopt;
+  return member->IsInt64() ? member->GetInt64() : static_cast<int64_t>(member->GetDouble());
 }
 
 void Fail(httplib::Response& response, int status, const std::string& message) {
@@ -31,22 +46,25 @@ void Fail(httplib::Response& response, int status, const std::string& message) {
   response.set_content(answer.json, kJson);
 }
 
-BindingValue Done(std::string_view what) {
-  BindingValue done;
-  done.Member("done").SetString(what);
+Json Done(std::string_view what) {
+  Json done;
+  Add(done, "done", Text(done, what));
   return done;
 }
 
-// The request body as a value; an empty body is the empty value. False
-// (with the answer written) when the body is not JSON.
-bool Body(const httplib::Request& request, httplib::Response& response, BindingValue& body) {
-  std::string error;
-  std::optional<BindingValue> parsed = ParseJsonText(request.body, &error);
-  if (!parsed) {
-    Fail(response, 400, "The body is not JSON: " + error);
+// The request body as a value; an empty body (or only white space) is null.
+// False (with the answer written) when the body is not JSON.
+bool Body(const httplib::Request& request, httplib::Response& response, Json& body) {
+  if (request.body.find_first_not_of(" \t\r\n") == std::string::npos) {
+    body.SetNull();
+    return true;
+  }
+  Result<Json> parsed = ParseJson(request.body);
+  if (!parsed.Ok()) {
+    Fail(response, 400, "The body is not JSON: " + parsed.Message());
     return false;
   }
-  body = std::move(*parsed);
+  body = std::move(parsed.Value());
   return true;
 }
 
@@ -70,7 +88,7 @@ std::string Pattern(std::string_view path) {
   return pattern;
 }
 
-Handler Observed(const std::function<BindingValue()>& observe) {
+Handler Observed(const std::function<std::string()>& observe) {
   return [observe](const httplib::Request&, httplib::Response& response) { Reply(response, observe()); };
 }
 
@@ -80,40 +98,41 @@ Handler Log(HostCore& core) {
     const std::string count_text = request.get_param_value("count");
     std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
     const std::string needle = request.get_param_value("contains");
-    BindingValue lines;
-    lines.MakeCollection();
-    for (const std::string& line : core.Log().Recent(count)) {
-      if (line.find(needle) != std::string::npos) lines.Append().SetString(line);
-    }
-    Reply(response, lines);
+    Reply(response, WrittenJson([&](JsonWriter& out) {
+      out.StartArray();
+      for (const std::string& line : core.Log().Recent(count)) {
+        if (line.find(needle) != std::string::npos) WriteText(out, line);
+      }
+      out.EndArray();
+    }));
   };
 }
 
 Handler Status(HostCore& core) {
   const auto started = std::chrono::steady_clock::now();
   return [&core, started](const httplib::Request&, httplib::Response& response) {
-    BindingValue status;
-    status.Member("plugin").SetString(core.Module() != nullptr ? core.Module()->ShortName() : "");
-    status.Member("loggedInSummonerId").SetUnsigned(core.Play().LoggedInSummoner());
-    status.Member("gameDataFilesServed").SetUnsigned(core.GameData().ServedFiles());
-    status.Member("gameDataFiles").SetUnsigned(core.GameData().TotalFiles());
-    status.Member("uptimeMs").SetUnsigned(static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count()));
+    Json status;
+    Add(status, "plugin", Text(status, core.Module() != nullptr ? core.Module()->ShortName() : ""));
+    Add(status, "loggedInSummonerId", JsonValue(core.Play().LoggedInSummoner()));
+    Add(status, "gameDataFilesServed", JsonValue(uint64_t{core.GameData().ServedFiles()}));
+    Add(status, "gameDataFiles", JsonValue(uint64_t{core.GameData().TotalFiles()}));
+    Add(status, "uptimeMs", JsonValue(static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count())));
     Reply(response, status);
   };
 }
 
 Handler Login(HostCore& core, const HostOptions& options) {
   return [&core, options](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    const uint64_t summoner = body.Find("summonerId").AsUnsigned(options.summoner_id);
-    const uint64_t account = body.Find("accountId").AsUnsigned(options.account_id);
-    const auto level = static_cast<uint32_t>(body.Find("summonerLevel").AsUnsigned(options.summoner_level));
+    const uint64_t summoner = UnsignedMember(body, "summonerId", options.summoner_id);
+    const uint64_t account = UnsignedMember(body, "accountId", options.account_id);
+    const auto level = static_cast<uint32_t>(UnsignedMember(body, "summonerLevel", options.summoner_level));
     if (summoner == 0 || account == 0) return Fail(response, 400, "summonerId and accountId must not be 0.");
     core.Play().Login(summoner, account, level);
-    BindingValue done = Done("login");
-    done.Member("summonerId").SetUnsigned(summoner);
+    Json done = Done("login");
+    Add(done, "summonerId", JsonValue(summoner));
     Reply(response, done);
   };
 }
@@ -127,9 +146,9 @@ Handler SessionStep(const char* what, const std::function<bool()>& step) {
 
 Handler Push(HostCore& core, const char* class_name) {
   return [&core, class_name](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    if (!body.IsStructure()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
+    if (!body.IsObject()) return Fail(response, 400, "Expected {\"inventoryType\", \"data\"}.");
     core.Play().PushRemoteMessage(class_name, body);
     Reply(response, Done(class_name));
   };
@@ -139,15 +158,15 @@ Handler Push(HostCore& core, const char* class_name) {
 // "skinId" (optional), "days" (of a rental)}.
 Handler Store(HostCore& core, StoreStep step) {
   return [&core, step](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    const BindingValue& champion = body.Find("championId");
-    const BindingValue& skin = body.Find("skinId");
+    const std::optional<int64_t> champion = SignedOf(body, "championId");
+    const std::optional<int64_t> skin = SignedOf(body, "skinId");
     StoreItem item;
-    item.champion_id = static_cast<int32_t>(champion.AsSigned(0));
-    if (!skin.IsEmpty()) item.skin_id = static_cast<int32_t>(skin.AsSigned(0));
-    item.days = static_cast<uint32_t>(body.Find("days").AsUnsigned(0));
-    if (champion.IsEmpty()) return Fail(response, 400, "Expected {\"championId\"} (and \"skinId\" for a skin).");
+    item.champion_id = static_cast<int32_t>(champion.value_or(0));
+    if (skin) item.skin_id = static_cast<int32_t>(*skin);
+    item.days = static_cast<uint32_t>(std::min<uint64_t>(UnsignedMember(body, "days"), UINT32_MAX));
+    if (!champion) return Fail(response, 400, "Expected {\"championId\"} (and \"skinId\" for a skin).");
     if (step == StoreStep::kRent && (item.days == 0 || item.days > 3650)) {
       return Fail(response, 400, "A rental lasts 1 to 3650 \"days\".");
     }
@@ -158,9 +177,10 @@ Handler Store(HostCore& core, StoreStep step) {
     const StoreMessage message =
         BuildStoreMessage(core.World(), summoner, step, item, static_cast<uint64_t>(now.count()));
     if (message.class_name == nullptr) return Fail(response, 404, message.error);
-    std::optional<BindingValue> pushed = ParseJsonText(message.body);
-    core.Play().PushRemoteMessage(message.class_name, *pushed);
-    Reply(response, *pushed);
+    const Result<Json> pushed = ParseJson(message.body);
+    if (!pushed.Ok()) return Fail(response, 500, "The store message is not JSON: " + pushed.Message());
+    core.Play().PushRemoteMessage(message.class_name, pushed.Value());
+    Reply(response, pushed.Value());
   };
 }
 
@@ -168,19 +188,22 @@ Handler Store(HostCore& core, StoreStep step) {
 // ("disabled": true) or taken out.
 Handler DisableSkin(HostCore& core) {
   return [&core](const httplib::Request& request, httplib::Response& response) {
-    BindingValue body;
+    Json body;
     if (!Body(request, response, body)) return;
-    const BindingValue& skin = body.Find("skinId");
-    if (skin.IsEmpty()) return Fail(response, 400, "Expected {\"skinId\", \"disabled\"}.");
-    const int64_t id = skin.AsSigned(0);
-    BindingValue next;
-    next.MakeCollection();
-    if (const std::optional<BindingValue> ids = core.Resources().Get(datagen::kDisabledSkinsUri); ids && ids->IsCollection()) {
-      for (const BindingValue& kept : ids->Elements()) {
-        if (kept.AsSigned(0) != id) next.Append() = kept;
+    const std::optional<int64_t> skin = SignedOf(body, "skinId");
+    if (!skin) return Fail(response, 400, "Expected {\"skinId\", \"disabled\"}.");
+    const int64_t id = *skin;
+    Json next;
+    next.SetArray();
+    if (const std::optional<Json> ids = core.Resources().Get(datagen::kDisabledSkinsUri); ids && ids->IsArray()) {
+      for (const JsonValue& kept : ids->GetArray()) {
+        if (!(kept.IsInt64() && kept.GetInt64() == id)) next.PushBack(JsonValue(kept, next.GetAllocator()), next.GetAllocator());
       }
     }
-    if (body.Find("disabled").GetBool(true)) next.Append().SetSigned(id);
+    const JsonValue* disabled = FindMember(body, "disabled");
+    if (disabled == nullptr || !disabled->IsBool() || disabled->GetBool()) {
+      next.PushBack(JsonValue(id), next.GetAllocator());
+    }
     core.Resources().Set(datagen::kDisabledSkinsUri, next);
     Reply(response, next);
   };
@@ -188,10 +211,11 @@ Handler DisableSkin(HostCore& core) {
 
 Handler ResourceList(HostCore& core) {
   return [&core](const httplib::Request&, httplib::Response& response) {
-    BindingValue uris;
-    uris.MakeCollection();
-    for (const std::string& uri : core.Resources().Uris()) uris.Append().SetString(uri);
-    Reply(response, uris);
+    Reply(response, WrittenJson([&](JsonWriter& out) {
+      out.StartArray();
+      for (const std::string& uri : core.Resources().Uris()) WriteText(out, uri);
+      out.EndArray();
+    }));
   };
 }
 
@@ -213,7 +237,7 @@ std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
        }},
       {"GET", "/host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes",
        [openapi](const httplib::Request&, httplib::Response& response) { response.set_content(openapi, kJson); }},
-      {"GET", "/host/v1/memory", "the plug-in's memory statistics", Observed([&core] { return core.MemoryStatistics(); })},
+      {"GET", "/host/v1/memory", "the plug-in's memory statistics", Observed([&core] { return core.MemoryStatisticsJson(); })},
       {"GET", "/host/v1/counters", "waits, pumps, tasks, events and requests", Observed([&core] { return core.Counters(); })},
       {"GET", "/host/v1/log", "recent log lines (?count=N, ?contains=text)", Log(core)},
       {"POST", "/host/v1/login", "log in: {\"summonerId\", \"accountId\", \"summonerLevel\"}, all optional",
@@ -233,13 +257,13 @@ std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
       {"GET", "/host/v1/resources/<uri>", "read a played resource",
        [&core](const httplib::Request& request, httplib::Response& response) {
          const std::string uri = request.matches[1];
-         const std::optional<BindingValue> value = core.Resources().Get(uri);
+         const std::optional<Json> value = core.Resources().Get(uri);
          if (!value) return Fail(response, 404, "Resource " + uri + " does not exist.");
          Reply(response, *value);
        }},
       {"PUT", "/host/v1/resources/<uri>", "set a played resource to the JSON body",
        [&core](const httplib::Request& request, httplib::Response& response) {
-         BindingValue body;
+         Json body;
          if (!Body(request, response, body)) return;
          core.Resources().Set(request.matches[1], body);
          Reply(response, Done("set"));
@@ -255,9 +279,9 @@ std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
       {"POST", "/host/v1/messages/rental-update", "push {\"inventoryType\", \"data\"}", Push(core, kRentalUpdateClass)},
       {"POST", "/host/v1/messages/dynamic-configuration", "push the live configuration (or the body given)",
        [&core](const httplib::Request& request, httplib::Response& response) {
-         BindingValue body;
+         Json body;
          if (!Body(request, response, body)) return;
-         core.Play().PushDynamicConfiguration(body.IsEmpty() ? nullptr : &body);
+         core.Play().PushDynamicConfiguration(body.IsNull() ? nullptr : &body);
          Reply(response, Done("dynamic-configuration"));
        }},
       {"GET", "/host/v1/notifications", "player notifications the plug-in posted",
@@ -269,32 +293,38 @@ std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
        "inject faults: {\"championSummary\", \"champions\": {id: n}, \"inventory\", \"delayMs\"} (n failures, -1 for "
        "ever)",
        [&faults](const httplib::Request& request, httplib::Response& response) {
-         BindingValue body;
+         Json body;
          if (!Body(request, response, body)) return;
-         const std::string error = faults.Apply(body);
-         if (!error.empty()) return Fail(response, 400, error);
+         const Outcome applied = faults.Apply(body);
+         if (!applied.Ok()) return Fail(response, 400, applied.Message());
          Reply(response, faults.Describe());
        }},
   };
 }
 
-BindingValue Index(const std::vector<Endpoint>& endpoints) {
-  BindingValue index;
-  // The server reads a POST or PUT body before it routes the request, and
-  // one sent without any (no Content-Length) is refused.
-  index.Member("note").SetString("Send every POST and PUT with a body, even an empty one (curl -d '').");
-  BindingValue& shown = index.Member("endpoints");
-  for (const Endpoint& endpoint : endpoints) {
-    shown.Member(std::string(endpoint.method) + " " + endpoint.path).SetString(endpoint.help);
-  }
-  return index;
+std::string Index(const std::vector<Endpoint>& endpoints) {
+  return WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    // The server reads a POST or PUT body before it routes the request, and
+    // one sent without any (no Content-Length) is refused.
+    out.Key("note");
+    out.String("Send every POST and PUT with a body, even an empty one (curl -d '').");
+    out.Key("endpoints");
+    out.StartObject();
+    for (const Endpoint& endpoint : endpoints) {
+      WriteText(out, std::string(endpoint.method) + " " + endpoint.path);
+      out.String(endpoint.help);
+    }
+    out.EndObject();
+    out.EndObject();
+  });
 }
 
 }  // namespace
 
 void AddControlRoutes(httplib::Server& server, HostCore& core, const HostOptions& options) {
   const std::vector<Endpoint> endpoints = Endpoints(core, options);
-  const BindingValue index = Index(endpoints);
+  const std::string index = Index(endpoints);
   server.Get(Pattern("/host/v1/"), [index](const httplib::Request&, httplib::Response& response) {
     Reply(response, index);
   });

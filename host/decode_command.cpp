@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "binding/binding_result.h"
-#include "host/value_json.h"
 #include "serialization/json_reader.h"
+#include "serialization/json_writer.h"
 #include "serialization/msgpack_reader.h"
 #include "serialization/yaml_reader.h"
 
@@ -44,7 +44,7 @@ int RunDecode(const std::string& format, const std::string& file) {
     std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
   }
-  const std::string json = ToJsonText(value.Value());
+  const std::string json = value.Value().IsEmpty() ? "null" : WriteJson(value.Value());
   std::printf("%s\n", json.c_str());
   return 0;
 }

@@ -1,4 +1,6 @@
-// kel-host decode: what the plug-in's own readers make of some bytes.
+// kel-host decode: what the plug-in's own readers make of some bytes. The
+// one part of the host that links the plug-in's code, kept in a library of
+// its own (kel_host_decode) apart from the core's side.
 #pragma once
 
 #include <string>

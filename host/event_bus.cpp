@@ -1,7 +1,6 @@
 #include "host/event_bus.h"
 
 #include "host/host_value_json.h"
-#include "host/value_json.h"
 
 namespace kel::host {
 
@@ -30,7 +29,7 @@ std::optional<EventBus::Subscription> EventBus::FindLocked(const std::string& na
   return found->second;
 }
 
-EventBus::Delivered EventBus::Deliver(const std::string& name, const BindingValue& payload) {
+EventBus::Delivered EventBus::Deliver(const std::string& name, const JsonValue& payload) {
   auto done = std::make_shared<std::promise<void>>();
   Delivered delivered = done->get_future().share();
   {
@@ -40,7 +39,7 @@ EventBus::Delivered EventBus::Deliver(const std::string& name, const BindingValu
       return delivered;
     }
     Strand& strand = strands_[name];
-    strand.pending.push_back({std::make_shared<const BindingValue>(payload), std::move(done)});
+    strand.pending.push_back({std::make_shared<const Json>(CopyJson(payload)), std::move(done)});
     if (strand.draining) return delivered;
     strand.draining = true;
   }
@@ -78,16 +77,16 @@ void EventBus::Drain(const std::string& name) {
   }
 }
 
-bool EventBus::DeliverHere(const std::string& name, const BindingValue& payload) {
+bool EventBus::DeliverHere(const std::string& name, const JsonValue& payload) {
   if (!Find(name)) return false;
   Call(name, payload);
   return true;
 }
 
-void EventBus::Call(const std::string& name, const BindingValue& payload) {
+void EventBus::Call(const std::string& name, const JsonValue& payload) {
   const std::optional<Subscription> subscription = Find(name);
   if (!subscription) return;
-  OwnedHostValue value(payload);
+  const EncodedHostValue value(payload);
   IncomingEventRecord record{};
   record.name = name.c_str();
   record.payload = value.Get();
@@ -120,8 +119,9 @@ void EventBus::Publish(const OutgoingEventRecord& record) {
   // Nothing in the host listens to what the plug-in publishes unless a
   // subscription says so; only then is the payload read back.
   if (Find(name)) {
-    std::optional<BindingValue> payload = ParseJsonText(HostValueToJson(record.payload));
-    Deliver(name, payload ? *payload : BindingValue());
+    const Result<Json> payload = ParseJson(HostValueToJson(record.payload));
+    const JsonValue none;
+    Deliver(name, payload.Ok() ? static_cast<const JsonValue&>(payload.Value()) : none);
   }
 }
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "binding/binding_value.h"
 #include "host/event_hub.h"
+#include "host/json.h"
 #include "host/worker_pool.h"
 #include "runtime/event_abi.h"
 #include "runtime/host_abi.h"
@@ -42,9 +42,9 @@ class EventBus {
   // way round); those of different names run at once. The subscription is
   // looked up again when a delivery runs, so an unsubscribed name gets
   // nothing more.
-  Delivered Deliver(const std::string& name, const BindingValue& payload);
+  Delivered Deliver(const std::string& name, const JsonValue& payload);
   // The same on the calling thread, returning when the callback has.
-  bool DeliverHere(const std::string& name, const BindingValue& payload);
+  bool DeliverHere(const std::string& name, const JsonValue& payload);
 
   // PublishEvent: copies the record before returning, records it for the
   // event stream and delivers it to any subscriber of its name.
@@ -63,7 +63,7 @@ class EventBus {
   };
 
   struct Pending {
-    std::shared_ptr<const BindingValue> payload;
+    std::shared_ptr<const Json> payload;
     std::shared_ptr<std::promise<void>> done;
   };
   struct Strand {
@@ -74,7 +74,7 @@ class EventBus {
   std::optional<Subscription> FindLocked(const std::string& name) const;
   std::optional<Subscription> Find(const std::string& name) const;
   void Drain(const std::string& name);
-  void Call(const std::string& name, const BindingValue& payload);
+  void Call(const std::string& name, const JsonValue& payload);
 
   WorkerPool& pool_;
   EventHub& hub_;

@@ -21,8 +21,12 @@ bool EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std:
   std::unique_lock lock(mutex_);
   added_.wait_for(lock, timeout, [&] { return closed_ || last_ > after; });
   if (closed_) return false;
+  std::size_t bytes = 0;
   for (const EventPtr& event : events_) {
-    if (event->sequence > after) out.push_back(event);
+    if (event->sequence <= after) continue;
+    if (!out.empty() && bytes + event->json.size() > kMaxBatchBytes) break;
+    bytes += event->json.size();
+    out.push_back(event);
   }
   return true;
 }

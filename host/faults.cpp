@@ -1,6 +1,8 @@
 #include "host/faults.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <chrono>
 
 namespace kel::host {
@@ -44,48 +46,84 @@ bool Faults::TakeChampionFailure(int32_t champion_id) {
   return true;
 }
 
-std::string Faults::Apply(const BindingValue& settings) {
-  if (!settings.IsStructure()) return "Expected a JSON object of faults.";
-  const BindingValue& summary = settings.Find("championSummary");
-  if (!summary.IsEmpty()) summary_.Set(summary.AsSigned());
-  const BindingValue& inventory = settings.Find("inventory");
-  if (!inventory.IsEmpty()) inventory_.Set(inventory.AsSigned());
-  const BindingValue& delay = settings.Find("delayMs");
-  if (!delay.IsEmpty()) delay_ms_.store(static_cast<uint32_t>(std::min<uint64_t>(delay.AsUnsigned(), 60000)));
-  for (const auto [key, value] : settings.Find("champions").Members()) {
-    int32_t id = 0;
-    if (std::from_chars(key.data(), key.data() + key.size(), id).ec != std::errc()) {
-      return "Champion ids must be numbers: " + std::string(key);
+namespace {
+
+// A count as given: a number of failures, -1 for ever; a number given as a
+// float is cut to its integer part, anything else counts as none.
+int64_t CountOf(const JsonValue& value) {
+  if (value.IsInt64()) return value.GetInt64();
+  if (value.IsUint64()) return INT64_MAX;
+  if (value.IsNumber()) return static_cast<int64_t>(value.GetDouble());
+  return 0;
+}
+
+}  // namespace
+
+Outcome Faults::Apply(const JsonValue& settings) {
+  if (!settings.IsObject()) return Failure{"Expected a JSON object of faults."};
+  const JsonValue* champions = FindMember(settings, "champions");
+  if (champions != nullptr && champions->IsObject()) {
+    for (const auto& member : champions->GetObject()) {
+      int32_t id = 0;
+      const std::string_view key(member.name.GetString(), member.name.GetStringLength());
+      if (std::from_chars(key.data(), key.data() + key.size(), id).ec != std::errc()) {
+        return Failure{"Champion ids must be numbers: " + std::string(key)};
+      }
     }
-    SetChampionFailures(id, value.AsSigned());
   }
-  return {};
+  if (const JsonValue* summary = FindMember(settings, "championSummary")) summary_.Set(CountOf(*summary));
+  if (const JsonValue* inventory = FindMember(settings, "inventory")) inventory_.Set(CountOf(*inventory));
+  if (const JsonValue* delay = FindMember(settings, "delayMs")) {
+    const int64_t ms = CountOf(*delay);
+    delay_ms_.store(static_cast<uint32_t>(std::clamp<int64_t>(ms, 0, 60000)));
+  }
+  if (champions != nullptr && champions->IsObject()) {
+    for (const auto& member : champions->GetObject()) {
+      int32_t id = 0;
+      std::from_chars(member.name.GetString(), member.name.GetString() + member.name.GetStringLength(), id);
+      SetChampionFailures(id, CountOf(member.value));
+    }
+  }
+  return Done{};
 }
 
-BindingValue Faults::Describe() const {
-  BindingValue shown;
-  shown.Member("championSummary").SetSigned(summary_.Remaining());
-  shown.Member("inventory").SetSigned(inventory_.Remaining());
-  shown.Member("delayMs").SetUnsigned(delay_ms_.load());
-  BindingValue& champions = shown.Member("champions");
-  champions.MakeStructure();
-  std::lock_guard lock(mutex_);
-  for (const auto& [id, count] : champions_) champions.Member(std::to_string(id)).SetSigned(count);
-  return shown;
+std::string Faults::Describe() const {
+  return WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    out.Key("championSummary");
+    out.Int64(summary_.Remaining());
+    out.Key("inventory");
+    out.Int64(inventory_.Remaining());
+    out.Key("delayMs");
+    out.Uint(delay_ms_.load());
+    out.Key("champions");
+    out.StartObject();
+    std::lock_guard lock(mutex_);
+    for (const auto& [id, count] : champions_) {
+      out.Key(std::to_string(id).c_str());
+      out.Int64(count);
+    }
+    out.EndObject();
+    out.EndObject();
+  });
 }
 
-bool ParseChampionFault(const std::string& text, int32_t& champion_id, int64_t& count) {
+Result<ChampionFault> ParseChampionFault(const std::string& text) {
+  const Failure refused{"expected ID or ID:COUNT, got " + text};
+  ChampionFault fault;
   const std::size_t colon = text.find(':');
   const std::string id_text = text.substr(0, colon);
-  if (std::from_chars(id_text.data(), id_text.data() + id_text.size(), champion_id).ec != std::errc() ||
-      id_text.empty()) {
-    return false;
+  if (id_text.empty() ||
+      std::from_chars(id_text.data(), id_text.data() + id_text.size(), fault.champion_id).ec != std::errc()) {
+    return refused;
   }
-  count = -1;
-  if (colon == std::string::npos) return true;
+  if (colon == std::string::npos) return fault;
   const std::string count_text = text.substr(colon + 1);
-  return std::from_chars(count_text.data(), count_text.data() + count_text.size(), count).ec == std::errc() &&
-         !count_text.empty();
+  if (count_text.empty() ||
+      std::from_chars(count_text.data(), count_text.data() + count_text.size(), fault.count).ec != std::errc()) {
+    return refused;
+  }
+  return fault;
 }
 
 }  // namespace kel::host

@@ -9,7 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "binding/binding_value.h"
+#include "host/host_result.h"
+#include "host/json.h"
 
 namespace kel::host {
 
@@ -42,10 +43,10 @@ class Faults {
   void EndDelays();
 
   // Applies {"championSummary": n, "inventory": n, "delayMs": n,
-  // "champions": {"<id>": n}}; members left out keep their value. Returns an
-  // error text, empty on success.
-  std::string Apply(const BindingValue& settings);
-  BindingValue Describe() const;
+  // "champions": {"<id>": n}}; members left out keep their value.
+  Outcome Apply(const JsonValue& settings);
+  // The same shape as JSON text.
+  std::string Describe() const;
 
  private:
   FailureBudget summary_;
@@ -57,7 +58,11 @@ class Faults {
   std::map<int32_t, int64_t> champions_;
 };
 
+struct ChampionFault {
+  int32_t champion_id = 0;
+  int64_t count = -1;
+};
 // "ID" or "ID:COUNT" (COUNT -1 or absent: for ever) from the command line.
-bool ParseChampionFault(const std::string& text, int32_t& champion_id, int64_t& count);
+Result<ChampionFault> ParseChampionFault(const std::string& text);
 
 }  // namespace kel::host

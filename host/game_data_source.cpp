@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/value_json.h"
+#include "host/json.h"
 
 namespace kel::host {
 namespace {
@@ -38,8 +38,8 @@ GameDataSource::GameDataSource(const datagen::GeneratedWorld& world) {
 GameDataSource::GameDataSource(std::filesystem::path folder) : folder_(std::move(folder)) {
   const std::optional<std::string> summary = Load(kSummaryName);
   if (!summary) return;
-  const std::optional<BindingValue> parsed = ParseJsonText(*summary);
-  if (parsed && parsed->IsCollection()) total_ = 1 + static_cast<uint32_t>(parsed->Size());
+  const Result<Json> parsed = ParseJson(*summary);
+  if (parsed.Ok() && parsed.Value().IsArray()) total_ = 1 + parsed.Value().Size();
 }
 
 std::optional<std::string> GameDataSource::Load(std::string_view name) const {

@@ -47,9 +47,8 @@ HostCore::HostCore(const HostOptions& options, HostLog& log)
   faults_.InventoryCalls().Set(options.fail_inventory);
   faults_.SetDelayMs(options.delay_ms);
   for (const std::string& fault : options.fail_champions) {
-    int32_t id = 0;
-    int64_t count = 0;
-    if (ParseChampionFault(fault, id, count)) faults_.SetChampionFailures(id, count);
+    const Result<ChampionFault> parsed = ParseChampionFault(fault);
+    if (parsed.Ok()) faults_.SetChampionFailures(parsed.Value().champion_id, parsed.Value().count);
   }
   inventory_.SetLegacyRentalsEndInMs(options.legacy_rentals_end_in_ms);
   table_.table = HostTable{&HostCore::SendRequest, &HostCore::Reserved, &HostCore::PublishEvent,
@@ -62,23 +61,20 @@ HostCore::HostCore(const HostOptions& options, HostLog& log)
 
 HostCore::~HostCore() { Close(); }
 
-bool HostCore::Start(std::string& error) {
+Outcome HostCore::Start() {
   if (!options_.data_dir.empty() &&
       !std::filesystem::exists(std::filesystem::path(options_.data_dir) / "champion-summary.json")) {
-    error = "no champion-summary.json in " + options_.data_dir + " (kel-host write-data DIR writes one)";
-    return false;
+    return Failure{"no champion-summary.json in " + options_.data_dir + " (kel-host write-data DIR writes one)"};
   }
   // The other plug-ins are up before this one: its first reads find them.
   scenario_.PublishConfiguration();
   const std::string path = options_.module_path.empty() ? ModuleBesideExecutable() : options_.module_path;
-  module_ = LoadedModule::Load(path, error);
-  if (!module_) return false;
+  Result<std::unique_ptr<LoadedModule>> loaded = LoadedModule::Load(path);
+  if (!loaded.Ok()) return Failure{loaded.Message()};
+  module_ = std::move(loaded.Value());
   catalog_ = std::make_unique<ApiCatalog>(module_->Description());
-  if (!module_->Initialize(&services_)) {
-    error = "the plug-in's Initialize reported failure";
-    return false;
-  }
-  return true;
+  if (!module_->Initialize(&services_)) return Failure{"the plug-in's Initialize reported failure"};
+  return Done{};
 }
 
 void HostCore::SignalPreShutdown() {
@@ -196,58 +192,103 @@ void HostCore::CountLabel(std::map<std::string, uint64_t>& counts, const char* l
   }
 }
 
-BindingValue HostCore::Counters() const {
-  BindingValue counters;
-  BindingValue& waits = counters.Member("waits");
-  waits.Member("begun").SetUnsigned(waits_begun_.load());
-  waits.Member("ended").SetUnsigned(waits_ended_.load());
-  waits.Member("waiting").SetSigned(waiting_.load());
-  waits.Member("mostAtOnce").SetSigned(most_waiting_.load());
-  waits.Member("pumps").SetUnsigned(pumps_.load());
-  BindingValue& tasks = counters.Member("tasks");
-  tasks.Member("scheduled").SetUnsigned(tasks_scheduled_.load());
-  tasks.Member("run").SetUnsigned(tasks_run_.load());
-  tasks.Member("discarded").SetUnsigned(tasks_discarded_.load());
-  tasks.Member("waitingForDelay").SetUnsigned(timers_.Pending());
+std::string HostCore::Counters() const {
+  const PoolCounters pool = pool_.Counters();
+  const auto count = [](JsonWriter& out, const char* key, uint64_t value) {
+    out.Key(key);
+    out.Uint64(value);
+  };
+  const auto labels = [](JsonWriter& out, const std::map<std::string, uint64_t>& counts) {
+    if (counts.empty()) return;
+    out.Key("labels");
+    out.StartObject();
+    for (const auto& [label, n] : counts) {
+      WriteText(out, label);
+      out.Uint64(n);
+    }
+    out.EndObject();
+  };
+  std::map<std::string, uint64_t> wait_labels;
+  std::map<std::string, uint64_t> task_labels;
   {
     std::lock_guard lock(counters_mutex_);
-    for (const auto& [label, count] : wait_labels_) waits.Member("labels").Member(label).SetUnsigned(count);
-    for (const auto& [label, count] : task_labels_) tasks.Member("labels").Member(label).SetUnsigned(count);
+    wait_labels = wait_labels_;
+    task_labels = task_labels_;
   }
-  const PoolCounters pool = pool_.Counters();
-  BindingValue& jobs = counters.Member("pool");
-  jobs.Member("submitted").SetUnsigned(pool.submitted);
-  jobs.Member("ran").SetUnsigned(pool.ran);
-  jobs.Member("ranInPumps").SetUnsigned(pool.ran_pumped);
-  jobs.Member("discarded").SetUnsigned(pool.discarded);
-  jobs.Member("queued").SetUnsigned(pool.queued);
-  jobs.Member("running").SetUnsigned(pool.running);
-  BindingValue& events = counters.Member("events");
-  events.Member("published").SetUnsigned(bus_.PublishedCount());
-  events.Member("delivered").SetUnsigned(bus_.DeliveredCount());
-  BindingValue& subscribed = events.Member("subscribed");
-  subscribed.MakeCollection();
-  for (const std::string& name : bus_.SubscribedNames()) subscribed.Append().SetString(name);
-  BindingValue& requests = counters.Member("requests");
-  requests.Member("inbound").SetUnsigned(inbound_requests_.load());
-  requests.Member("outbound").SetUnsigned(router_.Requests());
-  requests.Member("remoteCalls").SetUnsigned(inventory_.Calls());
-  counters.Member("logLines").SetUnsigned(log_lines_.load());
-  return counters;
+  return WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    out.Key("waits");
+    out.StartObject();
+    count(out, "begun", waits_begun_.load());
+    count(out, "ended", waits_ended_.load());
+    out.Key("waiting");
+    out.Int64(waiting_.load());
+    out.Key("mostAtOnce");
+    out.Int64(most_waiting_.load());
+    count(out, "pumps", pumps_.load());
+    labels(out, wait_labels);
+    out.EndObject();
+    out.Key("tasks");
+    out.StartObject();
+    count(out, "scheduled", tasks_scheduled_.load());
+    count(out, "run", tasks_run_.load());
+    count(out, "discarded", tasks_discarded_.load());
+    count(out, "waitingForDelay", timers_.Pending());
+    labels(out, task_labels);
+    out.EndObject();
+    out.Key("pool");
+    out.StartObject();
+    count(out, "submitted", pool.submitted);
+    count(out, "ran", pool.ran);
+    count(out, "ranInPumps", pool.ran_pumped);
+    count(out, "discarded", pool.discarded);
+    count(out, "queued", pool.queued);
+    count(out, "running", pool.running);
+    out.EndObject();
+    out.Key("events");
+    out.StartObject();
+    count(out, "published", bus_.PublishedCount());
+    count(out, "delivered", bus_.DeliveredCount());
+    out.Key("subscribed");
+    out.StartArray();
+    for (const std::string& name : bus_.SubscribedNames()) WriteText(out, name);
+    out.EndArray();
+    out.EndObject();
+    out.Key("requests");
+    out.StartObject();
+    count(out, "inbound", inbound_requests_.load());
+    count(out, "outbound", router_.Requests());
+    count(out, "remoteCalls", inventory_.Calls());
+    out.EndObject();
+    count(out, "logLines", log_lines_.load());
+    out.EndObject();
+  });
 }
 
-BindingValue HostCore::MemoryStatistics() const {
+MemoryStats HostCore::MemoryStatistics() const {
   MemoryStats stats{};
   if (module_) module_->GetMemoryStats(stats);
-  BindingValue shown;
-  shown.Member("peakBytesInUse").SetUnsigned(stats.peak_bytes_in_use);
-  shown.Member("allocationsAtPeak").SetUnsigned(stats.allocations_at_peak);
-  shown.Member("totalBytesAllocated").SetUnsigned(stats.total_bytes_allocated);
-  shown.Member("totalAllocations").SetUnsigned(stats.total_allocations);
-  shown.Member("totalBytesFreed").SetUnsigned(stats.total_bytes_freed);
-  shown.Member("totalFrees").SetUnsigned(stats.total_frees);
-  shown.Member("bytesInUse").SetUnsigned(stats.total_bytes_allocated - stats.total_bytes_freed);
-  return shown;
+  return stats;
+}
+
+std::string HostCore::MemoryStatisticsJson() const {
+  const MemoryStats stats = MemoryStatistics();
+  return WrittenJson([&](JsonWriter& out) {
+    out.StartObject();
+    const std::pair<const char*, uint64_t> shown[] = {
+        {"peakBytesInUse", stats.peak_bytes_in_use},
+        {"allocationsAtPeak", stats.allocations_at_peak},
+        {"totalBytesAllocated", stats.total_bytes_allocated},
+        {"totalAllocations", stats.total_allocations},
+        {"totalBytesFreed", stats.total_bytes_freed},
+        {"totalFrees", stats.total_frees},
+        {"bytesInUse", stats.total_bytes_allocated - stats.total_bytes_freed}};
+    for (const auto& [key, value] : shown) {
+      out.Key(key);
+      out.Uint64(value);
+    }
+    out.EndObject();
+  });
 }
 
 }  // namespace kel::host

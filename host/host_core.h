@@ -17,7 +17,6 @@
 #include <mutex>
 #include <string>
 
-#include "binding/binding_value.h"
 #include "datagen/generated_world.h"
 #include "host/api_catalog.h"
 #include "host/event_bus.h"
@@ -53,9 +52,9 @@ class HostCore {
   HostCore(const HostCore&) = delete;
   HostCore& operator=(const HostCore&) = delete;
 
-  // Loads, enters and initialises the module. False with `error` set when
-  // that fails (the host then has nothing to serve).
-  bool Start(std::string& error);
+  // Loads, enters and initialises the module; when that fails the host has
+  // nothing to serve.
+  Outcome Start();
   // The pre-shutdown signal, delivered and handled on the calling thread.
   void SignalPreShutdown();
   // Drops pending work and waits for running work; from then on nothing
@@ -82,10 +81,11 @@ class HostCore {
   const PostedRecords& Telemetry() const { return telemetry_; }
   WorkerPool& Pool() { return pool_; }
 
-  // Wait, pump, task, event and request counters as one value.
-  BindingValue Counters() const;
-  // The plug-in's memory statistics as a value (zeros after Shutdown).
-  BindingValue MemoryStatistics() const;
+  // Wait, pump, task, event and request counters as JSON text.
+  std::string Counters() const;
+  // The plug-in's memory statistics (zeros after Shutdown), and as JSON text.
+  MemoryStats MemoryStatistics() const;
+  std::string MemoryStatisticsJson() const;
 
  private:
   static HostCore& From(HostTable* table);

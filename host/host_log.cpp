@@ -2,31 +2,36 @@
 
 #include <algorithm>
 
-#include "diagnostics/log_line_format.h"
-#include "diagnostics/log_record.h"
+#include <chrono>
+#include <cstdio>
+#include <ctime>
 
 namespace kel::host {
 
 HostLog::HostLog(std::FILE* out, std::size_t keep) : out_(out), keep_(std::max<std::size_t>(keep, 1)) {}
 
 void HostLog::Write(uint32_t level, std::string_view text) {
-  // The same line format as the plug-in's own targets, so that its lines
-  // look alike wherever they end up.
-  const std::string message(text.substr(0, log::kMaxLogText));
-  log::LogRecord record;
-  record.time = platform::CurrentLocalTime();
-  record.level = level;
-  record.message = message.c_str();
-  char line[log::kMaxLogText + 1];
-  const std::size_t length = log::FormatLine(line, sizeof line, "#D| #L| #M", record);
+  // "2026-12-07T11:40:02.123|   OKAY| text": local time, level, message,
+  // the way the client's own log lines look.
+  static constexpr const char* kLevels[] = {"  OKAY", "  WARN", " ERROR", "ALWAYS"};
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char stamp[96];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03d| %s| ", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms),
+                level < 4 ? kLevels[level] : "     ?");
+  std::string line = stamp;
+  line.append(text.substr(0, kMaxText));
   std::lock_guard lock(mutex_);
   if (out_ != nullptr) {
-    std::fwrite(line, 1, length, out_);
+    std::fwrite(line.data(), 1, line.size(), out_);
+    std::fputc('\n', out_);
     std::fflush(out_);
   }
-  std::string kept(line, length);
-  if (!kept.empty() && kept.back() == '\n') kept.pop_back();
-  lines_.push_back(std::move(kept));
+  lines_.push_back(std::move(line));
   while (lines_.size() > keep_) lines_.pop_front();
 }
 

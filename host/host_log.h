@@ -24,6 +24,9 @@ class HostLog {
   std::vector<std::string> Recent(std::size_t count) const;
 
  private:
+  // Longer texts are cut here.
+  static constexpr std::size_t kMaxText = 4096;
+
   std::FILE* out_;
   std::size_t keep_;
   mutable std::mutex mutex_;

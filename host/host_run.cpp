@@ -74,9 +74,9 @@ int RunHost(const HostOptions& options) {
   std::signal(SIGPIPE, SIG_IGN);
   HostLog log(options.quiet ? nullptr : stderr);
   HostCore core(options, log);
-  std::string error;
-  if (!core.Start(error)) {
-    std::fprintf(stderr, "kel-host: %s\n", error.c_str());
+  const Outcome started = core.Start();
+  if (!started.Ok()) {
+    std::fprintf(stderr, "kel-host: %s\n", started.Message().c_str());
     return 1;
   }
   HttpServer server(core, options);
@@ -109,11 +109,11 @@ int RunHost(const HostOptions& options) {
   server.StopAccepting();
   core.StopWork();
   server.Stop();
-  const BindingValue memory = core.MemoryStatistics();
+  const MemoryStats memory = core.MemoryStatistics();
   std::printf("kel-host: plug-in memory: peak %llu bytes, %llu bytes in %llu allocations in all\n",
-              static_cast<unsigned long long>(memory.Find("peakBytesInUse").AsUnsigned()),
-              static_cast<unsigned long long>(memory.Find("totalBytesAllocated").AsUnsigned()),
-              static_cast<unsigned long long>(memory.Find("totalAllocations").AsUnsigned()));
+              static_cast<unsigned long long>(memory.peak_bytes_in_use),
+              static_cast<unsigned long long>(memory.total_bytes_allocated),
+              static_cast<unsigned long long>(memory.total_allocations));
   core.Close();
   std::printf("kel-host: stopped\n");
   return 0;

@@ -1,16 +1,23 @@
 #include "host/inventory_service.h"
 
-#include "host/value_json.h"
-#include "platform/clock.h"
+#include <chrono>
 
 namespace kel::host {
 namespace {
 
-bool HasSource(const BindingValue& record, std::string_view source) {
-  for (const BindingValue& entry : record.Find("sources").Elements()) {
-    if (entry.GetString() == source) return true;
+bool HasSource(const JsonValue& record, std::string_view source) {
+  const JsonValue* sources = FindMember(record, "sources");
+  if (sources == nullptr || !sources->IsArray()) return false;
+  for (const JsonValue& entry : sources->GetArray()) {
+    if (entry.IsString() && std::string_view(entry.GetString(), entry.GetStringLength()) == source) return true;
   }
   return false;
+}
+
+uint64_t WallClockMilliseconds() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count());
 }
 
 }  // namespace
@@ -32,23 +39,25 @@ RemoteReply InventoryService::Invoke(const std::string& destination, const std::
     reply.error = "inventoryService is unavailable (injected fault)";
     return reply;
   }
-  const uint64_t now = platform::WallClockMilliseconds();
-  std::optional<BindingValue> parsed = ParseJsonText(world_.OwnershipReplyJson(summoner_id, now));
-  if (!parsed) {
+  const uint64_t now = WallClockMilliseconds();
+  Result<Json> parsed = ParseJson(world_.OwnershipReplyJson(summoner_id, now));
+  if (!parsed.Ok()) {
     reply.status = 500;
     reply.error = "The generated ownership reply is not JSON";
     return reply;
   }
-  if (legacy_end_in_ms_) {
-    for (BindingValue& record : parsed->Member("body").Elements()) {
-      if (HasSource(record, "legacy-rental") && record.Find("endDate").AsUnsigned() != 0 &&
-          record.Find("purchaseDate").AsUnsigned() == 0) {
-        record.Member("endDate").SetUnsigned(now + *legacy_end_in_ms_);
+  Json& response = parsed.Value();
+  JsonValue* body = response.IsObject() && response.HasMember("body") ? &response["body"] : nullptr;
+  if (legacy_end_in_ms_ && body != nullptr && body->IsArray()) {
+    for (JsonValue& record : body->GetArray()) {
+      if (HasSource(record, "legacy-rental") && UnsignedMember(record, "endDate") != 0 &&
+          UnsignedMember(record, "purchaseDate") == 0) {
+        SetMember(response, record, "endDate", JsonValue(now + *legacy_end_in_ms_));
       }
     }
   }
   reply.ok = true;
-  reply.response = std::move(*parsed);
+  reply.response = std::move(response);
   return reply;
 }
 

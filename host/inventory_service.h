@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "binding/binding_value.h"
 #include "datagen/generated_world.h"
 #include "host/faults.h"
+#include "host/json.h"
 
 namespace kel::host {
 
@@ -18,7 +18,7 @@ struct RemoteReply {
   bool ok = false;
   uint32_t status = 200;
   std::string error;      // when not ok
-  BindingValue response;  // {"typeName", "body"} when ok
+  Json response;  // {"typeName", "body"} when ok
 };
 
 class InventoryService {

@@ -4,20 +4,18 @@
 
 namespace kel::host {
 
-std::unique_ptr<LoadedModule> LoadedModule::Load(const std::string& path, std::string& error) {
+Result<std::unique_ptr<LoadedModule>> LoadedModule::Load(const std::string& path) {
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* reason = dlerror();
-    error = reason != nullptr ? reason : "cannot load " + path;
-    return nullptr;
+    return Failure{reason != nullptr ? reason : "cannot load " + path};
   }
   std::unique_ptr<LoadedModule> module(new LoadedModule(handle));
   using EntryFn = void (*)(PluginHostRecord*);
   const auto entry = reinterpret_cast<EntryFn>(dlsym(handle, "load_kel_champions"));
   if (entry == nullptr) {
-    error = path + " does not export load_kel_champions";
     module->shut_down_ = true;
-    return nullptr;
+    return Failure{path + " does not export load_kel_champions"};
   }
   module->record_.api_major = kHostApiVersion.major;
   module->record_.api_minor = kHostApiVersion.minor;
@@ -27,9 +25,8 @@ std::unique_ptr<LoadedModule> LoadedModule::Load(const std::string& path, std::s
   if (module->record_.context == nullptr || callbacks == nullptr || callbacks->initialize == nullptr ||
       callbacks->shutdown == nullptr) {
     // Nothing to shut down: the entry did not hand out an object.
-    error = "the entry of " + path + " did not fill the host record";
     module->shut_down_ = true;
-    return nullptr;
+    return Failure{"the entry of " + path + " did not fill the host record"};
   }
   return module;
 }

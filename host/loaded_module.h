@@ -8,6 +8,7 @@
 #include <string>
 
 #include "api/api_description_abi.h"
+#include "host/host_result.h"
 #include "runtime/host_abi.h"
 
 namespace kel::host {
@@ -17,9 +18,9 @@ inline constexpr PluginApiVersion kHostApiVersion{18, 0, 0};
 
 class LoadedModule {
  public:
-  // Loads the module and runs its entry. Returns null with `error` set when
-  // the file cannot be loaded, lacks the entry, or leaves the record unfilled.
-  static std::unique_ptr<LoadedModule> Load(const std::string& path, std::string& error);
+  // Loads the module and runs its entry. Fails when the file cannot be
+  // loaded, lacks the entry, or leaves the record unfilled.
+  static Result<std::unique_ptr<LoadedModule>> Load(const std::string& path);
   // Shuts the plug-in down if that has not happened, then unloads it.
   ~LoadedModule();
   LoadedModule(const LoadedModule&) = delete;

@@ -37,9 +37,7 @@ void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
                  "ID[:COUNT]: this champion's game data fails COUNT times (always without COUNT)")
       ->check(CLI::Validator(
           [](std::string& text) {
-            int32_t id = 0;
-            int64_t count = 0;
-            return kel::host::ParseChampionFault(text, id, count) ? std::string() : "expected ID or ID:COUNT";
+            return kel::host::ParseChampionFault(text).Ok() ? std::string() : "expected ID or ID:COUNT";
           },
           "ID[:COUNT]"));
   app.add_option("--fail-inventory", options.fail_inventory, "Remote inventory calls fail this many times (-1: always)");

@@ -3,11 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "binding/binding_result.h"
-#include "binding/host_value_conversion.h"
 #include "host/body_stream.h"
+#include "host/host_value_json.h"
 #include "host/method_codes.h"
-#include "host/value_json.h"
 
 namespace kel::host {
 namespace {
@@ -23,7 +21,7 @@ constexpr const char* kEmptyText = "";
 // by the plug-in, on its thread, once it is done with the response.
 void ReleaseHostResponse(ResponseRecord* response) {
   if (response == nullptr) return;
-  ReleaseHostValue(response->result);
+  ReleaseEncodedHostValue(response->result);
   std::free(response->error_message);
   std::memset(response, 0, sizeof *response);
 }
@@ -39,31 +37,41 @@ void FillError(ResponseRecord& response, uint32_t status, const std::string& mes
   response.status = status;
 }
 
-void FillValue(ResponseRecord& response, const BindingValue& value) {
-  response.result = OwnedHostValue(value).Take();
+void FillValue(ResponseRecord& response, const JsonValue& value) {
+  response.result = EncodedHostValue(value).Take();
   response.status = 200;
 }
 
-BindingValue Argument(const RequestRecord& request, uint32_t index) {
+// An argument as JSON text; "null" when there is none.
+std::string ArgumentJson(const RequestRecord& request, uint32_t index) {
+  if (request.arguments == nullptr || index >= request.argument_count) return "null";
+  return HostValueToJson(request.arguments[index].value);
+}
+
+std::string ArgumentText(const RequestRecord& request, uint32_t index) {
   if (request.arguments == nullptr || index >= request.argument_count) return {};
-  BindingResult value;
-  FromHostValue(value, request.arguments[index].value, "<argument>");
-  return value.Ok() ? std::move(value.Value()) : BindingValue();
+  const HostValue& value = request.arguments[index].value;
+  if (value.kind != kHostValueBorrowedString && value.kind != kHostValueOwnedString) return {};
+  if (value.payload.reference.pointer == nullptr) return {};
+  const char* text = static_cast<const char*>(value.payload.reference.pointer);
+  return {text, strnlen(text, value.payload.reference.count)};
 }
 
 }  // namespace
 
-void PostedRecords::Add(BindingValue record) {
+void PostedRecords::Add(std::string json) {
   std::lock_guard lock(mutex_);
-  records_.push_back(std::move(record));
+  records_.push_back(std::move(json));
 }
 
-BindingValue PostedRecords::List() const {
-  BindingValue list;
-  list.MakeCollection();
+std::string PostedRecords::List() const {
+  std::string list = "[";
   std::lock_guard lock(mutex_);
-  for (const BindingValue& record : records_) list.Append() = record;
-  return list;
+  for (const std::string& record : records_) {
+    if (list.size() > 1) list += ',';
+    list += record;
+  }
+  return list + "]";
 }
 
 std::size_t PostedRecords::Count() const {
@@ -103,18 +111,19 @@ void OutboundRouter::AnswerGameData(std::string_view name, ResponseRecord& respo
     response.status = 200;
     return AttachBodyStream(response, std::move(*text));
   }
-  std::string error;
-  const std::optional<BindingValue> value = ParseJsonText(*text, &error);
-  if (!value) return FillError(response, 500, "Game data " + std::string(name) + " is not JSON: " + error);
-  FillValue(response, *value);
+  const Result<Json> value = ParseJson(*text);
+  if (!value.Ok()) {
+    return FillError(response, 500, "Game data " + std::string(name) + " is not JSON: " + value.Message());
+  }
+  FillValue(response, value.Value());
 }
 
 void OutboundRouter::AnswerInvoke(const RequestRecord& request, ResponseRecord& response) {
   peers_.faults.Delay();
   const uint64_t summoner = LoggedInSummoner();
   if (summoner == 0) return FillError(response, 503, "Not logged in: there is no session to relay the call over");
-  const std::string destination(Argument(request, 0).GetString());
-  const std::string method(Argument(request, 1).GetString());
+  const std::string destination = ArgumentText(request, 0);
+  const std::string method = ArgumentText(request, 1);
   RemoteReply reply = peers_.inventory.Invoke(destination, method, summoner);
   if (!reply.ok) return FillError(response, reply.status, reply.error);
   FillValue(response, reply.response);
@@ -122,29 +131,34 @@ void OutboundRouter::AnswerInvoke(const RequestRecord& request, ResponseRecord& 
 
 void OutboundRouter::AnswerPost(std::string_view path, const RequestRecord& request, ResponseRecord& response) {
   if (path == kNotificationsPath) {
-    peers_.notifications.Add(Argument(request, 0));
-    return FillValue(response, BindingValue());
+    peers_.notifications.Add(ArgumentJson(request, 0));
+    return FillValue(response, JsonValue());
   }
   if (path.starts_with(kTelemetryPrefix) && path.size() > kTelemetryPrefix.size()) {
-    BindingValue posted;
-    posted.Member("eventName").SetString(path.substr(kTelemetryPrefix.size()));
-    posted.Member("properties") = Argument(request, 0);
-    peers_.telemetry.Add(std::move(posted));
-    return FillValue(response, BindingValue());
+    const std::string properties = ArgumentJson(request, 0);
+    peers_.telemetry.Add(WrittenJson([&](JsonWriter& out) {
+      out.StartObject();
+      out.Key("eventName");
+      WriteText(out, path.substr(kTelemetryPrefix.size()));
+      out.Key("properties");
+      out.RawValue(properties.data(), properties.size(), rapidjson::kObjectType);
+      out.EndObject();
+    }));
+    return FillValue(response, JsonValue());
   }
   FillError(response, 404, "No plug-in answers POST " + std::string(path));
 }
 
 void OutboundRouter::AnswerResource(const std::string& uri, ResponseRecord& response) {
-  const std::optional<BindingValue> value = peers_.resources.Get(uri);
+  const std::optional<Json> value = peers_.resources.Get(uri);
   if (!value) return FillError(response, 404, "Resource " + uri + " does not exist.");
   FillValue(response, *value);
 }
 
 uint64_t OutboundRouter::LoggedInSummoner() const {
-  const std::optional<BindingValue> session = peers_.resources.Get(kSessionUri);
-  if (!session || session->Find("state").GetString() != "SUCCEEDED") return 0;
-  return session->Find("summonerId").AsUnsigned();
+  const std::optional<Json> session = peers_.resources.Get(kSessionUri);
+  if (!session || StringMember(*session, "state") != "SUCCEEDED") return 0;
+  return UnsignedMember(*session, "summonerId");
 }
 
 }  // namespace kel::host

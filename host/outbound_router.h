@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "api/request_abi.h"
-#include "binding/binding_value.h"
 #include "host/faults.h"
 #include "host/game_data_source.h"
 #include "host/inventory_service.h"
@@ -24,13 +23,13 @@ inline constexpr std::size_t kStreamAbove = 8 * 1024;
 // What the player-notification and telemetry plug-ins were sent, in order.
 class PostedRecords {
  public:
-  void Add(BindingValue record);
-  BindingValue List() const;  // a collection of the records
+  void Add(std::string json);
+  std::string List() const;  // a JSON array of the records
   std::size_t Count() const;
 
  private:
   mutable std::mutex mutex_;
-  std::vector<BindingValue> records_;
+  std::vector<std::string> records_;
 };
 
 struct OutboundPeers {

@@ -6,20 +6,20 @@ namespace kel::host {
 
 PlayedResources::PlayedResources(EventBus& bus) : bus_(bus) {}
 
-std::optional<BindingValue> PlayedResources::Get(const std::string& uri) const {
+std::optional<Json> PlayedResources::Get(const std::string& uri) const {
   std::lock_guard lock(mutex_);
   const auto found = values_.find(uri);
   if (found == values_.end()) return std::nullopt;
-  return found->second;
+  return CopyJson(found->second);
 }
 
-void PlayedResources::Set(const std::string& uri, const BindingValue& value, bool here) {
+void PlayedResources::Set(const std::string& uri, const JsonValue& value, bool here) {
   bool existed = false;
   {
     std::lock_guard lock(mutex_);
     auto [position, inserted] = values_.try_emplace(uri);
     existed = !inserted;
-    position->second = value;
+    position->second.CopyFrom(value, position->second.GetAllocator());
   }
   Announce(uri, existed ? ResourceChange::kUpdate : ResourceChange::kCreate, value, here);
 }
@@ -29,7 +29,7 @@ bool PlayedResources::Remove(const std::string& uri) {
     std::lock_guard lock(mutex_);
     if (values_.erase(uri) == 0) return false;
   }
-  Announce(uri, ResourceChange::kDelete, BindingValue());
+  Announce(uri, ResourceChange::kDelete, JsonValue());
   return true;
 }
 
@@ -40,17 +40,19 @@ std::vector<std::string> PlayedResources::Uris() const {
   return uris;
 }
 
-BindingValue PlayedResources::EventPayload(const std::string& uri, ResourceChange change, const BindingValue& data) {
+Json PlayedResources::EventPayload(const std::string& uri, ResourceChange change, const JsonValue& data) {
   static constexpr const char* kNames[] = {"Create", "Update", "Delete"};
-  BindingValue payload;
-  payload.Member("uri").SetString(uri);
-  payload.Member("eventType").SetString(kNames[static_cast<int>(change)]);
-  payload.Member("data") = data;
+  Json payload;
+  auto& allocator = payload.GetAllocator();
+  payload.SetObject();
+  payload.AddMember("uri", JsonValue(uri.c_str(), static_cast<rapidjson::SizeType>(uri.size()), allocator), allocator);
+  payload.AddMember("eventType", JsonValue(rapidjson::StringRef(kNames[static_cast<int>(change)])), allocator);
+  payload.AddMember("data", JsonValue(data, allocator), allocator);
   return payload;
 }
 
-void PlayedResources::Announce(const std::string& uri, ResourceChange change, const BindingValue& data, bool here) {
-  const BindingValue payload = EventPayload(uri, change, data);
+void PlayedResources::Announce(const std::string& uri, ResourceChange change, const JsonValue& data, bool here) {
+  const Json payload = EventPayload(uri, change, data);
   const std::string specific = ResourceEventName(uri);
   const std::string general(kResourceEventName);
   std::vector<EventBus::Delivered> deliveries;

@@ -1,6 +1,5 @@
 #include "host/scenario.h"
 
-#include "host/value_json.h"
 #include "host/core_event_names.h"
 
 namespace kel::host {
@@ -10,16 +9,19 @@ Scenario::Scenario(PlayedResources& resources, EventBus& bus, const datagen::Gen
 
 void Scenario::PublishConfiguration() {
   for (const datagen::ResourceText& resource : world_.ConfigurationResources()) {
-    if (std::optional<BindingValue> value = ParseJsonText(resource.json)) resources_.Set(resource.uri, *value);
+    const Result<Json> value = ParseJson(resource.json);
+    if (value.Ok()) resources_.Set(resource.uri, value.Value());
   }
 }
 
-BindingValue Scenario::Session(uint64_t summoner_id, uint64_t account_id, bool connected) const {
-  BindingValue session;
-  session.Member("state").SetString("SUCCEEDED");
-  session.Member("summonerId").SetUnsigned(summoner_id);
-  session.Member("accountId").SetUnsigned(account_id);
-  session.Member("connected").SetBool(connected);
+Json Scenario::Session(uint64_t summoner_id, uint64_t account_id, bool connected) const {
+  Json session;
+  auto& allocator = session.GetAllocator();
+  session.SetObject();
+  session.AddMember("state", "SUCCEEDED", allocator);
+  session.AddMember("summonerId", summoner_id, allocator);
+  session.AddMember("accountId", account_id, allocator);
+  session.AddMember("connected", connected, allocator);
   return session;
 }
 
@@ -31,10 +33,12 @@ void Scenario::Login(uint64_t summoner_id, uint64_t account_id, uint32_t summone
   }
   summoner_id_ = summoner_id;
   account_id_ = account_id;
-  BindingValue summoner;
-  summoner.Member("summonerId").SetUnsigned(summoner_id);
-  summoner.Member("accountId").SetUnsigned(account_id);
-  summoner.Member("summonerLevel").SetUnsigned(summoner_level);
+  Json summoner;
+  auto& allocator = summoner.GetAllocator();
+  summoner.SetObject();
+  summoner.AddMember("summonerId", summoner_id, allocator);
+  summoner.AddMember("accountId", account_id, allocator);
+  summoner.AddMember("summonerLevel", summoner_level, allocator);
   resources_.Set(kSummonerUri, summoner);
   resources_.Set(kSessionUri, Session(summoner_id, account_id, true));
   PushDynamicConfiguration();
@@ -58,25 +62,31 @@ bool Scenario::Reconnect() {
   return true;
 }
 
-void Scenario::PushRemoteMessage(const std::string& class_name, const BindingValue& body) {
-  BindingValue message;
-  message.Member("clientId").SetString("kel-host");
-  message.Member("subtopic").SetString("");
-  message.Member("typeName").SetString(class_name);
-  message.Member("body") = body;
+void Scenario::PushRemoteMessage(const std::string& class_name, const JsonValue& body) {
+  Json message;
+  auto& allocator = message.GetAllocator();
+  message.SetObject();
+  message.AddMember("clientId", "kel-host", allocator);
+  message.AddMember("subtopic", "", allocator);
+  message.AddMember("typeName",
+                    JsonValue(class_name.c_str(), static_cast<rapidjson::SizeType>(class_name.size()), allocator),
+                    allocator);
+  message.AddMember("body", JsonValue(body, allocator), allocator);
   bus_.Deliver(RemoteMessageEventName(class_name), message).wait();
 }
 
-void Scenario::PushDynamicConfiguration(const BindingValue* body) {
-  std::optional<BindingValue> message = ParseJsonText(world_.DynamicConfigurationEventJson());
-  if (!message) return;
-  const std::string class_name(message->Find("typeName").GetString());
-  PushRemoteMessage(class_name, body != nullptr ? *body : message->Find("body"));
+void Scenario::PushDynamicConfiguration(const JsonValue* body) {
+  const Result<Json> message = ParseJson(world_.DynamicConfigurationEventJson());
+  if (!message.Ok()) return;
+  const std::string class_name(StringMember(message.Value(), "typeName"));
+  const JsonValue* generated = FindMember(message.Value(), "body");
+  const JsonValue none;
+  PushRemoteMessage(class_name, body != nullptr ? *body : generated != nullptr ? *generated : none);
 }
 
 void Scenario::BeginShutdown() {
-  BindingValue signal;
-  signal.MakeStructure();
+  Json signal;
+  signal.SetObject();
   resources_.Set(kPreShutdownUri, signal, /*here=*/true);
 }
 

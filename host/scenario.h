@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
-#include "binding/binding_value.h"
 #include "datagen/generated_world.h"
 #include "host/event_bus.h"
+#include "host/json.h"
 #include "host/played_resources.h"
 
 namespace kel::host {
@@ -41,16 +41,16 @@ class Scenario {
   // A message the remote service pushes: {"clientId", "subtopic",
   // "typeName", "body"} under the class's event name. Returns once the
   // plug-in's callback has taken it (and queued its own task for it).
-  void PushRemoteMessage(const std::string& class_name, const BindingValue& body);
+  void PushRemoteMessage(const std::string& class_name, const JsonValue& body);
   // The generated world's live configuration message, or `body` when given.
-  void PushDynamicConfiguration(const BindingValue* body = nullptr);
+  void PushDynamicConfiguration(const JsonValue* body = nullptr);
   // The pre-shutdown resource, its event delivered on this thread.
   void BeginShutdown();
 
   uint64_t LoggedInSummoner() const;
 
  private:
-  BindingValue Session(uint64_t summoner_id, uint64_t account_id, bool connected) const;
+  Json Session(uint64_t summoner_id, uint64_t account_id, bool connected) const;
 
   PlayedResources& resources_;
   EventBus& bus_;

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/value_json.h"
+#include "plugin_json.h"
 
 extern char** environ;
 

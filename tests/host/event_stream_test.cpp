@@ -7,20 +7,18 @@
 
 #include <cstring>
 
-#include "binding/host_value_conversion.h"
 #include "host/host_core.h"
+#include "host/host_value_json.h"
 #include "host/http_server.h"
-#include "host/value_json.h"
+#include "plugin_json.h"
 
 namespace kel::host {
 namespace {
 
 void Publish(HostCore& core, const char* name, const char* uri, const char* type) {
-  BindingValue event;
-  event.Member("uri").SetString(uri);
-  event.Member("eventType").SetString(type);
-  event.Member("data").Member("n").SetSigned(7);
-  OwnedHostValue payload(event);
+  const Result<Json> event =
+      ParseJson(std::string(R"({"uri":")") + uri + R"(","eventType":")" + type + R"(","data":{"n":7}})");
+  const EncodedHostValue payload(event.Value());
   OutgoingEventRecord record;
   std::memset(&record, 0, sizeof record);
   record.name = name;
@@ -34,8 +32,8 @@ TEST(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
   options.auto_login = false;
   HostLog log(nullptr);
   HostCore core(options, log);
-  std::string error;
-  ASSERT_TRUE(core.Start(error)) << error;
+  const Outcome started = core.Start();
+  ASSERT_TRUE(started.Ok()) << started.Message();
   HttpServer server(core, options);
   const uint16_t port = server.Bind("127.0.0.1", 0);
   ASSERT_NE(port, 0);

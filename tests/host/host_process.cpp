@@ -18,7 +18,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/value_json.h"
+#include "plugin_json.h"
 
 extern char** environ;
 
