@@ -1,14 +1,22 @@
 // The champion inventory at the real client's scale (about 170 champions,
 // 1,700 skins and 3,000 chromas from the generated world): route 1 through
-// the invoke entry against RapidJSON's Writer on the same native records, a
-// full refresh, route 4, and the plug-in's bytes in use for the inventory
-// against the same data as compact JSON.
+// the invoke entry against RapidJSON's Writer on the same native records,
+// the time one ownership change holds the inventory lock, the p99 latency of
+// one champion read on two threads with and without changes beside them, a
+// full refresh and route 1 at 1x, 4x and 16x the world, and the plug-in's
+// bytes in use for the inventory against the same data as compact JSON.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/api_description_abi.h"
@@ -67,7 +75,8 @@ T Parse(const BindingRegistry& registry, const std::string& json, const char* wh
 }
 
 // The plug-in, entered and started against the quiet core; Load merges the
-// whole generated world and publishes it for kSummoner.
+// generated world, `factor` times the default size, and publishes it for
+// kSummoner.
 class LoadedPlugin {
  public:
   LoadedPlugin() : table_(QuietCoreTable()), services_{&table_, 7} {
@@ -77,8 +86,8 @@ class LoadedPlugin {
   }
   ~LoadedPlugin() { record_.callbacks->shutdown(record_.context); }
 
-  void Load() {
-    const datagen::GeneratedWorld world(2024);
+  void Load(std::uint32_t factor = 1) {
+    const datagen::GeneratedWorld world(2024, datagen::WorldOptions::Scaled(factor));
     const BindingRegistry& registry = plugin_->registry();
     std::vector<GameDataChampion> gameData;
     for (const datagen::GameChampion& champion : world.Champions()) {
@@ -115,41 +124,53 @@ class LoadedPlugin {
   ChampionPlugin* plugin_ = nullptr;
 };
 
-LoadedPlugin& Loaded() {
-  static LoadedPlugin* loaded = [] {
-    auto* plugin = new LoadedPlugin();
-    plugin->Load();
-    return plugin;
-  }();
-  return *loaded;
+// One loaded plug-in per world size, kept for the whole run.
+LoadedPlugin& Loaded(std::uint32_t factor = 1) {
+  static std::map<std::uint32_t, std::unique_ptr<LoadedPlugin>> loaded;
+  std::unique_ptr<LoadedPlugin>& plugin = loaded[factor];
+  if (!plugin) {
+    plugin = std::make_unique<LoadedPlugin>();
+    plugin->Load(factor);
+  }
+  return *plugin;
 }
 
 // From request record to released response, as the core drives it.
-void InvokeRoute(benchmark::State& state, std::size_t index, const std::string& path) {
-  const FunctionDescriptor& function = Loaded().Function(index);
+void InvokeOnce(const FunctionDescriptor& function, const RequestRecord& request) {
+  ResponseRecord response;
+  std::memset(&response, 0, sizeof response);
+  function.invoke(&response, &request);
+  Require(response.has_error == 0, "route answered an error");
+  response.release(&response);
+}
+
+RequestRecord GetRequest(const FunctionDescriptor& function, const std::string& path) {
   RequestRecord request = {};
   request.method = 2;
   request.path = path.c_str();
   request.invoke_context = function.description.invoke_context;
-  for (auto _ : state) {
-    ResponseRecord response;
-    std::memset(&response, 0, sizeof response);
-    function.invoke(&response, &request);
-    Require(response.has_error == 0, "route answered an error");
-    response.release(&response);
-  }
+  return request;
+}
+
+void InvokeRoute(benchmark::State& state, std::size_t index, const std::string& path, std::uint32_t factor = 1) {
+  const FunctionDescriptor& function = Loaded(factor).Function(index);
+  const RequestRecord request = GetRequest(function, path);
+  for (auto _ : state) InvokeOnce(function, request);
 }
 
 const std::string kRoot = "/kel-champions/v1/inventories/" + std::to_string(kSummoner);
+constexpr std::size_t kRoute1 = 0;
+constexpr std::size_t kRoute4 = 4;  // one champion
 
-void Route1Champions(benchmark::State& state) { InvokeRoute(state, 0, kRoot + "/champions"); }
-void Route4PlayableCount(benchmark::State& state) { InvokeRoute(state, 3, kRoot + "/champions-playable-count"); }
+void Route1Champions(benchmark::State& state) {
+  InvokeRoute(state, kRoute1, kRoot + "/champions", static_cast<std::uint32_t>(state.range(0)));
+}
 
 #ifdef KEL_BENCH_HOST
 // The development host's whole answer to route 1: the request record built,
 // the invoke, the response's HostValue written as JSON text, the release.
 void HostRoute1Champions(benchmark::State& state) {
-  const FunctionDescriptor& descriptor = Loaded().Function(0);
+  const FunctionDescriptor& descriptor = Loaded().Function(kRoute1);
   host::ApiFunction function;
   function.invoke = descriptor.invoke;
   function.invoke_context = descriptor.description.invoke_context;
@@ -173,7 +194,64 @@ void Route1AnchorRapidJsonWriter(benchmark::State& state) {
 }
 
 void FullRefresh(benchmark::State& state) {
-  for (auto _ : state) Loaded().Plugin().Inventory().Lock().FullRefresh();
+  LoadedPlugin& loaded = Loaded(static_cast<std::uint32_t>(state.range(0)));
+  for (auto _ : state) loaded.Plugin().Inventory().Lock().FullRefresh();
+}
+
+// A store message for one champion, as the store messages apply it: its
+// ownership flips and the free-to-play refresh publishes the three lists.
+// With `state`, only the time the inventory lock is held is counted (the
+// events are written and sent after it, outside the count).
+void OneOwnershipChange(LoadedPlugin& loaded, benchmark::State* state) {
+  {
+    InventoryStore::Access access = loaded.Plugin().Inventory().Lock();
+    CollectionsChampion& champion = access.Inventory().champions.front();
+    champion.ownership.owned = !champion.ownership.owned;
+    access.FreeToPlayRefresh();
+    if (state != nullptr) state->PauseTiming();
+  }
+  if (state != nullptr) state->ResumeTiming();
+}
+
+void ChangeUnderTheLock(benchmark::State& state) {
+  for (auto _ : state) OneOwnershipChange(Loaded(), &state);
+}
+
+// Two threads read one champion, each 2,000 times per iteration, while (with
+// `changing`) a third applies ownership changes one after the other. The
+// counter "p99" is the 99th percentile of the reads' wall-clock latency.
+void Route4P99(benchmark::State& state, bool changing) {
+  LoadedPlugin& loaded = Loaded();
+  const FunctionDescriptor& function = loaded.Function(kRoute4);
+  const std::string path =
+      kRoot + "/champions/" + std::to_string(loaded.Plugin().Inventory().Lock().Inventory().champions.front().id);
+  const RequestRecord request = GetRequest(function, path);
+  std::vector<double> latencies;
+  for (auto _ : state) {
+    std::atomic<bool> reading{true};
+    std::thread changer([&] {
+      while (changing && reading) OneOwnershipChange(loaded, nullptr);
+    });
+    auto read = [&](std::vector<double>& out) {
+      for (int i = 0; i < 2000; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        InvokeOnce(function, request);
+        out.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      }
+    };
+    std::vector<double> first;
+    std::vector<double> second;
+    std::thread other(read, std::ref(second));
+    read(first);
+    other.join();
+    reading = false;
+    changer.join();
+    latencies.insert(latencies.end(), first.begin(), first.end());
+    latencies.insert(latencies.end(), second.begin(), second.end());
+  }
+  const auto p99 = latencies.begin() + static_cast<std::ptrdiff_t>(latencies.size() * 99 / 100);
+  std::nth_element(latencies.begin(), p99, latencies.end());
+  state.counters["p99"] = *p99;
 }
 
 std::uint64_t BytesInUse(const PluginHostRecord& record) {
@@ -205,21 +283,38 @@ int main(int argc, char** argv) {
   using namespace kel::bench;
   benchmark::Initialize(&argc, argv);
   Loaded();
-  benchmark::RegisterBenchmark("champions/route1_invoke", Route1Champions)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/route1_invoke", Route1Champions)
+      ->Arg(1)
+      ->Arg(4)
+      ->Arg(16)
+      ->Unit(benchmark::kMillisecond);
 #ifdef KEL_BENCH_HOST
   benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)->Unit(benchmark::kMillisecond);
 #endif
   benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/full_refresh", FullRefresh)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/route4_invoke", Route4PlayableCount)->Unit(benchmark::kMicrosecond);
-  RatioReporter reporter({{"route 1 vs RapidJSON Writer", "champions/route1_invoke",
-                           "champions/route1_anchor_rapidjson_writer", 3.0},
+  benchmark::RegisterBenchmark("champions/change_under_the_lock", ChangeUnderTheLock)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/full_refresh", FullRefresh)
+      ->Arg(1)
+      ->Arg(4)
+      ->Arg(16)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/route4_p99_alone", Route4P99, false)->Iterations(3)->UseRealTime();
+  benchmark::RegisterBenchmark("champions/route4_p99_during_changes", Route4P99, true)->Iterations(3)->UseRealTime();
+  RatioReporter reporter({
+      {"route 1 vs RapidJSON Writer", "champions/route1_invoke/1", "champions/route1_anchor_rapidjson_writer", 2.0},
+      {"change under the inventory lock vs RapidJSON Writer", "champions/change_under_the_lock",
+       "champions/route1_anchor_rapidjson_writer", 3.0},
+      {"route 4 p99 during changes vs alone", "champions/route4_p99_during_changes/iterations:3/real_time",
+       "champions/route4_p99_alone/iterations:3/real_time", 5.0, "p99"},
+      {"refresh growth 4x vs 1x", "champions/full_refresh/4", "champions/full_refresh/1", 5.0},
+      {"refresh growth 16x vs 1x", "champions/full_refresh/16", "champions/full_refresh/1", 20.0},
+      {"route 1 growth 4x vs 1x", "champions/route1_invoke/4", "champions/route1_invoke/1", 5.0},
+      {"route 1 growth 16x vs 1x", "champions/route1_invoke/16", "champions/route1_invoke/1", 20.0},
 #ifdef KEL_BENCH_HOST
-                          {"host route 1 vs plug-in route 1", "champions/host_route1_answer",
-                           "champions/route1_invoke", 1.5},
+      {"host route 1 vs plug-in route 1", "champions/host_route1_answer", "champions/route1_invoke/1", 1.5},
 #endif
-                         });
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   ReportMemory();
   benchmark::Shutdown();

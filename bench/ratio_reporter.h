@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct RatioGoal {
   std::string measured;   // benchmark name
   std::string reference;  // benchmark name
   double goal;            // highest acceptable measured / reference
+  std::string counter;    // when set, this user counter of both runs is compared, not their CPU time
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -27,8 +29,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void Finalize() override;
 
  private:
+  // Seconds per iteration, or the named counter; none when not measured.
+  std::optional<double> Value(const std::string& benchmark, const std::string& counter) const;
+
   std::vector<RatioGoal> goals_;
   std::map<std::string, double> seconds_per_iteration_;
+  std::map<std::string, benchmark::UserCounters> counters_;
 };
 
 }  // namespace kel::bench

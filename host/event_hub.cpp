@@ -6,6 +6,10 @@ void EventHub::Add(const std::string& name, std::string json) {
   auto event = std::make_shared<PublishedEvent>();
   event->name = name;
   event->json = std::move(json);
+  // The writer reserves the thread's last size (a small event written after
+  // the champion list would keep megabytes), and the bound below counts
+  // sizes: what is kept holds only its text.
+  event->json.shrink_to_fit();
   std::lock_guard lock(mutex_);
   event->sequence = ++last_;
   bytes_ += event->json.size();
@@ -21,8 +25,12 @@ bool EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std:
   std::unique_lock lock(mutex_);
   added_.wait_for(lock, timeout, [&] { return closed_ || last_ > after; });
   if (closed_) return false;
+  std::size_t bytes = 0;
   for (const EventPtr& event : events_) {
-    if (event->sequence > after) out.push_back(event);
+    if (event->sequence <= after) continue;
+    if (!out.empty() && bytes + event->json.size() > kMaxBatchBytes) break;
+    bytes += event->json.size();
+    out.push_back(event);
   }
   return true;
 }

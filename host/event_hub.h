@@ -27,7 +27,10 @@ class EventHub {
   // Any thread. `json` is the whole event object.
   void Add(const std::string& name, std::string json);
   // Appends the kept events after `after` to `out`, waiting up to `timeout`
-  // for one to arrive when there is none. False once the hub is closed.
+  // for one to arrive when there is none; at least one and at most about
+  // kMaxBatchBytes of them, so that a reader that fell behind does not keep
+  // the events dropped meanwhile alive besides the kept ones. False once the
+  // hub is closed.
   bool WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std::vector<EventPtr>& out);
   // Wakes every reader for good.
   void Close();
@@ -36,6 +39,7 @@ class EventHub {
  private:
   static constexpr std::size_t kMaxEvents = 20000;
   static constexpr std::size_t kMaxBytes = std::size_t{96} << 20;
+  static constexpr std::size_t kMaxBatchBytes = std::size_t{8} << 20;
 
   mutable std::mutex mutex_;
   std::condition_variable added_;

@@ -183,14 +183,17 @@ void HttpServer::AddEventStream() {
             return true;
           }
           if (events.empty()) return sink.write(": idle\n\n", 8);
-          std::string text;
+          // Event by event: one event can be the whole inventory, and a
+          // batch joined into one text would hold a copy of all of them.
           for (const EventHub::EventPtr& event : events) {
             *cursor = event->sequence;
             if (!event->name.starts_with(prefix)) continue;
-            text += "id: " + std::to_string(event->sequence) + "\nevent: " + event->name + "\ndata: " + event->json +
-                    "\n\n";
+            std::string text = "id: " + std::to_string(event->sequence) + "\nevent: " + event->name + "\ndata: ";
+            text.reserve(text.size() + event->json.size() + 2);
+            text.append(event->json).append("\n\n");
+            if (!sink.write(text.data(), text.size())) return false;
           }
-          return text.empty() || sink.write(text.data(), text.size());
+          return true;
         });
   });
 }

@@ -17,7 +17,19 @@ namespace kel::host {
 
 using Json = rapidjson::Document;
 using JsonValue = rapidjson::Value;
-using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
+// RapidJSON's writer straight into a std::string, so an answer is never
+// copied out of a buffer.
+class StringOutput {
+ public:
+  using Ch = char;
+  explicit StringOutput(std::string& text) : text_(text) {}
+  void Put(char c) { text_.push_back(c); }
+  void Flush() {}
+
+ private:
+  std::string& text_;
+};
+using JsonWriter = rapidjson::Writer<StringOutput>;
 
 // Parses JSON text; the failure carries the reader's message and offset.
 Result<Json> ParseJson(std::string_view text);
@@ -41,17 +53,20 @@ inline void WriteText(JsonWriter& writer, std::string_view text) {
   writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
 }
 
-// Runs `write` on a fresh writer and returns the text it wrote. The buffer
-// is the calling thread's and keeps its size between answers: growing a new
-// one by doubling to the 2.4 MB of the champion list cost more in copies
-// and page faults than writing it. `write` must not call WrittenJson.
+// Runs `write` on a fresh writer and returns the text it wrote. The text
+// starts at the size of the calling thread's last one: growing it by
+// doubling to the 2.4 MB of the champion list cost more in copies and page
+// faults than writing it.
 template <class Write>
 std::string WrittenJson(Write&& write) {
-  thread_local rapidjson::StringBuffer buffer;
-  buffer.Clear();
-  JsonWriter writer(buffer);
+  thread_local std::size_t last_size = 0;
+  std::string text;
+  text.reserve(last_size);
+  StringOutput output(text);
+  JsonWriter writer(output);
   write(writer);
-  return std::string(buffer.GetString(), buffer.GetSize());
+  last_size = text.size();
+  return text;
 }
 
 }  // namespace kel::host

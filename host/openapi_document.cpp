@@ -49,6 +49,9 @@ enum TypeCode : int64_t {
 // The records' parameter locations.
 enum Location : uint32_t { kAnywhere = 0, kQuery = 1, kPath = 2, kHeader = 4, kBody = 5 };
 
+// A count read from a packed record, by value (its field may be unaligned).
+uint32_t Bounded(uint32_t count) { return count < kMaxListLength ? count : kMaxListLength; }
+
 std::string_view Text(const char* text) { return text != nullptr ? std::string_view(text) : std::string_view(); }
 
 void Key(Writer& w, std::string_view key) { w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size())); }
@@ -124,7 +127,7 @@ void FieldSchema(Writer& w, const BindingFieldRecord& field) {
 }
 
 void TypeSchema(Writer& w, const BindingTypeRecord& type) {
-  const uint32_t members = std::min(type.memberCount, kMaxListLength);
+  const uint32_t members = Bounded(type.memberCount);
   w.StartObject();
   if (!Text(type.description).empty()) Member(w, "description", Text(type.description));
   if (type.fields == nullptr && type.enumerators != nullptr) {
@@ -223,7 +226,7 @@ std::vector<Argument> Arguments(const FunctionDescriptor& function) {
   if (description.arguments == nullptr) return arguments;
   const std::string_view path = Text(function.path_template);
   const ParameterEntry* parameter = function.parameters;
-  for (uint32_t i = 0; i < std::min(description.argument_count, kMaxListLength); ++i) {
+  for (uint32_t i = 0; i < Bounded(description.argument_count); ++i) {
     const ArgumentRecord& argument = description.arguments[i];
     uint32_t location = parameter != nullptr ? parameter->location : kAnywhere;
     if (parameter != nullptr) parameter = parameter->next;
@@ -247,7 +250,7 @@ void Operation(Writer& w, const FunctionDescriptor& function, std::string_view m
   if (description.tags != nullptr && description.tag_count > 0) {
     Key(w, "tags");
     w.StartArray();
-    for (uint32_t t = 0; t < std::min(description.tag_count, kMaxListLength); ++t) String(w, Text(description.tags[t]));
+    for (uint32_t t = 0; t < Bounded(description.tag_count); ++t) String(w, Text(description.tags[t]));
     w.EndArray();
   }
   const std::vector<Argument> arguments = Arguments(function);
@@ -302,7 +305,7 @@ void Operation(Writer& w, const FunctionDescriptor& function, std::string_view m
 void Paths(Writer& w, const ApiDescription& description) {
   // Path items in the order their templates first appear.
   std::vector<std::pair<std::string_view, std::vector<const FunctionDescriptor*>>> items;
-  const uint32_t count = description.functions != nullptr ? std::min(description.function_count, kMaxListLength) : 0;
+  const uint32_t count = description.functions != nullptr ? Bounded(description.function_count) : 0;
   for (uint32_t i = 0; i < count; ++i) {
     const FunctionDescriptor& function = description.functions[i];
     const std::string_view path = Text(function.path_template);
@@ -329,7 +332,7 @@ void Paths(Writer& w, const ApiDescription& description) {
 }
 
 uint32_t TypeCount(const ApiDescription& description) {
-  return description.types != nullptr ? std::min(description.type_count, kMaxListLength) : 0;
+  return description.types != nullptr ? Bounded(description.type_count) : 0;
 }
 
 void Components(Writer& w, const ApiDescription& description) {
@@ -353,7 +356,7 @@ void Components(Writer& w, const ApiDescription& description) {
 void Events(Writer& w, const ApiDescription& description) {
   Key(w, "x-events");
   w.StartArray();
-  const uint32_t count = description.events != nullptr ? std::min(description.event_count, kMaxListLength) : 0;
+  const uint32_t count = description.events != nullptr ? Bounded(description.event_count) : 0;
   for (uint32_t i = 0; i < count; ++i) {
     const BindingEventRecord& event = description.events[i];
     w.StartObject();

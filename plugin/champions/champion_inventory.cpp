@@ -123,8 +123,9 @@ void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampion
     champions = std::move(built);
     return;
   }
+  IdIndex<CollectionsChampion> index(champions);
   for (const CollectionsDrovChampionDTO& record : records) {
-    ApplyChampionRecord(FindOrAddChampion(record.championId), record, chromaToSkin, nowMs);
+    ApplyChampionRecord(index.FindOrAdd(record.championId), record, chromaToSkin, nowMs);
   }
 }
 
@@ -165,9 +166,10 @@ void ChampionInventory::ApplyDisabledChampionsAndQueues() {
     champion.disabledQueues.clear();
     champion.active = true;
   }
+  IdIndex<CollectionsChampion> index(champions);
   for (const auto& [queue, ids] : disabledQueues) {
     for (std::int32_t id : ids) {
-      if (CollectionsChampion* champion = FindChampion(id)) {
+      if (CollectionsChampion* champion = index.Find(id)) {
         champion->disabledQueues.push_back(queue);
       } else {
         log::Write(log::kError, log::kGroupDbg, "Could not disable queue %s for champ %u", queue.c_str(),
@@ -176,7 +178,7 @@ void ChampionInventory::ApplyDisabledChampionsAndQueues() {
     }
   }
   for (std::int32_t id : disabledChampionIds) {
-    if (CollectionsChampion* champion = FindChampion(id)) {
+    if (CollectionsChampion* champion = index.Find(id)) {
       champion->active = false;
     } else {
       log::Write(log::kError, log::kGroupDbg, "Could not disable champ %u", static_cast<unsigned>(id));
@@ -240,7 +242,8 @@ CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
 }
 
 void ChampionInventory::FlagNewPlayerChampions(const std::vector<std::int32_t>& ids) {
-  for (std::int32_t id : ids) FindOrAddChampion(id).freeToPlayForNewPlayers = true;
+  IdIndex<CollectionsChampion> index(champions);
+  for (std::int32_t id : ids) index.FindOrAdd(id).freeToPlayForNewPlayers = true;
 }
 
 void ChampionInventory::ClearNewPlayerChampions() {

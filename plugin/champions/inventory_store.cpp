@@ -2,6 +2,11 @@
 
 namespace kel::champions {
 
+InventoryStore::Access::~Access() {
+  lock_.unlock();
+  store_->publisher_.Send(publication_);
+}
+
 void InventoryStore::Access::FullRefresh() {
   ChampionInventory& inventory = Inventory();
   inventory.ApplyDisabledChampionsAndQueues();
@@ -16,15 +21,16 @@ void InventoryStore::Access::FreeToPlayRefresh() {
   NotifyUpdate();
 }
 
-void InventoryStore::Access::NotifyUpdate() { store_->publisher_.NotifyUpdate(Inventory(), Session()); }
+void InventoryStore::Access::NotifyUpdate() { store_->publisher_.NotifyUpdate(Inventory(), Session(), publication_); }
 
 void InventoryStore::Access::UpdateSkinOwnership(std::int32_t championId, std::int32_t skinOrChromaId,
                                                  const CollectionsOwnership& ownership) {
-  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership);
+  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership,
+                                         publication_);
 }
 
 void InventoryStore::Access::PublishRentalExpiry(const CollectionsChampion& champion) {
-  store_->publisher_.PublishRentalExpiry(Inventory(), Session(), champion);
+  store_->publisher_.PublishRentalExpiry(Inventory(), Session(), champion, publication_);
 }
 
 }  // namespace kel::champions

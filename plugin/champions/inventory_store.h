@@ -11,8 +11,9 @@
 //   }  // lock released; only now may the caller make a request
 //
 // Lock order: the loading lock and the ownership lock are taken before the
-// inventory lock, never after it. No request or remote call is made while
-// it is held; publishing (a synchronous call into the core) is.
+// inventory lock, never after it. No request, remote call or call into the
+// core is made while it is held: what a change publishes is copied under it
+// and sent by the Access as it lets the lock go (see InventoryPublisher).
 
 #include <cstdint>
 #include <mutex>
@@ -50,12 +51,18 @@ class InventoryStore {
     // After a legacy rental of `champion` (a champion of this inventory) ended.
     void PublishRentalExpiry(const CollectionsChampion& champion);
 
+    // Releases the lock, then sends what the change queued for publishing.
+    ~Access();
+    Access(const Access&) = delete;
+    Access& operator=(const Access&) = delete;
+
    private:
     friend class InventoryStore;
     explicit Access(InventoryStore& store) : store_(&store), lock_(store.mutex_) {}
 
     InventoryStore* store_;
     std::unique_lock<std::mutex> lock_;
+    PendingPublication publication_;
   };
 
   // Blocks until the inventory lock is free.

@@ -7,6 +7,7 @@
 #include "binding/host_value_conversion.h"
 #include "binding/host_value_writer.h"
 #include "champions/inventory_store.h"
+#include "champions/published_event.h"
 #include "datagen/generated_world.h"
 #include "flows_rig.h"
 #include "support/same_host_value.h"
@@ -64,6 +65,22 @@ TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
   ExpectSame(champion.skins);
   ExpectSame(champion.skins.back());
   ExpectSame(champion.skins.back().chromas);
+
+  // An event: the PluginResourceEvent record around the payload.
+  PendingPublication publication;
+  publication.Add("/kel-champions/v1/inventories/7/champions", PluginResourceEventType::Update, champion.skins);
+  const std::unique_ptr<WrittenEvent> event =
+      WriteResourceEvent(rig.Plugin().registry(), publication.Events().front());
+  ASSERT_TRUE(event);
+  BindingResult data;
+  rig.Plugin().registry().ToValue(data, champion.skins);
+  const PluginResourceEvent record{publication.Events().front().uri, PluginResourceEventType::Update, data.Value()};
+  BindingResult tree;
+  rig.Plugin().registry().ToValue(tree, record);
+  HostValue expected{};
+  ToHostValue(tree, tree.Value(), expected, &rig.Plugin().registry());
+  EXPECT_TRUE(kel::testing::SameHostValue(expected, event->payload));
+  ReleaseHostValue(expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HostValuePathsTest, ::testing::Values(1u, 4u));

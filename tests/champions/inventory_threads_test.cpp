@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,6 +54,70 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   writer.join();
   champions.join();
   minimal.join();
+}
+
+// Two threads read one champion while two others change a skin's ownership,
+// each change numbering itself under the inventory lock. Its events go out
+// after the lock is released, yet in the order of the changes: the skin's
+// purchase dates arrive in increasing order, every one of them once.
+TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
+  datagen::WorldOptions options;
+  options.championCount = 4;
+  const datagen::GeneratedWorld world(9, options);
+  kel::testing::FlowsRig rig;
+  ASSERT_TRUE(rig.Initialize());
+  std::int32_t championId = 0;
+  std::int32_t skinId = 0;
+  {
+    InventoryStore::Access access = rig.Plugin().Inventory().Lock();
+    for (GameDataChampion& champion : testing::GameDataOf(world)) {
+      access.Inventory().ApplyGameData(std::move(champion));
+    }
+    access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
+    access.Session().summonerId = 3;
+    access.Session().postLoginTimeoutExpired = true;
+    access.FullRefresh();
+    championId = access.Inventory().champions.front().id;
+    skinId = access.Inventory().champions.front().skins.front().id;
+  }
+  const std::string championPath = "/kel-champions/v1/inventories/3/champions/" + std::to_string(championId);
+  const std::string skinUri = championPath + "/skins/" + std::to_string(skinId);
+  rig.events.Clear();
+
+  constexpr std::uint64_t kChanges = 60;
+  std::uint64_t changed = 0;  // under the inventory lock
+  std::atomic<int> writing{2};
+  auto writer = [&] {
+    for (std::uint64_t i = 0; i < kChanges / 2; ++i) {
+      InventoryStore::Access access = rig.Plugin().Inventory().Lock();
+      CollectionsOwnership ownership;
+      ownership.owned = true;
+      ownership.rental.purchaseDate = ++changed;
+      access.UpdateSkinOwnership(championId, skinId, ownership);
+    }
+    --writing;
+  };
+  auto reader = [&] {
+    while (writing > 0) {
+      const kel::testing::TestAnswer answer =
+          rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId", championPath);
+      EXPECT_FALSE(answer.has_error) << answer.error;
+      EXPECT_EQ(answer.value.Find("id").AsSigned(), championId);
+    }
+  };
+  std::thread first(writer), second(writer), readerA(reader), readerB(reader);
+  first.join();
+  second.join();
+  readerA.join();
+  readerB.join();
+
+  std::uint64_t expected = 1;
+  for (const kel::testing::PublishedEvent& event : rig.Published()) {
+    if (event.uri != skinUri) continue;
+    EXPECT_EQ(event.data.Find("ownership").Find("rental").Find("purchaseDate").AsUnsigned(), expected);
+    ++expected;
+  }
+  EXPECT_EQ(expected, kChanges + 1);
 }
 
 }  // namespace
