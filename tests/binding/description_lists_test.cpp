@@ -29,8 +29,8 @@ TEST(DescriptionListsTest, AFreshRegistryListsTheBuiltInsAndOnCallback) {
   ASSERT_EQ(lists.EventCount(), 1u);
   const BindingEventRecord& event = *lists.Events();
   EXPECT_STREQ(event.name, "OnCallback");
-  EXPECT_STREQ(event.payloadTypeName, "BindingCallbackEvent");
-  ASSERT_EQ(+event.tagCount, 1u);
+  EXPECT_STREQ(event.payload_type_name, "BindingCallbackEvent");
+  ASSERT_EQ(+event.tag_count, 1u);
   EXPECT_STREQ(event.tags[0], "$builtin");
   EXPECT_EQ(+event.next, nullptr);
 }
@@ -46,19 +46,19 @@ TEST(DescriptionListsTest, EnumeratorAndFieldRecords) {
   std::vector<std::string> names;
   for (const BindingEnumeratorRecord* e = state->enumerators; e != nullptr; e = e->next) names.push_back(e->name);
   EXPECT_EQ(names, (std::vector<std::string>{"Cancelled", "Cancelling", "Failed", "None", "Running", "Succeeded"}));
-  EXPECT_EQ(+state->memberCount, 6u);
+  EXPECT_EQ(+state->member_count, 6u);
   EXPECT_EQ(+state->enumerators[0].value, 3);
 
   const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
   ASSERT_NE(type, nullptr);
   EXPECT_EQ(+type->enumerators, nullptr);
-  ASSERT_EQ(+type->memberCount, 7u);
+  ASSERT_EQ(+type->member_count, 7u);
   const BindingFieldRecord* fields = type->fields;
   EXPECT_STREQ(fields[0].name, "name");
   EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
   EXPECT_EQ(+fields[5].type, static_cast<std::int32_t>(BindingType::kVector));
-  EXPECT_EQ(+fields[5].elementType, static_cast<std::int32_t>(BindingType::kStruct));
-  EXPECT_STREQ(fields[5].typeName, "BindingFullFieldHelp");
+  EXPECT_EQ(+fields[5].element_type, static_cast<std::int32_t>(BindingType::kStruct));
+  EXPECT_STREQ(fields[5].type_name, "BindingFullFieldHelp");
   EXPECT_EQ(+fields[0].next, &fields[1]);
   EXPECT_EQ(+fields[6].next, nullptr);
 }
@@ -77,10 +77,10 @@ TEST(DescriptionListsTest, DeclaredTypesStandInAndEmptyStructsListNothing) {
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(+empty->fields, nullptr);
   EXPECT_EQ(+empty->enumerators, nullptr);
-  EXPECT_EQ(+empty->memberCount, 0u);
+  EXPECT_EQ(+empty->member_count, 0u);
   const BindingTypeRecord* declared = FindRecord(lists, "Declared");
   ASSERT_NE(declared, nullptr);
-  EXPECT_STREQ(declared->nameSpace, "hclient");
+  EXPECT_STREQ(declared->name_space, "hclient");
   EXPECT_EQ(+declared->fields[0].type, static_cast<std::int32_t>(BindingType::kBlob));
 }
 
@@ -92,7 +92,7 @@ TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
   registry.UnregisterEvent("OnCallback");
   BindingDescriptionLists lists(registry);
   ASSERT_EQ(lists.EventCount(), 1u);
-  EXPECT_STREQ(lists.Events()->payloadTypeName, "BindingGenericEvent");
+  EXPECT_STREQ(lists.Events()->payload_type_name, "BindingGenericEvent");
   registry.Initialize();
   EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);
   EXPECT_NE(registry.FindEvent("OnCallback"), nullptr);
