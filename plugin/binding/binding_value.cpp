@@ -115,7 +115,7 @@ void BindingValue::SetDouble(double value) noexcept {
 
 void BindingValue::SetString(std::string_view text) {
   Clear();
-  InternedString* entry = text.empty() ? StringPool::EmptyEntry() : EnsureContext().strings.Intern(text);
+  InternedString* entry = text.empty() ? StringPool::EmptyEntry() : EnsureContext().strings.InternValue(text);
   Ops::SetNode(*this, BindingValueKind::kString, entry);
 }
 

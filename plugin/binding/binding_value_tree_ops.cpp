@@ -152,6 +152,7 @@ struct BindingValueTreeOps::KeyMap {
 
   InternedString* Share(InternedString* entry) const {
     if (entry == StringPool::EmptyEntry()) return entry;
+    if (!entry->Shared() && mode != Mode::kSamePool) return target->CopyOfUnshared(entry);
     switch (mode) {
       case Mode::kSamePool:
         StringPool::AddReference(entry);

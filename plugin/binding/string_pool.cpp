@@ -137,6 +137,13 @@ InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t ha
   return entry;
 }
 
+InternedString* StringPool::NewUnshared(std::string_view text) {
+  InternedString* entry = NewEntry(text, 0);
+  entry->references = 1;
+  entry->position = InternedString::kUnshared;
+  return entry;
+}
+
 InternedString* StringPool::NewEntry(std::string_view text, std::uint32_t hash) {
   std::size_t size = EntrySize(text.size());
   void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : heap_.Allocate(size);
@@ -159,6 +166,10 @@ void StringPool::AddReference(InternedString* entry) noexcept {
 // meets a hole), and the last entry of the list takes its position.
 void StringPool::Release(InternedString* entry) noexcept {
   if (entry == EmptyEntry() || --entry->references != 0) return;
+  if (!entry->Shared()) {
+    FreeEntry(entry);
+    return;
+  }
   ForgetCached(entry);
   RemoveSlot(SlotOfPosition(entry->hash, entry->position));
   --count_;

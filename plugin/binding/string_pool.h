@@ -41,7 +41,10 @@ struct InternedString {
   std::uint32_t hash;        // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
-  std::uint32_t position;    // in the pool's dense list
+  std::uint32_t position;    // in the pool's dense list, or kUnshared
+
+  static constexpr std::uint32_t kUnshared = 0xFFFFFFFFu;  // hash is then not computed (0)
+  bool Shared() const noexcept { return position != kUnshared; }
 
   const char* Text() const noexcept { return reinterpret_cast<const char*>(this + 1); }
   std::string_view View() const noexcept { return {Text(), length}; }
@@ -62,6 +65,15 @@ class StringPool {
   InternedString* Intern(std::string_view text);
   // The same with the text's FNV-1a hash already known.
   InternedString* InternHashed(std::string_view text, std::uint32_t hash);
+  // A value's text: shared like a key up to kSharedValueMax bytes, an
+  // unshared entry beyond.
+  InternedString* InternValue(std::string_view text) {
+    return text.size() > kSharedValueMax ? NewUnshared(text) : Intern(text);
+  }
+  // Nearly every value text of the served game data above this length is
+  // unique, and nearly every repeated one (names, enum-like words) is
+  // shorter; see docs/architecture.md for the measurement.
+  static constexpr std::size_t kSharedValueMax = 32;
   // Grows the table and the list so that `count` entries fit without growing.
   void Reserve(std::size_t count);
   // Adds a reference to an entry of this pool (or the empty entry).
@@ -78,13 +90,15 @@ class StringPool {
   void CloneEntries(const StringPool& source);
   // The twin of a source entry after CloneEntries; its reference is already
   // counted.
+  // Unshared entries have no twin: they are copied (CopyOfUnshared).
   InternedString* TwinOf(const InternedString* sourceEntry) const noexcept {
     return entries_[sourceEntry->position];
   }
+  InternedString* CopyOfUnshared(const InternedString* sourceEntry) { return NewUnshared(sourceEntry->View()); }
 
   std::size_t Count() const noexcept { return count_; }
   std::size_t SlotCount() const noexcept { return slotMask_ + 1; }
-  // The entry for a text, or null; no reference is taken (for tests).
+  // The shared entry for a text, or null; no reference is taken (for tests).
   const InternedString* Find(std::string_view text) const noexcept;
 
  private:
@@ -121,6 +135,7 @@ class StringPool {
   void GrowSlots(std::size_t slotCount);
   void GrowEntries(std::size_t capacity);
   InternedString* NewEntry(std::string_view text, std::uint32_t hash);
+  InternedString* NewUnshared(std::string_view text);
   static std::size_t EntrySize(std::size_t length) noexcept;
   void FreeEntry(InternedString* entry) noexcept;
 

@@ -76,6 +76,28 @@ TEST(StringPoolTest, TextsStayFindableThroughGrowthRemovalAndCopies) {
   EXPECT_EQ(tree.Get(0).GetString(), longText);
 }
 
+// Long value texts are kept unshared; every kind of copy must still carry
+// them, and a long key is still shared.
+TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
+  const std::string text(StringPool::kSharedValueMax + 1, 'd');
+  BindingValue tree;
+  tree.Member(text).SetString(text);
+  tree.Member("again").SetString(text);
+  EXPECT_EQ(Pool(tree).Find(text)->references, 1u);  // the key only
+  tree.Member("inner") = tree.Find("again");          // a copy within the tree
+  BindingValue fresh(tree);                            // into a tree without strings
+  BindingValue busy;
+  busy.Member("x").SetString("y");
+  busy.Member("copy") = tree;                          // into a tree with strings
+  tree.Member("again").Clear();
+  const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
+  for (const BindingValue* root : roots) {
+    EXPECT_EQ(root->Find(text).GetString(), text);
+    EXPECT_EQ(root->Find("inner").GetString(), text);
+  }
+  EXPECT_EQ(fresh.Find("again").GetString(), text);
+}
+
 TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePagesBack) {
   BindingValue tree;
   tree.Member("a").SetSigned(1);
