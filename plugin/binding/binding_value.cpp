@@ -242,6 +242,13 @@ bool BindingValue::Reserve(std::size_t n) noexcept {
   return kind_ == BindingValueKind::kCollection && Ops::GrowCollection(*this, n);
 }
 
+void BindingValue::ReserveTexts(std::size_t count) noexcept {
+  try {
+    EnsureContext().strings.Reserve(count);
+  } catch (const std::bad_alloc&) {
+  }
+}
+
 const BindingValue& BindingValue::Get(std::size_t i) const noexcept {
   if (kind_ != BindingValueKind::kCollection) return EmptyValue();
   const CollectionNode& collection = *Ops::NodeAs<CollectionNode>(*this);
