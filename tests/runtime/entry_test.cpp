@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "dirty_host_record.h"
 #include "diagnostics/log.h"
 #include "runtime/api_version.h"
 #include "runtime/host_abi.h"
@@ -14,18 +15,11 @@
 namespace kel {
 namespace {
 
-PluginHostRecord RecordFor(uint32_t major, uint32_t minor, uint32_t patch) {
-  PluginHostRecord record;
-  std::memset(&record, 0xCD, sizeof record);
-  record.api_major = major;
-  record.api_minor = minor;
-  record.api_patch = patch;
-  return record;
-}
+using testing::DirtyHostRecord;
 
 TEST(Entry, FillsTheRecordForACompatibleCore) {
   for (const PluginApiVersion core : {PluginApiVersion{18, 0, 0}, PluginApiVersion{18, 3, 1}}) {
-    PluginHostRecord record = RecordFor(core.major, core.minor, core.patch);
+    PluginHostRecord record = DirtyHostRecord(core.major, core.minor, core.patch);
     load_kel_champions(&record);
     // Packed fields are copied out before comparison: they may be misaligned.
     const uint32_t version[] = {record.api_major, record.api_minor, record.api_patch};
@@ -59,7 +53,7 @@ TEST(Entry, AnIncompatibleCoreGetsTheFatalReportAndTheProcessEnds) {
   void* shared = mmap(nullptr, sizeof(PluginHostRecord), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(shared, MAP_FAILED);
   auto* record = static_cast<PluginHostRecord*>(shared);
-  *record = RecordFor(17, 9, 9);
+  *record = DirtyHostRecord(17, 9, 9);
   const PluginHostRecord before = *record;
   EXPECT_EXIT(load_kel_champions(record), ::testing::KilledBySignal(SIGABRT),
               " ERROR\\| Assertion failed!\n\nExpression: ALE-EECF0606\n");
@@ -68,7 +62,7 @@ TEST(Entry, AnIncompatibleCoreGetsTheFatalReportAndTheProcessEnds) {
 }
 
 TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
-  PluginHostRecord record = RecordFor(18, 0, 0);
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
   load_kel_champions(&record);
   testing::FakeCore core;
   EXPECT_EQ(record.callbacks->initialize(record.context, &core.services()), 1);
@@ -98,7 +92,7 @@ TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
 }
 
 TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
-  PluginHostRecord record = RecordFor(18, 0, 0);
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
   load_kel_champions(&record);
   unsigned char buffer[64];
   std::memset(buffer, 0xAA, sizeof buffer);
@@ -113,7 +107,7 @@ TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
 
 TEST(Entry, NullArgumentsAreRefused) {
   load_kel_champions(nullptr);
-  PluginHostRecord record = RecordFor(18, 0, 0);
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
   load_kel_champions(&record);
   EXPECT_EQ(record.callbacks->initialize(record.context, nullptr), 0);
   HostServices no_table{nullptr, 1};
