@@ -10,23 +10,19 @@ namespace {
 using enum BindingType;
 using Location = ParameterLocation;
 
+// Decoding the path values is the route matcher's; here the query beside
+// the match, and a flag without a value.
 TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/inv/{summonerId}/items/{name}/",
            {Param("summonerId", kString, Location::kPath), Param("name", kString, Location::kPath),
             Param("verbose", kBool, Location::kQuery)});
-  EXPECT_EQ(function.name, "GetInvBySummonerIdItemsByName");
-
   TestAnswer answer = Get(function, "/inv/12/items/x%20y+z?verbose");
   ASSERT_FALSE(answer.has_error) << answer.error;
   EXPECT_EQ(answer.status, 200u);
-  EXPECT_EQ(answer.value.Find("summonerId").GetString(), "12");
   EXPECT_EQ(answer.value.Find("name").GetString(), "x y z");
   EXPECT_TRUE(answer.value.Find("verbose").GetBool(false));
-
-  answer = Get(function, "/inv/12/items/a");
-  EXPECT_EQ(answer.value.Find("verbose").Kind(), BindingValueKind::kBool);
-  EXPECT_FALSE(answer.value.Find("verbose").GetBool(true));
+  EXPECT_FALSE(Get(function, "/inv/12/items/a").value.Find("verbose").GetBool(true));
 }
 
 TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
@@ -46,6 +42,8 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
   EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
 }
 
+// Comparing custom methods is the route matcher's; here the record's name
+// reaches it.
 TEST_F(InvokeTest, CustomMethodsCompareByName) {
   FunctionDefinition definition;
   definition.method = RequestMethod::kCustom;
@@ -53,9 +51,7 @@ TEST_F(InvokeTest, CustomMethodsCompareByName) {
   definition.path_template = "/cache";
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
   const FunctionRecord& function = table_.Register(std::move(definition));
-  TestRequest request;
-  request.method = RequestMethod::kCustom;
-  request.path = "/cache";
+  TestRequest request{RequestMethod::kCustom, "/cache"};
   request.custom_method = "PURGE";
   EXPECT_FALSE(Invoke(function, request).has_error);
   request.custom_method = "FETCH";

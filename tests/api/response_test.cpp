@@ -128,27 +128,18 @@ TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunctionAndInvokesThroughItsConte
       });
   ApiDescriptionBlock block;
   block.Build(table_);
+  // Names, texts and types are read through the same records by the host's
+  // OpenAPI test; here only the links and what the host cannot see.
   const ApiDescription& api = block.Description();
   ASSERT_EQ(+api.function_count, 2u);
   const FunctionDescriptor& two = api.functions[1];
   EXPECT_EQ(+two.description.next, nullptr);
   EXPECT_STREQ(two.description.name, "PostTwoBySummonerId");
   EXPECT_STREQ(two.path_template, "/two/{summonerId}");
-  EXPECT_EQ(+two.method, static_cast<uint32_t>(RequestMethod::kPost));
-  EXPECT_STREQ(two.description.description, "Two things");
-  ASSERT_EQ(+two.description.tag_count, 2u);
-  EXPECT_STREQ(two.description.tags[1], "Plugin x");
-  EXPECT_EQ(+two.description.result_type, static_cast<uint32_t>(BindingType::kVector));
-  EXPECT_EQ(+two.description.result_element_type, static_cast<uint32_t>(BindingType::kInt32));
   ASSERT_EQ(+two.description.argument_count, 2u);
-  const ArgumentRecord& first = two.description.arguments[0];
-  EXPECT_STREQ(first.name, "summonerId");
-  EXPECT_STREQ(first.description, "who");
-  EXPECT_EQ(+first.type, static_cast<uint32_t>(BindingType::kUint64));
-  EXPECT_EQ(+first.next, &two.description.arguments[1]);
+  EXPECT_EQ(+two.description.arguments[0].next, &two.description.arguments[1]);
   EXPECT_EQ(+two.description.arguments[1].optional, 1);
   ASSERT_NE(+two.parameters, nullptr);
-  EXPECT_EQ(+two.parameters->location, static_cast<uint32_t>(ParameterLocation::kPath));
   EXPECT_EQ(+two.parameters->next->location, static_cast<uint32_t>(ParameterLocation::kQuery));
   EXPECT_EQ(+api.functions[0].parameters, nullptr);
 
