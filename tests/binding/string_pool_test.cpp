@@ -91,8 +91,8 @@ TEST(SmallObjectPoolTest, ARootDiscardedWholeGivesEveryPageBack) {
     BindingValue tree;
     for (int i = 0; i < 3000; ++i) {
       BindingValue& record = tree.Index(i);
-      record.Member("name").SetString("a text long enough to live on the heap rather than in a pool block " +
-                                      std::to_string(i));
+      // Long enough for a heap block rather than a pool block.
+      record.Member("name").SetString(std::string(SmallObjectAllocator::kMaxBlockSize, 'h') + std::to_string(i));
       record.Member("bytes").SetBlob("xyz", 3);
       record.Member("list").Index(3).SetEnum(i, nullptr);
     }
