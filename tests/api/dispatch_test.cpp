@@ -1,7 +1,5 @@
 // Requests through the invoke entry: matching, text arguments and their
 // failures.
-#include <pthread.h>
-
 #include "invoke_fixture.h"
 
 namespace kel::testing {
@@ -56,29 +54,6 @@ TEST_F(InvokeTest, CustomMethodsCompareByName) {
   EXPECT_FALSE(Invoke(function, request).has_error);
   request.custom_method = "FETCH";
   EXPECT_EQ(Invoke(function, request).error, "Invalid function");
-}
-
-// A megabyte-long path through the invoke entry on a thread with a small
-// stack: refused as a failed match instead of overflowing the stack.
-TEST_F(InvokeTest, OverlongPathOnASmallStackIsAnInvalidFunction) {
-  struct Job {
-    InvokeTest* test;
-    const FunctionRecord* function;
-    TestAnswer answer;
-  } job{this, &Echo(RequestMethod::kGet, "/a/{id}/b", {Param("id", kString)}), {}};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 256 * 1024);
-  pthread_t thread;
-  ASSERT_EQ(pthread_create(&thread, &attributes, [](void* arg) -> void* {
-    auto* j = static_cast<Job*>(arg);
-    j->answer = j->test->Get(*j->function, "/a/" + std::string(1 << 20, 'x') + "/b");
-    return nullptr;
-  }, &job), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  EXPECT_EQ(job.answer.error, "Invalid function");
-  EXPECT_EQ(job.answer.status, 404u);
 }
 
 TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
