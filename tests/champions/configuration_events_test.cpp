@@ -41,51 +41,51 @@ class ConfigurationEventsTest : public ::testing::Test {
 };
 
 TEST_F(ConfigurationEventsTest, DisabledSkinsReplaceTheSetAndAnythingButACollectionIsRefused) {
-  rig.Resource(kSkins, 1, "[1001, 1002]");
+  rig.Resource(kSkins, kUpdate, "[1001, 1002]");
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("chromas").Get(0).Find("disabled").GetBool());
 
   const size_t published = rig.Published().size();
-  rig.Resource(kSkins, 2, "");
-  rig.Resource(kSkins, 1, R"({"ids":[1]})");
+  rig.Resource(kSkins, kDelete, "");
+  rig.Resource(kSkins, kUpdate, R"({"ids":[1]})");
   EXPECT_TRUE(rig.Logged("Disabled champion skin data was not a collection."));
   EXPECT_EQ(rig.Published().size(), published);
 
-  rig.Resource(kSkins, 1, "[]");
+  rig.Resource(kSkins, kUpdate, "[]");
   EXPECT_FALSE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
 }
 
 TEST_F(ConfigurationEventsTest, InactiveChampionsSurviveADelete) {
-  rig.Resource(kInactive, 1, "[2]");
+  rig.Resource(kInactive, kUpdate, "[2]");
   EXPECT_FALSE(Champions().Get(1).Find("active").GetBool());
   const size_t published = rig.Published().size();
-  rig.Resource(kInactive, 2, "");
+  rig.Resource(kInactive, kDelete, "");
   EXPECT_EQ(rig.Published().size(), published);
-  rig.Resource(kInactive, 1, "[]");
+  rig.Resource(kInactive, kUpdate, "[]");
   EXPECT_TRUE(Champions().Get(1).Find("active").GetBool());
 }
 
 TEST_F(ConfigurationEventsTest, NewPlayerFlagsStayUntilTheListIsDeletedAndApplyOnlyToNewPlayers) {
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":5})");
-  rig.Resource(kMaxLevel, 1, "10");
-  rig.Resource(kNewPlayers, 1, "[1, 3]");
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":5})");
+  rig.Resource(kMaxLevel, kUpdate, "10");
+  rig.Resource(kNewPlayers, kUpdate, "[1, 3]");
   EXPECT_TRUE(rig.Logged("kel-champions: Updated new champ player list to: [1,3]"));
   BindingValue champions = Champions();
   ASSERT_EQ(champions.Size(), 3u) << "an unknown id adds a champion";
   EXPECT_TRUE(champions.Get(0).Find("freeToPlay").GetBool());
   EXPECT_EQ(champions.Get(2).Find("id").AsSigned(), 3);
 
-  rig.Resource(kNewPlayers, 1, "[3]");
+  rig.Resource(kNewPlayers, kUpdate, "[3]");
   EXPECT_TRUE(Champions().Get(0).Find("freeToPlay").GetBool()) << "dropped from the list, yet still flagged";
-  rig.Resource(kNewPlayers, 1, R"(["x"])");
+  rig.Resource(kNewPlayers, kUpdate, R"(["x"])");
   EXPECT_TRUE(rig.Logged(R"(kel-champions: Failed to convert new champ player list: ["x"])"));
   EXPECT_TRUE(Champions().Get(0).Find("freeToPlay").GetBool());
 
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":11})");
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":11})");
   EXPECT_FALSE(Champions().Get(2).Find("freeToPlay").GetBool());
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":5})");
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":5})");
   EXPECT_TRUE(Champions().Get(2).Find("freeToPlay").GetBool());
-  rig.Resource(kNewPlayers, 2, "");
+  rig.Resource(kNewPlayers, kDelete, "");
   EXPECT_FALSE(Champions().Get(2).Find("freeToPlay").GetBool());
 }
 

@@ -13,6 +13,7 @@
 
 #include "binding/binding_value.h"
 #include "champions/champion_plugin.h"
+#include "runtime/runtime_records.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/fake_core.h"
@@ -31,6 +32,9 @@ inline constexpr const char* kGameDataTask = "zbt-be-kel-champions:FetchChampion
 inline constexpr const char* kOwnershipTask = "zbt-be-kel-champions:FetchChampionOwnershipData";
 inline constexpr const char* kTimeoutTask = "kel-champions.check-champion-cache";
 inline constexpr const char* kTimerTask = "kel-champions.legacy-rental-expire";
+inline constexpr PluginResourceEventType kCreate = PluginResourceEventType::Create;
+inline constexpr PluginResourceEventType kUpdate = PluginResourceEventType::Update;
+inline constexpr PluginResourceEventType kDelete = PluginResourceEventType::Delete;
 
 class FlowsRig {
  public:
@@ -58,8 +62,8 @@ class FlowsRig {
   // check and legacy-rental timers, until none is left.
   void RunLoaders();
 
-  // Another plug-in's resource changed (0 create, 1 update, 2 delete).
-  void Resource(const std::string& uri, int eventType, const std::string& json);
+  // Another plug-in's resource changed.
+  void Resource(const std::string& uri, PluginResourceEventType eventType, const std::string& json);
   // The remote service pushed a message; its task is run at once.
   void Drov(const std::string& className, const std::string& bodyJson);
 

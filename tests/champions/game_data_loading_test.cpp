@@ -72,7 +72,7 @@ TEST(GameDataLoadingTest, ShutdownDuringAPauseEndsTheTaskWithoutMergingOrRestart
   rig.AnswerJson(kSessionUri, R"({"state":"SUCCEEDED","summonerId":5,"accountId":6})");
   ASSERT_TRUE(rig.Initialize());
   rig.onPause = [&rig] {
-    if (rig.pauses.size() == 2) rig.Resource(kPreShutdownUri, 1, "{}");
+    if (rig.pauses.size() == 2) rig.Resource(kPreShutdownUri, kUpdate, "{}");
   };
   ASSERT_TRUE(rig.Run(kGameDataTask));
 
@@ -101,7 +101,7 @@ TEST(GameDataLoadingTest, ShutdownDeliveredDuringAStreamedFetchOnTheSameThreadDo
   streamed.stream = std::vector<StreamRead>{{"[{\"id\":7}", true}, {"] not json", false}};
   rig.script.Answer(kSummaryUrl, streamed);
   ASSERT_TRUE(rig.Initialize());
-  rig.core.on_pump_host = [&rig] { rig.Resource(kPreShutdownUri, 1, "{}"); };
+  rig.core.on_pump_host = [&rig] { rig.Resource(kPreShutdownUri, kUpdate, "{}"); };
   ASSERT_TRUE(rig.Run(kGameDataTask));
   EXPECT_EQ(rig.pauses.size(), 1u);
   EXPECT_EQ(rig.RequestsTo(kSummaryUrl).size(), 1u);

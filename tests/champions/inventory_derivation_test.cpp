@@ -134,33 +134,29 @@ CollectionsDrovChampionDTO RecordOwningChroma() {
   return record;
 }
 
-void ExpectChromaServedInsideItsSkin(const ChampionInventory& inventory) {
-  const CollectionsChampion& champion = inventory.champions.front();
-  EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
-  const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
-  EXPECT_EQ(served.id, 1005);
-  EXPECT_EQ(served.championId, 1);
-  EXPECT_TRUE(served.ownership.owned);
-  EXPECT_TRUE(served.lastSelected);
-  EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
-  EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
-}
-
-TEST(InventoryDerivation, ChromaRecordUpdatesTheChromaInsideItsSkin) {
-  ChampionInventory inventory;
-  inventory.ApplyGameData(GameDataWithChroma());
-  EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
-  inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
-  ExpectChromaServedInsideItsSkin(inventory);
-}
-
-TEST(InventoryDerivation, ChromaRecordsOwnedBeforeGameDataMoveIntoTheirChromas) {
-  ChampionInventory inventory;
-  inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
-  // Without game data nothing tells the chroma from a skin yet.
-  EXPECT_EQ(Ids(inventory.champions.front().skins), (std::vector<std::int32_t>{1000, 1005}));
-  inventory.ApplyGameData(GameDataWithChroma());
-  ExpectChromaServedInsideItsSkin(inventory);
+// In either order the chroma ends up inside its skin, never as a skin of its
+// own (before game data nothing tells it from one).
+TEST(InventoryDerivation, AChromaRecordIsServedInsideItsSkinWhicheverArrivesFirst) {
+  for (const bool ownershipFirst : {false, true}) {
+    SCOPED_TRACE(ownershipFirst ? "ownership first" : "game data first");
+    ChampionInventory inventory;
+    if (ownershipFirst) {
+      inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
+      EXPECT_EQ(Ids(inventory.champions.front().skins), (std::vector<std::int32_t>{1000, 1005}));
+    }
+    inventory.ApplyGameData(GameDataWithChroma());
+    EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
+    if (!ownershipFirst) inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
+    const CollectionsChampion& champion = inventory.champions.front();
+    EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
+    const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
+    EXPECT_EQ(served.id, 1005);
+    EXPECT_EQ(served.championId, 1);
+    EXPECT_TRUE(served.ownership.owned);
+    EXPECT_TRUE(served.lastSelected);
+    EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
+    EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+  }
 }
 
 TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {

@@ -194,27 +194,6 @@ TEST_F(InventoryRoutesTest, LookupsAnswerTheItemOrSayWhatIsMissing) {
   EXPECT_NE(bad.error, "Champion data has not yet been received.");
 }
 
-TEST_F(InventoryRoutesTest, BaseSkinStaysBaseWhenGameDataFollowsOwnership) {
-  {
-    InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
-    access.Inventory().ApplyOwnership(testing::OwnershipOf(world_, kSummoner, kNow), kNow);
-    access.Session().summonerId = kSummoner;
-    access.Session().postLoginTimeoutExpired = true;
-    access.FullRefresh();
-    for (GameDataChampion& champion : testing::GameDataOf(world_)) {
-      access.Inventory().ApplyGameData(std::move(champion));
-    }
-    access.FullRefresh();
-  }
-  const datagen::GameChampion& game = world_.Champions().back();
-  const std::string base = std::to_string(game.id * 1000);
-  const TestAnswer skin =
-      rig_.Get(kSkin, Root(kSummoner) + "/champions/" + std::to_string(game.id) + "/skins/" + base);
-  ASSERT_FALSE(skin.has_error) << skin.error;
-  EXPECT_TRUE(skin.value.Find("isBase").GetBool());
-  EXPECT_EQ(skin.value.Find("name").GetString(), game.skins.front().name);
-}
-
 TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
   Publish();
   const std::string path = Root(kSummoner) + "/champions-playable-count";

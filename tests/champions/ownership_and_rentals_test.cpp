@@ -61,24 +61,24 @@ class OwnershipTest : public ::testing::Test {
 
 TEST_F(OwnershipTest, RequestsCoalesceAFailedLoadKeepsTheDataAndARequestDuringARunWaitsItsTurn) {
   rig.AnswerError(kInvokeUrl, "relay down");
-  rig.Resource(kLoyaltyUri, 1, "{}");
-  rig.Resource(kLoyaltyUri, 1, "{}");
+  rig.Resource(kLoyaltyUri, kUpdate, "{}");
+  rig.Resource(kLoyaltyUri, kUpdate, "{}");
   EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
   ASSERT_TRUE(rig.Run(kOwnershipTask));
   EXPECT_TRUE(
       rig.Logged("Error requesting champions: Error response for POST /kel-login/v1/session/invoke: relay down"));
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":3})");
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
   EXPECT_TRUE(rig.Latest(champions).Get(0).Find("ownership").Find("owned").GetBool());
 
   // A loyalty change delivered on the task's own thread in the middle of the
   // remote call must neither block nor be lost.
   rig.AnswerJson(kInvokeUrl, Reply(R"({"championId":1,"owned":false})"));
-  rig.Resource(kLoyaltyUri, 1, "{}");
+  rig.Resource(kLoyaltyUri, kUpdate, "{}");
   bool delivered = false;
   rig.script.onRequest = [&](const SentRequest& request) {
     if (request.url != kInvokeUrl || delivered) return;
     delivered = true;
-    rig.Resource(kLoyaltyUri, 1, "{}");
+    rig.Resource(kLoyaltyUri, kUpdate, "{}");
   };
   ASSERT_TRUE(rig.Run(kOwnershipTask));
   EXPECT_FALSE(rig.Latest(champions).Get(0).Find("ownership").Find("owned").GetBool());
@@ -120,7 +120,7 @@ TEST_F(OwnershipTest, LegacyRentalsEndOnTimeOncePerTimerEvenWhenTwoLoadsStartedT
   rig.AnswerJson(kInvokeUrl, Reply(LegacyRental(1, now + 3'600'000) + "," + LegacyRental(2, now - 1) + "," +
                                    LegacyRental(3, now + 3'600'000, 17)));
   for (int load = 0; load < 2; ++load) {
-    rig.Resource(kLoyaltyUri, 1, "{}");
+    rig.Resource(kLoyaltyUri, kUpdate, "{}");
     ASSERT_TRUE(rig.Run(kOwnershipTask));
   }
   EXPECT_EQ(rig.Pending(kTimerTask), 2u);

@@ -20,13 +20,13 @@ class SessionEventsTest : public ::testing::Test {
 };
 
 TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInAndRepeatedUpdatesStartOneLoad) {
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 0, true));
-  rig.Resource(kSessionUri, 1, Session("IN_PROGRESS", 5, 6, true));
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 0, true));
+  rig.Resource(kSessionUri, kUpdate, Session("IN_PROGRESS", 5, 6, true));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
   EXPECT_EQ(rig.Pending(kTimeoutTask), 0u);
 
-  rig.Resource(kSessionUri, 0, Session("SUCCEEDED", 5, 6, true));
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 8, 6, true));
+  rig.Resource(kSessionUri, kCreate, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 8, 6, true));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
   EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
   EXPECT_NEAR(rig.DelayOf(kTimeoutTask), 10.0, 0.5);
@@ -39,38 +39,38 @@ TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInAndRepeatedUpdatesStartOneLo
 }
 
 TEST_F(SessionEventsTest, AReconnectReloadsOwnershipAndALogoutKeepsTheIdUntilDelete) {
-  rig.Resource(kSessionUri, 0, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSessionUri, kCreate, Session("SUCCEEDED", 5, 6, true));
   rig.RunLoaders();
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, false));
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 6, false));
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 6, true));
   EXPECT_TRUE(rig.Logged("Checking collections caches after reconnect."));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
   rig.RunLoaders();
   EXPECT_EQ(rig.RequestsTo(kInvokeUrl).size(), 2u);
 
-  rig.Resource(kSessionUri, 1, Session("LOGGING_OUT", 5, 6, true));
+  rig.Resource(kSessionUri, kUpdate, Session("LOGGING_OUT", 5, 6, true));
   ASSERT_TRUE(rig.Run(kTimeoutTask));
   EXPECT_EQ(rig.Published().at(0).uri, "/kel-champions/v1/inventories/5/champions");
-  rig.Resource(kLoyaltyUri, 1, "{}");
+  rig.Resource(kLoyaltyUri, kUpdate, "{}");
   EXPECT_TRUE(rig.Logged("LoyaltyStatusNotification is updated. Try to reload champion data."));
   rig.RunLoaders();
 
-  rig.Resource(kSessionUri, 2, "{}");
-  rig.Resource(kLoyaltyUri, 1, "{}");
+  rig.Resource(kSessionUri, kDelete, "{}");
+  rig.Resource(kLoyaltyUri, kUpdate, "{}");
   EXPECT_TRUE(rig.Logged("LoyaltyStatusNotification is updated without login."));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
 
   // Logging in again is a new login: new id, new load, new timeout.
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 12, 6, true));
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 12, 6, true));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
   EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":3})");
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
   EXPECT_EQ(rig.Published().back().uri, "/kel-champions/v1/inventories/12/champions-playable-count");
 }
 
 TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLaterChangesUpdate) {
-  rig.Resource(kSessionUri, 1, Session("SUCCEEDED", 5, 6, true));
-  rig.Resource(kSummonerUri, 1, R"({"summonerLevel":3})");
+  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 6, true));
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
   EXPECT_TRUE(rig.Published().empty());
   EXPECT_TRUE(rig.Logged("Ignored Champion Notify."));
 
@@ -85,7 +85,7 @@ TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLate
   EXPECT_FALSE(list.has_error) << list.error;
   EXPECT_EQ(list.value.Size(), 0u);
 
-  rig.Resource(kSummonerUri, 2, "{}");
+  rig.Resource(kSummonerUri, kDelete, "{}");
   ASSERT_EQ(rig.Published().size(), 6u);
   EXPECT_EQ(rig.Published()[3].eventType, "Update");
 }

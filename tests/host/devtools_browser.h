@@ -16,9 +16,8 @@ namespace kel::host::testing {
 
 class DevToolsBrowser {
  public:
-  // Starts Chromium headless with a fresh profile and attaches to its page.
+  // Starts Chromium with a fresh profile and attaches to its page.
   DevToolsBrowser();
-  // Closes the browser, waits for it and removes the profile.
   ~DevToolsBrowser();
   DevToolsBrowser(const DevToolsBrowser&) = delete;
   DevToolsBrowser& operator=(const DevToolsBrowser&) = delete;
@@ -26,10 +25,6 @@ class DevToolsBrowser {
   bool Ready() const { return !session_.empty(); }
   // Why the browser is not ready or the last call failed.
   const std::string& Error() const { return error_; }
-
-  // One command, on the page's session unless `browser_wide`; the result, or
-  // nothing (with Error() set) on an error answer, a closed pipe or timeout.
-  std::optional<BindingValue> Call(const std::string& method, const BindingValue& params, bool browser_wide = false);
 
   bool Navigate(const std::string& url);
   // The value of a JavaScript expression in the page (promises awaited);
@@ -39,7 +34,13 @@ class DevToolsBrowser {
   bool WaitUntil(const std::string& expression, std::chrono::milliseconds timeout);
 
  private:
-  std::optional<BindingValue> Receive(uint64_t id, std::chrono::steady_clock::time_point deadline);
+  // One command, on the page's session once attached; its result, or nothing
+  // (with error_ set) on an error answer, a closed pipe or a timeout.
+  std::optional<BindingValue> Call(const std::string& method, BindingValue params);
+  std::nullopt_t Fail(std::string why) {
+    error_ = std::move(why);
+    return std::nullopt;
+  }
 
   pid_t pid_ = -1;
   int to_browser_ = -1;

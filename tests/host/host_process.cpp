@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/host_options.h"
 #include "plugin_json.h"
 
 extern char** environ;
@@ -40,16 +41,13 @@ bool Sanitized() {
 #endif
 }
 
-// Starts kel-host with `arguments`: standard input from `in` (when given),
-// standard output to `out`, standard error to `err` (with the output when
-// empty). Returns the process id, -1 when it could not start.
-pid_t Spawn(const std::vector<std::string>& arguments, const std::string& in, const std::string& out,
-            const std::string& err) {
-  std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : all) argv.push_back(argument.data());
-  argv.push_back(nullptr);
+}  // namespace
+
+pid_t Spawn(std::vector<std::string> argv, const std::string& in, const std::string& out, const std::string& err,
+            const std::vector<int>& descriptors) {
+  std::vector<char*> pointers;
+  for (std::string& argument : argv) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!in.empty()) posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
@@ -59,13 +57,31 @@ pid_t Spawn(const std::vector<std::string>& arguments, const std::string& in, co
   } else {
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
+  for (std::size_t i = 0; i < descriptors.size(); ++i) {
+    posix_spawn_file_actions_adddup2(&actions, descriptors[i], static_cast<int>(3 + i));
+  }
   pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, pointers[0], &actions, nullptr, pointers.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
 
-}  // namespace
+const datagen::GeneratedWorld& DefaultWorld() {
+  static const datagen::GeneratedWorld world(1);
+  return world;
+}
+
+std::string InventoryRoute(const std::string& rest) {
+  return "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + rest;
+}
+
+std::vector<std::string> InventoryRoutes() {
+  const datagen::GameChampion& first = DefaultWorld().Champions().front();
+  const std::string one = InventoryRoute("/champions/" + std::to_string(first.id));
+  const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
+  return {InventoryRoute("/champions"), InventoryRoute("/champions-minimal"), InventoryRoute("/skins-minimal"),
+          InventoryRoute("/champions-playable-count"), one, one + "/skins", skin, skin + "/chromas"};
+}
 
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }
 
@@ -86,7 +102,8 @@ HostProcess::HostProcess(std::vector<std::string> arguments) {
   const std::string port_file = directory_ + "/port";
   std::vector<std::string> all = {"--port", "0", "--port-file", port_file, "--quiet"};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  pid_ = Spawn(all, "", directory_ + "/output", "");
+  all.insert(all.begin(), KEL_HOST_EXECUTABLE);
+  pid_ = Spawn(all, "", directory_ + "/output");
   if (pid_ < 0) {
     ADD_FAILURE() << "cannot start " << KEL_HOST_EXECUTABLE;
     return;
@@ -135,29 +152,6 @@ JsonReply HostProcess::Send(const std::string& method, const std::string& path, 
 
 JsonReply HostProcess::Get(const std::string& path) const { return Send("GET", path); }
 
-std::vector<BindingValue> HostProcess::ReadEvents(
-    const std::function<bool(const std::vector<BindingValue>&)>& done, std::chrono::milliseconds timeout,
-    const std::string& name_prefix) const {
-  std::vector<BindingValue> events;
-  std::string pending;
-  httplib::Client client("127.0.0.1", port_);
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  client.Get("/host/v1/events?since=0&name=" + name_prefix, [&](const char* data, size_t length) {
-    pending.append(data, length);
-    for (std::size_t split; (split = pending.find("\n\n")) != std::string::npos;) {
-      const std::string message = pending.substr(0, split);
-      pending.erase(0, split + 2);
-      const std::size_t data_line = message.find("data: ");
-      if (data_line == std::string::npos) continue;
-      if (std::optional<BindingValue> event = ParseJsonText(message.substr(data_line + 6))) {
-        events.push_back(std::move(*event));
-      }
-    }
-    return !done(events) && std::chrono::steady_clock::now() < end;
-  });
-  return events;
-}
-
 Connection::Connection(uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -192,7 +186,9 @@ CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::s
   const std::string in = directory + "/in", out = directory + "/out", err = directory + "/err";
   std::ofstream(in, std::ios::binary) << input;
   CommandResult result;
-  const pid_t pid = Spawn(arguments, in, out, err);
+  std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  const pid_t pid = Spawn(all, in, out, err);
   if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);

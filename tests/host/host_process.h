@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "binding/binding_value.h"
+#include "datagen/generated_world.h"
 
 namespace kel::host::testing {
 
@@ -38,11 +39,6 @@ class HostProcess {
 
   JsonReply Get(const std::string& path) const;
   JsonReply Send(const std::string& method, const std::string& path, const std::string& body = "") const;
-
-  // The published events kept by the host (the event stream from its start,
-  // read until `done` holds for the events so far or the time is up).
-  std::vector<BindingValue> ReadEvents(const std::function<bool(const std::vector<BindingValue>&)>& done,
-                                       std::chrono::milliseconds timeout, const std::string& name_prefix = "") const;
 
  private:
   pid_t pid_ = -1;
@@ -78,6 +74,19 @@ struct CommandResult {
 // Runs kel-host to its end with `arguments`, feeding `input` on standard
 // input.
 CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::string& input = "");
+
+// Starts `argv` (searched on the path): standard input from `in` when given,
+// standard output to `out`, standard error to `err` (with the output when
+// empty), `descriptors` placed at 3, 4, ... Returns the process id, -1 when
+// it could not start.
+pid_t Spawn(std::vector<std::string> argv, const std::string& in, const std::string& out, const std::string& err = "",
+            const std::vector<int>& descriptors = {});
+
+// The host's default world, and the default summoner's inventory routes:
+// `rest` under its root, and one path of each of the eight routes.
+const datagen::GeneratedWorld& DefaultWorld();
+std::string InventoryRoute(const std::string& rest);
+std::vector<std::string> InventoryRoutes();
 
 // Polls `condition` every 50 ms until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

@@ -4,7 +4,6 @@
 // gone.
 #include <gtest/gtest.h>
 
-#include "datagen/generated_world.h"
 #include "devtools_browser.h"
 #include "host/host_options.h"
 #include "host_process.h"
@@ -15,13 +14,10 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// The host's default world.
-constexpr uint64_t kSeed = 1;
-
 // A champion that is a legacy rental in the default summoner's ownership
 // reply, so that it expires on the host's --legacy-rentals-end-in-ms.
-int32_t LegacyRentalChampion(const datagen::GeneratedWorld& world) {
-  for (const auto& record : world.Ownership(kDefaultSummonerId, platform::WallClockMilliseconds())) {
+int32_t LegacyRentalChampion() {
+  for (const auto& record : DefaultWorld().Ownership(kDefaultSummonerId, platform::WallClockMilliseconds())) {
     if (record.kind == datagen::OwnershipKind::LegacyRental && !record.owned) return record.championId;
   }
   return 0;
@@ -60,13 +56,12 @@ class PageTest : public ::testing::Test {
 
   void ExpectNotReloaded() { EXPECT_EQ(Shown("String(window.notReloaded)"), "true"); }
 
-  datagen::GeneratedWorld world_{kSeed};
   DevToolsBrowser browser_;
 };
 
 TEST_F(PageTest, FollowsStoreMessagesForAChampionAndASkinWithoutReload) {
   HostProcess host;
-  ASSERT_NO_FATAL_FAILURE(Open(host, world_.Champions().size()));
+  ASSERT_NO_FATAL_FAILURE(Open(host, DefaultWorld().Champions().size()));
 
   // The first active champion that is locked, bought through the controls.
   const std::string locked = Shown(
@@ -99,11 +94,11 @@ TEST_F(PageTest, FollowsStoreMessagesForAChampionAndASkinWithoutReload) {
 }
 
 TEST_F(PageTest, FollowsALegacyRentalThatExpiresWithoutReload) {
-  const int32_t champion = LegacyRentalChampion(world_);
+  const int32_t champion = LegacyRentalChampion();
   ASSERT_NE(champion, 0) << "the default world has no legacy rental";
   const milliseconds ends_in = Patience(milliseconds(8000));
   HostProcess host({"--legacy-rentals-end-in-ms", std::to_string(ends_in.count())});
-  ASSERT_NO_FATAL_FAILURE(Open(host, world_.Champions().size()));
+  ASSERT_NO_FATAL_FAILURE(Open(host, DefaultWorld().Champions().size()));
   const std::string tile = "[data-champion-id=\"" + std::to_string(champion) + "\"]";
   ASSERT_TRUE(WaitUntil("document.querySelector('" + tile + "').dataset.state === 'rented'", milliseconds(4000)))
       << "champion " << champion << " is " << Shown("document.querySelector('" + tile + "').dataset.state");
@@ -125,7 +120,7 @@ TEST_F(PageTest, LogsInFromTheControlsAndSaysWhenTheHostIsGone) {
 
   Click("[data-action=\"login\"]");
   EXPECT_TRUE(WaitUntil("document.getElementById('champion-count')?.textContent === '" +
-                        std::to_string(world_.Champions().size()) + "'"))
+                        std::to_string(DefaultWorld().Champions().size()) + "'"))
       << Shown("document.body.innerText");
 
   host.Stop();

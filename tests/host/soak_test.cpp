@@ -13,8 +13,6 @@
 #include <mutex>
 #include <thread>
 
-#include "datagen/generated_world.h"
-#include "host/host_options.h"
 #include "host_process.h"
 
 namespace kel::host::testing {
@@ -46,20 +44,6 @@ constexpr uint64_t kResidentGrowthKiB = 1024 << 10;
 constexpr uint64_t kResidentGrowthKiB = 384 << 10;
 #endif
 
-const datagen::GeneratedWorld& World() {
-  static const datagen::GeneratedWorld world(1);
-  return world;
-}
-
-std::vector<std::string> Routes() {
-  const std::string inventory = "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId);
-  const datagen::GameChampion& first = World().Champions().front();
-  const std::string one = inventory + "/champions/" + std::to_string(first.id);
-  const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
-  return {inventory + "/champions", inventory + "/champions-minimal", inventory + "/skins-minimal",
-          inventory + "/champions-playable-count", one, one + "/skins", skin, skin + "/chromas", "/host/v1/status"};
-}
-
 TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
   // glibc gives each thread that allocates an arena of its own, and the
   // whole-inventory texts churned through a dozen of them made resident
@@ -68,9 +52,10 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
   // The bound is meant for the host, not for the arenas' slack.
   setenv("MALLOC_ARENA_MAX", "2", 1);
   HostProcess host({"--login-delay-ms", "0"});
-  const std::vector<std::string> routes = Routes();
+  std::vector<std::string> routes = InventoryRoutes();
+  routes.push_back("/host/v1/status");
   const auto full_list = [&] {
-    return WaitFor([&] { return host.Get(routes[0]).value.Size() == World().Champions().size(); },
+    return WaitFor([&] { return host.Get(routes[0]).value.Size() == DefaultWorld().Champions().size(); },
                    Patience(milliseconds(20000)));
   };
   ASSERT_TRUE(full_list());
@@ -132,7 +117,7 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
   });
 
   const std::string inventory_message =
-      R"({"inventoryType": "CHAMPION", "data": {"championId": )" + std::to_string(World().Champions()[3].id);
+      R"({"inventoryType": "CHAMPION", "data": {"championId": )" + std::to_string(DefaultWorld().Champions()[3].id);
   const auto end = Clock::now() + SoakTime();
   int changes = 0;
   for (int round = 0; Clock::now() < end; ++round) {
