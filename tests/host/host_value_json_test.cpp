@@ -44,7 +44,7 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   writer.EndObject();
   for (std::size_t i = 0; i < std::size(doubles); ++i) {
     values[i + 2].kind = kHostValueFloat;
-    values[i + 2].payload.floatValue = doubles[i];
+    values[i + 2].payload.float_value = doubles[i];
     writer.Double(doubles[i]);
   }
   writer.EndArray();
