@@ -68,12 +68,8 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
   value.SetEnum(-3, nullptr);
   EXPECT_EQ(value.AsText(), "-3");
-  value.SetBlob("abc", 3);
-  EXPECT_EQ(value.AsText(), "YWJj");
-  value.SetBlob("ab", 2);
+  value.SetBlob("ab", 2);  // the other paddings are read through the MessagePack tests
   EXPECT_EQ(value.AsText(), "YWI=");
-  value.SetBlob("a", 1);
-  EXPECT_EQ(value.AsText(), "YQ==");
   value.SetSigned(INT64_MIN);
   EXPECT_EQ(value.AsText(), "-9223372036854775808");
   value.SetUnsigned(UINT64_MAX);

@@ -53,6 +53,28 @@ TEST(StringPoolTest, TextsStayFindableThroughGrowthRemovalAndCopies) {
   EXPECT_EQ(tree.Get(0).GetString(), longText);
 }
 
+// Long value texts are kept unshared; every kind of copy must still carry
+// them, and a long key is still shared.
+TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
+  const std::string text(StringPool::kSharedValueMax + 1, 'd');
+  BindingValue tree;
+  tree.Member(text).SetString(text);
+  tree.Member("again").SetString(text);
+  EXPECT_EQ(Pool(tree).Find(text)->references, 1u);  // the key only
+  tree.Member("inner") = tree.Find("again");          // a copy within the tree
+  BindingValue fresh(tree);                            // into a tree without strings
+  BindingValue busy;
+  busy.Member("x").SetString("y");
+  busy.Member("copy") = tree;                          // into a tree with strings
+  tree.Member("again").Clear();
+  const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
+  for (const BindingValue* root : roots) {
+    EXPECT_EQ(root->Find(text).GetString(), text);
+    EXPECT_EQ(root->Find("inner").GetString(), text);
+  }
+  EXPECT_EQ(fresh.Find("again").GetString(), text);
+}
+
 TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePagesBack) {
   BindingValue tree;
   tree.Member("a").SetSigned(1);
@@ -69,8 +91,8 @@ TEST(SmallObjectPoolTest, ARootDiscardedWholeGivesEveryPageBack) {
     BindingValue tree;
     for (int i = 0; i < 3000; ++i) {
       BindingValue& record = tree.Index(i);
-      record.Member("name").SetString("a text long enough to live on the heap rather than in a pool block " +
-                                      std::to_string(i));
+      // Long enough for a heap block rather than a pool block.
+      record.Member("name").SetString(std::string(SmallObjectAllocator::kMaxBlockSize, 'h') + std::to_string(i));
       record.Member("bytes").SetBlob("xyz", 3);
       record.Member("list").Index(3).SetEnum(i, nullptr);
     }
