@@ -101,12 +101,15 @@ void EventBus::Publish(const OutgoingEventRecord& record) {
   ++published_;
   // {"name", "uri", "eventType", "data"}, written straight from the
   // plug-in's value: the data may be the whole champion list.
-  hub_.Add(name, WrittenJson([&](JsonWriter& out) {
-    out.StartObject();
-    out.Key("name");
-    WriteText(out, name);
-    for (const char* member : {"uri", "eventType", "data"}) {
-      out.Key(member);
+  std::string text;
+  {
+    JsonTextWriter out(text);
+    out.Raw(R"({"name":)");
+    out.String(name);
+    for (std::string_view member : {"uri", "eventType", "data"}) {
+      out.Raw(',');
+      out.String(member);
+      out.Raw(':');
       const HostValue* value = FindHostValueMember(record.payload, member);
       if (value != nullptr) {
         WriteHostValue(out, *value);
@@ -114,8 +117,9 @@ void EventBus::Publish(const OutgoingEventRecord& record) {
         out.Null();
       }
     }
-    out.EndObject();
-  }));
+    out.Raw('}');
+  }
+  hub_.Add(name, std::move(text));
   // Nothing in the host listens to what the plug-in publishes unless a
   // subscription says so; only then is the payload read back.
   if (Find(name)) {

@@ -1,6 +1,5 @@
 #include "host/host_value_json.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -31,7 +30,7 @@ uint32_t CountOf(const HostValue& value) {
 
 }  // namespace
 
-void WriteHostValue(JsonWriter& writer, const HostValue& root) {
+void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
   std::vector<OpenContainer> open;
   const HostValue* next = &root;
   for (;;) {
@@ -40,26 +39,19 @@ void WriteHostValue(JsonWriter& writer, const HostValue& root) {
       next = nullptr;
       switch (value.kind) {
         case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
-        case kHostValueSigned: writer.Int64(value.payload.signedValue); break;
-        case kHostValueUnsigned: writer.Uint64(value.payload.unsignedValue); break;
-        case kHostValueFloat:
-          // JSON has no NaN or infinity.
-          if (std::isfinite(value.payload.floatValue)) {
-            writer.Double(value.payload.floatValue);
-          } else {
-            writer.Null();
-          }
-          break;
+        case kHostValueSigned: writer.Signed(value.payload.signedValue); break;
+        case kHostValueUnsigned: writer.Unsigned(value.payload.unsignedValue); break;
+        case kHostValueFloat: writer.Double(value.payload.floatValue); break;
         case kHostValueBorrowedString:
-        case kHostValueOwnedString: WriteText(writer, TextOf(value.payload.reference)); break;
+        case kHostValueOwnedString: writer.String(TextOf(value.payload.reference)); break;
         case kHostValueBorrowedBlob:
-        case kHostValueOwnedBlob: WriteText(writer, BlobOf(value.payload.reference)); break;
+        case kHostValueOwnedBlob: writer.String(BlobOf(value.payload.reference)); break;
         case kHostValueArray:
-          writer.StartArray();
+          writer.Raw('[');
           open.push_back({&value, 0});
           break;
         case kHostValueMap:
-          writer.StartObject();
+          writer.Raw('{');
           open.push_back({&value, 0});
           break;
         default: writer.Null(); break;
@@ -69,27 +61,33 @@ void WriteHostValue(JsonWriter& writer, const HostValue& root) {
     OpenContainer& top = open.back();
     const bool is_array = top.value->kind == kHostValueArray;
     if (top.next >= CountOf(*top.value)) {
-      if (is_array) {
-        writer.EndArray();
-      } else {
-        writer.EndObject();
-      }
+      writer.Raw(is_array ? ']' : '}');
       open.pop_back();
       continue;
     }
     const uint32_t index = top.next++;
+    if (index != 0) writer.Raw(',');
     if (is_array) {
       next = &static_cast<const HostValue*>(top.value->payload.reference.pointer)[index];
     } else {
       const HostValueMapEntry& entry = static_cast<const HostValueMapEntry*>(top.value->payload.reference.pointer)[index];
-      WriteText(writer, entry.key != nullptr ? std::string_view(entry.key) : std::string_view());
+      writer.String(entry.key != nullptr ? std::string_view(entry.key) : std::string_view());
+      writer.Raw(':');
       next = &entry.value;
     }
   }
 }
 
 std::string HostValueToJson(const HostValue& value) {
-  return WrittenJson([&](JsonWriter& writer) { WriteHostValue(writer, value); });
+  thread_local std::size_t last_size = 0;
+  std::string text;
+  text.reserve(last_size);
+  {
+    JsonTextWriter writer(text);
+    WriteHostValue(writer, value);
+  }
+  last_size = text.size();
+  return text;
 }
 
 const HostValue* FindHostValueMember(const HostValue& map, std::string_view key) {

@@ -8,13 +8,17 @@
 
 #include "binding/host_value_abi.h"
 #include "host/json.h"
+#include "host/json_text_writer.h"
 
 namespace kel::host {
 
 // Writes `value` as JSON: scalars as themselves, strings and blobs as text,
 // arrays and maps in their order; a kind the host does not know is null.
 // Walks with a stack of its own, so no depth of nesting recurses.
-void WriteHostValue(JsonWriter& writer, const HostValue& value);
+void WriteHostValue(JsonTextWriter& writer, const HostValue& value);
+// The text starts at the size of the calling thread's last one: growing it
+// by doubling to the 2.4 MB of the champion list cost more in copies and
+// page faults than writing it.
 std::string HostValueToJson(const HostValue& value);
 // The member `key` of a map value; null when absent or not a map.
 const HostValue* FindHostValueMember(const HostValue& map, std::string_view key);

@@ -115,7 +115,7 @@ void BindingValue::SetDouble(double value) noexcept {
 
 void BindingValue::SetString(std::string_view text) {
   Clear();
-  InternedString* entry = text.empty() ? StringPool::EmptyEntry() : EnsureContext().strings.Intern(text);
+  InternedString* entry = text.empty() ? StringPool::EmptyEntry() : EnsureContext().strings.InternValue(text);
   Ops::SetNode(*this, BindingValueKind::kString, entry);
 }
 
@@ -240,6 +240,13 @@ BindingValue& BindingValue::Append() { return Index(IsCollection() ? Size() : 0)
 
 bool BindingValue::Reserve(std::size_t n) noexcept {
   return kind_ == BindingValueKind::kCollection && Ops::GrowCollection(*this, n);
+}
+
+void BindingValue::ReserveTexts(std::size_t count) noexcept {
+  try {
+    EnsureContext().strings.Reserve(count);
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 const BindingValue& BindingValue::Get(std::size_t i) const noexcept {

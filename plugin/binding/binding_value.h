@@ -122,6 +122,10 @@ class BindingValue {
   // Grows the capacity of a collection; false (nothing changed) when the
   // value is not a collection, n exceeds kMaxCollectionSize or memory is out.
   bool Reserve(std::size_t n) noexcept;
+  // Readies the tree's string pool for `count` distinct texts, so that a
+  // reader that knows the size of its input grows the pool once; without
+  // memory for it the pool grows as texts arrive.
+  void ReserveTexts(std::size_t count) noexcept;
   // Element i, or the shared empty value; never changes the value.
   const BindingValue& Get(std::size_t i) const noexcept;
   std::span<BindingValue> Elements() noexcept;

@@ -101,7 +101,7 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
   }
 }
 
-// Element storage of at most kMaxBlockSize bytes (two or three elements) is
+// Element storage of at most kMaxBlockSize bytes (up to ten elements) is
 // a pool block: most collections of a tree are that short, and a block costs
 // neither a heap call nor a heap-list link. Longer storage is a heap block.
 static bool ElementsInBlocks(std::size_t capacity) noexcept {
@@ -152,6 +152,7 @@ struct BindingValueTreeOps::KeyMap {
 
   InternedString* Share(InternedString* entry) const {
     if (entry == StringPool::EmptyEntry()) return entry;
+    if (!entry->Shared() && mode != Mode::kSamePool) return target->CopyOfUnshared(entry);
     switch (mode) {
       case Mode::kSamePool:
         StringPool::AddReference(entry);

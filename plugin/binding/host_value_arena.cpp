@@ -5,17 +5,23 @@
 #include <cstring>
 #include <new>
 
+#include "platform/chunk_reserve.h"
+
 namespace kel {
 
-// Chunks are chained from the first; each block starts 8-aligned.
+// Chunks are chained from the first; each block starts 8-aligned, the first
+// 16 bytes in.
 struct HostValueArena::Chunk {
   Chunk* next;
-  std::size_t padding;  // keeps the first block 16 bytes in
+  std::size_t fromReserve;  // 1: a chunk of the platform's chunk reserve, else malloc's
 };
 
 namespace {
 
-constexpr std::size_t kMaxChunkSize = 1024 * 1024;
+// A value that outgrows its first chunk continues in the reserve's chunks:
+// malloc gave large chunks back to the system after every large answer and
+// faulted their pages in again for the next.
+constexpr std::size_t kFirstChunkSize = 16 * 1024;
 
 bool HoldsBlock(const HostValue& value) {
   switch (value.kind) {
@@ -33,7 +39,11 @@ template <typename Chunk>
 void FreeChain(Chunk* chunk) {
   while (chunk != nullptr) {
     Chunk* next = chunk->next;
-    std::free(chunk);
+    if (chunk->fromReserve != 0) {
+      platform::GiveBackChunk(chunk);
+    } else {
+      std::free(chunk);
+    }
     chunk = next;
   }
 }
@@ -46,9 +56,12 @@ void* HostValueArena::Take(std::size_t bytes) {
   bytes = (bytes + 7) & ~std::size_t{7};
   if (bytes == 0) bytes = 8;
   if (static_cast<std::size_t>(end_ - next_) < bytes) {
-    const std::size_t size = std::max(nextChunkSize_, bytes + sizeof(Chunk));
-    auto* chunk = static_cast<Chunk*>(std::malloc(size));
+    const std::size_t needed = bytes + sizeof(Chunk);
+    const bool fromReserve = first_ != nullptr && needed <= platform::kChunkSize;
+    const std::size_t size = fromReserve ? platform::kChunkSize : std::max(kFirstChunkSize, needed);
+    auto* chunk = static_cast<Chunk*>(fromReserve ? platform::TakeChunk() : std::malloc(size));
     if (chunk == nullptr) throw std::bad_alloc();
+    chunk->fromReserve = fromReserve ? 1 : 0;
     if (first_ == nullptr) {
       chunk->next = nullptr;
       first_ = chunk;
@@ -58,7 +71,6 @@ void* HostValueArena::Take(std::size_t bytes) {
     }
     next_ = reinterpret_cast<char*>(chunk + 1);
     end_ = reinterpret_cast<char*>(chunk) + size;
-    nextChunkSize_ = std::min(nextChunkSize_ * 2, kMaxChunkSize);
   }
   void* block = next_;
   next_ += bytes;

@@ -50,7 +50,6 @@ class HostValueArena final : public HostValueStorage {
   Chunk* first_ = nullptr;
   char* next_ = nullptr;
   char* end_ = nullptr;
-  std::size_t nextChunkSize_ = 16 * 1024;
 };
 
 

@@ -8,27 +8,27 @@
 
 namespace kel {
 
-static_assert(SmallObjectAllocator::kMaxBlockSize == 72);
+static_assert(SmallObjectAllocator::kInlineMaxBlockSize == 72 && SmallObjectAllocator::kMaxBlockSize == 256);
 
 SmallObjectAllocator::SmallObjectAllocator() noexcept {
   for (std::size_t i = 0; i < kClassCount; ++i) {
     SizeClass& sizeClass = classes_[i];
-    sizeClass.withFree = nullptr;
-    sizeClass.full = nullptr;
+    sizeClass.lists = {nullptr, nullptr};
     PageHeader* page = reinterpret_cast<PageHeader*>(sizeClass.inlinePage);
-    InitPage(page, kInlinePageSize, (i + 1) * kGranule);
-    Link(HasFreeBlock(page, (i + 1) * kGranule) ? sizeClass.withFree : sizeClass.full, page);
+    InitPage(page, kInlinePageSize, BlockSizeOf(i));
+    Link(HasFreeBlock(page, BlockSizeOf(i)) ? sizeClass.lists.withFree : sizeClass.lists.full, page);
   }
 }
 
 // Blocks still handed out go with their pages: a tree that is discarded
 // whole does not free its nodes one by one.
 SmallObjectAllocator::~SmallObjectAllocator() {
-  for (SizeClass& sizeClass : classes_) {
-    for (PageHeader* list : {sizeClass.withFree, sizeClass.full}) {
+  for (std::size_t i = 0; i < kClassCount + kLargeClassCount; ++i) {
+    const unsigned char* inlinePage = i < kClassCount ? classes_[i].inlinePage : nullptr;
+    for (PageHeader* list : {ListsOf(i).withFree, ListsOf(i).full}) {
       while (list != nullptr) {
         PageHeader* next = list->next;
-        if (reinterpret_cast<unsigned char*>(list) != sizeClass.inlinePage) platform::FreePage(list);
+        if (reinterpret_cast<unsigned char*>(list) != inlinePage) platform::FreePage(list);
         list = next;
       }
     }
@@ -68,8 +68,8 @@ void SmallObjectAllocator::Unlink(PageHeader*& list, PageHeader* page) noexcept 
 
 void* SmallObjectAllocator::Allocate(std::size_t size) {
   std::size_t index = ClassOf(size);
-  std::size_t blockSize = (index + 1) * kGranule;
-  SizeClass& sizeClass = classes_[index];
+  std::size_t blockSize = BlockSizeOf(index);
+  PageLists& sizeClass = ListsOf(index);
   PageHeader* page = sizeClass.withFree;
   if (page == nullptr) {
     page = static_cast<PageHeader*>(platform::AllocatePage());
@@ -97,12 +97,13 @@ void* SmallObjectAllocator::Allocate(std::size_t size) {
 
 void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
   std::size_t index = ClassOf(size);
-  std::size_t blockSize = (index + 1) * kGranule;
-  SizeClass& sizeClass = classes_[index];
+  std::size_t blockSize = BlockSizeOf(index);
+  PageLists& sizeClass = ListsOf(index);
   unsigned char* address = static_cast<unsigned char*>(block);
-  bool isInline = address >= sizeClass.inlinePage && address < sizeClass.inlinePage + kInlinePageSize;
+  unsigned char* inlinePage = index < kClassCount ? classes_[index].inlinePage : nullptr;
+  bool isInline = inlinePage != nullptr && address >= inlinePage && address < inlinePage + kInlinePageSize;
   PageHeader* page = isInline
-      ? reinterpret_cast<PageHeader*>(sizeClass.inlinePage)
+      ? reinterpret_cast<PageHeader*>(inlinePage)
       : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) & ~std::uintptr_t{platform::kPageSize - 1});
   bool wasFull = !HasFreeBlock(page, blockSize);
   std::memcpy(block, &page->freeHead, sizeof(page->freeHead));

@@ -1,9 +1,11 @@
 #pragma once
 // Per-tree pool for the small fixed-size nodes of binding values (string
 // entries, blob holders, enum pairs, collection and structure heads, tree
-// nodes). Eighteen size classes of 4..72 bytes; each class starts with a
-// 144-byte page inside the allocator itself, so small trees never touch the
-// process-wide page allocator, then takes 4096-byte pages from it.
+// nodes, long texts, short element arrays). Eighteen size classes of 4..72
+// bytes, each starting with a 144-byte page inside the allocator itself, so
+// small trees never touch the process-wide page allocator; twelve more of
+// 80..256 bytes in steps of 16 without one. All take 4096-byte pages from the
+// page allocator.
 //
 // Not synchronised: one tree, one thread at a time.
 
@@ -15,8 +17,12 @@ namespace kel {
 class SmallObjectAllocator {
  public:
   static constexpr std::size_t kGranule = 4;
-  static constexpr std::size_t kClassCount = 18;
-  static constexpr std::size_t kMaxBlockSize = kGranule * kClassCount;  // 72
+  static constexpr std::size_t kClassCount = 18;  // with an inline page
+  static constexpr std::size_t kInlineMaxBlockSize = kGranule * kClassCount;  // 72
+  static constexpr std::size_t kFirstLargeBlockSize = 80;
+  static constexpr std::size_t kLargeGranule = 16;
+  static constexpr std::size_t kLargeClassCount = 12;
+  static constexpr std::size_t kMaxBlockSize = kFirstLargeBlockSize + kLargeGranule * (kLargeClassCount - 1);  // 256
   static constexpr std::size_t kInlinePageSize = 144;
 
   SmallObjectAllocator() noexcept;
@@ -45,13 +51,27 @@ class SmallObjectAllocator {
     std::uint16_t fresh;
   };
 
-  struct SizeClass {
+  struct PageLists {
     PageHeader* withFree;
     PageHeader* full;
+  };
+  struct SizeClass {
+    PageLists lists;
     alignas(16) unsigned char inlinePage[kInlinePageSize];
   };
 
-  static std::size_t ClassOf(std::size_t size) noexcept { return (size + kGranule - 1) / kGranule - 1; }
+  // Classes 0..kClassCount-1 have inline pages, the large ones follow.
+  static std::size_t ClassOf(std::size_t size) noexcept {
+    if (size <= kInlineMaxBlockSize) return (size + kGranule - 1) / kGranule - 1;
+    if (size <= kFirstLargeBlockSize) return kClassCount;
+    return kClassCount + (size - kFirstLargeBlockSize + kLargeGranule - 1) / kLargeGranule;
+  }
+  static std::size_t BlockSizeOf(std::size_t index) noexcept {
+    return index < kClassCount ? (index + 1) * kGranule : kFirstLargeBlockSize + (index - kClassCount) * kLargeGranule;
+  }
+  PageLists& ListsOf(std::size_t index) noexcept {
+    return index < kClassCount ? classes_[index].lists : large_[index - kClassCount];
+  }
   static std::size_t FirstBlockOffset(std::size_t blockSize) noexcept;
   static bool HasFreeBlock(const PageHeader* page, std::size_t blockSize) noexcept;
   static void InitPage(PageHeader* page, std::size_t pageSize, std::size_t blockSize) noexcept;
@@ -59,6 +79,7 @@ class SmallObjectAllocator {
   static void Unlink(PageHeader*& list, PageHeader* page) noexcept;
 
   SizeClass classes_[kClassCount];
+  PageLists large_[kLargeClassCount] = {};
   std::size_t heldPages_ = 0;
 };
 

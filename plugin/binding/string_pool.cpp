@@ -72,22 +72,6 @@ const InternedString* StringPool::Find(std::string_view text) const noexcept {
   return slot.entry == 0 ? nullptr : entries_[slot.entry - 1];
 }
 
-StringPool::ShortText StringPool::ShortTextOf(const char* text, std::size_t length) noexcept {
-  ShortText key{0, 0, static_cast<std::uint32_t>(length)};
-  if (length >= 8) {
-    std::memcpy(&key.first, text, 8);
-    std::memcpy(&key.last, text + length - 8, 8);
-  } else {
-    std::memcpy(&key.first, text, length);
-  }
-  return key;
-}
-
-std::size_t StringPool::CacheLineOf(const ShortText& text) noexcept {
-  std::uint64_t mixed = (text.first ^ (text.last * 0xC2B2AE3D27D4EB4Full) ^ text.length) * 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(mixed >> 56);
-}
-
 void StringPool::ForgetCached(const InternedString* entry) noexcept {
   if (cache_ == nullptr || entry->length > kShortTextMax) return;
   CacheLine& line = cache_[CacheLineOf(ShortTextOf(entry->Text(), entry->length))];
@@ -137,6 +121,13 @@ InternedString* StringPool::InternHashed(std::string_view text, std::uint32_t ha
   return entry;
 }
 
+InternedString* StringPool::NewUnshared(std::string_view text) {
+  InternedString* entry = NewEntry(text, 0);
+  entry->references = 1;
+  entry->position = InternedString::kUnshared;
+  return entry;
+}
+
 InternedString* StringPool::NewEntry(std::string_view text, std::uint32_t hash) {
   std::size_t size = EntrySize(text.size());
   void* memory = size <= SmallObjectAllocator::kMaxBlockSize ? blocks_.Allocate(size) : heap_.Allocate(size);
@@ -159,6 +150,10 @@ void StringPool::AddReference(InternedString* entry) noexcept {
 // meets a hole), and the last entry of the list takes its position.
 void StringPool::Release(InternedString* entry) noexcept {
   if (entry == EmptyEntry() || --entry->references != 0) return;
+  if (!entry->Shared()) {
+    FreeEntry(entry);
+    return;
+  }
   ForgetCached(entry);
   RemoveSlot(SlotOfPosition(entry->hash, entry->position));
   --count_;

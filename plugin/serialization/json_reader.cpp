@@ -154,6 +154,7 @@ BindingResult ParseJson(const char* text) {
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;
 
+  ReserveTextsFor(result.Value(), std::strlen(p));
   rapidjson::StringStream stream(text);
   JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr, stream);
   rapidjson::Reader reader;

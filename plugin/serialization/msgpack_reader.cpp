@@ -112,8 +112,9 @@ bool MsgPackDecoder::ReadKey(const char*& text, size_t& size) {
     return false;
   }
   if (!ReadPayload(length, true, text)) return false;
-  const void* nul = std::memchr(text, 0, length);
-  size = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length;
+  // Keys are short: a loop beats the call.
+  size = 0;
+  while (size < length && text[size] != '\0') ++size;
   return true;
 }
 
@@ -132,6 +133,10 @@ void MsgPackDecoder::Open(BindingValue& target, uint32_t count, bool is_map, siz
     target.MakeStructure();
   } else {
     target.MakeCollection();
+    // The header says how many elements follow, each at least one byte: one
+    // allocation instead of a doubling per growth. Without memory for it the
+    // elements grow one by one and fail there.
+    (void)target.Reserve(count < Remaining() ? count : Remaining());
   }
   open_.push_back({&target, count, 0, is_map, header_position});
 }
@@ -209,6 +214,7 @@ void MsgPackDecoder::FailTruncatedContainer(const OpenContainer& container) {
 
 void MsgPackDecoder::Run() {
   if (length_ == 0) return;
+  ReserveTextsFor(result_.Value(), length_);
   ReadValue(result_.Value());
   while (ok() && !open_.empty()) {
     OpenContainer& top = open_.back();

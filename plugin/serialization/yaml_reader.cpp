@@ -254,6 +254,7 @@ BindingResult ParseYaml(const char* text, size_t length) {
   }
   yaml_parser_set_encoding(&parser.parser, YAML_UTF8_ENCODING);
   yaml_parser_set_input_string(&parser.parser, reinterpret_cast<const unsigned char*>(text), length);
+  ReserveTextsFor(result.Value(), length);
   YamlTreeBuilder builder(result);
   bool stream_ended = false;
   while (result.Ok() && !stream_ended) {

@@ -1,7 +1,5 @@
 // Requests through the invoke entry: matching, text arguments and their
 // failures.
-#include <pthread.h>
-
 #include "invoke_fixture.h"
 
 namespace kel::testing {
@@ -10,23 +8,19 @@ namespace {
 using enum BindingType;
 using Location = ParameterLocation;
 
+// Decoding the path values is the route matcher's; here the query beside
+// the match, and a flag without a value.
 TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/inv/{summonerId}/items/{name}/",
            {Param("summonerId", kString, Location::kPath), Param("name", kString, Location::kPath),
             Param("verbose", kBool, Location::kQuery)});
-  EXPECT_EQ(function.name, "GetInvBySummonerIdItemsByName");
-
   TestAnswer answer = Get(function, "/inv/12/items/x%20y+z?verbose");
   ASSERT_FALSE(answer.has_error) << answer.error;
   EXPECT_EQ(answer.status, 200u);
-  EXPECT_EQ(answer.value.Find("summonerId").GetString(), "12");
   EXPECT_EQ(answer.value.Find("name").GetString(), "x y z");
   EXPECT_TRUE(answer.value.Find("verbose").GetBool(false));
-
-  answer = Get(function, "/inv/12/items/a");
-  EXPECT_EQ(answer.value.Find("verbose").Kind(), BindingValueKind::kBool);
-  EXPECT_FALSE(answer.value.Find("verbose").GetBool(true));
+  EXPECT_FALSE(Get(function, "/inv/12/items/a").value.Find("verbose").GetBool(true));
 }
 
 TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
@@ -46,6 +40,8 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
   EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
 }
 
+// Comparing custom methods is the route matcher's; here the record's name
+// reaches it.
 TEST_F(InvokeTest, CustomMethodsCompareByName) {
   FunctionDefinition definition;
   definition.method = RequestMethod::kCustom;
@@ -53,36 +49,11 @@ TEST_F(InvokeTest, CustomMethodsCompareByName) {
   definition.path_template = "/cache";
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
   const FunctionRecord& function = table_.Register(std::move(definition));
-  TestRequest request;
-  request.method = RequestMethod::kCustom;
-  request.path = "/cache";
+  TestRequest request{RequestMethod::kCustom, "/cache"};
   request.custom_method = "PURGE";
   EXPECT_FALSE(Invoke(function, request).has_error);
   request.custom_method = "FETCH";
   EXPECT_EQ(Invoke(function, request).error, "Invalid function");
-}
-
-// A megabyte-long path through the invoke entry on a thread with a small
-// stack: refused as a failed match instead of overflowing the stack.
-TEST_F(InvokeTest, OverlongPathOnASmallStackIsAnInvalidFunction) {
-  struct Job {
-    InvokeTest* test;
-    const FunctionRecord* function;
-    TestAnswer answer;
-  } job{this, &Echo(RequestMethod::kGet, "/a/{id}/b", {Param("id", kString)}), {}};
-  pthread_attr_t attributes;
-  pthread_attr_init(&attributes);
-  pthread_attr_setstacksize(&attributes, 256 * 1024);
-  pthread_t thread;
-  ASSERT_EQ(pthread_create(&thread, &attributes, [](void* arg) -> void* {
-    auto* j = static_cast<Job*>(arg);
-    j->answer = j->test->Get(*j->function, "/a/" + std::string(1 << 20, 'x') + "/b");
-    return nullptr;
-  }, &job), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  EXPECT_EQ(job.answer.error, "Invalid function");
-  EXPECT_EQ(job.answer.status, 404u);
 }
 
 TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {

@@ -118,44 +118,29 @@ TEST_F(InvokeTest, ResultBuildersAndTheSharedEmptyText) {
   ReleaseResponse(&second);
 }
 
-TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunctionAndInvokesThroughItsContext) {
+// Invoking through a descriptor's context is what every route test does.
+TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunction) {
   Echo(RequestMethod::kGet, "/one", {});
   RegisterRoute<std::vector<int32_t>, uint64_t, bool>(
-      table_, {RequestMethod::kPost, "/two/{summonerId}/", "Two things", {"Plugins", "Plugin x"}},
-      {{{"summonerId", ParameterLocation::kPath, false, "who"}, {"all", ParameterLocation::kQuery, true}}},
-      [](uint64_t summoner, bool all) -> MaybeType<Failure, std::vector<int32_t>> {
-        return std::vector<int32_t>{static_cast<int32_t>(summoner), all ? 1 : 0};
-      });
+      table_, {RequestMethod::kPost, "/two/{summonerId}/"},
+      {{{"summonerId", ParameterLocation::kPath}, {"all", ParameterLocation::kQuery, true}}},
+      [](uint64_t, bool) -> MaybeType<Failure, std::vector<int32_t>> { return std::vector<int32_t>{}; });
   ApiDescriptionBlock block;
   block.Build(table_);
+  // Names, texts and types are read through the same records by the host's
+  // OpenAPI test; here only the links and what the host cannot see.
   const ApiDescription& api = block.Description();
   ASSERT_EQ(+api.function_count, 2u);
   const FunctionDescriptor& two = api.functions[1];
   EXPECT_EQ(+two.description.next, nullptr);
   EXPECT_STREQ(two.description.name, "PostTwoBySummonerId");
   EXPECT_STREQ(two.path_template, "/two/{summonerId}");
-  EXPECT_EQ(+two.method, static_cast<uint32_t>(RequestMethod::kPost));
-  EXPECT_STREQ(two.description.description, "Two things");
-  ASSERT_EQ(+two.description.tag_count, 2u);
-  EXPECT_STREQ(two.description.tags[1], "Plugin x");
-  EXPECT_EQ(+two.description.result_type, static_cast<uint32_t>(BindingType::kVector));
-  EXPECT_EQ(+two.description.result_element_type, static_cast<uint32_t>(BindingType::kInt32));
   ASSERT_EQ(+two.description.argument_count, 2u);
-  const ArgumentRecord& first = two.description.arguments[0];
-  EXPECT_STREQ(first.name, "summonerId");
-  EXPECT_STREQ(first.description, "who");
-  EXPECT_EQ(+first.type, static_cast<uint32_t>(BindingType::kUint64));
-  EXPECT_EQ(+first.next, &two.description.arguments[1]);
+  EXPECT_EQ(+two.description.arguments[0].next, &two.description.arguments[1]);
   EXPECT_EQ(+two.description.arguments[1].optional, 1);
   ASSERT_NE(+two.parameters, nullptr);
-  EXPECT_EQ(+two.parameters->location, static_cast<uint32_t>(ParameterLocation::kPath));
   EXPECT_EQ(+two.parameters->next->location, static_cast<uint32_t>(ParameterLocation::kQuery));
   EXPECT_EQ(+api.functions[0].parameters, nullptr);
-
-  // The core calls the entry with the context it found in the descriptor.
-  const TestAnswer answer = CallFunction(api, "PostTwoBySummonerId", "/two/5", RequestMethod::kPost);
-  EXPECT_FALSE(answer.has_error) << answer.error;
-  EXPECT_EQ(answer.value.Size(), 2u);
 }
 
 }  // namespace

@@ -6,69 +6,56 @@
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
-#include "runtime/app_module.h"
-#include "support/fake_core.h"
+#include "support/test_plugin.h"
 
 namespace kel {
 namespace {
 
-using testing::FakeCore;
 using testing::HostFunction;
 
-class StartedModule : public ::testing::Test {
+class StartedModule : public ::testing::Test, public testing::TestPlugin {
  protected:
-  void SetUp() override {
-    PluginHostRecord record{18, 0, 0};
-    module_.Enter(record, "kel-champions");
-    ASSERT_TRUE(module_.Initialize(&core_.services()));
-  }
-
   std::vector<HostFunction> WaitCalls() const {
-    std::vector<HostFunction> calls;
-    for (HostFunction f : core_.calls()) {
-      if (f == HostFunction::kBeginWait || f == HostFunction::kPumpHost || f == HostFunction::kEndWait) {
-        calls.push_back(f);
-      }
-    }
+    std::vector<HostFunction> calls = core.calls();
+    std::erase_if(calls, [](HostFunction f) {
+      return f != HostFunction::kBeginWait && f != HostFunction::kPumpHost && f != HostFunction::kEndWait;
+    });
     return calls;
   }
-
-  FakeCore core_;
-  AppModule module_;
 };
 
 TEST_F(StartedModule, AwaitPumpsUntilTheCoreCompletesTheFuture) {
   std::promise<std::string> promise;
   int pumps = 0;
-  core_.on_pump_host = [&] {
+  core.on_pump_host = [&] {
     if (++pumps == 3) promise.set_value("done");
   };
-  EXPECT_EQ(module_.Await(promise.get_future()), "done");
+  EXPECT_EQ(module.Await(promise.get_future()), "done");
   EXPECT_EQ(WaitCalls(), (std::vector<HostFunction>{HostFunction::kBeginWait, HostFunction::kPumpHost,
                                                     HostFunction::kPumpHost, HostFunction::kPumpHost,
                                                     HostFunction::kEndWait}));
-  ASSERT_EQ(core_.waits().size(), 1u);
-  EXPECT_EQ(core_.waits()[0].label,
+  ASSERT_EQ(core.waits().size(), 1u);
+  EXPECT_EQ(core.waits()[0].label,
             std::string("Wait: future<") + StaticTypeOf<std::string>().Name() + ">");
 
   std::promise<int> ready;
   ready.set_value(3);
-  EXPECT_EQ(module_.Await(ready.get_future()), 3);
+  EXPECT_EQ(module.Await(ready.get_future()), 3);
   EXPECT_EQ(WaitCalls().size(), 5u);  // a complete future calls nothing
 
-  module_.Yield();
-  EXPECT_EQ(core_.waits().back().label, "Wait: yield");
+  module.Yield();
+  EXPECT_EQ(core.waits().back().label, "Wait: yield");
   EXPECT_EQ(WaitCalls().size(), 8u);
 }
 
 TEST_F(StartedModule, TasksDueInThePastRunWithoutDelayAndNamesDoNotCoalesce) {
   int runs = 0;
-  module_.ScheduleTask("kel-champions.check", [&] { ++runs; }, 0);
-  module_.ScheduleTask("kel-champions.check", [&] { runs += 10; }, 0);
+  module.ScheduleTask("kel-champions.check", [&] { ++runs; }, 0);
+  module.ScheduleTask("kel-champions.check", [&] { runs += 10; }, 0);
   const uint64_t soon = platform::MonotonicNanoseconds() + 10'000'000;
-  module_.ScheduleTask("zbt-be-kel-champions:Later", [&] { runs += 100; }, soon);
+  module.ScheduleTask("zbt-be-kel-champions:Later", [&] { runs += 100; }, soon);
 
-  const std::vector<testing::ScheduledCall> scheduled = core_.scheduled();
+  const std::vector<testing::ScheduledCall> scheduled = core.scheduled();
   ASSERT_EQ(scheduled.size(), 3u);
   EXPECT_EQ(scheduled[0].label, "kel-champions.check");
   EXPECT_EQ(scheduled[0].delay_seconds, 0.0);

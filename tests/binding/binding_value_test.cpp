@@ -68,12 +68,8 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
   value.SetEnum(-3, nullptr);
   EXPECT_EQ(value.AsText(), "-3");
-  value.SetBlob("abc", 3);
-  EXPECT_EQ(value.AsText(), "YWJj");
-  value.SetBlob("ab", 2);
+  value.SetBlob("ab", 2);  // the other paddings are read through the MessagePack tests
   EXPECT_EQ(value.AsText(), "YWI=");
-  value.SetBlob("a", 1);
-  EXPECT_EQ(value.AsText(), "YQ==");
   value.SetSigned(INT64_MIN);
   EXPECT_EQ(value.AsText(), "-9223372036854775808");
   value.SetUnsigned(UINT64_MAX);
@@ -82,19 +78,6 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText(), "false");
   value.Member("a").SetSigned(1);
   EXPECT_EQ(value.AsText(), "");
-}
-
-TEST(BindingValueTest, Sizes) {
-  BindingValue value;
-  EXPECT_EQ(value.Size(), 0u);
-  value.SetBool(false);
-  EXPECT_EQ(value.Size(), 1u);
-  value.SetString("hello");
-  EXPECT_EQ(value.Size(), 5u);
-  value.SetBlob("\0\1", 2);
-  EXPECT_EQ(value.Size(), 2u);
-  value.SetEnum(0, nullptr);
-  EXPECT_EQ(value.Size(), 1u);
 }
 
 TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
@@ -139,6 +122,8 @@ TEST(BindingValueTest, ManyMembersStayOrderedAndFindable) {
 TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   BindingValue value;
   value.SetString("dropped");
+  EXPECT_FALSE(value.Reserve(3));  // not a collection
+  EXPECT_EQ(&value.Find("a"), &BindingValue::EmptyValue());
   value.Index(3).SetSigned(9);
   ASSERT_TRUE(value.IsCollection());
   ASSERT_EQ(value.Size(), 4u);
@@ -149,35 +134,13 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   EXPECT_TRUE(value.Get(4).GetBool());
   EXPECT_FALSE(value.Reserve(kMaxCollectionSize + 1));
   EXPECT_TRUE(value.Reserve(100));
+  value.MakeCollection();  // an existing collection stays as it is
   EXPECT_EQ(value.Size(), 5u);
   // Storage moves from a pool block to the heap as it grows; nothing is lost.
   BindingValue grown;
   for (int i = 0; i < 40; ++i) grown.Append().SetString("e" + std::to_string(i));
   BindingValue copy(grown);
   for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.Get(i).GetString(), "e" + std::to_string(i));
-}
-
-TEST(BindingValueTest, ReadOnlyAccessNeverChangesTheValue) {
-  BindingValue value;
-  value.SetSigned(4);
-  EXPECT_TRUE(value.Get(0).IsEmpty());
-  EXPECT_TRUE(value.Find("a").IsEmpty());
-  EXPECT_EQ(&value.Find("a"), &BindingValue::EmptyValue());
-  EXPECT_EQ(value.GetSigned(), 4);
-  EXPECT_FALSE(value.Reserve(3));
-  value.Index(0);
-  EXPECT_TRUE(value.Get(1).IsEmpty());
-  EXPECT_EQ(value.Size(), 1u);
-}
-
-TEST(BindingValueTest, MakeCollectionAndStructureKeepExistingContent) {
-  BindingValue value;
-  value.Index(1);
-  value.MakeCollection();
-  EXPECT_EQ(value.Size(), 2u);
-  value.Member("k");
-  value.MakeStructure();
-  EXPECT_EQ(value.Size(), 1u);
 }
 
 BindingValue MakeSample() {

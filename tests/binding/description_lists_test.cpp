@@ -1,3 +1,6 @@
+// The packed type and event lists the core reads; the host's OpenAPI test
+// reads the real plug-in's through the same records, names and types
+// included, so here only their links, order and what registration changes.
 #include "binding/description_lists.h"
 
 #include <gtest/gtest.h>
@@ -12,31 +15,19 @@ namespace kel {
 namespace {
 
 const BindingTypeRecord* FindRecord(const BindingDescriptionLists& lists, const std::string& name) {
-  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next) {
-    if (name == record->name) return record;
+  size_t linked = 0;
+  const BindingTypeRecord* found = nullptr;
+  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next, ++linked) {
+    if (name == record->name) found = record;
   }
-  return nullptr;
+  EXPECT_EQ(linked, lists.TypeCount());
+  return found;
 }
 
 struct Empty {};
 
-TEST(DescriptionListsTest, AFreshRegistryListsTheBuiltInsAndOnCallback) {
-  BindingRegistry registry;
-  BindingDescriptionLists lists(registry);
-  size_t linked = 0;
-  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next) ++linked;
-  EXPECT_EQ(linked, lists.TypeCount());
-  ASSERT_EQ(lists.EventCount(), 1u);
-  const BindingEventRecord& event = *lists.Events();
-  EXPECT_STREQ(event.name, "OnCallback");
-  EXPECT_STREQ(event.payloadTypeName, "BindingCallbackEvent");
-  ASSERT_EQ(+event.tagCount, 1u);
-  EXPECT_STREQ(event.tags[0], "$builtin");
-  EXPECT_EQ(+event.next, nullptr);
-}
-
 // Enumerators are listed in name order with their values; fields are linked
-// in registration order with their codes, offsets and element type names.
+// in registration order with their offsets.
 TEST(DescriptionListsTest, EnumeratorAndFieldRecords) {
   BindingRegistry registry;
   BindingDescriptionLists lists(registry);
@@ -46,19 +37,14 @@ TEST(DescriptionListsTest, EnumeratorAndFieldRecords) {
   std::vector<std::string> names;
   for (const BindingEnumeratorRecord* e = state->enumerators; e != nullptr; e = e->next) names.push_back(e->name);
   EXPECT_EQ(names, (std::vector<std::string>{"Cancelled", "Cancelling", "Failed", "None", "Running", "Succeeded"}));
-  EXPECT_EQ(+state->memberCount, 6u);
   EXPECT_EQ(+state->enumerators[0].value, 3);
 
   const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
   ASSERT_NE(type, nullptr);
-  EXPECT_EQ(+type->enumerators, nullptr);
   ASSERT_EQ(+type->memberCount, 7u);
   const BindingFieldRecord* fields = type->fields;
   EXPECT_STREQ(fields[0].name, "name");
   EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
-  EXPECT_EQ(+fields[5].type, static_cast<std::int32_t>(BindingType::kVector));
-  EXPECT_EQ(+fields[5].elementType, static_cast<std::int32_t>(BindingType::kStruct));
-  EXPECT_STREQ(fields[5].typeName, "BindingFullFieldHelp");
   EXPECT_EQ(+fields[0].next, &fields[1]);
   EXPECT_EQ(+fields[6].next, nullptr);
 }
@@ -93,26 +79,10 @@ TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
   BindingDescriptionLists lists(registry);
   ASSERT_EQ(lists.EventCount(), 1u);
   EXPECT_STREQ(lists.Events()->payloadTypeName, "BindingGenericEvent");
+  EXPECT_EQ(+lists.Events()->next, nullptr);
   registry.Initialize();
   EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);
   EXPECT_NE(registry.FindEvent("OnCallback"), nullptr);
-}
-
-TEST(BuiltinTypesTest, CallbackEventsConvertBothWays) {
-  BindingRegistry registry;
-  BindingCallbackEvent event{7, {}};
-  event.parameters.resize(2);
-  event.parameters[1].SetString("p");
-  BindingResult result;
-  registry.ToValue(result, event);
-  ASSERT_TRUE(result.Ok());
-  EXPECT_EQ(result.Value().Find("id").GetUnsigned(), 7u);
-  EXPECT_EQ(result.Value().Find("parameters").Size(), 2u);
-  BindingCallbackEvent back;
-  registry.Assign(result, back, result.Value(), "event");
-  EXPECT_TRUE(result.Ok());
-  EXPECT_EQ(back.parameters[1].GetString(), "p");
-  EXPECT_EQ(std::string(StaticTypeOf<BindingAsyncState>().Name()).front(), '#');
 }
 
 }  // namespace

@@ -22,6 +22,38 @@ TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
   EXPECT_EQ(encoded.Get().payload.reference.count, 4u);
 }
 
+// The host's writer against RapidJSON's Writer: every byte in a text, and
+// doubles whose shortest texts take each of the writer's forms.
+TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
+  std::string bytes;
+  for (int c = 0; c < 256; ++c) bytes.push_back(static_cast<char>(c));
+  const double doubles[] = {0.0, -0.0, 1.0, -2.5, 0.1, 1e21, 1e-7, 123456789.125, 5e-324, 1.7976931348623157e308};
+  std::vector<HostValue> values(2 + std::size(doubles));
+  values[0].kind = kHostValueBorrowedBlob;
+  values[0].payload.reference = HostValueReference{bytes.data(), static_cast<uint32_t>(bytes.size())};
+  HostValueMapEntry keyed{bytes.c_str() + 1, {}, 0};  // a key of every byte but NUL
+  values[1].kind = kHostValueMap;
+  values[1].payload.reference = HostValueReference{&keyed, 1};
+  rapidjson::StringBuffer expected;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
+  writer.StartArray();
+  writer.String(bytes.data(), static_cast<rapidjson::SizeType>(bytes.size()));
+  writer.StartObject();
+  writer.Key(bytes.c_str() + 1);
+  writer.Null();
+  writer.EndObject();
+  for (std::size_t i = 0; i < std::size(doubles); ++i) {
+    values[i + 2].kind = kHostValueFloat;
+    values[i + 2].payload.floatValue = doubles[i];
+    writer.Double(doubles[i]);
+  }
+  writer.EndArray();
+  HostValue list{};
+  list.kind = kHostValueArray;
+  list.payload.reference = HostValueReference{values.data(), static_cast<uint32_t>(values.size())};
+  EXPECT_EQ(HostValueToJson(list), expected.GetString());
+}
+
 TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
   // Arrays nested far deeper than any call stack would take.
   std::vector<HostValue> chain(200000);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "dirty_host_record.h"
 #include "api/typed_handler.h"
 #include "diagnostics/log.h"
 #include "runtime/event_names.h"
@@ -54,11 +55,7 @@ class BoundaryGuard : public ::testing::Test {
   }
   PluginHostRecord Enter(ThrowIn throw_in) {
     g_throw_in = throw_in;
-    PluginHostRecord record;
-    std::memset(&record, 0xCD, sizeof record);
-    record.api_major = 18;
-    record.api_minor = 0;
-    record.api_patch = 0;
+    PluginHostRecord record = testing::DirtyHostRecord(18, 0, 0);
     EnterPlugin<ThrowingPlugin>(&record, "kel-champions");
     return record;
   }
@@ -68,11 +65,7 @@ class BoundaryGuard : public ::testing::Test {
 };
 
 TEST_F(BoundaryGuard, AThrowingEntryLeavesTheRecordUntouchedAndFreesTheObject) {
-  PluginHostRecord before;
-  std::memset(&before, 0xCD, sizeof before);
-  before.api_major = 18;
-  before.api_minor = 0;
-  before.api_patch = 0;
+  const PluginHostRecord before = testing::DirtyHostRecord(18, 0, 0);
   const PluginHostRecord record = Enter(ThrowIn::kRegisterRoutes);
   EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
   EXPECT_EQ(g_alive, 0);

@@ -62,10 +62,10 @@ TEST_F(DrovCallTest, AListIsCheckedByNoClassAndKeepsDefaultsForEmptyElements) {
   // The future was complete: no waiting on the core.
   EXPECT_EQ(core.CallCount(HostFunction::kBeginWait), 0u);
 
+  // Sent to the relay (the script answers nothing else), with the service,
+  // the method and no arguments.
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
-  EXPECT_EQ(sent[0].url, "/kel-login/v1/session/invoke");
   ASSERT_EQ(sent[0].arguments.size(), 3u);
   EXPECT_EQ(sent[0].arguments[0].GetString(), "inventoryService");
   EXPECT_EQ(sent[0].arguments[1].GetString(), "getAvailableChampions");

@@ -24,7 +24,7 @@ Counters Read() {
           stats.total_allocations, stats.total_bytes_freed, stats.total_frees};
 }
 
-TEST(MemoryStats, CountsUsableSizesOfEveryKindOfAllocation) {
+TEST(MemoryStats, CountsUsableSizesOfEveryKindOfAllocationAndThePeak) {
   const Counters before = Read();
   void* block = Allocate(100);
   const uint64_t block_size = malloc_usable_size(block);
@@ -49,18 +49,16 @@ TEST(MemoryStats, CountsUsableSizesOfEveryKindOfAllocation) {
   EXPECT_EQ(after.total_frees - before.total_frees, 3u);
   EXPECT_EQ(after.total_bytes_freed - before.total_bytes_freed,
             after.total_bytes_allocated - before.total_bytes_allocated);
-}
 
-TEST(MemoryStats, PeakRecordsTheHighestUseAndItsOutstandingCount) {
+  // The peak keeps the highest use and the allocations outstanding then.
   void* big = Allocate(1 << 22);
   const Counters at_peak = Read();
   EXPECT_EQ(at_peak.peak_bytes_in_use, at_peak.total_bytes_allocated - at_peak.total_bytes_freed);
   EXPECT_EQ(at_peak.allocations_at_peak, at_peak.total_allocations - at_peak.total_frees);
   Release(big);
   void* small = Allocate(16);
-  const Counters later = Read();
-  EXPECT_EQ(later.peak_bytes_in_use, at_peak.peak_bytes_in_use);
-  EXPECT_EQ(later.allocations_at_peak, at_peak.allocations_at_peak);
+  EXPECT_EQ(Read().peak_bytes_in_use, at_peak.peak_bytes_in_use);
+  EXPECT_EQ(Read().allocations_at_peak, at_peak.allocations_at_peak);
   Release(small);
 }
 
