@@ -130,7 +130,15 @@ void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampion
 }
 
 void ChampionInventory::ApplyGameData(GameDataChampion&& gameData) {
-  CollectionsChampion& champion = FindOrAddChampion(gameData.id);
+  ApplyGameDataTo(FindOrAddChampion(gameData.id), std::move(gameData));
+}
+
+void ChampionInventory::ApplyGameData(std::vector<GameDataChampion>&& gameData) {
+  IdIndex<CollectionsChampion> index(champions);
+  for (GameDataChampion& one : gameData) ApplyGameDataTo(index.FindOrAdd(one.id), std::move(one));
+}
+
+void ChampionInventory::ApplyGameDataTo(CollectionsChampion& champion, GameDataChampion&& gameData) {
   champion.alias = std::move(gameData.alias);
   champion.banVoPath = std::move(gameData.banVoPath);
   champion.chooseVoPath = std::move(gameData.chooseVoPath);

@@ -51,6 +51,9 @@ struct ChampionInventory {
   // flag stay as they were. A skin that an earlier ownership reply made of
   // a chroma record becomes that chroma's ownership.
   void ApplyGameData(GameDataChampion&& gameData);
+  // Each champion's game data in turn, as above, finding the champions
+  // through one id index: a scan per champion made loading quadratic.
+  void ApplyGameData(std::vector<GameDataChampion>&& gameData);
 
   // The derived passes, in the order a full refresh runs them.
   void ApplyDisabledChampionsAndQueues();
@@ -67,6 +70,9 @@ struct ChampionInventory {
   void ClearNewPlayerChampions();
 
   bool NewPlayerMode() const;
+
+ private:
+  void ApplyGameDataTo(CollectionsChampion& champion, GameDataChampion&& gameData);
 };
 
 }  // namespace kel::champions

@@ -96,7 +96,7 @@ void GameDataLoader::Run() {
   }
 
   InventoryStore::Access access = store_.Lock();
-  for (GameDataChampion& champion : champions) access.Inventory().ApplyGameData(std::move(champion));
+  access.Inventory().ApplyGameData(std::move(champions));
   loaded_ = true;
   scheduled_ = false;
   access.FullRefresh();

@@ -105,14 +105,8 @@ TEST(FlowsStartupTest, AGeneratedWorldIsPublishedOnceLoggedInLoadedAndConfigured
   EXPECT_EQ(published[2].uri, base + "champions-playable-count");
   for (const PublishedEvent& event : published) EXPECT_EQ(event.eventType, "Create");
 
-  const BindingValue& champions = published[0].data;
-  ASSERT_EQ(champions.Size(), world.Champions().size());
-  for (const BindingValue& champion : champions.Elements()) {
-    const datagen::GameChampion* generated = world.FindChampion(static_cast<int32_t>(champion.Find("id").AsSigned()));
-    ASSERT_NE(generated, nullptr);
-    EXPECT_EQ(champion.Find("name").GetString(), generated->name);
-    EXPECT_EQ(champion.Find("skins").Size(), generated->skins.size());
-  }
+  // What each champion holds: the route tests, on the same generated texts.
+  EXPECT_EQ(published[0].data.Size(), world.Champions().size());
   const BindingValue& counts = published[2].data;
   EXPECT_GT(counts.Find("championsOwned").AsUnsigned() + counts.Find("championsRented").AsUnsigned(), 0u);
 }

@@ -230,11 +230,6 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
     EXPECT_EQ(inventory.champions[1].freeToPlay, c.newPlayer);
     EXPECT_EQ(inventory.champions[2].freeToPlay, c.newPlayer);
   }
-
-  inventory.FlagNewPlayerChampions({3});  // 2 keeps its flag
-  EXPECT_TRUE(inventory.champions[1].freeToPlayForNewPlayers);
-  inventory.ClearNewPlayerChampions();
-  for (const CollectionsChampion& champion : inventory.champions) EXPECT_FALSE(champion.freeToPlayForNewPlayers);
 }
 
 TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {

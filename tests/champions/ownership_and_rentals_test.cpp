@@ -6,6 +6,7 @@
 
 #include "flows_rig.h"
 #include "platform/clock.h"
+#include "runtime/event_names.h"
 
 namespace kel::testing {
 namespace {
@@ -102,6 +103,46 @@ TEST_F(OwnershipTest, ARentalUpdateThatEndsAnItemNotifiesThePlayerWithItsName) {
   EXPECT_FALSE(rig.Latest(champions).Get(0).Find("ownership").Find("rental").Find("rented").GetBool());
   EXPECT_EQ(rig.Latest("/kel-champions/v1/inventories/5/champions/1/skins/1001/chromas").Size(), 1u);
   EXPECT_EQ(rig.Latest("/kel-champions/v1/inventories/5/champions/1/skins/1001").Find("name").GetString(), "Fancy");
+}
+
+// A skin's change goes out as the list, the champion's skins and the skin; a
+// chroma's as the list and its holder's chromas; each under its own name,
+// then under the general one.
+TEST_F(OwnershipTest, ASkinMessagePublishesTheSkinOrTheChromasOfItsHolder) {
+  const std::string one = champions + "/1";
+  const std::pair<int, std::vector<std::string>> cases[] = {
+      {1001, {champions, one + "/skins", one + "/skins/1001"}},
+      {1002, {champions, one + "/skins/1001/chromas"}},
+  };
+  for (const auto& [item, uris] : cases) {
+    SCOPED_TRACE(item);
+    rig.events.Clear();
+    rig.Drov(kStoreClass, Message("CHAMPION_SKIN", R"({"championId":1,"owned":true,"skinId":)" +
+                                                       std::to_string(item) + "}"));
+    const std::vector<PublishedEvent> all = rig.events.All();
+    std::vector<std::string> sent;
+    for (std::size_t i = 0; i + 1 < all.size(); i += 2) {
+      EXPECT_EQ(all[i].name, ResourceEventName(all[i].uri));
+      EXPECT_EQ(all[i].eventType, "Update");
+      EXPECT_EQ(all[i + 1].name, "OnJsonApiEvent");
+      EXPECT_EQ(all[i + 1].uri, all[i].uri);
+      sent.push_back(all[i].uri);
+    }
+    EXPECT_EQ(all.size() % 2, 0u);
+    EXPECT_EQ(sent, uris);
+    // The skin itself, or the holder's chromas with the chroma first.
+    const BindingValue& changed = item == 1001 ? all.back().data : all.back().data.Get(0);
+    EXPECT_EQ(changed.Find("id").AsSigned(), item);
+    EXPECT_TRUE(changed.Find("ownership").Find("owned").GetBool());
+  }
+  EXPECT_EQ(rig.Latest(champions).Get(0).Find("skins").Size(), 2u) << "the chroma became a skin";
+
+  rig.events.Clear();
+  rig.Drov(kStoreClass, Message("CHAMPION_SKIN", R"({"championId":5,"skinId":5000})"));
+  rig.Drov(kStoreClass, Message("CHAMPION_SKIN", R"({"championId":1,"skinId":1999})"));
+  EXPECT_TRUE(rig.events.All().empty());
+  EXPECT_TRUE(rig.Logged("Failed to find champion 5."));
+  EXPECT_TRUE(rig.Logged("Failed to find champion skin or chroma 1999."));
 }
 
 TEST_F(OwnershipTest, MessagesOfOtherTypesOrWithDataThatDoesNotConvertChangeNothing) {

@@ -25,13 +25,14 @@ int32_t LegacyRentalChampion() {
 
 class PageTest : public ::testing::Test {
  protected:
-  // Opens the page and waits until it shows `champions` champions.
+  // Opens the page and waits until it shows `champions` champions and the
+  // playable counts (which may come a little later).
   void Open(const HostProcess& host, std::size_t champions) {
     ASSERT_TRUE(browser_.Ready()) << browser_.Error();
     ASSERT_TRUE(browser_.Navigate("http://127.0.0.1:" + std::to_string(host.Port()) + "/")) << browser_.Error();
     ASSERT_TRUE(WaitUntil("document.getElementById('champion-count')?.textContent === '" +
                           std::to_string(champions) + "' && document.querySelectorAll('.tile').length === " +
-                          std::to_string(champions)))
+                          std::to_string(champions) + " && document.getElementById('count-owned') !== null"))
         << "the page did not show " << champions << " champions; it shows: " << Shown("document.body.innerText");
     // A reload would lose this, so changes seen later came without one.
     ASSERT_TRUE(browser_.Evaluate("window.notReloaded = true"));
