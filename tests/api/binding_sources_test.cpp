@@ -57,7 +57,7 @@ TEST_F(BodyTest, FailuresNameTheParameterAndFunction) {
 HostValue SignedHostValue(int64_t value) {
   HostValue host = {};
   host.kind = kHostValueSigned;
-  host.payload.signed_value = value;
+  host.payload.signedValue = value;
   return host;
 }
 
