@@ -89,12 +89,12 @@ void DescribeTypes(JsonWriter& out, const BindingTypeRecord* types, uint32_t cou
     const BindingTypeRecord& type = types[i];
     out.StartObject();
     Field(out, "name", Text(type.name));
-    Field(out, "namespace", Text(type.nameSpace));
+    Field(out, "namespace", Text(type.name_space));
     Field(out, "description", Text(type.description));
     Key(out, "size");
     out.Uint64(type.size);
-    DescribeTags(out, type.tags, type.tagCount);
-    const uint32_t members = std::min(type.memberCount, kMaxListLength);
+    DescribeTags(out, type.tags, type.tag_count);
+    const uint32_t members = std::min(type.member_count, kMaxListLength);
     if (type.fields != nullptr) {
       Key(out, "fields");
       out.StartArray();
@@ -104,7 +104,7 @@ void DescribeTypes(JsonWriter& out, const BindingTypeRecord* types, uint32_t cou
         Field(out, "name", Text(field.name));
         Key(out, "optional");
         out.Bool(field.optional != 0);
-        DescribeType(out, field.type, field.elementType, field.typeName);
+        DescribeType(out, field.type, field.element_type, field.type_name);
         out.EndObject();
       }
       out.EndArray();
@@ -130,8 +130,8 @@ void DescribeEvents(JsonWriter& out, const BindingEventRecord* events, uint32_t 
   for (uint32_t i = 0; events != nullptr && i < count && i < kMaxListLength; ++i) {
     out.StartObject();
     Field(out, "name", Text(events[i].name));
-    Field(out, "namespace", Text(events[i].nameSpace));
-    Field(out, "payloadType", Text(events[i].payloadTypeName));
+    Field(out, "namespace", Text(events[i].name_space));
+    Field(out, "payloadType", Text(events[i].payload_type_name));
     Field(out, "description", Text(events[i].description));
     out.EndObject();
   }

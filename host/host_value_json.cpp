@@ -39,9 +39,9 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
       next = nullptr;
       switch (value.kind) {
         case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
-        case kHostValueSigned: writer.Signed(value.payload.signedValue); break;
-        case kHostValueUnsigned: writer.Unsigned(value.payload.unsignedValue); break;
-        case kHostValueFloat: writer.Double(value.payload.floatValue); break;
+        case kHostValueSigned: writer.Signed(value.payload.signed_value); break;
+        case kHostValueUnsigned: writer.Unsigned(value.payload.unsigned_value); break;
+        case kHostValueFloat: writer.Double(value.payload.float_value); break;
         case kHostValueBorrowedString:
         case kHostValueOwnedString: writer.String(TextOf(value.payload.reference)); break;
         case kHostValueBorrowedBlob:
@@ -134,13 +134,13 @@ HostValue EncodeHostValue(const JsonValue& root) {
       target->payload.boolean = source->GetBool() ? 1 : 0;
     } else if (source->IsUint64()) {
       target->kind = kHostValueUnsigned;
-      target->payload.unsignedValue = source->GetUint64();
+      target->payload.unsigned_value = source->GetUint64();
     } else if (source->IsInt64()) {
       target->kind = kHostValueSigned;
-      target->payload.signedValue = source->GetInt64();
+      target->payload.signed_value = source->GetInt64();
     } else if (source->IsNumber()) {
       target->kind = kHostValueFloat;
-      target->payload.floatValue = source->GetDouble();
+      target->payload.float_value = source->GetDouble();
     } else if (source->IsString()) {
       SetReference(*target, kHostValueOwnedString, CopyText(source->GetString(), source->GetStringLength()),
                    source->GetStringLength());
@@ -156,7 +156,7 @@ HostValue EncodeHostValue(const JsonValue& root) {
       uint32_t i = 0;
       for (auto member = source->MemberBegin(); entries != nullptr && member != source->MemberEnd(); ++member, ++i) {
         entries[i].key = CopyText(member->name.GetString(), member->name.GetStringLength());
-        entries[i].ownsKey = 1;
+        entries[i].owns_key = 1;
         pending.push_back({&member->value, &entries[i].value});
       }
     }
@@ -177,7 +177,7 @@ void ReleaseEncodedHostValue(HostValue& root) noexcept {
     } else if (value.kind == kHostValueMap && pointer != nullptr) {
       auto* entries = static_cast<HostValueMapEntry*>(pointer);
       for (uint32_t i = 0; i < value.payload.reference.count; ++i) {
-        if (entries[i].ownsKey != 0) std::free(const_cast<char*>(entries[i].key));
+        if (entries[i].owns_key != 0) std::free(const_cast<char*>(entries[i].key));
         pending.push_back(entries[i].value);
       }
     } else if (value.kind != kHostValueOwnedString && value.kind != kHostValueOwnedBlob) {

@@ -114,11 +114,11 @@ void Schema(Writer& w, int64_t code, int64_t element, std::string_view type_name
 
 // An optional field is written as null when it has no value.
 void FieldSchema(Writer& w, const BindingFieldRecord& field) {
-  if (field.optional == 0) return Schema(w, field.type, field.elementType, Text(field.typeName));
+  if (field.optional == 0) return Schema(w, field.type, field.element_type, Text(field.type_name));
   w.StartObject();
   Key(w, "anyOf");
   w.StartArray();
-  Schema(w, field.type, field.elementType, Text(field.typeName));
+  Schema(w, field.type, field.element_type, Text(field.type_name));
   w.StartObject();
   Member(w, "type", "null");
   w.EndObject();
@@ -127,7 +127,7 @@ void FieldSchema(Writer& w, const BindingFieldRecord& field) {
 }
 
 void TypeSchema(Writer& w, const BindingTypeRecord& type) {
-  const uint32_t members = Bounded(type.memberCount);
+  const uint32_t members = Bounded(type.member_count);
   w.StartObject();
   if (!Text(type.description).empty()) Member(w, "description", Text(type.description));
   if (type.fields == nullptr && type.enumerators != nullptr) {
@@ -361,10 +361,10 @@ void Events(Writer& w, const ApiDescription& description) {
     const BindingEventRecord& event = description.events[i];
     w.StartObject();
     Member(w, "name", Text(event.name));
-    Member(w, "namespace", Text(event.nameSpace));
+    Member(w, "namespace", Text(event.name_space));
     Member(w, "description", Text(event.description));
     Key(w, "payload");
-    Schema(w, kStruct, 0, Text(event.payloadTypeName));
+    Schema(w, kStruct, 0, Text(event.payload_type_name));
     w.EndObject();
   }
   w.EndArray();

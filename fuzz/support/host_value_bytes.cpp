@@ -33,7 +33,7 @@ HostValue HostValueArena::Read(ByteSource& source, unsigned depth) {
     case kHostValueSigned:
     case kHostValueUnsigned:
     case kHostValueFloat:
-      value.payload.unsignedValue = source.U64();
+      value.payload.unsigned_value = source.U64();
       break;
     case kHostValueBorrowedString:
     case kHostValueOwnedString:
@@ -71,7 +71,7 @@ HostValue HostValueArena::Read(ByteSource& source, unsigned depth) {
       break;
     }
     default:  // out of range: the payload is whatever the core left there
-      value.payload.unsignedValue = source.U64();
+      value.payload.unsigned_value = source.U64();
       break;
   }
   return value;

@@ -31,11 +31,11 @@ BindingDescriptionLists::BindingDescriptionLists(const BindingRegistry& registry
   registry.ForEachType([this](const BindingTypeInfo& info) {
     BindingTypeRecord record{};
     record.name = Own(info.name);
-    record.nameSpace = Own(info.nameSpace);
+    record.name_space = Own(info.nameSpace);
     record.size = info.size;
     record.description = Own(info.description);
     record.tags = OwnTags(info.tags);
-    record.tagCount = static_cast<std::uint32_t>(info.tags.size());
+    record.tag_count = static_cast<std::uint32_t>(info.tags.size());
     if (!info.fields.empty()) {
       std::vector<BindingFieldRecord>& fields = fieldArrays_.emplace_back();
       for (const auto& field : info.fields) {
@@ -46,13 +46,13 @@ BindingDescriptionLists::BindingDescriptionLists(const BindingRegistry& registry
         out.description = Own(field->description);
         out.offset = field->offset;
         out.type = static_cast<std::int32_t>(type.type);
-        out.elementType = static_cast<std::int32_t>(type.elementType);
-        out.typeName = Own(NamesItsType(type.type) && type.info != nullptr ? std::string_view(type.info->name) : "");
+        out.element_type = static_cast<std::int32_t>(type.elementType);
+        out.type_name = Own(NamesItsType(type.type) && type.info != nullptr ? std::string_view(type.info->name) : "");
         out.optional = field->optional ? 1 : 0;
       }
       Chain(fields);
       record.fields = fields.data();
-      record.memberCount = static_cast<std::uint32_t>(fields.size());
+      record.member_count = static_cast<std::uint32_t>(fields.size());
     } else if (!info.enumerators.empty()) {
       std::vector<BindingEnumeratorRecord>& enumerators = enumeratorArrays_.emplace_back();
       for (const auto& [name, enumerator] : info.enumerators) {
@@ -60,7 +60,7 @@ BindingDescriptionLists::BindingDescriptionLists(const BindingRegistry& registry
       }
       Chain(enumerators);
       record.enumerators = enumerators.data();
-      record.memberCount = static_cast<std::uint32_t>(enumerators.size());
+      record.member_count = static_cast<std::uint32_t>(enumerators.size());
     }
     types_.push_back(record);
   });
@@ -69,11 +69,11 @@ BindingDescriptionLists::BindingDescriptionLists(const BindingRegistry& registry
   registry.ForEachEvent([this](const BindingEventInfo& event) {
     BindingEventRecord record{};
     record.name = Own(event.name);
-    record.nameSpace = Own(event.nameSpace);
-    record.payloadTypeName = Own(event.payload != nullptr ? std::string_view(event.payload->name) : "");
+    record.name_space = Own(event.nameSpace);
+    record.payload_type_name = Own(event.payload != nullptr ? std::string_view(event.payload->name) : "");
     record.description = Own(event.description);
     record.tags = OwnTags(event.tags);
-    record.tagCount = static_cast<std::uint32_t>(event.tags.size());
+    record.tag_count = static_cast<std::uint32_t>(event.tags.size());
     events_.push_back(record);
   });
   Chain(events_);

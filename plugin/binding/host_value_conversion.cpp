@@ -67,15 +67,15 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
         target.kind = kHostValueBool;
         break;
       case BindingValueKind::kSigned:
-        target.payload.signedValue = source.GetSigned();
+        target.payload.signed_value = source.GetSigned();
         target.kind = kHostValueSigned;
         break;
       case BindingValueKind::kUnsigned:
-        target.payload.unsignedValue = source.GetUnsigned();
+        target.payload.unsigned_value = source.GetUnsigned();
         target.kind = kHostValueUnsigned;
         break;
       case BindingValueKind::kFloat:
-        target.payload.floatValue = source.GetDouble();
+        target.payload.float_value = source.GetDouble();
         target.kind = kHostValueFloat;
         break;
       case BindingValueKind::kString: {
@@ -94,7 +94,7 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
         if (name != nullptr) {
           SetReference(target, kHostValueOwnedString, storage.CopyText(name), std::strlen(name));
         } else {
-          target.payload.signedValue = pair.value;
+          target.payload.signed_value = pair.value;
           target.kind = kHostValueSigned;
         }
         break;
@@ -113,7 +113,7 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
         HostValueMapEntry* entry = entries;
         for (auto [key, member] : source.Members()) {
           entry->key = storage.CopyText(key);
-          entry->ownsKey = 1;
+          entry->owns_key = 1;
           pending.Push({&member, &entry->value});
           ++entry;
         }
@@ -148,13 +148,13 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
         target.SetBool(source.payload.boolean != 0);
         break;
       case kHostValueSigned:
-        target.SetSigned(source.payload.signedValue);
+        target.SetSigned(source.payload.signed_value);
         break;
       case kHostValueUnsigned:
-        target.SetUnsigned(source.payload.unsignedValue);
+        target.SetUnsigned(source.payload.unsigned_value);
         break;
       case kHostValueFloat:
-        target.SetDouble(source.payload.floatValue);
+        target.SetDouble(source.payload.float_value);
         break;
       case kHostValueBorrowedString:
       case kHostValueOwnedString:
@@ -265,7 +265,7 @@ void ReleaseHostValue(HostValue& value) noexcept {
       pending.Push({nullptr, pointer});
       HostValueMapEntry* entries = static_cast<HostValueMapEntry*>(pointer);
       for (std::uint32_t i = 0; i < count; ++i) {
-        if (entries[i].ownsKey != 0) std::free(const_cast<char*>(entries[i].key));
+        if (entries[i].owns_key != 0) std::free(const_cast<char*>(entries[i].key));
         pending.Push({&entries[i].value, nullptr});
       }
     }

@@ -34,7 +34,7 @@ void HostValueWriter::Enum(HostValue& out, std::int32_t value, const StaticTypeI
     Text(out, name);
     return;
   }
-  out.payload.signedValue = value;
+  out.payload.signed_value = value;
   out.kind = kHostValueSigned;
 }
 
@@ -76,7 +76,7 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
       if (!Ok()) return true;
       if (!empty || (field.flags & kBindingFieldOmitEmpty) == 0) {
         entry.key = arena_.CopyText(field.name);
-        entry.ownsKey = 1;
+        entry.owns_key = 1;
         ++used;
         break;
       }

@@ -31,10 +31,10 @@ template <BindingInteger T>
 struct NativeHostValue<T> {
   static bool Write(HostValueWriter&, HostValue& out, const T& native, const BindingTypeInfo*) {
     if constexpr (std::is_signed_v<T>) {
-      out.payload.signedValue = native;
+      out.payload.signed_value = native;
       out.kind = kHostValueSigned;
     } else {
-      out.payload.unsignedValue = native;
+      out.payload.unsigned_value = native;
       out.kind = kHostValueUnsigned;
     }
     return native == 0;
@@ -45,9 +45,9 @@ template <typename T>
   requires std::is_floating_point_v<T> && (sizeof(T) <= sizeof(double))
 struct NativeHostValue<T> {
   static bool Write(HostValueWriter&, HostValue& out, const T& native, const BindingTypeInfo*) {
-    out.payload.floatValue = static_cast<double>(native);
+    out.payload.float_value = static_cast<double>(native);
     out.kind = kHostValueFloat;
-    return out.payload.floatValue == 0.0;
+    return out.payload.float_value == 0.0;
   }
 };
 
@@ -129,7 +129,7 @@ struct NativeHostValue<M> {
     for (std::size_t i = 0; i < sorted.size() && writer.Ok(); ++i) {
       NativeHostValue<typename M::mapped_type>::Write(writer, entries[i].value, sorted[i]->second, info);
       entries[i].key = writer.Key(sorted[i]->first);
-      entries[i].ownsKey = 1;
+      entries[i].owns_key = 1;
     }
     out.payload.reference.count = static_cast<std::uint32_t>(sorted.size());
     return native.empty();

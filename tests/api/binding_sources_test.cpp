@@ -57,7 +57,7 @@ TEST_F(BodyTest, FailuresNameTheParameterAndFunction) {
 HostValue SignedHostValue(int64_t value) {
   HostValue host = {};
   host.kind = kHostValueSigned;
-  host.payload.signedValue = value;
+  host.payload.signed_value = value;
   return host;
 }
 

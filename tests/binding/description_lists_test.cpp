@@ -41,7 +41,7 @@ TEST(DescriptionListsTest, EnumeratorAndFieldRecords) {
 
   const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
   ASSERT_NE(type, nullptr);
-  ASSERT_EQ(+type->memberCount, 7u);
+  ASSERT_EQ(+type->member_count, 7u);
   const BindingFieldRecord* fields = type->fields;
   EXPECT_STREQ(fields[0].name, "name");
   EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
@@ -63,10 +63,10 @@ TEST(DescriptionListsTest, DeclaredTypesStandInAndEmptyStructsListNothing) {
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(+empty->fields, nullptr);
   EXPECT_EQ(+empty->enumerators, nullptr);
-  EXPECT_EQ(+empty->memberCount, 0u);
+  EXPECT_EQ(+empty->member_count, 0u);
   const BindingTypeRecord* declared = FindRecord(lists, "Declared");
   ASSERT_NE(declared, nullptr);
-  EXPECT_STREQ(declared->nameSpace, "hclient");
+  EXPECT_STREQ(declared->name_space, "hclient");
   EXPECT_EQ(+declared->fields[0].type, static_cast<std::int32_t>(BindingType::kBlob));
 }
 
@@ -78,7 +78,7 @@ TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
   registry.UnregisterEvent("OnCallback");
   BindingDescriptionLists lists(registry);
   ASSERT_EQ(lists.EventCount(), 1u);
-  EXPECT_STREQ(lists.Events()->payloadTypeName, "BindingGenericEvent");
+  EXPECT_STREQ(lists.Events()->payload_type_name, "BindingGenericEvent");
   EXPECT_EQ(+lists.Events()->next, nullptr);
   registry.Initialize();
   EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);

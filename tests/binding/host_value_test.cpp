@@ -44,7 +44,7 @@ TEST(HostValueTest, EveryKindGoesOutAndComesBack) {
   ASSERT_EQ(+host.payload.reference.count, 8u);
   const HostValueMapEntry* entries = static_cast<const HostValueMapEntry*>(host.payload.reference.pointer);
   EXPECT_STREQ(entries[0].key, "b");  // key order
-  EXPECT_EQ(+entries[0].ownsKey, 1);
+  EXPECT_EQ(+entries[0].owns_key, 1);
   EXPECT_EQ(+entries[1].value.kind, kHostValueFloat);
   EXPECT_EQ(+entries[5].value.kind, kHostValueOwnedString);
   EXPECT_EQ(+entries[5].value.payload.reference.count, 4u);
@@ -81,11 +81,11 @@ TEST(HostValueTest, EnumsGoOutByNameOnlyWithARegistry) {
   ReleaseHostValue(host);
   ToHostValue(result, value, host);
   EXPECT_EQ(+host.kind, kHostValueSigned);
-  EXPECT_EQ(+host.payload.signedValue, 1);
+  EXPECT_EQ(+host.payload.signed_value, 1);
   value.SetEnum(7, &StaticTypeOf<Color>());
   ToHostValue(result, value, host, &registry);
   EXPECT_EQ(+host.kind, kHostValueSigned);
-  EXPECT_EQ(+host.payload.signedValue, 7);
+  EXPECT_EQ(+host.payload.signed_value, 7);
 }
 
 TEST(HostValueTest, StringsAreReadUpToTheirTerminator) {

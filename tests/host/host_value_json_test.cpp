@@ -44,7 +44,7 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   writer.EndObject();
   for (std::size_t i = 0; i < std::size(doubles); ++i) {
     values[i + 2].kind = kHostValueFloat;
-    values[i + 2].payload.floatValue = doubles[i];
+    values[i + 2].payload.float_value = doubles[i];
     writer.Double(doubles[i]);
   }
   writer.EndArray();
@@ -67,7 +67,7 @@ TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
   HostValue odd[4]{};
   odd[0].kind = 77;  // no such kind
   odd[1].kind = kHostValueFloat;
-  odd[1].payload.floatValue = std::nan("");
+  odd[1].payload.float_value = std::nan("");
   odd[2].kind = kHostValueMap;  // a count without entries
   odd[2].payload.reference = HostValueReference{nullptr, 5};
   odd[3].kind = kHostValueOwnedString;  // text longer than its count says

@@ -36,7 +36,7 @@ namespace kel::testing {
       const auto* ea = static_cast<const HostValueMapEntry*>(ra.pointer);
       const auto* eb = static_cast<const HostValueMapEntry*>(rb.pointer);
       for (std::uint32_t i = 0; i < ra.count; ++i) {
-        if (std::strcmp(ea[i].key, eb[i].key) != 0 || ea[i].ownsKey != eb[i].ownsKey) {
+        if (std::strcmp(ea[i].key, eb[i].key) != 0 || ea[i].owns_key != eb[i].owns_key) {
           return ::testing::AssertionFailure() << pair.path << ": key " << ea[i].key << " vs " << eb[i].key;
         }
         pending.push_back({&ea[i].value, &eb[i].value, pair.path + "." + ea[i].key});
