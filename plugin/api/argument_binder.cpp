@@ -38,15 +38,15 @@ bool IsStructured(const BindingTypeId& type) {
 }
 
 // Binds the arguments of one request for one function; each step runs only
-// while the call result is still ok.
+// while the outcome is still ok.
 class Binder {
  public:
-  Binder(CallResult& call, const FunctionRecord& function, std::span<BindingValue> slots)
-      : call_(call), function_(function), slots_(slots) {}
+  Binder(BindingResult& outcome, const FunctionRecord& function, std::span<BindingValue> slots)
+      : outcome_(outcome), function_(function), slots_(slots) {}
 
-  bool Ok() const { return call_.result.Ok(); }
+  bool Ok() const { return outcome_.Ok(); }
 
-  void Fail(std::string message) { call_.result.Fail(message); }
+  void Fail(std::string message) { outcome_.Fail(message); }
 
   // A header, path or query value (always without a content type).
   void BindText(std::string_view name, std::string_view value, ParameterLocation location) {
@@ -66,7 +66,7 @@ class Binder {
     }
     BindingValue& slot = slots_[*index];
     if (dot != std::string_view::npos) {
-      BindingValue* target = ResolveArgumentPath(slot, name.substr(dot + 1), call_.result);
+      BindingValue* target = ResolveArgumentPath(slot, name.substr(dot + 1), outcome_);
       if (target != nullptr) Store(*target, value, false, name);
       return;
     }
@@ -182,7 +182,7 @@ class Binder {
     target = std::move(parsed.Value());
   }
 
-  CallResult& call_;
+  BindingResult& outcome_;
   const FunctionRecord& function_;
   std::span<BindingValue> slots_;
 };
@@ -211,10 +211,11 @@ std::vector<TextArgument> QueryArguments(std::string_view path) {
 
 }  // namespace
 
-void BindArguments(CallResult& call, const FunctionRecord& function, const RequestObject& request,
-                   const RequestRecord& record, const PathValues& path_values,
-                   std::span<BindingValue> slots, HeaderMap& headers) {
-  Binder binder(call, function, slots);
+BindingResult BindArguments(const FunctionRecord& function, const RequestObject& request,
+                            const RequestRecord& record, const PathValues& path_values,
+                            std::span<BindingValue> slots, HeaderMap& headers) {
+  BindingResult outcome;
+  Binder binder(outcome, function, slots);
   for (uint32_t i = 0; record.headers != nullptr && i < record.header_count; ++i) {
     if (record.headers[i].name == nullptr) continue;
     headers.insert_or_assign(record.headers[i].name, std::string(TextOrEmpty(record.headers[i].value)));
@@ -243,6 +244,7 @@ void BindArguments(CallResult& call, const FunctionRecord& function, const Reque
     binder.BindCoreArgument(i, record.arguments[i], path_values.size());
   }
   binder.BindBody(record);
+  return outcome;
 }
 
 }  // namespace kel

@@ -7,6 +7,7 @@
 #include "api/function_handler.h"
 #include "api/function_record.h"
 #include "api/request_abi.h"
+#include "binding/binding_result.h"
 
 namespace kel {
 
@@ -22,10 +23,11 @@ struct RequestObject {
 // Fills `slots` (one per parameter, empty at the start) from the request:
 // headers, then a false for every plain bool parameter, header, path and
 // query values, the arguments the core passed beside the request, and the
-// body. The first failure stops the binding and is left in call.result.
-// `headers` receives the request's headers by name.
-void BindArguments(CallResult& call, const FunctionRecord& function, const RequestObject& request,
-                   const RequestRecord& record, const PathValues& path_values,
-                   std::span<BindingValue> slots, HeaderMap& headers);
+// body. The first failure stops the binding and is the outcome returned;
+// an ok outcome holds no value. `headers` receives the request's headers by
+// name.
+[[nodiscard]] BindingResult BindArguments(const FunctionRecord& function, const RequestObject& request,
+                                          const RequestRecord& record, const PathValues& path_values,
+                                          std::span<BindingValue> slots, HeaderMap& headers);
 
 }  // namespace kel

@@ -25,7 +25,7 @@ struct TemplateArgument {
 // when there is none, otherwise usually the HTTP status), the message, and
 // the values that went into the message, so that a caller can log or match
 // on them without parsing the text.
-class Failure {
+class [[nodiscard]] Failure {
  public:
   using Properties = std::map<std::string, FailureProperty, std::less<>>;
 

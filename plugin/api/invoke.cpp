@@ -30,12 +30,13 @@ void Dispatch(ResponseRecord& response, const RequestRecord& request, const Invo
   CallResult call;
   std::vector<BindingValue> slots(function.parameters.size());
   HeaderMap headers;
-  BindArguments(call, function, object, request, match->values, slots, headers);
+  call.result = BindArguments(function, object, request, match->values, slots, headers);
   std::unique_ptr<CallState> state;
   if (call.result.Ok()) state = function.handler->Prepare(call, slots, request.request_token);
-  // Arguments that cannot be bound or converted are the caller's fault.
-  if (!call.result.Ok()) call.status = kStatusBadRequest;
-  if (call.result.Ok() && state) {
+  if (!call.result.Ok()) {
+    // Arguments that cannot be bound or converted are the caller's fault.
+    call.status = kStatusBadRequest;
+  } else if (state) {
     if (function.handler->TakesRequestInfo()) {
       const RequestInfo info{request.request_token, platform::WallClockMilliseconds(), object.path,
                              context.registry, object.method, object.custom_method, &headers};

@@ -16,7 +16,7 @@ struct Nothing {};
 // throwing; the caller decides what to log. Reading the side that is not
 // held is a programming error and throws std::bad_variant_access.
 template <typename E, typename T>
-class MaybeType {
+class [[nodiscard]] MaybeType {
   static_assert(!std::is_same_v<E, T>, "a result and a failure must be told apart");
 
  public:

@@ -9,7 +9,7 @@
 
 namespace kel {
 
-class BindingResult {
+class [[nodiscard]] BindingResult {
  public:
   BindingResult() noexcept = default;
   BindingResult(const BindingResult&) = default;

@@ -20,7 +20,7 @@ struct BindingTypeInfo;
 namespace conversion {
 
 // Fails with "A value for '%1' is required." when the source is empty.
-bool Present(BindingResult& result, const BindingValue& source, std::string_view name);
+[[nodiscard]] bool Present(BindingResult& result, const BindingValue& source, std::string_view name);
 
 void AssignBool(BindingResult& result, bool& out, const BindingValue& source, std::string_view name);
 void AssignSigned(BindingResult& result, std::int64_t& out, const BindingValue& source, std::string_view name,
@@ -40,12 +40,12 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
 
 // Container checks: fail with the vector or map message when the source is
 // not a collection or structure.
-bool IsCollectionFor(BindingResult& result, const BindingValue& source, std::string_view name);
-bool IsStructureForMap(BindingResult& result, const BindingValue& source, std::string_view name);
-// Makes `out` a collection with room for n elements, or fails.
+[[nodiscard]] bool IsCollectionFor(BindingResult& result, const BindingValue& source, std::string_view name);
+[[nodiscard]] bool IsStructureForMap(BindingResult& result, const BindingValue& source, std::string_view name);
 // Zero or empty by the omit-empty rule.
 bool IsZeroOrEmpty(const BindingValue& value);
-bool StartCollection(BindingResult& result, BindingValue& out, std::size_t n);
+// Makes `out` a collection with room for n elements, or fails.
+[[nodiscard]] bool StartCollection(BindingResult& result, BindingValue& out, std::size_t n);
 
 void StructToValue(BindingResult& result, BindingValue& out, const void* native, const BindingTypeInfo* info,
                    const BindingRegistry& registry);

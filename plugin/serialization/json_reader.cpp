@@ -28,8 +28,9 @@ class JsonTreeBuilder {
     open_.reserve(16);
   }
 
-  // Why the handler stopped the reader, or null when it did not.
-  const char* refusal() const { return refusal_; }
+  // Why the handler stopped the reader: kNone when it did not.
+  enum class Refusal { kNone, kNestingLimit, kCollectionLimit };
+  Refusal refusal() const { return refusal_; }
 
   bool Null() { return NextTarget() != nullptr; }
   bool Bool(bool b) { return Put([b](BindingValue& t) { t.SetBool(b); }); }
@@ -106,7 +107,7 @@ class JsonTreeBuilder {
     if (open_.empty() || open_.back().is_object) return target_;
     BindingValue& array = *open_.back().value;
     if (array.Size() >= kMaxCollectionSize) {
-      refusal_ = kCollectionLimitText;
+      refusal_ = Refusal::kCollectionLimit;
       return nullptr;
     }
     return &array.Append();
@@ -122,7 +123,7 @@ class JsonTreeBuilder {
 
   bool Open(bool is_object) {
     if (open_.size() >= kMaxNestingDepth) {
-      refusal_ = kNestingLimitText;
+      refusal_ = Refusal::kNestingLimit;
       return false;
     }
     BindingValue* target = NextTarget();
@@ -140,7 +141,7 @@ class JsonTreeBuilder {
   bool may_hold_nul_;
   const rapidjson::StringStream& stream_;
   std::vector<OpenContainer> open_;
-  const char* refusal_ = nullptr;
+  Refusal refusal_ = Refusal::kNone;
 };
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
@@ -162,10 +163,17 @@ BindingResult ParseJson(const char* text) {
 
   size_t offset = reader.GetErrorOffset();
   const char* reason = JsonParseErrorText(reader.GetParseErrorCode());
-  if (builder.refusal()) {
-    reason = builder.refusal();
-    // The reader reports the position after the refused bracket.
-    if (reason == kNestingLimitText) offset -= 1;
+  switch (builder.refusal()) {
+    case JsonTreeBuilder::Refusal::kNone:
+      break;
+    case JsonTreeBuilder::Refusal::kNestingLimit:
+      reason = kNestingLimitText;
+      // The reader reports the position after the refused bracket.
+      offset -= 1;
+      break;
+    case JsonTreeBuilder::Refusal::kCollectionLimit:
+      reason = kCollectionLimitText;
+      break;
   }
   result.Fail(FormatMessage("Error: %1 at offset %2.", reason, offset));
   return result;

@@ -13,7 +13,7 @@ namespace kel {
 // caller that wants exactly one value compares it with length. The empty
 // input is an empty value. Failures name the byte position where the data
 // went wrong.
-BindingResult DecodeMsgPack(const void* bytes, size_t length, size_t* consumed = nullptr);
+[[nodiscard]] BindingResult DecodeMsgPack(const void* bytes, size_t length, size_t* consumed = nullptr);
 
 // True when bytes start with a MessagePack map or array header: how a body
 // that arrives without a content type is recognised.

@@ -13,6 +13,6 @@ namespace kel {
 // document after a non-empty first one is refused. Failures name the line
 // and column (from 1) of the event at fault; libyaml's own errors keep
 // libyaml's positions (from 0).
-BindingResult ParseYaml(const char* text, size_t length);
+[[nodiscard]] BindingResult ParseYaml(const char* text, size_t length);
 
 }  // namespace kel

@@ -98,9 +98,9 @@ TEST(MsgPackReader, StopsAfterTheFirstRootValue) {
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(result.Value().GetSigned(), 1);
   EXPECT_EQ(consumed, 1u);
-  Decode({0x91, 0x01, 0x02}, &consumed);
+  EXPECT_TRUE(Decode({0x91, 0x01, 0x02}, &consumed).Ok());
   EXPECT_EQ(consumed, 2u);
-  Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed);
+  EXPECT_TRUE(Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed).Ok());
   EXPECT_EQ(consumed, 6u);
 }
 
