@@ -25,8 +25,8 @@ std::string_view CaptureFor(PlaceholderKind kind) {
   return "([^/]*)";
 }
 
-}  // namespace
-
+// The expression text for a template, with the placeholder names appended
+// to `placeholders` in order.
 std::string TemplateToExpression(std::string_view path_template,
                                  std::vector<std::string>& placeholders) {
   std::string expression;
@@ -60,6 +60,8 @@ std::string TemplateToExpression(std::string_view path_template,
   }
   return expression;
 }
+
+}  // namespace
 
 CompiledRoute CompiledRoute::Compile(std::string_view path_template) {
   CompiledRoute route;
