@@ -66,9 +66,9 @@ void SmallObjectAllocator::Unlink(PageHeader*& list, PageHeader* page) noexcept 
   page->previous = page->next = nullptr;
 }
 
-void* SmallObjectAllocator::Allocate(std::size_t size) {
-  std::size_t index = ClassOf(size);
-  std::size_t blockSize = BlockSizeOf(index);
+// Reuses freed blocks first, takes new pages, and moves pages that fill up
+// to the full list.
+void* SmallObjectAllocator::AllocateSlow(std::size_t index, std::size_t blockSize) {
   PageLists& sizeClass = ListsOf(index);
   PageHeader* page = sizeClass.withFree;
   if (page == nullptr) {
