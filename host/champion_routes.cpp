@@ -48,8 +48,6 @@ bool Matches(std::string_view path_template, std::string_view path) {
 
 }  // namespace
 
-std::span<const ChampionRoute> ChampionRoutes() { return kRoutes; }
-
 const ChampionRoute* MatchChampionRoute(std::string_view path) {
   const std::string_view bare = PathWithoutQuery(path);
   for (const ChampionRoute& route : kRoutes) {

@@ -14,9 +14,6 @@ struct ChampionRoute {
   std::string_view path_template;
 };
 
-// In the order the plug-in registers them; all are GET.
-std::span<const ChampionRoute> ChampionRoutes();
-
 // The route whose template matches the whole path (the query left out): each
 // "{name}" takes one path segment, possibly empty. Null when none does.
 const ChampionRoute* MatchChampionRoute(std::string_view path);

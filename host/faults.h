@@ -35,7 +35,6 @@ class Faults {
   bool TakeChampionFailure(int32_t champion_id);
   // Every answer of the game data and of the remote service waits this long.
   void SetDelayMs(uint32_t ms) { delay_ms_.store(ms); }
-  uint32_t DelayMs() const { return delay_ms_.load(); }
   // Waits the delay on the calling thread, or less once delays have ended.
   void Delay();
   // Ends every delay, running and future: the host is going down and a slow

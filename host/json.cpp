@@ -35,11 +35,6 @@ uint64_t UnsignedMember(const JsonValue& object, std::string_view key, uint64_t 
   return member != nullptr && member->IsUint64() ? member->GetUint64() : fallback;
 }
 
-int64_t SignedMember(const JsonValue& object, std::string_view key, int64_t fallback) {
-  const JsonValue* member = FindMember(object, key);
-  return member != nullptr && member->IsInt64() ? member->GetInt64() : fallback;
-}
-
 std::string_view StringMember(const JsonValue& object, std::string_view key) {
   const JsonValue* member = FindMember(object, key);
   if (member == nullptr || !member->IsString()) return {};

@@ -42,7 +42,6 @@ std::string WriteJson(const JsonValue& value);
 // type gives the fallback.
 const JsonValue* FindMember(const JsonValue& object, std::string_view key);
 uint64_t UnsignedMember(const JsonValue& object, std::string_view key, uint64_t fallback = 0);
-int64_t SignedMember(const JsonValue& object, std::string_view key, int64_t fallback = 0);
 std::string_view StringMember(const JsonValue& object, std::string_view key);
 
 // Adds or replaces a member of `object` (which becomes an object if it is not).

@@ -31,7 +31,6 @@ class CompiledRoute {
 
   // The template as it was normalised at registration.
   const std::string& Template() const { return template_; }
-  const std::vector<std::string>& Placeholders() const { return placeholders_; }
 
   // Matches the whole of `path` (the part before any "?"). On a match returns
   // the total length of the decoded captured values and stores the values in

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "api/call_result.h"
 #include "api/streamed_body.h"
 #include "binding/host_value_conversion.h"
 
@@ -25,7 +26,7 @@ class OwnedHostValues {
 };
 
 Failure ParameterFailure(RequestMethod method, std::string_view url, std::string_view error) {
-  return Failure::FromTemplate(400, "Request not sent: Error converting parameters for {method} {url}: {error}",
+  return Failure::FromTemplate(kStatusBadRequest, "Request not sent: Error converting parameters for {method} {url}: {error}",
                                {{"method", MethodText(method)}, {"url", url}, {"error", error}});
 }
 

@@ -15,11 +15,6 @@ std::string_view BindingTypeName(BindingType type) noexcept {
   return code < std::size(kNames) ? kNames[code] : std::string_view();
 }
 
-const BindingFieldInfo* BindingTypeInfo::FindField(std::string_view fieldName) const noexcept {
-  auto found = fieldIndex.find(fieldName);
-  return found != fieldIndex.end() ? found->second : nullptr;
-}
-
 const BindingEnumValueInfo* BindingTypeInfo::FindEnumerator(std::int32_t value) const noexcept {
   for (const auto& [enumeratorName, enumerator] : enumerators) {
     if (enumerator.value == value) return &enumerator;
@@ -143,7 +138,6 @@ BindingTypeBuilder& BindingTypeBuilder::AddEnumerator(std::string_view name, std
 
 BindingTypeBuilder& BindingTypeBuilder::AppendField(std::unique_ptr<BindingFieldInfo> field) {
   field->owner = info_;
-  info_->fieldIndex[field->name] = field.get();
   auto& byName = info_->fieldsByName;
   const auto position = std::upper_bound(byName.begin(), byName.end(), field->name,
                                          [](const std::string& name, const BindingFieldInfo* other) {

@@ -82,7 +82,6 @@ struct BindingTypeInfo {
   std::string nameSpace;
   std::string description;
   std::vector<std::string> tags;
-  std::unordered_map<std::string, const BindingFieldInfo*, BindingNameHash, std::equal_to<>> fieldIndex;
   std::vector<std::unique_ptr<BindingFieldInfo>> fields;  // registration order
   // The same fields in unsigned byte order of their names, the order of the
   // members they become; equal names stay in registration order.
@@ -90,7 +89,6 @@ struct BindingTypeInfo {
   std::map<std::string, BindingEnumValueInfo, std::less<>> enumerators;  // unsigned byte order of names
   const BindingRegistry* registry = nullptr;
 
-  const BindingFieldInfo* FindField(std::string_view fieldName) const noexcept;
   // The first enumerator in name order with that value, or null.
   const BindingEnumValueInfo* FindEnumerator(std::int32_t value) const noexcept;
 };

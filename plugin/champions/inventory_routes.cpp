@@ -57,7 +57,9 @@ MaybeType<Failure, std::vector<CollectionsChampionSkinMinimal>> InventoryRoutes:
   InventoryStore::Access access = store_.Lock();
   if (!access.Session().Serves(summonerId)) return NotFound(kNotExisting);
   std::vector<CollectionsChampionSkinMinimal> skins;
-  skins.reserve(1000);
+  std::size_t skinCount = 0;
+  for (const CollectionsChampion& champion : access.Inventory().champions) skinCount += champion.skins.size();
+  skins.reserve(skinCount);
   for (const CollectionsChampion& champion : access.Inventory().champions) {
     skins.insert(skins.end(), champion.skins.begin(), champion.skins.end());  // sliced to the minimal part
   }

@@ -85,7 +85,6 @@ class AppModule : public SubscriptionCore {
   const PluginNames& names() const { return names_; }
   const std::string& camel_case_name() const { return camel_case_name_; }
   const std::array<std::string, 2>& log_group_path() const { return log_group_path_; }
-  const HostServices* host_services() const { return host_services_; }
   const PluginCallbacks& callbacks() const { return callbacks_; }
 
  private:

@@ -156,12 +156,22 @@ struct MemoryStats {
 // `record`, the core's.
 extern "C" void load_kel_champions(PluginHostRecord* record);
 
-#if UINTPTR_MAX == 0xFFFFFFFFu
+// These two hold no pointer and are the same at both widths.
 static_assert(sizeof(PluginApiVersion) == 12);
 static_assert(offsetof(PluginApiVersion, major) == 0);
 static_assert(offsetof(PluginApiVersion, minor) == 4);
 static_assert(offsetof(PluginApiVersion, patch) == 8);
 
+static_assert(sizeof(MemoryStats) == 56);
+static_assert(offsetof(MemoryStats, peak_bytes_in_use) == 0);
+static_assert(offsetof(MemoryStats, allocations_at_peak) == 8);
+static_assert(offsetof(MemoryStats, total_bytes_allocated) == 16);
+static_assert(offsetof(MemoryStats, total_allocations) == 24);
+static_assert(offsetof(MemoryStats, total_bytes_freed) == 32);
+static_assert(offsetof(MemoryStats, total_frees) == 40);
+static_assert(offsetof(MemoryStats, reserved) == 48);
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(PluginCallbacks) == 12);
 static_assert(offsetof(PluginCallbacks, initialize) == 0);
 static_assert(offsetof(PluginCallbacks, shutdown) == 4);
@@ -191,21 +201,7 @@ static_assert(offsetof(HostTable, pump_host) == 24);
 static_assert(offsetof(HostTable, begin_wait) == 28);
 static_assert(offsetof(HostTable, end_wait) == 32);
 static_assert(offsetof(HostTable, write_log) == 36);
-
-static_assert(sizeof(MemoryStats) == 56);
-static_assert(offsetof(MemoryStats, peak_bytes_in_use) == 0);
-static_assert(offsetof(MemoryStats, allocations_at_peak) == 8);
-static_assert(offsetof(MemoryStats, total_bytes_allocated) == 16);
-static_assert(offsetof(MemoryStats, total_allocations) == 24);
-static_assert(offsetof(MemoryStats, total_bytes_freed) == 32);
-static_assert(offsetof(MemoryStats, total_frees) == 40);
-static_assert(offsetof(MemoryStats, reserved) == 48);
 #else
-static_assert(sizeof(PluginApiVersion) == 12);
-static_assert(offsetof(PluginApiVersion, major) == 0);
-static_assert(offsetof(PluginApiVersion, minor) == 4);
-static_assert(offsetof(PluginApiVersion, patch) == 8);
-
 static_assert(sizeof(PluginCallbacks) == 24);
 static_assert(offsetof(PluginCallbacks, initialize) == 0);
 static_assert(offsetof(PluginCallbacks, shutdown) == 8);
@@ -235,15 +231,6 @@ static_assert(offsetof(HostTable, pump_host) == 48);
 static_assert(offsetof(HostTable, begin_wait) == 56);
 static_assert(offsetof(HostTable, end_wait) == 64);
 static_assert(offsetof(HostTable, write_log) == 72);
-
-static_assert(sizeof(MemoryStats) == 56);
-static_assert(offsetof(MemoryStats, peak_bytes_in_use) == 0);
-static_assert(offsetof(MemoryStats, allocations_at_peak) == 8);
-static_assert(offsetof(MemoryStats, total_bytes_allocated) == 16);
-static_assert(offsetof(MemoryStats, total_allocations) == 24);
-static_assert(offsetof(MemoryStats, total_bytes_freed) == 32);
-static_assert(offsetof(MemoryStats, total_frees) == 40);
-static_assert(offsetof(MemoryStats, reserved) == 48);
 #endif
 
 }  // namespace kel
