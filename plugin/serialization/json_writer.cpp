@@ -1,12 +1,14 @@
 #include "serialization/json_writer.h"
 
 #include <rapidjson/prettywriter.h>
-#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "binding/binding_registry.h"
@@ -14,6 +16,53 @@
 namespace kel {
 
 namespace {
+
+// The writers' output stream: the result text itself, written through a raw
+// cursor and grown by doubling, so the text is never copied out of a buffer
+// at the end and a string's characters go in without a bound check each.
+class TextOutput {
+ public:
+  using Ch = char;
+
+  TextOutput() : text_(kInitialSize, '\0'), cursor_(text_.data()), end_(text_.data() + text_.size()) {}
+
+  [[gnu::always_inline]] void Put(char c) {
+    if (cursor_ == end_) [[unlikely]] Grow(1);
+    *cursor_++ = c;
+  }
+  [[gnu::always_inline]] void PutUnsafe(char c) { *cursor_++ = c; }
+  [[gnu::always_inline]] void Reserve(size_t count) {
+    if (static_cast<size_t>(end_ - cursor_) < count) [[unlikely]] Grow(count);
+  }
+  void Flush() {}
+
+  const char* data() const { return text_.data(); }
+  size_t size() const { return static_cast<size_t>(cursor_ - text_.data()); }
+  std::string Take() && {
+    text_.resize(size());
+    return std::move(text_);
+  }
+
+ private:
+  static constexpr size_t kInitialSize = 16384;
+
+  [[gnu::noinline]] void Grow(size_t count) {
+    const size_t used = size();
+    text_.resize(std::max(text_.size() * 2, used + count));
+    cursor_ = text_.data() + used;
+    end_ = text_.data() + text_.size();
+  }
+
+  std::string text_;
+  char* cursor_;
+  char* end_;
+};
+
+// The writers reserve room before a run of characters and then put them
+// unchecked; found by argument-dependent lookup before the library's
+// defaults, which would check every character.
+inline void PutReserve(TextOutput& output, size_t count) { output.Reserve(count); }
+inline void PutUnsafe(TextOutput& output, char c) { output.PutUnsafe(c); }
 
 // Walks the tree with an explicit stack rather than by recursion: trees
 // built by code or converted from the core's values have no depth bound.
@@ -123,18 +172,18 @@ std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view l
 
 std::string Write(const BindingValue& value, const BindingRegistry* registry, const char* line_break) {
   if (value.IsEmpty()) return {};
-  rapidjson::StringBuffer buffer;
+  TextOutput output;
   if (line_break == nullptr || *line_break == '\0') {
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    rapidjson::Writer<TextOutput> writer(output);
     JsonTreeWriter(writer, registry).Write(value);
-    return std::string(buffer.GetString(), buffer.GetSize());
+    return std::move(output).Take();
   }
-  rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+  rapidjson::PrettyWriter<TextOutput> writer(output);
   writer.SetIndent(' ', 4);
   JsonTreeWriter(writer, registry).Write(value);
   // Line feeds inside strings are escaped, so every raw one is a line end.
-  if (std::strcmp(line_break, "\n") == 0) return std::string(buffer.GetString(), buffer.GetSize());
-  return ReplaceLineFeeds(buffer.GetString(), buffer.GetSize(), line_break);
+  if (std::strcmp(line_break, "\n") == 0) return std::move(output).Take();
+  return ReplaceLineFeeds(output.data(), output.size(), line_break);
 }
 
 }  // namespace
