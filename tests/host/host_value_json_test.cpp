@@ -55,42 +55,22 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   EXPECT_EQ(HostValueToJson(list), expected.GetString());
 }
 
-// The writer reads texts a block at a time from wherever they start: texts
-// and keys at every offset and of every short length, each with one byte to
-// escape at a different place, as RapidJSON's Writer writes them.
+// Texts and keys read in blocks from every offset, of every short length.
 TEST(HostValueJson, WritesTextsAtEveryOffsetAndLengthAsRapidJsonDoes) {
   alignas(64) char pool[128];
-  std::vector<std::string> expected_texts;
-  for (std::size_t offset = 0; offset < 32; ++offset) {
-    for (std::size_t length = 0; length < 40; ++length) {
-      std::string text(length, 'k');
-      if (length != 0) text[(offset + length) % length] = "\"\\\n\x01"[length % 4];
-      expected_texts.push_back(text);
-    }
+  for (std::size_t at = 0; at < 32 * 40; ++at) {
+    std::string text(at % 40, 'k');
+    if (!text.empty()) text[at % text.size()] = "\"\\\n\x01"[at % 4];
+    std::memcpy(pool + at / 40, text.c_str(), text.size() + 1);
+    HostValueMapEntry keyed{pool + at / 40, {}, 0};
+    keyed.value.kind = kHostValueBorrowedString;  // its count runs past the NUL that ends it
+    keyed.value.payload.reference = HostValueReference{pool + at / 40, static_cast<uint32_t>(text.size() + 3)};
+    const HostValue map{kHostValueMap, {.reference = HostValueReference{&keyed, 1}}};
+    rapidjson::StringBuffer expected;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
+    writer.StartObject(), writer.Key(text.c_str()), writer.String(text.c_str()), writer.EndObject();
+    ASSERT_EQ(HostValueToJson(map), expected.GetString()) << at;
   }
-  rapidjson::StringBuffer expected;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
-  writer.StartArray();
-  std::string written = "[";
-  for (std::size_t i = 0; i < expected_texts.size(); ++i) {
-    const std::size_t offset = i / 40;
-    const std::string& text = expected_texts[i];
-    std::memcpy(pool + offset, text.c_str(), text.size() + 1);
-    HostValue string{};  // its count runs past the NUL that ends it
-    string.kind = kHostValueBorrowedString;
-    string.payload.reference = HostValueReference{pool + offset, static_cast<uint32_t>(text.size() + 3)};
-    HostValueMapEntry keyed{pool + offset, string, 0};
-    HostValue map{};
-    map.kind = kHostValueMap;
-    map.payload.reference = HostValueReference{&keyed, 1};
-    written += (i != 0 ? "," : "") + HostValueToJson(map);
-    writer.StartObject();
-    writer.Key(text.c_str());
-    writer.String(text.c_str());
-    writer.EndObject();
-  }
-  writer.EndArray();
-  EXPECT_EQ(written + "]", expected.GetString());
 }
 
 TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
