@@ -142,8 +142,10 @@ class StringPool {
   };
   static constexpr std::size_t kShortTextMax = 16;
   static constexpr std::size_t kCacheLines = 256;
-  // Trees with fewer strings look nothing up often enough to pay for it.
-  static constexpr std::size_t kCacheFromCount = 32;
+  // Trees that intern fewer texts do not pay for the cache. Counted in
+  // lookups, not entries: a large document may hold only a score of
+  // distinct keys, each looked up thousands of times.
+  static constexpr std::size_t kCacheFromLookups = 64;
   // Inline: returned through memory, the key's halves stall the loads that
   // read them back.
   static ShortText ShortTextOf(const char* text, std::size_t length) noexcept {
@@ -177,7 +179,8 @@ class StringPool {
   InternedString** entries_;
   std::size_t capacity_;
   std::size_t count_ = 0;
-  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromCount entries on
+  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromLookups lookups on
+  std::size_t uncachedLookups_ = 0;
   Slot initialSlots_[kInitialSlots] = {};
   InternedString* initialEntries_[kInitialEntries] = {};
 };

@@ -146,6 +146,28 @@ class JsonTreeBuilder {
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
+// What the parse needs to know of the text before it starts: its length (to
+// ready the string pool) and whether any string in it may hold an escaped
+// NUL. One pass that stops only at backslashes finds both; a backslash
+// starts a two-character escape or \uXXXX, so stepping over the character
+// after it keeps the pass on escape boundaries, and an escaped backslash
+// before "u0000" is not taken for a NUL.
+struct TextSurvey {
+  size_t length;
+  bool may_hold_nul;
+};
+
+TextSurvey Survey(const char* text) {
+  bool may_hold_nul = false;
+  const char* p = text;
+  for (;;) {
+    p = strchrnul(p, '\\');
+    if (*p == '\0') return {static_cast<size_t>(p - text), may_hold_nul};
+    if (p[1] == 'u' && p[2] == '0' && p[3] == '0' && p[4] == '0' && p[5] == '0') may_hold_nul = true;
+    p += p[1] == '\0' ? 1 : 2;
+  }
+}
+
 }  // namespace
 
 BindingResult ParseJson(const char* text) {
@@ -155,9 +177,10 @@ BindingResult ParseJson(const char* text) {
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;
 
-  ReserveTextsFor(result.Value(), std::strlen(p));
+  const TextSurvey survey = Survey(p);
+  ReserveTextsFor(result.Value(), survey.length);
   rapidjson::StringStream stream(text);
-  JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr, stream);
+  JsonTreeBuilder builder(result.Value(), survey.may_hold_nul, stream);
   rapidjson::Reader reader;
   if (reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder)) return result;
 

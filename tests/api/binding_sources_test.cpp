@@ -2,7 +2,7 @@
 // with a native handler.
 #include "api/typed_handler.h"
 #include "binding/host_value_conversion.h"
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "api/typed_handler.h"
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {

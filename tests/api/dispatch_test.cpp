@@ -1,6 +1,6 @@
 // Requests through the invoke entry: matching, text arguments and their
 // failures.
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {

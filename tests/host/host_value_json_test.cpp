@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,24 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   list.kind = kHostValueArray;
   list.payload.reference = HostValueReference{values.data(), static_cast<uint32_t>(values.size())};
   EXPECT_EQ(HostValueToJson(list), expected.GetString());
+}
+
+// Texts and keys read in blocks from every offset, of every short length.
+TEST(HostValueJson, WritesTextsAtEveryOffsetAndLengthAsRapidJsonDoes) {
+  alignas(64) char pool[128];
+  for (std::size_t at = 0; at < 32 * 40; ++at) {
+    std::string text(at % 40, 'k');
+    if (!text.empty()) text[at % text.size()] = "\"\\\n\x01"[at % 4];
+    std::memcpy(pool + at / 40, text.c_str(), text.size() + 1);
+    HostValueMapEntry keyed{pool + at / 40, {}, 0};
+    keyed.value.kind = kHostValueBorrowedString;  // its count runs past the NUL that ends it
+    keyed.value.payload.reference = HostValueReference{pool + at / 40, static_cast<uint32_t>(text.size() + 3)};
+    const HostValue map{kHostValueMap, {.reference = HostValueReference{&keyed, 1}}};
+    rapidjson::StringBuffer expected;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
+    writer.StartObject(), writer.Key(text.c_str()), writer.String(text.c_str()), writer.EndObject();
+    ASSERT_EQ(HostValueToJson(map), expected.GetString()) << at;
+  }
 }
 
 TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "dirty_host_record.h"
+#include "support/dirty_host_record.h"
 #include "api/typed_handler.h"
 #include "diagnostics/log.h"
 #include "runtime/event_names.h"
@@ -94,7 +94,7 @@ TEST_F(BoundaryGuard, InvokeEventAndTaskSurviveTheirHandlers) {
 
   plugin.AddResourceListener("/x", [](const PluginResourceEvent&) { throw std::runtime_error("listener threw"); });
   const std::string event_name = ResourceEventName("/x");
-  ASSERT_TRUE(testing::DeliverEvent(core_, event_name, testing::ResourceEventPayload("/x", 1, BindingValue())));
+  ASSERT_TRUE(testing::DeliverEvent(core_, event_name, testing::ResourceEventPayload("/x", PluginResourceEventType::Update, BindingValue())));
   EXPECT_TRUE(Logged("Handler of event " + event_name + " failed: listener threw"));
 
   plugin.ScheduleTask("task", [] { throw 1; }, 0);

@@ -71,6 +71,9 @@ TEST(JsonReader, StringsEndAtAnEscapedNul) {
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(result.Value().Find("k").GetString(), "ab");
   EXPECT_EQ(result.Value().Find("e").GetString(), "\xC3\xA9\n");
+  // An escaped backslash is no NUL, and the escape after it still is one.
+  EXPECT_EQ(ParseJson(R"(["\\u0000"])").Value().Get(0).GetString(), "\\u0000");
+  EXPECT_EQ(ParseJson(R"(["\\\u0000x"])").Value().Get(0).GetString(), "\\");
 }
 
 TEST(JsonReader, FailuresNameTheReasonAndOffset) {

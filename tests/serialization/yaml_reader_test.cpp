@@ -48,6 +48,14 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
   EXPECT_EQ(KindOf("a: |1-\n  -3\n"), BindingValueKind::kSigned);
 }
 
+// Short digit runs are read without strtod, longer ones with it: both must
+// give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
+TEST(YamlReader, DigitRunsReadAsStrtodReadsThem) {
+  EXPECT_EQ(JsonOf("[-0, 007, +5, -, 999999999999999, -999999999999999, 12345678901234567, Infinity]"),
+            R"([0,7,5,"-",999999999999999,-999999999999999,12345678901234568,"Infinity"])");
+  EXPECT_EQ(KindOf("a: -0"), BindingValueKind::kUnsigned);
+}
+
 // Whole numbers beyond the 64-bit range stay floats instead of overflowing.
 TEST(YamlReader, WholeNumbersOutsideSixtyFourBitsStayFloats) {
   EXPECT_EQ(KindOf("a: 18446744073709551615"), BindingValueKind::kFloat);  // rounds to 2^64

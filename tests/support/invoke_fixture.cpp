@@ -1,4 +1,4 @@
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 #include "api/invoke.h"
 
