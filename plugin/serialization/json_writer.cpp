@@ -7,10 +7,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "binding/binding_registry.h"
@@ -19,14 +20,17 @@ namespace kel {
 
 namespace {
 
-// The writers' output stream: the result text itself, written through a raw
-// cursor and grown by doubling, so the text is never copied out of a buffer
-// at the end and a string's characters go in without a bound check each.
+// The writers' output stream: a buffer written through a raw cursor and
+// grown by doubling, so a string's characters go in without a bound check
+// each.
 class TextOutput {
  public:
   using Ch = char;
 
-  TextOutput() : text_(kInitialSize, '\0'), cursor_(text_.data()), end_(text_.data() + text_.size()) {}
+  TextOutput() { Grow(kInitialSize); }
+  ~TextOutput() { std::free(buffer_); }
+  TextOutput(const TextOutput&) = delete;
+  TextOutput& operator=(const TextOutput&) = delete;
 
   [[gnu::always_inline]] void Put(char c) {
     if (cursor_ == end_) [[unlikely]] Grow(1);
@@ -78,12 +82,8 @@ class TextOutput {
     cursor_ = out;
   }
 
-  const char* data() const { return text_.data(); }
-  size_t size() const { return static_cast<size_t>(cursor_ - text_.data()); }
-  std::string Take() && {
-    text_.resize(size());
-    return std::move(text_);
-  }
+  const char* data() const { return buffer_; }
+  size_t size() const { return static_cast<size_t>(cursor_ - buffer_); }
 
  private:
   static constexpr size_t kInitialSize = 16384;
@@ -112,16 +112,21 @@ class TextOutput {
     return (below(word, 0x20) | below(word ^ ('"' * kOnes), 1) | below(word ^ ('\\' * kOnes), 1)) != 0;
   }
 
+  // realloc rather than a std::string: no zero fill, and a large block
+  // moves by remapping its pages instead of copying them.
   [[gnu::noinline]] void Grow(size_t count) {
     const size_t used = size();
-    text_.resize(std::max(text_.size() * 2, used + count));
-    cursor_ = text_.data() + used;
-    end_ = text_.data() + text_.size();
+    const size_t capacity = std::max(static_cast<size_t>(end_ - buffer_) * 2, used + count);
+    char* grown = static_cast<char*>(std::realloc(buffer_, capacity));
+    if (grown == nullptr) throw std::bad_alloc();
+    buffer_ = grown;
+    cursor_ = grown + used;
+    end_ = grown + capacity;
   }
 
-  std::string text_;
-  char* cursor_;
-  char* end_;
+  char* buffer_ = nullptr;
+  char* cursor_ = nullptr;
+  char* end_ = nullptr;
 };
 
 // The writers reserve room before a run of characters and then put them
@@ -256,13 +261,13 @@ std::string Write(const BindingValue& value, const BindingRegistry* registry, co
   if (line_break == nullptr || *line_break == '\0') {
     rapidjson::Writer<TextOutput> writer(output);
     JsonTreeWriter(writer, registry).Write(value);
-    return std::move(output).Take();
+    return std::string(output.data(), output.size());
   }
   rapidjson::PrettyWriter<TextOutput> writer(output);
   writer.SetIndent(' ', 4);
   JsonTreeWriter(writer, registry).Write(value);
   // Line feeds inside strings are escaped, so every raw one is a line end.
-  if (std::strcmp(line_break, "\n") == 0) return std::move(output).Take();
+  if (std::strcmp(line_break, "\n") == 0) return std::string(output.data(), output.size());
   return ReplaceLineFeeds(output.data(), output.size(), line_break);
 }
 
