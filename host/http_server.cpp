@@ -70,10 +70,14 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void Answer(httplib::Response& response, const InvokeAnswer& answer) {
+// What set_content does, but the answer's text is moved into the body
+// instead of copied: the champion list is 2.4 MB.
+void Answer(httplib::Response& response, InvokeAnswer&& answer) {
   response.status = answer.status;
   for (const auto& [name, value] : answer.headers) response.set_header(name, value);
-  response.set_content(answer.json, "application/json");
+  response.body = std::move(answer.json);
+  response.headers.erase("Content-Type");
+  response.set_header("Content-Type", "application/json");
 }
 
 uint64_t Number(const std::string& text, uint64_t fallback) {

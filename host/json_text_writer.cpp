@@ -106,11 +106,18 @@ JsonTextWriter::JsonTextWriter(std::string& text)
     : text_(text), cursor_(text.data() + text.size()), end_(cursor_) {}
 
 void JsonTextWriter::Grow(std::size_t bytes) {
-  // resize, not reserve: the cursor writes into the string's own length.
-  // Straight to the capacity (the caller may have reserved the size it
-  // expects), so that the zeroing that resize does happens once.
+  // The cursor writes into the string's own length, straight to the
+  // capacity (the caller may have reserved the size it expects). Where the
+  // library has it (this file is built as C++23), the new length is taken
+  // without zeroing it first: for the 2.4 MB champion list the zeroing cost
+  // 5.2 M instructions, a fifth of the writing.
   const std::size_t used = Used();
-  text_.resize(std::max({used + bytes, text_.capacity(), text_.size() * 2, std::size_t{256}}));
+  const std::size_t size = std::max({used + bytes, text_.capacity(), text_.size() * 2, std::size_t{256}});
+#if defined(__cpp_lib_string_resize_and_overwrite)
+  text_.resize_and_overwrite(size, [](char*, std::size_t length) { return length; });
+#else
+  text_.resize(size);
+#endif
   cursor_ = text_.data() + used;
   end_ = text_.data() + text_.size();
 }

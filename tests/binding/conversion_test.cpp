@@ -383,14 +383,12 @@ TEST_F(ConversionTest, RegisteringANameTwiceKeepsTheFirst) {
   EXPECT_EQ(registry.FindType(StaticTypeOf<Inner>()), inner);
 }
 
-TEST(StaticTypeIdTest, IdentitiesAreStableDistinctAndNamed) {
+TEST(StaticTypeIdTest, IdentitiesAreStableDistinctAndNamedAndTheReservedOneIsNeverFound) {
   EXPECT_NE(StaticTypeOf<Inner>().identifier, StaticTypeOf<Record>().identifier);
   EXPECT_NE(std::string(StaticTypeOf<Inner>().Name()).find("Inner"), std::string::npos);
   EXPECT_EQ(std::string(NumberedStaticTypeId(0xAB12).Name()), "#0000AB12");
   EXPECT_EQ(std::string(kReservedStaticTypeId.Name()), "#1BE7EF8E");
-}
-
-TEST(StaticTypeIdTest, TheReservedIdentityIsNeverFoundByIdentifier) {
+  // The reserved identity is never found by identifier, only by name.
   BindingRegistry registry;
   registry.RegisterType(4, "Reserved", kReservedStaticTypeId, false);
   EXPECT_NE(registry.FindType("Reserved"), nullptr);

@@ -76,16 +76,13 @@ TEST(YamlReader, TaggedScalars) {
   EXPECT_EQ(ErrorOf("a: !custom 1"), "Unsupported YAML tag '!custom'.");
 }
 
-TEST(YamlReader, AliasesCopyTheAnchoredValue) {
+TEST(YamlReader, AliasesCopyTheAnchoredValueAndNameTheirFailures) {
   EXPECT_EQ(JsonOf("a: &x 1\nb: *x"), R"({"a":1,"b":1})");
   EXPECT_EQ(JsonOf("a: &m {k: [1, 2]}\nb: *m\nc: [*m, *m]"),
             R"({"a":{"k":[1,2]},"b":{"k":[1,2]},"c":[{"k":[1,2]},{"k":[1,2]}]})");
   // A repeated key replaces its value whole; the alias keeps the copy taken
   // when the anchored container ended.
   EXPECT_EQ(JsonOf("a: &s {x: 1}\nb: *s\na: {y: 2}\nc: [1]\nc: [2]"), R"({"a":{"y":2},"b":{"x":1},"c":[2]})");
-}
-
-TEST(YamlReader, AnchorAndAliasFailures) {
   EXPECT_EQ(ErrorOf("b: *y"), "Undefined alias encountered: \"y\". At line: 1 col: 4");
   EXPECT_EQ(ErrorOf("a: &x [*x]"), "Cannot deserialize cyclic aliases. Alias \"x\". At line: 1 col: 8");
   EXPECT_EQ(ErrorOf("a: &x 1\nb: &x 2"), "Duplicate occurrence of anchor \"x\". At line: 2 col: 4");
@@ -101,9 +98,7 @@ TEST(YamlReader, KeysMustBeStringScalars) {
   EXPECT_EQ(ErrorOf("a: &k x\n*k : y"),
             "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
   EXPECT_EQ(JsonOf("!!str 5: x\n7: z"), R"({"5":"x","7":"z"})");
-}
-
-TEST(YamlReader, AnEmptyKeyIsAKeyLikeAnyOther) {
+  // An empty key is a key like any other.
   EXPECT_EQ(JsonOf("'': 1\nb: 2"), R"({"":1,"b":2})");
 }
 
