@@ -57,13 +57,8 @@ class InventoryRoutesTest : public ::testing::Test {
   // The generated inventory, merged and published for kSummoner.
   void Publish() {
     InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
-    for (GameDataChampion& champion : testing::GameDataOf(world_)) {
-      access.Inventory().ApplyGameData(std::move(champion));
-    }
+    testing::LoadWorld(access, world_, kSummoner);
     access.Inventory().ApplyOwnership(testing::OwnershipOf(world_, kSummoner, kNow), kNow);
-    access.Session().loggedIn = true;
-    access.Session().summonerId = kSummoner;
-    access.Session().postLoginTimeoutExpired = true;
     access.FullRefresh();
   }
 

@@ -14,8 +14,7 @@ namespace {
 
 TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnce) {
   HostProcess host({"--login-delay-ms", "0"});
-  const std::string list =
-      "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
+  const std::string list = InventoryRoutes()[0];
   std::atomic<bool> stop{false};
   std::atomic<int> bad{0};
   std::atomic<int> listsRead{0};

@@ -83,6 +83,11 @@ std::vector<std::string> InventoryRoutes() {
           InventoryRoute("/champions-playable-count"), one, one + "/skins", skin, skin + "/chromas"};
 }
 
+bool WaitForFullList(const HostProcess& host) {
+  return WaitFor([&] { return host.Get(InventoryRoutes()[0]).value.Size() == DefaultWorld().Champions().size(); },
+                 Patience(std::chrono::milliseconds(20000)));
+}
+
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {

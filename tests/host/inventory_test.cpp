@@ -15,11 +15,6 @@ using std::chrono::milliseconds;
 
 std::string Champion(int32_t id) { return InventoryRoute("/champions/") + std::to_string(id); }
 
-bool WaitForFullList(const HostProcess& host) {
-  return WaitFor([&] { return host.Get(InventoryRoutes()[0]).value.Size() == DefaultWorld().Champions().size(); },
-                 Patience(milliseconds(20000)));
-}
-
 // Buying through the store: the page test.
 TEST(ChampionInventory, RentalStepsChangeOwnershipAndAnEndedRentalIsNotified) {
   HostProcess host({"--login-delay-ms", "0"});

@@ -51,7 +51,7 @@ TEST(HostLifecycle, ServesGameDataWrittenToAFolder) {
 
 TEST(HostLifecycle, ShutsDownCleanlyUnderLoad) {
   HostProcess host({"--login-delay-ms", "0"});
-  const std::string list = "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
+  const std::string list = InventoryRoutes()[0];
   std::atomic<bool> stop{false};
   std::atomic<int> answered{0};
   std::vector<std::thread> clients;

@@ -76,7 +76,7 @@ TEST(JsonReader, StringsEndAtAnEscapedNul) {
   EXPECT_EQ(ParseJson(R"(["\\\u0000x"])").Value().Get(0).GetString(), "\\");
 }
 
-TEST(JsonReader, FailuresNameTheReasonAndOffset) {
+TEST(JsonReader, FailuresNameTheReasonAndOffsetAndKeepNothingElse) {
   EXPECT_EQ(ErrorOf("{\"a\":1} x"),
             "Error: The document root must not be followed by other values. at offset 8.");
   EXPECT_EQ(ErrorOf("[1,]"), "Error: Invalid value. at offset 3.");
@@ -85,9 +85,7 @@ TEST(JsonReader, FailuresNameTheReasonAndOffset) {
   EXPECT_EQ(ErrorOf("[1e400]"), "Error: Number too big to be stored in double. at offset 1.");
   EXPECT_EQ(ErrorOf("{1:2}"), "Error: Missing a name for object member. at offset 1.");
   EXPECT_EQ(ErrorOf("  nul"), "Error: Invalid value. at offset 5.");
-}
-
-TEST(JsonReader, AFailureKeepsNothingOfThePartialTree) {
+  // A failure keeps nothing of the partial tree.
   const BindingResult result = ParseJson(R"({"a":[1,2,{"b":3}],"c":})");
   ASSERT_FALSE(result.Ok());
   EXPECT_EQ(result.Value().Size(), 1u);  // only the error member

@@ -34,7 +34,7 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
   };
   slot_.table.publish_event = [](HostTable* t, const OutgoingEventRecord* event) {
     FakeCore& core = From(t);
-    core.Record(HostFunction::kPublishEvent, core.published_events_, event);
+    core.Record(HostFunction::kPublishEvent);
     if (core.on_publish_event) core.on_publish_event(event);
   };
   slot_.table.subscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle,
