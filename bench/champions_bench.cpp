@@ -313,8 +313,7 @@ int main(int argc, char** argv) {
       ->Arg(16)
       ->Unit(benchmark::kMillisecond);
 #ifdef KEL_BENCH_HOST
-  benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)
-      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)->Unit(benchmark::kMillisecond);
 #endif
   benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);

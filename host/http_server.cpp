@@ -56,7 +56,7 @@ std::string LibraryRefusal(int status) {
 MethodCode MethodOf(const std::string& text) {
   // HEAD is served as GET; the server leaves the body out.
   static constexpr std::pair<std::string_view, MethodCode> kMethods[] = {
-      {"DELETE", MethodCode::kDelete}, {"GET", MethodCode::kGet},     {"HEAD", MethodCode::kGet},
+      {"DELETE", MethodCode::kDelete},   {"GET", MethodCode::kGet},     {"HEAD", MethodCode::kGet},
       {"OPTIONS", MethodCode::kOptions}, {"PATCH", MethodCode::kPatch}, {"POST", MethodCode::kPost},
       {"PUT", MethodCode::kPut}};
   for (const auto& [name, method] : kMethods) {
@@ -210,9 +210,8 @@ void HttpServer::AddPage(const std::string& web_dir) {
     return;
   }
   // Edited files show at the next reload.
-  server_->set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
-    response.set_header("Cache-Control", "no-cache");
-  });
+  server_->set_file_request_handler(
+      [](const httplib::Request&, httplib::Response& response) { response.set_header("Cache-Control", "no-cache"); });
 }
 
 void HttpServer::AddPluginRoutes() {

@@ -58,7 +58,7 @@ constexpr std::uintptr_t kPage = 4096;
 // mapped memory. The sanitizers would count those bytes as outside the
 // text, hence the attribute.
 __attribute__((no_sanitize("address", "thread"))) std::size_t CopyPlainRun(const char* text, std::size_t limit,
-                                                                         char* out) {
+                                                                           char* out) {
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const std::size_t to_boundary = kBlock - (address & (kBlock - 1));
   std::size_t done = 0;
@@ -102,8 +102,7 @@ char* EscapeByte(char* out, unsigned char c) {
 
 }  // namespace
 
-JsonTextWriter::JsonTextWriter(std::string& text)
-    : text_(text), cursor_(text.data() + text.size()), end_(cursor_) {}
+JsonTextWriter::JsonTextWriter(std::string& text) : text_(text), cursor_(text.data() + text.size()), end_(cursor_) {}
 
 void JsonTextWriter::Grow(std::size_t bytes) {
   // The cursor writes into the string's own length, straight to the

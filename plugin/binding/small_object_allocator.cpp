@@ -96,8 +96,10 @@ void SmallObjectAllocator::Link(PageHeader*& list, PageHeader* page) noexcept {
 }
 
 void SmallObjectAllocator::Unlink(PageHeader*& list, PageHeader* page) noexcept {
-  if (page->previous != nullptr) page->previous->next = page->next;
-  else list = page->next;
+  if (page->previous != nullptr)
+    page->previous->next = page->next;
+  else
+    list = page->next;
   if (page->next != nullptr) page->next->previous = page->previous;
   page->previous = page->next = nullptr;
 }
@@ -137,9 +139,9 @@ void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
   unsigned char* address = static_cast<unsigned char*>(block);
   unsigned char* inlinePage = index < kClassCount ? classes_[index].inlinePage : nullptr;
   bool isInline = inlinePage != nullptr && address >= inlinePage && address < inlinePage + kInlinePageSize;
-  PageHeader* page = isInline
-      ? reinterpret_cast<PageHeader*>(inlinePage)
-      : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) & ~std::uintptr_t{platform::kPageSize - 1});
+  PageHeader* page = isInline ? reinterpret_cast<PageHeader*>(inlinePage)
+                              : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) &
+                                                              ~std::uintptr_t{platform::kPageSize - 1});
   bool wasFull = !HasFreeBlock(page, blockSize);
   std::memcpy(block, &page->freeHead, sizeof(page->freeHead));
   page->freeHead = static_cast<std::uint16_t>(address - reinterpret_cast<unsigned char*>(page));

@@ -17,7 +17,7 @@ namespace kel {
 class SmallObjectAllocator {
  public:
   static constexpr std::size_t kGranule = 4;
-  static constexpr std::size_t kClassCount = 18;  // with an inline page
+  static constexpr std::size_t kClassCount = 18;                              // with an inline page
   static constexpr std::size_t kInlineMaxBlockSize = kGranule * kClassCount;  // 72
   static constexpr std::size_t kFirstLargeBlockSize = 80;
   static constexpr std::size_t kLargeGranule = 16;

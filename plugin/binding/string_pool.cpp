@@ -191,8 +191,10 @@ void StringPool::RemoveSlot(std::size_t hole) noexcept {
 
 void StringPool::FreeEntry(InternedString* entry) noexcept {
   std::size_t size = EntrySize(entry->length);
-  if (size <= SmallObjectAllocator::kMaxBlockSize) blocks_.Free(entry, size);
-  else heap_.Free(entry);
+  if (size <= SmallObjectAllocator::kMaxBlockSize)
+    blocks_.Free(entry, size);
+  else
+    heap_.Free(entry);
 }
 
 void StringPool::Reserve(std::size_t count) {

@@ -59,11 +59,11 @@ inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
 
 // The text follows the entry directly, NUL-terminated.
 struct InternedString {
-  std::uint64_t order;       // OrderPrefix of the text
-  std::uint32_t hash;        // FNV-1a of the text
+  std::uint64_t order;  // OrderPrefix of the text
+  std::uint32_t hash;   // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
-  std::uint32_t position;    // in the pool's dense list, or kUnshared
+  std::uint32_t position;  // in the pool's dense list, or kUnshared
 
   static constexpr std::uint32_t kUnshared = 0xFFFFFFFFu;  // hash is then not computed (0)
   bool Shared() const noexcept { return position != kUnshared; }
@@ -113,9 +113,7 @@ class StringPool {
   // The twin of a source entry after CloneEntries; its reference is already
   // counted.
   // Unshared entries have no twin: they are copied (CopyOfUnshared).
-  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept {
-    return entries_[sourceEntry->position];
-  }
+  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept { return entries_[sourceEntry->position]; }
   InternedString* CopyOfUnshared(const InternedString* sourceEntry) { return NewUnshared(sourceEntry->View()); }
 
   std::size_t Count() const noexcept { return count_; }

@@ -7,9 +7,7 @@
 namespace kel {
 namespace {
 
-std::string MethodKey(const PluginServiceProxyResponse& answer) {
-  return answer.serviceName + "." + answer.methodName;
-}
+std::string MethodKey(const PluginServiceProxyResponse& answer) { return answer.serviceName + "." + answer.methodName; }
 
 }  // namespace
 
@@ -35,9 +33,8 @@ void ServiceProxyTable::OnAsyncAnswer(const PluginServiceProxyResponse& answer) 
   const std::string key = MethodKey(answer);
   const auto handler = async_handlers_.find(key);
   if (handler == async_handlers_.end()) {
-    log::Write(log::kError, log::kGroupDbg,
-               "%s: Could not find registered handler for async service proxy event %s", short_name_.c_str(),
-               key.c_str());
+    log::Write(log::kError, log::kGroupDbg, "%s: Could not find registered handler for async service proxy event %s",
+               short_name_.c_str(), key.c_str());
     return;
   }
   const Handler call = handler->second;  // the handler may replace itself

@@ -33,18 +33,18 @@ void SubscriptionCore::StartSubscriptions(uint32_t plugin_handle, std::string sh
   telemetry_ = std::make_unique<TelemetryPoster>(*this);
   state_.store(PluginState::Initialized, std::memory_order_release);
   const EventCallbackFn deliver = &DeliverEvent<PluginServiceProxyResponse>;
-  SubscribeRaw(
-      "OnServiceProxyUuidEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { service_proxies_.OnUuidAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
-  SubscribeRaw(
-      "OnServiceProxyMethodEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { service_proxies_.OnMethodAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
-  SubscribeRaw(
-      "OnServiceProxyAsyncEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { service_proxies_.OnAsyncAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyUuidEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnUuidAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyMethodEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnMethodAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyAsyncEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnAsyncAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
 }
 
 void SubscriptionCore::SubscribeResourceEvent(std::string_view resource_path) {
@@ -200,8 +200,9 @@ void SubscriptionCore::DispatchDrovMessage(const PluginDrovEvent& message) {
   }
   if (!subscribed) return;
   auto copy = std::make_shared<const PluginDrovEvent>(message);
-  ScheduleTask(FormatMessage("Event: OnDrovEvent (%1)", message.typeName), [this, copy] { RunDrovHandler(*copy); },
-               platform::MonotonicNanoseconds());
+  ScheduleTask(
+      FormatMessage("Event: OnDrovEvent (%1)", message.typeName), [this, copy] { RunDrovHandler(*copy); },
+      platform::MonotonicNanoseconds());
 }
 
 void SubscriptionCore::RunDrovHandler(const PluginDrovEvent& message) const {

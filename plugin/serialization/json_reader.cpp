@@ -33,11 +33,17 @@ class JsonTreeBuilder {
   Refusal refusal() const { return refusal_; }
 
   bool Null() { return NextTarget() != nullptr; }
-  bool Bool(bool b) { return Put([b](BindingValue& t) { t.SetBool(b); }); }
+  bool Bool(bool b) {
+    return Put([b](BindingValue& t) { t.SetBool(b); });
+  }
   bool Int(int i) { return Int64(i); }
   bool Uint(unsigned u) { return Uint64(u); }
-  bool Int64(int64_t i) { return Put([i](BindingValue& t) { t.SetSigned(i); }); }
-  bool Uint64(uint64_t u) { return Put([u](BindingValue& t) { t.SetUnsigned(u); }); }
+  bool Int64(int64_t i) {
+    return Put([i](BindingValue& t) { t.SetSigned(i); });
+  }
+  bool Uint64(uint64_t u) {
+    return Put([u](BindingValue& t) { t.SetUnsigned(u); });
+  }
   bool Double(double d) {
     const double exact = CorrectlyRounded(d);
     return Put([exact](BindingValue& t) { t.SetDouble(exact); });
@@ -187,16 +193,13 @@ BindingResult ParseJson(const char* text) {
   size_t offset = reader.GetErrorOffset();
   const char* reason = JsonParseErrorText(reader.GetParseErrorCode());
   switch (builder.refusal()) {
-    case JsonTreeBuilder::Refusal::kNone:
-      break;
+    case JsonTreeBuilder::Refusal::kNone: break;
     case JsonTreeBuilder::Refusal::kNestingLimit:
       reason = kNestingLimitText;
       // The reader reports the position after the refused bracket.
       offset -= 1;
       break;
-    case JsonTreeBuilder::Refusal::kCollectionLimit:
-      reason = kCollectionLimitText;
-      break;
+    case JsonTreeBuilder::Refusal::kCollectionLimit: reason = kCollectionLimitText; break;
   }
   result.Fail(FormatMessage("Error: %1 at offset %2.", reason, offset));
   return result;

@@ -33,12 +33,14 @@ class TextOutput {
   TextOutput& operator=(const TextOutput&) = delete;
 
   [[gnu::always_inline]] void Put(char c) {
-    if (cursor_ == end_) [[unlikely]] Grow(1);
+    if (cursor_ == end_) [[unlikely]]
+      Grow(1);
     *cursor_++ = c;
   }
   [[gnu::always_inline]] void PutUnsafe(char c) { *cursor_++ = c; }
   [[gnu::always_inline]] void Reserve(size_t count) {
-    if (static_cast<size_t>(end_ - cursor_) < count) [[unlikely]] Grow(count);
+    if (static_cast<size_t>(end_ - cursor_) < count) [[unlikely]]
+      Grow(count);
   }
   void Flush() {}
 
@@ -188,7 +190,7 @@ class JsonTreeWriter {
  private:
   struct OpenContainer {
     const BindingValue* value;
-    size_t index;                                // next element of a collection
+    size_t index;                                   // next element of a collection
     BindingValue::ConstMemberIterator member, end;  // members of a structure left
   };
 
@@ -224,9 +226,7 @@ class JsonTreeWriter {
     }
   }
 
-  void WriteText(std::string_view text) {
-    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-  }
+  void WriteText(std::string_view text) { writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size())); }
 
   void WriteEnum(BindingEnum pair) {
     const char* name = registry_ ? registry_->EnumeratorName(pair.type, pair.value) : nullptr;

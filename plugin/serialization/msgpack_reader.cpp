@@ -124,8 +124,12 @@ bool MsgPackDecoder::ReadField(unsigned width, uint64_t& out) {
 bool MsgPackDecoder::ReadLength(uint8_t first, uint32_t& out) {
   unsigned width = 0;
   switch (first) {
-    case 0xC4: case 0xD9: width = 1; break;
-    case 0xC5: case 0xDA: case 0xDC: case 0xDE: width = 2; break;
+    case 0xC4:
+    case 0xD9: width = 1; break;
+    case 0xC5:
+    case 0xDA:
+    case 0xDC:
+    case 0xDE: width = 2; break;
     default: width = 4; break;  // 0xC6, 0xDB, 0xDD, 0xDF
   }
   uint64_t v = 0;
@@ -207,7 +211,9 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
       case 0xC0: target.Clear(); break;
       case 0xC2: target.SetBool(false); break;
       case 0xC3: target.SetBool(true); break;
-      case 0xC4: case 0xC5: case 0xC6:
+      case 0xC4:
+      case 0xC5:
+      case 0xC6:
         if (ReadLength(first, length) && ReadPayload(length, false, payload)) target.SetBlob(payload, length);
         break;
       case 0xCA:
@@ -225,20 +231,36 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
           target.SetDouble(d);
         }
         break;
-      case 0xCC: case 0xCD: case 0xCE: case 0xCF:
+      case 0xCC:
+      case 0xCD:
+      case 0xCE:
+      case 0xCF:
         if (ReadField(1u << (first - 0xCC), v)) target.SetUnsigned(v);
         break;
-      case 0xD0: if (ReadField(1, v)) target.SetSigned(static_cast<int8_t>(v)); break;
-      case 0xD1: if (ReadField(2, v)) target.SetSigned(static_cast<int16_t>(v)); break;
-      case 0xD2: if (ReadField(4, v)) target.SetSigned(static_cast<int32_t>(v)); break;
-      case 0xD3: if (ReadField(8, v)) target.SetSigned(static_cast<int64_t>(v)); break;
-      case 0xD9: case 0xDA: case 0xDB:
-        if (ReadLength(first, length) && ReadPayload(length, true, payload)) target.SetString(std::string_view(payload, length));
+      case 0xD0:
+        if (ReadField(1, v)) target.SetSigned(static_cast<int8_t>(v));
         break;
-      case 0xDC: case 0xDD:
+      case 0xD1:
+        if (ReadField(2, v)) target.SetSigned(static_cast<int16_t>(v));
+        break;
+      case 0xD2:
+        if (ReadField(4, v)) target.SetSigned(static_cast<int32_t>(v));
+        break;
+      case 0xD3:
+        if (ReadField(8, v)) target.SetSigned(static_cast<int64_t>(v));
+        break;
+      case 0xD9:
+      case 0xDA:
+      case 0xDB:
+        if (ReadLength(first, length) && ReadPayload(length, true, payload))
+          target.SetString(std::string_view(payload, length));
+        break;
+      case 0xDC:
+      case 0xDD:
         if (ReadLength(first, length)) Open(target, length, false, header_position);
         break;
-      case 0xDE: case 0xDF:
+      case 0xDE:
+      case 0xDF:
         if (ReadLength(first, length)) Open(target, length, true, header_position);
         break;
       default:  // 0xC1 (never used), ext 8/16/32 and fixext: not supported
@@ -249,9 +271,8 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
 }
 
 void MsgPackDecoder::FailTruncatedContainer(const OpenContainer& container) {
-  Fail(FormatMessage(container.is_map
-                         ? "Invalid MessagePack data. Map of %1 entries at position %2 is truncated."
-                         : "Invalid MessagePack data. Array of %1 elements at position %2 is truncated.",
+  Fail(FormatMessage(container.is_map ? "Invalid MessagePack data. Map of %1 entries at position %2 is truncated."
+                                      : "Invalid MessagePack data. Array of %1 elements at position %2 is truncated.",
                      container.count, container.header_position));
 }
 

@@ -33,18 +33,34 @@ constexpr uint64_t Packed(std::string_view t) {
 Word WordOf(std::string_view t) {
   if (t.size() > kLongestWord) return Word::kNone;
   switch (Packed(t)) {
-    case Packed(""): case Packed("~"): case Packed("null"): case Packed("Null"): case Packed("NULL"):
-      return Word::kNull;
-    case Packed("true"): case Packed("True"): case Packed("TRUE"): case Packed("y"): case Packed("Y"):
-    case Packed("yes"): case Packed("Yes"): case Packed("YES"): case Packed("on"): case Packed("On"):
-    case Packed("ON"):
-      return Word::kTrue;
-    case Packed("false"): case Packed("False"): case Packed("FALSE"): case Packed("n"): case Packed("N"):
-    case Packed("no"): case Packed("No"): case Packed("NO"): case Packed("off"): case Packed("Off"):
-    case Packed("OFF"):
-      return Word::kFalse;
-    default:
-      return Word::kNone;
+    case Packed(""):
+    case Packed("~"):
+    case Packed("null"):
+    case Packed("Null"):
+    case Packed("NULL"): return Word::kNull;
+    case Packed("true"):
+    case Packed("True"):
+    case Packed("TRUE"):
+    case Packed("y"):
+    case Packed("Y"):
+    case Packed("yes"):
+    case Packed("Yes"):
+    case Packed("YES"):
+    case Packed("on"):
+    case Packed("On"):
+    case Packed("ON"): return Word::kTrue;
+    case Packed("false"):
+    case Packed("False"):
+    case Packed("FALSE"):
+    case Packed("n"):
+    case Packed("N"):
+    case Packed("no"):
+    case Packed("No"):
+    case Packed("NO"):
+    case Packed("off"):
+    case Packed("Off"):
+    case Packed("OFF"): return Word::kFalse;
+    default: return Word::kNone;
   }
 }
 
@@ -131,8 +147,7 @@ void AssignTaggedFloat(BindingResult& result, BindingValue& target, std::string_
   if (result.Ok()) target.SetDouble(v);
 }
 
-void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text,
-                   size_t length) {
+void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text, size_t length) {
   const std::string_view t(text, length);
   if (tag == kStrTag) {
     target.SetString(t);
@@ -150,8 +165,8 @@ void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view
 
 }  // namespace
 
-void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text,
-                       size_t length, bool quoted) {
+void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text, size_t length,
+                       bool quoted) {
   if (tag) {
     ResolveTagged(result, target, tag, text, length);
     return;

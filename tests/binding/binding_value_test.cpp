@@ -52,7 +52,7 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText(), "1.500000");
   value.SetDouble(-1.7976931348623157e308);
   EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
-  value.SetBlob("ab", 2);  // the other paddings are read through the MessagePack tests
+  value.SetBlob("ab", 2);                  // the other paddings are read through the MessagePack tests
   EXPECT_EQ(value.AsText(), "YWI=");
   value.SetSigned(INT64_MIN);
   EXPECT_EQ(value.AsText(), "-9223372036854775808");
@@ -70,13 +70,13 @@ TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
   EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
   // Keys alike in their first eight bytes, a NUL byte, the empty key.
   BindingValue alike;
-  for (std::string_view key : {std::string_view("squarePortraitB"), std::string_view("squarePo"),
-                               std::string_view("squarePortraitA"), std::string_view("ab"), std::string_view("ab\0", 3),
-                               std::string_view()}) {
+  for (std::string_view key :
+       {std::string_view("squarePortraitB"), std::string_view("squarePo"), std::string_view("squarePortraitA"),
+        std::string_view("ab"), std::string_view("ab\0", 3), std::string_view()}) {
     alike.Member(key).SetString(key);
   }
   EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "ab", std::string("ab\0", 3), "squarePo", "squarePortraitA",
-                                                     "squarePortraitB"}));
+                                                   "squarePortraitB"}));
   EXPECT_EQ(alike.Find(std::string_view("ab\0", 3)).GetString(), std::string_view("ab\0", 3));
   EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
   EXPECT_EQ(value.Member("a").GetSigned(), 2);
@@ -205,7 +205,7 @@ TEST(BindingResultTest, FailureShapeAndReplacement) {
   result.Fail("first");
   EXPECT_FALSE(result.Ok());
   EXPECT_EQ(result.Value().Size(), 1u);  // only {error}
-  result.Fail(result.Message());          // its own message, read while it is replaced
+  result.Fail(result.Message());         // its own message, read while it is replaced
   EXPECT_EQ(result.Message(), "first");
   result.Value().Member("error").SetSigned(1);
   EXPECT_EQ(result.Message(), "");

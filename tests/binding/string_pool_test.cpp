@@ -63,11 +63,11 @@ TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
   tree.Member(text).SetString(text);
   tree.Member("again").SetString(text);
   EXPECT_EQ(Pool(tree).Find(text)->references, 1u);  // the key only
-  tree.Member("inner") = tree.Find("again");          // a copy within the tree
-  BindingValue fresh(tree);                            // into a tree without strings
+  tree.Member("inner") = tree.Find("again");         // a copy within the tree
+  BindingValue fresh(tree);                          // into a tree without strings
   BindingValue busy;
   busy.Member("x").SetString("y");
-  busy.Member("copy") = tree;                          // into a tree with strings
+  busy.Member("copy") = tree;  // into a tree with strings
   tree.Member("again").Clear();
   const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
   for (const BindingValue* root : roots) {

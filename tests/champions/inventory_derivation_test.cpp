@@ -165,13 +165,13 @@ TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
 TEST(InventoryDerivation, RentalRule) {
   const std::vector<std::string> store = {"store-rentals"};
   const std::vector<std::string> legacy = {"purchase", "legacy-rental"};
-  EXPECT_TRUE(IsRented(store, 0, 123, 0, kNow));           // store rental, even when purchased
+  EXPECT_TRUE(IsRented(store, 0, 123, 0, kNow));  // store rental, even when purchased
   EXPECT_FALSE(IsRented({"purchase"}, kNow + 1, 0, 5, kNow));
-  EXPECT_TRUE(IsRented(legacy, kNow + 1, 0, 0, kNow));     // ends later
-  EXPECT_FALSE(IsRented(legacy, kNow, 0, 0, kNow));        // ends now
-  EXPECT_TRUE(IsRented(legacy, 0, 0, 3, kNow));            // wins left
-  EXPECT_FALSE(IsRented(legacy, 0, 0, -3, kNow));          // signed compare
-  EXPECT_FALSE(IsRented(legacy, kNow + 1, 99, 3, kNow));   // purchased since
+  EXPECT_TRUE(IsRented(legacy, kNow + 1, 0, 0, kNow));    // ends later
+  EXPECT_FALSE(IsRented(legacy, kNow, 0, 0, kNow));       // ends now
+  EXPECT_TRUE(IsRented(legacy, 0, 0, 3, kNow));           // wins left
+  EXPECT_FALSE(IsRented(legacy, 0, 0, -3, kNow));         // signed compare
+  EXPECT_FALSE(IsRented(legacy, kNow + 1, 99, 3, kNow));  // purchased since
 }
 
 TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
@@ -208,8 +208,8 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
     std::uint32_t level, maxLevel;
     bool newPlayer;
   };
-  for (const Case& c : {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false},
-                        Case{5, 0, false}}) {
+  for (const Case& c :
+       {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false}, Case{5, 0, false}}) {
     inventory.summonerLevel = c.level;
     inventory.newPlayerMaxLevel = c.maxLevel;
     inventory.ComputeFreeToPlayAndBaseSkins();
@@ -229,12 +229,12 @@ TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
     champion.ownership.rental.rented = rented;
     champion.freeToPlay = free;
   };
-  add(1, true, true, true, true);     // owned
-  add(2, false, true, true, true);    // reward
-  add(3, false, false, true, true);   // rented
-  add(4, false, false, false, true);  // free
-  add(5, false, false, false, false); // nothing
-  add(6, true, false, false, false);  // owned
+  add(1, true, true, true, true);      // owned
+  add(2, false, true, true, true);     // reward
+  add(3, false, false, true, true);    // rented
+  add(4, false, false, false, true);   // free
+  add(5, false, false, false, false);  // nothing
+  add(6, true, false, false, false);   // owned
   const CollectionsChampionPlayableCounts counts = inventory.PlayableCounts();
   EXPECT_EQ(counts.championsOwned, 2u);
   EXPECT_EQ(counts.championsFreeToPlayReward, 1u);

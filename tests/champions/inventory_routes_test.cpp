@@ -38,10 +38,14 @@ struct RouteCall {
 std::vector<RouteCall> AllRoutes(std::uint64_t s, std::int32_t c, std::int32_t k) {
   const std::string champion = Root(s) + "/champions/" + std::to_string(c);
   const std::string skin = champion + "/skins/" + std::to_string(k);
-  return {{kChampions, Root(s) + "/champions"},        {kChampionsMinimal, Root(s) + "/champions-minimal"},
-          {kSkinsMinimal, Root(s) + "/skins-minimal"}, {kPlayableCount, Root(s) + "/champions-playable-count"},
-          {kChampion, champion},                       {kSkins, champion + "/skins"},
-          {kSkin, skin},                               {kChromas, skin + "/chromas"}};
+  return {{kChampions, Root(s) + "/champions"},
+          {kChampionsMinimal, Root(s) + "/champions-minimal"},
+          {kSkinsMinimal, Root(s) + "/skins-minimal"},
+          {kPlayableCount, Root(s) + "/champions-playable-count"},
+          {kChampion, champion},
+          {kSkins, champion + "/skins"},
+          {kSkin, skin},
+          {kChromas, skin + "/chromas"}};
 }
 
 void ExpectNotFound(const TestAnswer& answer, const std::string& message) {

@@ -149,8 +149,8 @@ TEST_F(LogTest, LastReleaseRestoresTheStartUpState) {
 // out as expected.
 bool FillGroupTable() {
   const uint64_t first = RegisterGroup("AAA");
-  bool ok = first == (uint64_t{1} << 8) && RegisterGroup("AAAx") == first &&
-            GroupsToText(first | kGroupDbg) == "DBG;AAA";
+  bool ok =
+      first == (uint64_t{1} << 8) && RegisterGroup("AAAx") == first && GroupsToText(first | kGroupDbg) == "DBG;AAA";
   for (int i = 9; i < 64; ++i) {
     const char code[4] = {'B', static_cast<char>('A' + i / 26), static_cast<char>('A' + i % 26), 0};
     ok = ok && RegisterGroup(code) == uint64_t{1} << i;

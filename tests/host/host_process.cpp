@@ -79,8 +79,14 @@ std::vector<std::string> InventoryRoutes() {
   const datagen::GameChampion& first = DefaultWorld().Champions().front();
   const std::string one = InventoryRoute("/champions/" + std::to_string(first.id));
   const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
-  return {InventoryRoute("/champions"), InventoryRoute("/champions-minimal"), InventoryRoute("/skins-minimal"),
-          InventoryRoute("/champions-playable-count"), one, one + "/skins", skin, skin + "/chromas"};
+  return {InventoryRoute("/champions"),
+          InventoryRoute("/champions-minimal"),
+          InventoryRoute("/skins-minimal"),
+          InventoryRoute("/champions-playable-count"),
+          one,
+          one + "/skins",
+          skin,
+          skin + "/chromas"};
 }
 
 bool WaitForFullList(const HostProcess& host) {

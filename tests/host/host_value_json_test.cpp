@@ -99,7 +99,8 @@ TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
 
 TEST(CoreEventNames, AreFormedFromTheLeadingSegmentsAndTheClassName) {
   EXPECT_EQ(ResourceEventName("/kel-login/v1/session"), "OnJsonApiEvent_kel-login_v1_session");
-  EXPECT_EQ(ResourceEventName("//kel-summoner/v1/current-summoner/x"), "OnJsonApiEvent_kel-summoner_v1_current-summoner");
+  EXPECT_EQ(ResourceEventName("//kel-summoner/v1/current-summoner/x"),
+            "OnJsonApiEvent_kel-summoner_v1_current-summoner");
   EXPECT_EQ(ResourceEventName("/kel-platform-config/v1/namespaces/Store/Enabled/x"),
             "OnJsonApiEvent_kel-platform-config_v1_namespaces_Store_Enabled");
   EXPECT_EQ(RemoteMessageEventName("com.a.RentalUpdate"), "OnDrovEvent_com_a_RentalUpdate");

@@ -41,8 +41,8 @@ TEST(ChampionInventory, RentalStepsChangeOwnershipAndAnEndedRentalIsNotified) {
 
 TEST(ChampionInventory, InjectedGameDataFailuresAreRetriedAndReachTheTelemetryRoute) {
   const int32_t failing = DefaultWorld().Champions()[5].id;
-  HostProcess host({"--login-delay-ms", "0", "--fail-champion-summary", "1", "--fail-champion",
-                    std::to_string(failing) + ":1"});
+  HostProcess host(
+      {"--login-delay-ms", "0", "--fail-champion-summary", "1", "--fail-champion", std::to_string(failing) + ":1"});
   ASSERT_TRUE(WaitForFullList(host)) << host.Output();
   const BindingValue telemetry = host.Get("/host/v1/telemetry").value;
   ASSERT_EQ(telemetry.Size(), 2u);

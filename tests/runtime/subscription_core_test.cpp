@@ -148,12 +148,10 @@ TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArriva
   std::vector<std::string> fulfilled;
   DeliverEvent(core, "OnServiceProxyMethodEvent", ServiceProxyPayload("u1", "store", "buy", "early"));
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u2", "store", "sell", "also early"));
-  module.ServiceProxies().AwaitAnswer("store.buy", [&](const PluginServiceProxyResponse& a) {
-    fulfilled.push_back(a.payload);
-  });
-  module.ServiceProxies().AwaitAnswer("u2", [&](const PluginServiceProxyResponse& a) {
-    fulfilled.push_back(a.payload);
-  });
+  module.ServiceProxies().AwaitAnswer("store.buy",
+                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
+  module.ServiceProxies().AwaitAnswer("u2",
+                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
   EXPECT_TRUE(fulfilled.empty());  // answers that came first wait for the next arrival
 
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u3", "other", "call", "unrelated"));

@@ -70,8 +70,7 @@ TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
   const BindingValue v = Parsed(R"({"b":[1,{}],"a":"x\ny"})");
   EXPECT_EQ(WriteJson(v, "\r\n"),
             "{\r\n    \"a\": \"x\\ny\",\r\n    \"b\": [\r\n        1,\r\n        {}\r\n    ]\r\n}");
-  EXPECT_EQ(WriteJson(v, "\n"),
-            "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
+  EXPECT_EQ(WriteJson(v, "\n"), "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
   EXPECT_EQ(WriteJson(v, ""), R"({"a":"x\ny","b":[1,{}]})");
 }
 

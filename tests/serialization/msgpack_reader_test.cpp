@@ -157,8 +157,7 @@ TEST(MsgPackReader, TruncatedPayloads) {
   EXPECT_EQ(ErrorOf({0xC5, 0x01, 0x00, 'a'}),
             "Invalid MessagePack data. Raw bytes of size 256 at position 3 are truncated.");
   EXPECT_EQ(ErrorOf({0x81, 0xA4, 'k'}), "Invalid MessagePack data. String of size 4 at position 2 is truncated.");
-  EXPECT_EQ(ErrorOf({0x81, 0xDA, 0x00}),
-            "Invalid MessagePack data. 16-bit integer value at position 2 is truncated.");
+  EXPECT_EQ(ErrorOf({0x81, 0xDA, 0x00}), "Invalid MessagePack data. 16-bit integer value at position 2 is truncated.");
 }
 
 // Data that ends inside an array or map is refused like any other

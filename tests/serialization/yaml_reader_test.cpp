@@ -72,7 +72,8 @@ TEST(YamlReader, TaggedScalars) {
             "Value -99999999999999999999 for 'yaml' of type int64_t is out of range");
   EXPECT_EQ(ErrorOf("!!float x1"), "Value x1 for 'yaml' of type double is in an incorrect format");
   EXPECT_EQ(ErrorOf("!!float 1e400"), "Value 1e400 for 'yaml' of type double is out of range");
-  EXPECT_EQ(ErrorOf("!!int \"5\\0\""), std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
+  EXPECT_EQ(ErrorOf("!!int \"5\\0\""),
+            std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
   EXPECT_EQ(ErrorOf("a: !custom 1"), "Unsupported YAML tag '!custom'.");
 }
 
@@ -92,11 +93,9 @@ TEST(YamlReader, AliasesCopyTheAnchoredValueAndNameTheirFailures) {
 TEST(YamlReader, KeysMustBeStringScalars) {
   EXPECT_EQ(ErrorOf("? [1]\n: x"), "Unexpected start of sequence. At line: 1 col: 3");
   EXPECT_EQ(ErrorOf("a: 1\n? {b: 2}\n: x"), "Unexpected start of mapping. At line: 2 col: 3");
-  EXPECT_EQ(ErrorOf("a: 1\n!!int 5: x"),
-            "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
+  EXPECT_EQ(ErrorOf("a: 1\n!!int 5: x"), "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
   // An alias in key position would otherwise overwrite the whole mapping.
-  EXPECT_EQ(ErrorOf("a: &k x\n*k : y"),
-            "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
+  EXPECT_EQ(ErrorOf("a: &k x\n*k : y"), "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
   EXPECT_EQ(JsonOf("!!str 5: x\n7: z"), R"({"5":"x","7":"z"})");
   // An empty key is a key like any other.
   EXPECT_EQ(JsonOf("'': 1\nb: 2"), R"({"":1,"b":2})");
@@ -112,9 +111,9 @@ TEST(YamlReader, OneDocumentOnly) {
 }
 
 TEST(YamlReader, ParserErrorsKeepLibyamlPositions) {
-  EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"),
-            "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
-  EXPECT_EQ(ErrorOf("a: 1\n  b: 2"), "YAML parser error: mapping values are not allowed in this context. At line: 1 col: 3");
+  EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"), "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
+  EXPECT_EQ(ErrorOf("a: 1\n  b: 2"),
+            "YAML parser error: mapping values are not allowed in this context. At line: 1 col: 3");
   EXPECT_EQ(ErrorOf("a: \"\\q\""), "YAML parser error: found unknown escape character. At line: 0 col: 4");
 }
 
@@ -124,8 +123,8 @@ TEST(YamlReader, NestingIsBoundedAt512Levels) {
   const std::string hostile(1000000, '[');
   EXPECT_EQ(ErrorOf(hostile), "Nesting is deeper than the limit of 512 levels. At line: 1 col: 513");
   // An alias cannot carry a value past the bound either.
-  const std::string anchored = "a: &x " + std::string(300, '[') + std::string(300, ']') + "\nb: " +
-                               std::string(300, '[') + "*x" + std::string(300, ']');
+  const std::string anchored = "a: &x " + std::string(300, '[') + std::string(300, ']') +
+                               "\nb: " + std::string(300, '[') + "*x" + std::string(300, ']');
   EXPECT_EQ(ErrorOf(anchored), "Nesting is deeper than the limit of 512 levels. At line: 2 col: 304");
 }
 

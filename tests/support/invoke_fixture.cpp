@@ -10,8 +10,7 @@ struct EchoState final : CallState {
 };
 }  // namespace
 
-std::unique_ptr<CallState> EchoHandler::Prepare(CallResult&, std::span<BindingValue> arguments,
-                                                uint32_t) {
+std::unique_ptr<CallState> EchoHandler::Prepare(CallResult&, std::span<BindingValue> arguments, uint32_t) {
   auto state = std::make_unique<EchoState>();
   state->arguments.assign(arguments.begin(), arguments.end());
   return state;

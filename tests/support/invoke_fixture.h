@@ -32,8 +32,7 @@ struct TestRequest {
 class EchoHandler final : public FunctionHandler {
  public:
   explicit EchoHandler(std::vector<std::string> names) : names_(std::move(names)) {}
-  std::unique_ptr<CallState> Prepare(CallResult& call, std::span<BindingValue> arguments,
-                                     uint32_t) override;
+  std::unique_ptr<CallState> Prepare(CallResult& call, std::span<BindingValue> arguments, uint32_t) override;
   void Run(CallResult& call, const RequestInfo*, CallState& state, uint32_t) override;
 
  private:
@@ -54,8 +53,7 @@ class InvokeTest : public ::testing::Test {
   FunctionTable table_{registry_};
 };
 
-inline FunctionParameter Param(std::string name, BindingType type,
-                               ParameterLocation location = ParameterLocation::kAny,
+inline FunctionParameter Param(std::string name, BindingType type, ParameterLocation location = ParameterLocation::kAny,
                                BindingType element = BindingType::kNone) {
   return {std::move(name), BindingTypeId{type, element, nullptr}, location, false, {}};
 }
