@@ -13,8 +13,7 @@ void RunLoadSequence(PluginRig& rig) {
   const std::string loyalty = "/kel-loyalty/v1/status-notification";
   BindingValue data;
   data.MakeStructure();
-  testing::DeliverEvent(rig.core, ResourceEventName(loyalty),
-                        testing::ResourceEventPayload(loyalty, PluginResourceEventType::Update, data));
+  testing::DeliverEvent(rig.core, ResourceEventName(loyalty), testing::ResourceEventPayload(loyalty, 1, data));
   rig.RunTasks(8);
 }
 

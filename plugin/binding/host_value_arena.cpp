@@ -28,8 +28,10 @@ bool HoldsBlock(const HostValue& value) {
     case kHostValueOwnedString:
     case kHostValueOwnedBlob:
     case kHostValueArray:
-    case kHostValueMap: return value.payload.reference.pointer != nullptr;
-    default: return false;
+    case kHostValueMap:
+      return value.payload.reference.pointer != nullptr;
+    default:
+      return false;
   }
 }
 

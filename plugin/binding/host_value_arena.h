@@ -52,4 +52,5 @@ class HostValueArena final : public HostValueStorage {
   char* end_ = nullptr;
 };
 
+
 }  // namespace kel

@@ -20,6 +20,7 @@
 namespace kel::champions {
 
 struct ChampionInventory {
+
   // The inventory, in order of first appearance of each champion id.
   std::vector<CollectionsChampion> champions;
   // The minimal part of every champion, same order; rebuilt by each

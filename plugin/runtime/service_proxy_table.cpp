@@ -7,13 +7,15 @@
 namespace kel {
 namespace {
 
-std::string MethodKey(const PluginServiceProxyResponse& answer) { return answer.serviceName + "." + answer.methodName; }
+std::string MethodKey(const PluginServiceProxyResponse& answer) {
+  return answer.serviceName + "." + answer.methodName;
+}
 
 }  // namespace
 
-void ServiceProxyTable::SetShortName(std::string short_name) {
+void ServiceProxyTable::SetShortName(std::string shortName) {
   std::lock_guard lock(mutex_);
-  short_name_ = std::move(short_name);
+  shortName_ = std::move(shortName);
 }
 
 void ServiceProxyTable::OnUuidAnswer(const PluginServiceProxyResponse& answer) {
@@ -31,10 +33,11 @@ void ServiceProxyTable::OnMethodAnswer(const PluginServiceProxyResponse& answer)
 void ServiceProxyTable::OnAsyncAnswer(const PluginServiceProxyResponse& answer) {
   std::lock_guard lock(mutex_);
   const std::string key = MethodKey(answer);
-  const auto handler = async_handlers_.find(key);
-  if (handler == async_handlers_.end()) {
-    log::Write(log::kError, log::kGroupDbg, "%s: Could not find registered handler for async service proxy event %s",
-               short_name_.c_str(), key.c_str());
+  const auto handler = asyncHandlers_.find(key);
+  if (handler == asyncHandlers_.end()) {
+    log::Write(log::kError, log::kGroupDbg,
+               "%s: Could not find registered handler for async service proxy event %s", shortName_.c_str(),
+               key.c_str());
     return;
   }
   const Handler call = handler->second;  // the handler may replace itself
@@ -46,15 +49,15 @@ void ServiceProxyTable::AwaitAnswer(std::string key, Handler continuation) {
   waiting_.insert_or_assign(std::move(key), std::move(continuation));
 }
 
-void ServiceProxyTable::SetAsyncHandler(std::string service_and_method, Handler handler) {
+void ServiceProxyTable::SetAsyncHandler(std::string serviceAndMethod, Handler handler) {
   std::lock_guard lock(mutex_);
-  async_handlers_.insert_or_assign(std::move(service_and_method), std::move(handler));
+  asyncHandlers_.insert_or_assign(std::move(serviceAndMethod), std::move(handler));
 }
 
 void ServiceProxyTable::Clear() {
   std::lock_guard lock(mutex_);
   waiting_.clear();
-  async_handlers_.clear();
+  asyncHandlers_.clear();
   answers_.clear();
 }
 
@@ -70,7 +73,7 @@ void ServiceProxyTable::FulfilOne() {
     answers_.erase(answer);
     waiting_.erase(request);
     continuation(fulfilled);
-    log::Write(log::kAlways, log::kGroupDbg, "%s: Fulfilled service proxy request: %s", short_name_.c_str(),
+    log::Write(log::kAlways, log::kGroupDbg, "%s: Fulfilled service proxy request: %s", shortName_.c_str(),
                key.c_str());
     return;
   }
