@@ -127,9 +127,9 @@ void ReportShapeAndMemory() {
   std::size_t contextBytes = sizeof(BindingValueContext);
   std::size_t arrayBytes = ElementArrayBytes(root);
   std::printf("champion list: %d champions, %zu bytes as JSON\n", kChampions, text.GetSize());
-  std::printf("memory per tree: binding %zu bytes (pages %zu + context %zu + element arrays %zu, %zu interned strings)\n",
-              pageBytes + contextBytes + arrayBytes, pageBytes, contextBytes, arrayBytes,
-              root.Context()->strings.Count());
+  std::printf(
+      "memory per tree: binding %zu bytes (pages %zu + context %zu + element arrays %zu, %zu interned strings)\n",
+      pageBytes + contextBytes + arrayBytes, pageBytes, contextBytes, arrayBytes, root.Context()->strings.Count());
   std::printf("memory per tree: rapidjson %zu bytes used of %zu held by its pool allocator\n",
               document.GetAllocator().Size(), document.GetAllocator().Capacity());
 }
@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   ReportShapeAndMemory();
   benchmark::RegisterBenchmark("build_destroy/binding", BuildDestroyBinding)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("build_destroy/rapidjson_document", BuildDestroyRapidJson)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("build_destroy/rapidjson_document", BuildDestroyRapidJson)
+      ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("copy/binding", CopyBinding)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("copy/rapidjson_copyfrom", CopyRapidJson)->Unit(benchmark::kMillisecond);
   RatioReporter reporter({

@@ -43,8 +43,10 @@ void FillChampionList(Tree& tree, typename Tree::Node& root) {
     tree.SetText(tree.Member(champion, "title"), "the " + std::to_string(c) + "th of the line");
     tree.SetText(tree.Member(champion, "squarePortraitPath"),
                  "/kel-game-data/assets/v1/champion-icons/" + std::to_string(c + 1) + ".png");
-    tree.SetText(tree.Member(champion, "stingerSfxPath"), "/kel-game-data/assets/v1/champion-sfx-audios/" + alias + ".ogg");
-    tree.SetText(tree.Member(champion, "chooseVoPath"), "/kel-game-data/assets/v1/champion-choose-vo/" + alias + ".ogg");
+    tree.SetText(tree.Member(champion, "stingerSfxPath"),
+                 "/kel-game-data/assets/v1/champion-sfx-audios/" + alias + ".ogg");
+    tree.SetText(tree.Member(champion, "chooseVoPath"),
+                 "/kel-game-data/assets/v1/champion-choose-vo/" + alias + ".ogg");
     tree.SetText(tree.Member(champion, "banVoPath"), "/kel-game-data/assets/v1/champion-ban-vo/" + alias + ".ogg");
     tree.SetBool(tree.Member(champion, "active"), true);
     tree.SetBool(tree.Member(champion, "botEnabled"), c % 2 == 0);
@@ -70,11 +72,12 @@ void FillChampionList(Tree& tree, typename Tree::Node& root) {
       tree.SetBool(tree.Member(skin, "isBase"), s == 0);
       tree.SetBool(tree.Member(skin, "disabled"), false);
       tree.SetBool(tree.Member(skin, "stillObtainable"), s % 2 == 0);
-      tree.SetText(tree.Member(skin, "splashPath"),
-                   "/kel-game-data/assets/v1/champion-splashes/" + std::to_string(c + 1) + "/" + std::to_string(skinId) + ".jpg");
-      tree.SetText(tree.Member(skin, "tilePath"),
-                   "/kel-game-data/assets/v1/champion-tiles/" + std::to_string(c + 1) + "/" + std::to_string(skinId) + ".jpg");
-      tree.SetText(tree.Member(skin, "chromaPath"), s % 3 == 0 ? "" : "/kel-game-data/assets/v1/chromas/" + std::to_string(skinId) + ".png");
+      tree.SetText(tree.Member(skin, "splashPath"), "/kel-game-data/assets/v1/champion-splashes/" +
+                                                        std::to_string(c + 1) + "/" + std::to_string(skinId) + ".jpg");
+      tree.SetText(tree.Member(skin, "tilePath"), "/kel-game-data/assets/v1/champion-tiles/" + std::to_string(c + 1) +
+                                                      "/" + std::to_string(skinId) + ".jpg");
+      tree.SetText(tree.Member(skin, "chromaPath"),
+                   s % 3 == 0 ? "" : "/kel-game-data/assets/v1/chromas/" + std::to_string(skinId) + ".png");
       tree.SetText(tree.Member(skin, "rarity"), s % 4 == 0 ? "kNoRarity" : "kEpic");
       tree.SetInt(tree.Member(skin, "lastSelected"), 0);
       FillOwnership(tree, tree.Member(skin, "ownership"), skinId);
@@ -86,7 +89,8 @@ void FillChampionList(Tree& tree, typename Tree::Node& root) {
         tree.SetInt(tree.Member(chroma, "id"), skinId * 10 + k);
         tree.SetInt(tree.Member(chroma, "championId"), c + 1);
         tree.SetText(tree.Member(chroma, "name"), "Chroma " + std::to_string(k));
-        tree.SetText(tree.Member(chroma, "chromaPath"), "/kel-game-data/assets/v1/chromas/" + std::to_string(skinId * 10 + k) + ".png");
+        tree.SetText(tree.Member(chroma, "chromaPath"),
+                     "/kel-game-data/assets/v1/chromas/" + std::to_string(skinId * 10 + k) + ".png");
         tree.SetBool(tree.Member(chroma, "disabled"), false);
         auto& colors = tree.Member(chroma, "colors");
         tree.MakeArray(colors);

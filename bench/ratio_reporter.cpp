@@ -38,7 +38,8 @@ void RatioReporter::Finalize() {
     const std::optional<double> reference = Value(g.reference, g.counter);
     if (!measured || !reference) continue;
     const double ratio = *measured / *reference;
-    std::printf("%9.2fx  %-36s at most %.2fx: %s\n", ratio, g.label.c_str(), g.goal, ratio <= g.goal ? "met" : "MISSED");
+    std::printf("%9.2fx  %-36s at most %.2fx: %s\n", ratio, g.label.c_str(), g.goal,
+                ratio <= g.goal ? "met" : "MISSED");
   }
   std::fflush(stdout);
 }

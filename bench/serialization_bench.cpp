@@ -142,7 +142,8 @@ int main(int argc, char** argv) {
       const std::string base = std::string(p.operation) + "/" + c.name + "/";
       benchmark::RegisterBenchmark((base + p.measured_name).c_str(), p.measured, &c)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark((base + p.reference_name).c_str(), p.reference, &c)->Unit(benchmark::kMillisecond);
-      goals.push_back({std::string(p.operation) + " " + c.name, base + p.measured_name, base + p.reference_name, p.goal});
+      goals.push_back(
+          {std::string(p.operation) + " " + c.name, base + p.measured_name, base + p.reference_name, p.goal});
     }
   }
   RatioReporter reporter(std::move(goals));

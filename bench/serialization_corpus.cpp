@@ -106,8 +106,7 @@ class YamlEmitter {
 
   void Scalar(std::string_view text, yaml_scalar_style_t style) {
     yaml_event_t e;
-    yaml_scalar_event_initialize(&e, nullptr, nullptr,
-                                 reinterpret_cast<yaml_char_t*>(const_cast<char*>(text.data())),
+    yaml_scalar_event_initialize(&e, nullptr, nullptr, reinterpret_cast<yaml_char_t*>(const_cast<char*>(text.data())),
                                  static_cast<int>(text.size()), 1, 1, style);
     Emit(e);
   }
@@ -119,9 +118,7 @@ class YamlEmitter {
       case rapidjson::kNullType: Scalar("~", YAML_PLAIN_SCALAR_STYLE); break;
       case rapidjson::kFalseType: Scalar("false", YAML_PLAIN_SCALAR_STYLE); break;
       case rapidjson::kTrueType: Scalar("true", YAML_PLAIN_SCALAR_STYLE); break;
-      case rapidjson::kStringType:
-        Scalar({v.GetString(), v.GetStringLength()}, YAML_ANY_SCALAR_STYLE);
-        break;
+      case rapidjson::kStringType: Scalar({v.GetString(), v.GetStringLength()}, YAML_ANY_SCALAR_STYLE); break;
       case rapidjson::kNumberType:
         if (v.IsUint64()) {
           std::snprintf(number, sizeof number, "%llu", static_cast<unsigned long long>(v.GetUint64()));

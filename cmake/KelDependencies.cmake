@@ -12,10 +12,21 @@ target_compile_definitions(kel_rapidjson INTERFACE RAPIDJSON_HAS_STDSTRING=1)
 pkg_check_modules(YAML REQUIRED IMPORTED_TARGET yaml-0.1)
 
 if(KEL_BUILD_TESTS)
-  # GoogleTest is built from Debian's sources so that the 32-bit and the
-  # sanitizer builds get a matching copy.
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  # An installed GoogleTest serves the plain builds (its package declines a
+  # build of the other width). The sanitizer builds, and a machine without an
+  # installed copy, build it from its sources so that it gets the same flags.
+  if(NOT KEL_SANITIZE)
+    find_package(GTest CONFIG QUIET)
+  endif()
+  if(NOT GTest_FOUND)
+    set(KEL_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH
+        "GoogleTest sources, built when no installed copy suits the build")
+    if(NOT EXISTS ${KEL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+      message(FATAL_ERROR "No GoogleTest for this build: install one or set KEL_GTEST_SOURCE_DIR to its sources")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${KEL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  endif()
   include(GoogleTest)
 endif()

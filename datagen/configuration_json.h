@@ -23,8 +23,8 @@ inline constexpr const char* kDynamicConfigurationClass =
     "com.tesselworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification";
 
 struct ResourceText {
-    std::string uri;
-    std::string json;
+  std::string uri;
+  std::string json;
 };
 
 // The four resources, in the order the inventory subscribes to them.

@@ -20,9 +20,7 @@ inline constexpr uint64_t kMillisPerDay = 24ull * kMillisPerHour;
 inline constexpr uint64_t kLegacyRentalMinMillis = kMillisPerMinute;
 inline constexpr uint64_t kLegacyRentalMaxMillis = 2ull * kMillisPerHour;
 
-std::vector<ChampionOwnershipRecord> BuildOwnership(SplitMix rng,
-                                                    const std::vector<GameChampion>& champions,
-                                                    const LiveConfiguration& config,
-                                                    uint64_t nowMs);
+std::vector<ChampionOwnershipRecord> BuildOwnership(SplitMix rng, const std::vector<GameChampion>& champions,
+                                                    const LiveConfiguration& config, uint64_t nowMs);
 
 }  // namespace kel::datagen

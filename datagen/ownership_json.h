@@ -10,8 +10,7 @@
 
 namespace kel::datagen {
 
-inline constexpr const char* kChampionDtoClass =
-    "com.tesselworks.platform.catalog.champion.ChampionDTO";
+inline constexpr const char* kChampionDtoClass = "com.tesselworks.platform.catalog.champion.ChampionDTO";
 
 // One champion's or one skin's (or chroma's) wire record, as a store or
 // rental message carries it in its data.

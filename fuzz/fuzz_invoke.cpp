@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint64_t header_count = source.Count(kMaxHeaders);
   for (uint64_t i = 0; i < 2 * header_count; ++i) header_texts.push_back(source.NullableBytes());
   std::vector<kel::RequestHeaderEntry> headers;
-  for (uint64_t i = 0; i < header_count; ++i) headers.push_back({Text(header_texts[2 * i]), Text(header_texts[2 * i + 1])});
+  for (uint64_t i = 0; i < header_count; ++i)
+    headers.push_back({Text(header_texts[2 * i]), Text(header_texts[2 * i + 1])});
   const std::optional<std::string> content_type = source.NullableBytes();
   const std::optional<std::string> body = source.NullableBytes();
   const uint64_t argument_count = source.Count(kMaxArguments);

@@ -177,8 +177,14 @@ void WriteInvokeSeeds(const fs::path& dir, const kel::datagen::GeneratedWorld& w
 void WriteDifferentialNode(ByteSink& sink, const BindingValue& value) {
   switch (value.Kind()) {
     case kel::BindingValueKind::kBool: sink.U8(value.GetBool() ? 0x81 : 0x01); break;
-    case kel::BindingValueKind::kSigned: sink.U8(2); sink.U64(static_cast<uint64_t>(value.GetSigned())); break;
-    case kel::BindingValueKind::kUnsigned: sink.U8(3); sink.U64(value.GetUnsigned()); break;
+    case kel::BindingValueKind::kSigned:
+      sink.U8(2);
+      sink.U64(static_cast<uint64_t>(value.GetSigned()));
+      break;
+    case kel::BindingValueKind::kUnsigned:
+      sink.U8(3);
+      sink.U64(value.GetUnsigned());
+      break;
     case kel::BindingValueKind::kFloat: {
       const double number = value.GetDouble();
       uint64_t bits = 0;
@@ -187,7 +193,10 @@ void WriteDifferentialNode(ByteSink& sink, const BindingValue& value) {
       sink.U64(bits);
       break;
     }
-    case kel::BindingValueKind::kString: sink.U8(5); sink.Bytes(std::string(value.GetString())); break;
+    case kel::BindingValueKind::kString:
+      sink.U8(5);
+      sink.Bytes(std::string(value.GetString()));
+      break;
     case kel::BindingValueKind::kCollection:
       sink.U8(6);
       sink.Count(value.Size());
@@ -210,7 +219,8 @@ void WriteDifferentialSeeds(const fs::path& dir, const kel::datagen::GeneratedWo
       {"summary", world.ChampionSummaryJson()},
       {"champion", world.ChampionJson(world.Champions().front().id)},
       {"ownership", world.OwnershipReplyJson(kSummoner, kNowMs)},
-      {"numbers", R"([0.1,-2.5e-300,1.7976931348623157e308,9007199254740993,-9223372036854775808,18446744073709551615])"}};
+      {"numbers",
+       R"([0.1,-2.5e-300,1.7976931348623157e308,9007199254740993,-9223372036854775808,18446744073709551615])"}};
   for (const auto& [name, json] : texts) {
     ByteSink sink;
     WriteDifferentialNode(sink, Json(json));

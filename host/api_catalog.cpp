@@ -17,10 +17,9 @@ std::string_view Text(const char* text) { return text != nullptr ? std::string_v
 
 // The names of the type codes in the description's records.
 std::string_view TypeText(int64_t code) {
-  static constexpr std::string_view kNames[] = {"",       "bool",   "int8",   "uint8",    "int16",
-                                                "uint16", "int32",  "uint32", "int64",    "uint64",
-                                                "float",  "double", "string", "object",   "blob",
-                                                "vector", "enum",   "struct", "callback", "map"};
+  static constexpr std::string_view kNames[] = {"",       "bool",   "int8",   "uint8",  "int16",    "uint16", "int32",
+                                                "uint32", "int64",  "uint64", "float",  "double",   "string", "object",
+                                                "blob",   "vector", "enum",   "struct", "callback", "map"};
   return code >= 0 && code < static_cast<int64_t>(std::size(kNames)) ? kNames[code] : std::string_view();
 }
 

@@ -99,12 +99,12 @@ Handler Log(HostCore& core) {
     std::from_chars(count_text.data(), count_text.data() + count_text.size(), count);
     const std::string needle = request.get_param_value("contains");
     Reply(response, WrittenJson([&](JsonWriter& out) {
-      out.StartArray();
-      for (const std::string& line : core.Log().Recent(count)) {
-        if (line.find(needle) != std::string::npos) WriteText(out, line);
-      }
-      out.EndArray();
-    }));
+            out.StartArray();
+            for (const std::string& line : core.Log().Recent(count)) {
+              if (line.find(needle) != std::string::npos) WriteText(out, line);
+            }
+            out.EndArray();
+          }));
   };
 }
 
@@ -116,8 +116,10 @@ Handler Status(HostCore& core) {
     Add(status, "loggedInSummonerId", JsonValue(core.Play().LoggedInSummoner()));
     Add(status, "gameDataFilesServed", JsonValue(uint64_t{core.GameData().ServedFiles()}));
     Add(status, "gameDataFiles", JsonValue(uint64_t{core.GameData().TotalFiles()}));
-    Add(status, "uptimeMs", JsonValue(static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count())));
+    Add(status, "uptimeMs",
+        JsonValue(static_cast<uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+                .count())));
     Reply(response, status);
   };
 }
@@ -172,8 +174,8 @@ Handler Store(HostCore& core, StoreStep step) {
     }
     const uint64_t summoner = core.Play().LoggedInSummoner();
     if (summoner == 0) return Fail(response, 409, "Nobody is logged in.");
-    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::system_clock::now().time_since_epoch());
+    const auto now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
     const StoreMessage message =
         BuildStoreMessage(core.World(), summoner, step, item, static_cast<uint64_t>(now.count()));
     if (message.class_name == nullptr) return Fail(response, 404, message.error);
@@ -197,7 +199,8 @@ Handler DisableSkin(HostCore& core) {
     next.SetArray();
     if (const std::optional<Json> ids = core.Resources().Get(datagen::kDisabledSkinsUri); ids && ids->IsArray()) {
       for (const JsonValue& kept : ids->GetArray()) {
-        if (!(kept.IsInt64() && kept.GetInt64() == id)) next.PushBack(JsonValue(kept, next.GetAllocator()), next.GetAllocator());
+        if (!(kept.IsInt64() && kept.GetInt64() == id))
+          next.PushBack(JsonValue(kept, next.GetAllocator()), next.GetAllocator());
       }
     }
     const JsonValue* disabled = FindMember(body, "disabled");
@@ -212,33 +215,34 @@ Handler DisableSkin(HostCore& core) {
 Handler ResourceList(HostCore& core) {
   return [&core](const httplib::Request&, httplib::Response& response) {
     Reply(response, WrittenJson([&](JsonWriter& out) {
-      out.StartArray();
-      for (const std::string& uri : core.Resources().Uris()) WriteText(out, uri);
-      out.EndArray();
-    }));
+            out.StartArray();
+            for (const std::string& uri : core.Resources().Uris()) WriteText(out, uri);
+            out.EndArray();
+          }));
   };
 }
 
 std::vector<Endpoint> Endpoints(HostCore& core, const HostOptions& options) {
   // Written once: the description stays as it is until Shutdown.
-  const std::string openapi =
-      OpenApiDocument(core.Module() != nullptr ? core.Module()->Description() : nullptr,
-                      core.Module() != nullptr ? core.Module()->ShortName() : "no plug-in");
+  const std::string openapi = OpenApiDocument(core.Module() != nullptr ? core.Module()->Description() : nullptr,
+                                              core.Module() != nullptr ? core.Module()->ShortName() : "no plug-in");
   Faults& faults = core.InjectedFaults();
   return {
       {"GET", "/", "the live inventory page", nullptr},
       {"GET", "/host/v1/", "this index", nullptr},
       {"GET", "/host/v1/status", "plug-in, logged-in summoner, game-data progress", Status(core)},
-      {"GET", "/host/v1/events", "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)",
-       nullptr},
+      {"GET", "/host/v1/events",
+       "server-sent events of everything the plug-in publishes (?since=0 replays, ?name=prefix)", nullptr},
       {"GET", "/host/v1/api", "the plug-in's API description",
        [&core](const httplib::Request&, httplib::Response& response) {
          response.set_content(core.Catalog().DescriptionJson(), kJson);
        }},
       {"GET", "/host/v1/openapi.json", "an OpenAPI 3.1 document of the plug-in's routes",
        [openapi](const httplib::Request&, httplib::Response& response) { response.set_content(openapi, kJson); }},
-      {"GET", "/host/v1/memory", "the plug-in's memory statistics", Observed([&core] { return core.MemoryStatisticsJson(); })},
-      {"GET", "/host/v1/counters", "waits, pumps, tasks, events and requests", Observed([&core] { return core.Counters(); })},
+      {"GET", "/host/v1/memory", "the plug-in's memory statistics",
+       Observed([&core] { return core.MemoryStatisticsJson(); })},
+      {"GET", "/host/v1/counters", "waits, pumps, tasks, events and requests",
+       Observed([&core] { return core.Counters(); })},
       {"GET", "/host/v1/log", "recent log lines (?count=N, ?contains=text)", Log(core)},
       {"POST", "/host/v1/login", "log in: {\"summonerId\", \"accountId\", \"summonerLevel\"}, all optional",
        Login(core, options)},
@@ -325,9 +329,8 @@ std::string Index(const std::vector<Endpoint>& endpoints) {
 void AddControlRoutes(httplib::Server& server, HostCore& core, const HostOptions& options) {
   const std::vector<Endpoint> endpoints = Endpoints(core, options);
   const std::string index = Index(endpoints);
-  server.Get(Pattern("/host/v1/"), [index](const httplib::Request&, httplib::Response& response) {
-    Reply(response, index);
-  });
+  server.Get(Pattern("/host/v1/"),
+             [index](const httplib::Request&, httplib::Response& response) { Reply(response, index); });
   for (const Endpoint& endpoint : endpoints) {
     if (endpoint.handler == nullptr) continue;
     const std::string pattern = Pattern(endpoint.path);

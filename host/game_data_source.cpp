@@ -19,8 +19,8 @@ std::string ChampionName(int32_t id) { return std::string(kChampionPrefix) + std
 
 std::optional<int32_t> GameDataSource::ChampionIdOf(std::string_view name) {
   if (!name.starts_with(kChampionPrefix) || !name.ends_with(kJsonSuffix)) return std::nullopt;
-  const std::string_view digits = name.substr(kChampionPrefix.size(),
-                                              name.size() - kChampionPrefix.size() - kJsonSuffix.size());
+  const std::string_view digits =
+      name.substr(kChampionPrefix.size(), name.size() - kChampionPrefix.size() - kJsonSuffix.size());
   int32_t id = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;

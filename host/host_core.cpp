@@ -51,9 +51,10 @@ HostCore::HostCore(const HostOptions& options, HostLog& log)
     if (parsed.Ok()) faults_.SetChampionFailures(parsed.Value().champion_id, parsed.Value().count);
   }
   inventory_.SetLegacyRentalsEndInMs(options.legacy_rentals_end_in_ms);
-  table_.table = HostTable{&HostCore::SendRequest, &HostCore::Reserved, &HostCore::PublishEvent,
+  table_.table = HostTable{&HostCore::SendRequest,    &HostCore::Reserved,         &HostCore::PublishEvent,
                            &HostCore::SubscribeEvent, &HostCore::UnsubscribeEvent, &HostCore::ScheduleCallback,
-                           &HostCore::PumpHost, &HostCore::BeginWait, &HostCore::EndWait, &HostCore::WriteLog};
+                           &HostCore::PumpHost,       &HostCore::BeginWait,        &HostCore::EndWait,
+                           &HostCore::WriteLog};
   table_.core = this;
   services_.host_table = &table_.table;
   services_.plugin_handle = kPluginHandle;

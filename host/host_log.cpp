@@ -20,8 +20,8 @@ void HostLog::Write(uint32_t level, std::string_view text) {
   std::tm local{};
   localtime_r(&seconds, &local);
   char stamp[96];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03d| %s| ", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms),
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d.%03d| %s| ", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms),
                 level < 4 ? kLevels[level] : "     ?");
   std::string line = stamp;
   line.append(text.substr(0, kMaxText));

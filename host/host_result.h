@@ -18,7 +18,7 @@ struct Done {};
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: a value is a success
+  Result(T value) : value_(std::move(value)) {}                      // NOLINT: a value is a success
   Result(Failure failure) : message_(std::move(failure.message)) {}  // NOLINT
 
   bool Ok() const { return value_.has_value(); }

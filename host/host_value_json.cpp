@@ -7,13 +7,6 @@
 namespace kel::host {
 namespace {
 
-// Text of a string or blob: at most `count` bytes, up to a terminator.
-std::string_view TextOf(const HostValueReference& reference) {
-  if (reference.pointer == nullptr) return {};
-  const char* text = static_cast<const char*>(reference.pointer);
-  return {text, strnlen(text, reference.count)};
-}
-
 std::string_view BlobOf(const HostValueReference& reference) {
   if (reference.pointer == nullptr) return {};
   return {static_cast<const char*>(reference.pointer), reference.count};
@@ -28,52 +21,74 @@ uint32_t CountOf(const HostValue& value) {
   return value.payload.reference.pointer != nullptr ? value.payload.reference.count : 0;
 }
 
+bool IsContainer(uint32_t kind) { return kind == kHostValueArray || kind == kHostValueMap; }
+
+// Writes a value that is not a container.
+void WriteScalar(JsonTextWriter& writer, const HostValue& value) {
+  switch (value.kind) {
+    case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
+    case kHostValueSigned: writer.Signed(value.payload.signed_value); break;
+    case kHostValueUnsigned: writer.Unsigned(value.payload.unsigned_value); break;
+    case kHostValueFloat: writer.Double(value.payload.float_value); break;
+    case kHostValueBorrowedString:
+    case kHostValueOwnedString:
+      // A string ends at its count or at a NUL before it.
+      writer.Text(static_cast<const char*>(value.payload.reference.pointer), value.payload.reference.count);
+      break;
+    case kHostValueBorrowedBlob:
+    case kHostValueOwnedBlob: writer.String(BlobOf(value.payload.reference)); break;
+    default: writer.Null(); break;
+  }
+}
+
+void Open(JsonTextWriter& writer, const HostValue& value, std::vector<OpenContainer>& open) {
+  writer.Raw(value.kind == kHostValueArray ? '[' : '{');
+  open.push_back({&value, 0});
+}
+
 }  // namespace
 
 void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
+  if (!IsContainer(root.kind)) return WriteScalar(writer, root);
   std::vector<OpenContainer> open;
-  const HostValue* next = &root;
-  for (;;) {
-    if (next != nullptr) {
-      const HostValue& value = *next;
-      next = nullptr;
-      switch (value.kind) {
-        case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
-        case kHostValueSigned: writer.Signed(value.payload.signed_value); break;
-        case kHostValueUnsigned: writer.Unsigned(value.payload.unsigned_value); break;
-        case kHostValueFloat: writer.Double(value.payload.float_value); break;
-        case kHostValueBorrowedString:
-        case kHostValueOwnedString: writer.String(TextOf(value.payload.reference)); break;
-        case kHostValueBorrowedBlob:
-        case kHostValueOwnedBlob: writer.String(BlobOf(value.payload.reference)); break;
-        case kHostValueArray:
-          writer.Raw('[');
-          open.push_back({&value, 0});
-          break;
-        case kHostValueMap:
-          writer.Raw('{');
-          open.push_back({&value, 0});
-          break;
-        default: writer.Null(); break;
+  open.reserve(32);
+  Open(writer, root, open);
+  // The members of the innermost open container are written in a loop of
+  // their own until one is a container, which is opened and walked first.
+  while (!open.empty()) {
+    OpenContainer& top = open.back();
+    const HostValue& container = *top.value;
+    const uint32_t count = CountOf(container);
+    const HostValue* inner = nullptr;
+    if (container.kind == kHostValueMap) {
+      const auto* entries = static_cast<const HostValueMapEntry*>(container.payload.reference.pointer);
+      while (inner == nullptr && top.next < count) {
+        const HostValueMapEntry& entry = entries[top.next];
+        if (top.next++ != 0) writer.Raw(',');
+        writer.Key(entry.key);
+        if (IsContainer(entry.value.kind)) {
+          inner = &entry.value;
+        } else {
+          WriteScalar(writer, entry.value);
+        }
+      }
+    } else {
+      const auto* elements = static_cast<const HostValue*>(container.payload.reference.pointer);
+      while (inner == nullptr && top.next < count) {
+        const HostValue& element = elements[top.next];
+        if (top.next++ != 0) writer.Raw(',');
+        if (IsContainer(element.kind)) {
+          inner = &element;
+        } else {
+          WriteScalar(writer, element);
+        }
       }
     }
-    if (open.empty()) return;
-    OpenContainer& top = open.back();
-    const bool is_array = top.value->kind == kHostValueArray;
-    if (top.next >= CountOf(*top.value)) {
-      writer.Raw(is_array ? ']' : '}');
-      open.pop_back();
-      continue;
-    }
-    const uint32_t index = top.next++;
-    if (index != 0) writer.Raw(',');
-    if (is_array) {
-      next = &static_cast<const HostValue*>(top.value->payload.reference.pointer)[index];
+    if (inner != nullptr) {
+      Open(writer, *inner, open);  // `top` goes stale here
     } else {
-      const HostValueMapEntry& entry = static_cast<const HostValueMapEntry*>(top.value->payload.reference.pointer)[index];
-      writer.String(entry.key != nullptr ? std::string_view(entry.key) : std::string_view());
-      writer.Raw(':');
-      next = &entry.value;
+      writer.Raw(container.kind == kHostValueArray ? ']' : '}');
+      open.pop_back();
     }
   }
 }

@@ -56,7 +56,7 @@ std::string LibraryRefusal(int status) {
 MethodCode MethodOf(const std::string& text) {
   // HEAD is served as GET; the server leaves the body out.
   static constexpr std::pair<std::string_view, MethodCode> kMethods[] = {
-      {"DELETE", MethodCode::kDelete}, {"GET", MethodCode::kGet},     {"HEAD", MethodCode::kGet},
+      {"DELETE", MethodCode::kDelete},   {"GET", MethodCode::kGet},     {"HEAD", MethodCode::kGet},
       {"OPTIONS", MethodCode::kOptions}, {"PATCH", MethodCode::kPatch}, {"POST", MethodCode::kPost},
       {"PUT", MethodCode::kPut}};
   for (const auto& [name, method] : kMethods) {
@@ -70,10 +70,14 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void Answer(httplib::Response& response, const InvokeAnswer& answer) {
+// What set_content does, but the answer's text is moved into the body
+// instead of copied: the champion list is 2.4 MB.
+void Answer(httplib::Response& response, InvokeAnswer&& answer) {
   response.status = answer.status;
   for (const auto& [name, value] : answer.headers) response.set_header(name, value);
-  response.set_content(answer.json, "application/json");
+  response.body = std::move(answer.json);
+  response.headers.erase("Content-Type");
+  response.set_header("Content-Type", "application/json");
 }
 
 uint64_t Number(const std::string& text, uint64_t fallback) {
@@ -206,9 +210,8 @@ void HttpServer::AddPage(const std::string& web_dir) {
     return;
   }
   // Edited files show at the next reload.
-  server_->set_file_request_handler([](const httplib::Request&, httplib::Response& response) {
-    response.set_header("Cache-Control", "no-cache");
-  });
+  server_->set_file_request_handler(
+      [](const httplib::Request&, httplib::Response& response) { response.set_header("Cache-Control", "no-cache"); });
 }
 
 void HttpServer::AddPluginRoutes() {

@@ -15,9 +15,9 @@ bool HasSource(const JsonValue& record, std::string_view source) {
 }
 
 uint64_t WallClockMilliseconds() {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::system_clock::now().time_since_epoch())
-                                   .count());
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count());
 }
 
 }  // namespace
@@ -25,8 +25,7 @@ uint64_t WallClockMilliseconds() {
 InventoryService::InventoryService(const datagen::GeneratedWorld& world, Faults& faults)
     : world_(world), faults_(faults) {}
 
-RemoteReply InventoryService::Invoke(const std::string& destination, const std::string& method,
-                                     uint64_t summoner_id) {
+RemoteReply InventoryService::Invoke(const std::string& destination, const std::string& method, uint64_t summoner_id) {
   ++calls_;
   RemoteReply reply;
   if (destination != "inventoryService" || method != "getAvailableChampions") {

@@ -17,8 +17,8 @@ namespace kel::host {
 struct RemoteReply {
   bool ok = false;
   uint32_t status = 200;
-  std::string error;      // when not ok
-  Json response;  // {"typeName", "body"} when ok
+  std::string error;  // when not ok
+  Json response;      // {"typeName", "body"} when ok
 };
 
 class InventoryService {

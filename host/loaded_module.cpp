@@ -36,9 +36,7 @@ LoadedModule::~LoadedModule() {
   dlclose(handle_);
 }
 
-std::string LoadedModule::ShortName() const {
-  return record_.short_name != nullptr ? record_.short_name : "";
-}
+std::string LoadedModule::ShortName() const { return record_.short_name != nullptr ? record_.short_name : ""; }
 
 bool LoadedModule::Initialize(const HostServices* services) {
   if (shut_down_) return false;

@@ -18,7 +18,8 @@ namespace {
 void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
   app.add_option("--module", options.module_path, "The plug-in module (default: the one beside kel-host)");
   app.add_option("--data", options.data_dir, "Serve the game data in this folder instead of generated data");
-  app.add_option("--web", options.web_dir, "Serve the inventory page from this folder (default: host/web of the sources)");
+  app.add_option("--web", options.web_dir,
+                 "Serve the inventory page from this folder (default: host/web of the sources)");
   app.add_option("--seed", options.seed, "Seed of the generated world")->capture_default_str();
   app.add_option("--address", options.address, "Address to listen on")->capture_default_str();
   app.add_option("--port", options.port, "Port to listen on, 0 for any free port")->capture_default_str();
@@ -40,7 +41,8 @@ void AddRunOptions(CLI::App& app, kel::host::HostOptions& options) {
             return kel::host::ParseChampionFault(text).Ok() ? std::string() : "expected ID or ID:COUNT";
           },
           "ID[:COUNT]"));
-  app.add_option("--fail-inventory", options.fail_inventory, "Remote inventory calls fail this many times (-1: always)");
+  app.add_option("--fail-inventory", options.fail_inventory,
+                 "Remote inventory calls fail this many times (-1: always)");
   app.add_option("--delay-ms", options.delay_ms, "Game data and remote calls answer this much later");
   app.add_flag("--quiet", options.quiet, "Keep the plug-in's log lines off standard error");
 }

@@ -55,9 +55,7 @@ uint32_t Bounded(uint32_t count) { return count < kMaxListLength ? count : kMaxL
 std::string_view Text(const char* text) { return text != nullptr ? std::string_view(text) : std::string_view(); }
 
 void Key(Writer& w, std::string_view key) { w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size())); }
-void String(Writer& w, std::string_view text) {
-  w.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-}
+void String(Writer& w, std::string_view text) { w.String(text.data(), static_cast<rapidjson::SizeType>(text.size())); }
 void Member(Writer& w, std::string_view key, std::string_view text) {
   Key(w, key);
   String(w, text);
@@ -243,8 +241,9 @@ void Operation(Writer& w, const FunctionDescriptor& function, std::string_view m
   const FunctionDescriptionRecord& description = function.description;
   Key(w, method);
   w.StartObject();
-  Member(w, "operationId", suffix ? std::string(Text(description.name)) + "_" + std::string(method)
-                                  : std::string(Text(description.name)));
+  Member(
+      w, "operationId",
+      suffix ? std::string(Text(description.name)) + "_" + std::string(method) : std::string(Text(description.name)));
   if (!Text(description.description).empty()) Member(w, "summary", Text(description.description));
   if (!Text(description.help).empty()) Member(w, "description", Text(description.help));
   if (description.tags != nullptr && description.tag_count > 0) {

@@ -17,7 +17,7 @@ namespace kel::host {
 struct InboundRequest {
   MethodCode method = MethodCode::kGet;
   std::string custom_method;
-  std::string path;  // with the query string, if any, after "?"
+  std::string path;                                          // with the query string, if any, after "?"
   std::vector<std::pair<std::string, std::string>> headers;  // names in lower case
   std::string content_type;
   std::string body;

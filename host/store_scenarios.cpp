@@ -33,9 +33,8 @@ StoreMessage BuildStoreMessage(const datagen::GeneratedWorld& world, uint64_t su
                                const StoreItem& item, uint64_t now_ms) {
   StoreMessage message;
   std::vector<datagen::ChampionOwnershipRecord> records = world.Ownership(summoner_id, now_ms);
-  const auto champion = std::find_if(records.begin(), records.end(), [&](const auto& record) {
-    return record.championId == item.champion_id;
-  });
+  const auto champion = std::find_if(records.begin(), records.end(),
+                                     [&](const auto& record) { return record.championId == item.champion_id; });
   if (champion == records.end()) {
     message.error = "Champion " + std::to_string(item.champion_id) + " is not in the generated world.";
     return message;

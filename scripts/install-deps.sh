@@ -16,7 +16,8 @@ run_packages=(
 test_packages=(
   git
   clang llvm libclang-rt-14-dev       # fuzzers and sanitizers
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang-format                        # the style in .clang-format
+  googletest libgtest-dev libbenchmark-dev
   libmsgpack-cxx-dev                  # reference decoder of the benchmarks
   g++-multilib libyaml-dev:i386       # the 32-bit build
   curl wrk nginx-light                # host tests and load benchmark

@@ -25,16 +25,11 @@ HostValue HostValueArena::Read(ByteSource& source, unsigned depth) {
   value.kind = code == kRawKind ? source.U32() : code;
   const bool null_pointer = (tag & kNullPointer) != 0;
   switch (value.kind) {
-    case kHostValueNull:
-      break;
-    case kHostValueBool:
-      value.payload.boolean = source.U8();
-      break;
+    case kHostValueNull: break;
+    case kHostValueBool: value.payload.boolean = source.U8(); break;
     case kHostValueSigned:
     case kHostValueUnsigned:
-    case kHostValueFloat:
-      value.payload.unsigned_value = source.U64();
-      break;
+    case kHostValueFloat: value.payload.unsigned_value = source.U64(); break;
     case kHostValueBorrowedString:
     case kHostValueOwnedString:
     case kHostValueBorrowedBlob:
@@ -79,9 +74,7 @@ HostValue HostValueArena::Read(ByteSource& source, unsigned depth) {
 
 void WriteHostValue(ByteSink& sink, const BindingValue& value) {
   switch (value.Kind()) {
-    case BindingValueKind::kEmpty:
-      sink.U8(kHostValueNull);
-      break;
+    case BindingValueKind::kEmpty: sink.U8(kHostValueNull); break;
     case BindingValueKind::kBool:
       sink.U8(kHostValueBool);
       sink.U8(value.GetBool() ? 1 : 0);

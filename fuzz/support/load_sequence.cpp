@@ -13,7 +13,8 @@ void RunLoadSequence(PluginRig& rig) {
   const std::string loyalty = "/kel-loyalty/v1/status-notification";
   BindingValue data;
   data.MakeStructure();
-  testing::DeliverEvent(rig.core, ResourceEventName(loyalty), testing::ResourceEventPayload(loyalty, 1, data));
+  testing::DeliverEvent(rig.core, ResourceEventName(loyalty),
+                        testing::ResourceEventPayload(loyalty, PluginResourceEventType::Update, data));
   rig.RunTasks(8);
 }
 

@@ -57,19 +57,11 @@ void PutSigned(std::string& out, int64_t i) {
 
 void Write(std::string& out, const BindingValue& value) {
   switch (value.Kind()) {
-    case BindingValueKind::kEmpty:
-      out.push_back(static_cast<char>(0xC0));
-      break;
-    case BindingValueKind::kBool:
-      out.push_back(static_cast<char>(value.GetBool() ? 0xC3 : 0xC2));
-      break;
+    case BindingValueKind::kEmpty: out.push_back(static_cast<char>(0xC0)); break;
+    case BindingValueKind::kBool: out.push_back(static_cast<char>(value.GetBool() ? 0xC3 : 0xC2)); break;
     case BindingValueKind::kSigned:
-    case BindingValueKind::kEnum:
-      PutSigned(out, value.AsSigned());
-      break;
-    case BindingValueKind::kUnsigned:
-      PutUnsigned(out, value.GetUnsigned());
-      break;
+    case BindingValueKind::kEnum: PutSigned(out, value.AsSigned()); break;
+    case BindingValueKind::kUnsigned: PutUnsigned(out, value.GetUnsigned()); break;
     case BindingValueKind::kFloat: {
       const double number = value.GetDouble();
       uint64_t bits = 0;

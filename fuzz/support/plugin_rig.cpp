@@ -7,8 +7,8 @@
 namespace kel::fuzz {
 
 PluginRig::PluginRig() {
-  auto* plugin = new champions::ChampionPlugin(
-      [](champions::ShutdownSignal& signal, std::chrono::seconds) { signal.Signal(); });
+  auto* plugin =
+      new champions::ChampionPlugin([](champions::ShutdownSignal& signal, std::chrono::seconds) { signal.Signal(); });
   plugin->Enter(record_, "kel-champions");
 }
 

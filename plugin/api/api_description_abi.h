@@ -86,14 +86,14 @@ struct FunctionDescriptor {
   // answers `request` (the core's, read during the call) by filling
   // `response` (the core's record; what the plug-in puts in it, the core frees
   // through response->release). Never throws.
-  InvokeFn invoke;                        // 61 | 101
-  const ParameterEntry* parameters;       // 65 | 109: null without parameters
-  const char* path_template;              // 69 | 117: "" when the function has none
-  uint32_t method;                        // 73 | 125: RequestMethod code
-  uint8_t flags;                          // 77 | 129: copied from the function record
-  const TextListEntry* text_lists;        // 78 | 130
-  uint32_t text_list_count;               // 82 | 138
-  const char* custom_method;              // 86 | 142: with method 8
+  InvokeFn invoke;                   // 61 | 101
+  const ParameterEntry* parameters;  // 65 | 109: null without parameters
+  const char* path_template;         // 69 | 117: "" when the function has none
+  uint32_t method;                   // 73 | 125: RequestMethod code
+  uint8_t flags;                     // 77 | 129: copied from the function record
+  const TextListEntry* text_lists;   // 78 | 130
+  uint32_t text_list_count;          // 82 | 138
+  const char* custom_method;         // 86 | 142: with method 8
 };
 
 // Three (records, count) pairs: functions, types, events.

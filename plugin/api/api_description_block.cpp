@@ -23,8 +23,8 @@ void ApiDescriptionBlock::DescribeFunction(const FunctionRecord& function, Funct
   for (const FunctionParameter& parameter : function.parameters) {
     parts.arguments.push_back({nullptr, parameter.name.c_str(), parameter.description.c_str(),
                                static_cast<uint32_t>(parameter.type.type),
-                               static_cast<uint32_t>(parameter.type.elementType),
-                               RegisteredTypeName(parameter.type), parameter.optional ? uint8_t{1} : uint8_t{0}});
+                               static_cast<uint32_t>(parameter.type.elementType), RegisteredTypeName(parameter.type),
+                               parameter.optional ? uint8_t{1} : uint8_t{0}});
     parts.parameters.push_back({nullptr, static_cast<uint32_t>(parameter.location)});
   }
   ChainRecords(parts.arguments);
@@ -84,7 +84,10 @@ void ApiDescriptionBlock::Build(const FunctionTable& functions) {
   }
   description_ = {descriptors_.empty() ? nullptr : descriptors_.data(),
                   static_cast<uint32_t>(descriptors_.size()),
-                  lists_->Types(), lists_->TypeCount(), lists_->Events(), lists_->EventCount()};
+                  lists_->Types(),
+                  lists_->TypeCount(),
+                  lists_->Events(),
+                  lists_->EventCount()};
 }
 
 }  // namespace kel

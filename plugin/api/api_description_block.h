@@ -35,8 +35,7 @@ class ApiDescriptionBlock {
     std::vector<TextListEntry> text_lists;
   };
 
-  void DescribeFunction(const FunctionRecord& function, FunctionParts& parts,
-                        FunctionDescriptionRecord& record);
+  void DescribeFunction(const FunctionRecord& function, FunctionParts& parts, FunctionDescriptionRecord& record);
 
   std::unique_ptr<BindingDescriptionLists> lists_;
   std::vector<InvokeContext> contexts_;

@@ -33,8 +33,7 @@ std::string Lowercase(std::string_view text) {
 }
 
 bool IsStructured(const BindingTypeId& type) {
-  return type.type == BindingType::kObject || type.type == BindingType::kVector ||
-         type.type == BindingType::kStruct;
+  return type.type == BindingType::kObject || type.type == BindingType::kVector || type.type == BindingType::kStruct;
 }
 
 // Binds the arguments of one request for one function; each step runs only
@@ -60,8 +59,7 @@ class Binder {
     }
     const FunctionParameter& parameter = function_.parameters[*index];
     if (parameter.location != ParameterLocation::kAny && parameter.location != location) {
-      Fail(FormatMessage("Argument '%1' for '%2' was specified in an invalid location.", base,
-                         function_.name));
+      Fail(FormatMessage("Argument '%1' for '%2' was specified in an invalid location.", base, function_.name));
       return;
     }
     BindingValue& slot = slots_[*index];
@@ -118,19 +116,13 @@ class Binder {
     BindingResult parsed;
     size_t consumed = 0;
     switch (format) {
-      case BodyFormat::kUnsupported:
-        Fail("Unsupported body content type");
-        return;
-      case BodyFormat::kMessagePack:
-        parsed = DecodeMsgPack(bytes.data(), bytes.size(), &consumed);
-        break;
+      case BodyFormat::kUnsupported: Fail("Unsupported body content type"); return;
+      case BodyFormat::kMessagePack: parsed = DecodeMsgPack(bytes.data(), bytes.size(), &consumed); break;
       case BodyFormat::kJson:
         // Read as text: up to the first NUL, never past the body's length.
         parsed = ParseJson(std::string(bytes.substr(0, bytes.find('\0'))).c_str());
         break;
-      case BodyFormat::kYaml:
-        parsed = ParseYaml(bytes.data(), bytes.substr(0, bytes.find('\0')).size());
-        break;
+      case BodyFormat::kYaml: parsed = ParseYaml(bytes.data(), bytes.substr(0, bytes.find('\0')).size()); break;
     }
     if (!parsed.Ok()) {
       Fail(DeserializeFailure(format, parameter->name, function_.name, parsed.Message()));
@@ -156,9 +148,7 @@ class Binder {
  private:
   void BindAbsent(BindingValue& slot, const FunctionParameter& parameter) {
     switch (parameter.type.type) {
-      case BindingType::kBool:
-        slot.SetBool(true);
-        return;
+      case BindingType::kBool: slot.SetBool(true); return;
       case BindingType::kObject:
       case BindingType::kStruct:
         slot.Clear();
@@ -168,8 +158,7 @@ class Binder {
         slot.Clear();
         slot.MakeCollection();
         return;
-      default:
-        Fail(FormatMessage("Expected value for argument '%1'.", parameter.name));
+      default: Fail(FormatMessage("Expected value for argument '%1'.", parameter.name));
     }
   }
 
@@ -211,9 +200,8 @@ std::vector<TextArgument> QueryArguments(std::string_view path) {
 
 }  // namespace
 
-BindingResult BindArguments(const FunctionRecord& function, const RequestObject& request,
-                            const RequestRecord& record, const PathValues& path_values,
-                            std::span<BindingValue> slots, HeaderMap& headers) {
+BindingResult BindArguments(const FunctionRecord& function, const RequestObject& request, const RequestRecord& record,
+                            const PathValues& path_values, std::span<BindingValue> slots, HeaderMap& headers) {
   BindingResult outcome;
   Binder binder(outcome, function, slots);
   for (uint32_t i = 0; record.headers != nullptr && i < record.header_count; ++i) {

@@ -51,11 +51,8 @@ BindingValue* ResolveArgumentPath(BindingValue& slot, std::string_view rest, Bin
         case IndexError::kFormat:
           call.Fail(FormatMessage("Index %1 is in an incorrect format", segment));
           return nullptr;
-        case IndexError::kRange:
-          call.Fail(FormatMessage("Index %1 is out of range", segment));
-          return nullptr;
-        case IndexError::kNone:
-          break;
+        case IndexError::kRange: call.Fail(FormatMessage("Index %1 is out of range", segment)); return nullptr;
+        case IndexError::kNone: break;
       }
       target = &target->Index(static_cast<size_t>(index));
     } else {

@@ -30,18 +30,10 @@ BindingResult Read(BodyFormat format, std::string_view bytes, std::string_view a
                    std::string_view function_name) {
   BindingResult parsed;
   switch (format) {
-    case BodyFormat::kMessagePack:
-      parsed = DecodeMsgPack(bytes.data(), bytes.size());
-      break;
-    case BodyFormat::kJson:
-      parsed = ParseJson(std::string(bytes).c_str());
-      break;
-    case BodyFormat::kYaml:
-      parsed = ParseYaml(bytes.data(), bytes.size());
-      break;
-    case BodyFormat::kUnsupported:
-      parsed.Value().SetString(bytes);
-      return parsed;
+    case BodyFormat::kMessagePack: parsed = DecodeMsgPack(bytes.data(), bytes.size()); break;
+    case BodyFormat::kJson: parsed = ParseJson(std::string(bytes).c_str()); break;
+    case BodyFormat::kYaml: parsed = ParseYaml(bytes.data(), bytes.size()); break;
+    case BodyFormat::kUnsupported: parsed.Value().SetString(bytes); return parsed;
   }
   if (!parsed.Ok()) {
     parsed.Fail(DeserializeFailure(format, argument_name, function_name, parsed.Message()));
@@ -69,9 +61,8 @@ BodyFormat BodyFormatOf(std::string_view content_type) {
   return BodyFormat::kUnsupported;
 }
 
-BindingResult ParseArgumentValue(std::string_view bytes, std::string_view content_type,
-                                 bool structured, std::string_view argument_name,
-                                 std::string_view function_name) {
+BindingResult ParseArgumentValue(std::string_view bytes, std::string_view content_type, bool structured,
+                                 std::string_view argument_name, std::string_view function_name) {
   BodyFormat format = BodyFormat::kUnsupported;
   if (StartsWithIgnoringCase(content_type, "application/x-msgpack")) {
     format = BodyFormat::kMessagePack;
@@ -89,8 +80,8 @@ BindingResult ParseArgumentValue(std::string_view bytes, std::string_view conten
   return Read(format, bytes, argument_name, function_name);
 }
 
-std::string DeserializeFailure(BodyFormat format, std::string_view argument_name,
-                               std::string_view function_name, std::string_view reason) {
+std::string DeserializeFailure(BodyFormat format, std::string_view argument_name, std::string_view function_name,
+                               std::string_view reason) {
   const char* message = "Couldn't deserialize JSON value for parameter '%1' of '%2': %3";
   if (format == BodyFormat::kMessagePack) {
     message = "Couldn't deserialize MessagePack value for parameter '%1' of '%2': %3";

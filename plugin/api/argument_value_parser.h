@@ -22,13 +22,12 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 // recognised by its first byte as MessagePack, JSON or YAML. Anything else
 // stays a string for the parameter's own text conversion later. Reader
 // failures name the argument and the function.
-BindingResult ParseArgumentValue(std::string_view bytes, std::string_view content_type,
-                                 bool structured, std::string_view argument_name,
-                                 std::string_view function_name);
+BindingResult ParseArgumentValue(std::string_view bytes, std::string_view content_type, bool structured,
+                                 std::string_view argument_name, std::string_view function_name);
 
 // The message for a reader failure: "Couldn't deserialize <format> value for
 // parameter '<argument>' of '<function>': <reason>".
-std::string DeserializeFailure(BodyFormat format, std::string_view argument_name,
-                               std::string_view function_name, std::string_view reason);
+std::string DeserializeFailure(BodyFormat format, std::string_view argument_name, std::string_view function_name,
+                               std::string_view reason);
 
 }  // namespace kel

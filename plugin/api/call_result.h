@@ -23,10 +23,10 @@ inline constexpr uint32_t kStatusInternalError = 500;
 // response record. A failed `result` becomes the response's error text.
 struct CallResult {
   BindingResult result;
-  uint8_t flags = 0;     // copied to the response as it is
-  uint32_t format = 0;   // ResultFormat code
+  uint8_t flags = 0;    // copied to the response as it is
+  uint32_t format = 0;  // ResultFormat code
   uint32_t status = kStatusOk;
-  std::string text;      // copied to the response as it is
+  std::string text;  // copied to the response as it is
   std::vector<std::pair<std::string, std::string>> headers;
   std::unique_ptr<ResponseBodyStream> body;
   // A result already written in the core's form (typed handlers write their

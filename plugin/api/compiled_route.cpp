@@ -10,9 +10,7 @@ namespace {
 // Characters that mean something in an ECMAScript expression outside a
 // bracket. "{" and "}" only reach here as literals ("{" never does, since it
 // always opens a placeholder); escaping them keeps the expression valid.
-bool NeedsEscape(char c) {
-  return std::string_view("^$.*+?()[]|\\{}").find(c) != std::string_view::npos;
-}
+bool NeedsEscape(char c) { return std::string_view("^$.*+?()[]|\\{}").find(c) != std::string_view::npos; }
 
 enum class PlaceholderKind { kPlain, kRest, kFragment };
 
@@ -25,10 +23,9 @@ std::string_view CaptureFor(PlaceholderKind kind) {
   return "([^/]*)";
 }
 
-}  // namespace
-
-std::string TemplateToExpression(std::string_view path_template,
-                                 std::vector<std::string>& placeholders) {
+// The expression text for a template, with the placeholder names appended
+// to `placeholders` in order.
+std::string TemplateToExpression(std::string_view path_template, std::vector<std::string>& placeholders) {
   std::string expression;
   expression.reserve(path_template.size() + 16);
   bool in_placeholder = false;
@@ -61,6 +58,8 @@ std::string TemplateToExpression(std::string_view path_template,
   return expression;
 }
 
+}  // namespace
+
 CompiledRoute CompiledRoute::Compile(std::string_view path_template) {
   CompiledRoute route;
   if (path_template.size() > 1 && path_template.back() == '/') path_template.remove_suffix(1);
@@ -84,12 +83,10 @@ std::optional<size_t> CompiledRoute::Match(std::string_view path, PathValues& va
   }
   size_t captured = 0;
   for (size_t i = 0; i < placeholders_.size(); ++i) {
-    std::string value = UrlDecode(std::string_view(groups[i + 1].first,
-                                                   static_cast<size_t>(groups[i + 1].length())));
+    std::string value = UrlDecode(std::string_view(groups[i + 1].first, static_cast<size_t>(groups[i + 1].length())));
     captured += value.size();
     const std::string& name = placeholders_[i];
-    auto same = std::find_if(values.begin(), values.end(),
-                             [&](const PathValue& v) { return v.name == name; });
+    auto same = std::find_if(values.begin(), values.end(), [&](const PathValue& v) { return v.name == name; });
     if (same != values.end()) {
       same->value = std::move(value);
     } else {

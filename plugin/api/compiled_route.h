@@ -43,9 +43,4 @@ class CompiledRoute {
   std::vector<std::string> placeholders_;
 };
 
-// The expression text for a template, with the placeholder names appended
-// to `placeholders` in order. Exposed for the registration log and tests.
-std::string TemplateToExpression(std::string_view path_template,
-                                 std::vector<std::string>& placeholders);
-
 }  // namespace kel

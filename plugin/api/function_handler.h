@@ -49,8 +49,7 @@ class FunctionHandler {
                                              uint32_t request_token) = 0;
   // Runs the function and fills `call`. `info` is null unless
   // TakesRequestInfo() is true.
-  virtual void Run(CallResult& call, const RequestInfo* info, CallState& state,
-                   uint32_t request_token) = 0;
+  virtual void Run(CallResult& call, const RequestInfo* info, CallState& state, uint32_t request_token) = 0;
   virtual bool TakesRequestInfo() const { return false; }
 };
 

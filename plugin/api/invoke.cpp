@@ -38,8 +38,13 @@ void Dispatch(ResponseRecord& response, const RequestRecord& request, const Invo
     call.status = kStatusBadRequest;
   } else if (state) {
     if (function.handler->TakesRequestInfo()) {
-      const RequestInfo info{request.request_token, platform::WallClockMilliseconds(), object.path,
-                             context.registry, object.method, object.custom_method, &headers};
+      const RequestInfo info{request.request_token,
+                             platform::WallClockMilliseconds(),
+                             object.path,
+                             context.registry,
+                             object.method,
+                             object.custom_method,
+                             &headers};
       function.handler->Run(call, &info, *state, request.request_token);
     } else {
       function.handler->Run(call, nullptr, *state, request.request_token);
@@ -62,8 +67,7 @@ void InvokeFunction(ResponseRecord* response, const RequestRecord* request) noex
   if (response == nullptr) return;
   std::memset(static_cast<void*>(response), 0, sizeof(ResponseRecord));
   response->release = &ReleaseResponse;
-  const auto* context =
-      request == nullptr ? nullptr : static_cast<const InvokeContext*>(request->invoke_context);
+  const auto* context = request == nullptr ? nullptr : static_cast<const InvokeContext*>(request->invoke_context);
   GuardEntry(
       "Invoke", request == nullptr ? nullptr : request->path,
       [&] {

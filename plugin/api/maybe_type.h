@@ -20,10 +20,8 @@ class [[nodiscard]] MaybeType {
   static_assert(!std::is_same_v<E, T>, "a result and a failure must be told apart");
 
  public:
-  MaybeType()
-    requires std::is_default_constructible_v<T>
-      : state_(std::in_place_index<0>) {}
-  MaybeType(T value) : state_(std::in_place_index<0>, std::move(value)) {}    // NOLINT: implicit by design
+  MaybeType() requires std::is_default_constructible_v<T> : state_(std::in_place_index<0>) {}
+  MaybeType(T value) : state_(std::in_place_index<0>, std::move(value)) {}      // NOLINT: implicit by design
   MaybeType(E failure) : state_(std::in_place_index<1>, std::move(failure)) {}  // NOLINT: implicit by design
 
   bool IsFailure() const { return state_.index() == 1; }

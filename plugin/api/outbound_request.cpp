@@ -26,7 +26,8 @@ class OwnedHostValues {
 };
 
 Failure ParameterFailure(RequestMethod method, std::string_view url, std::string_view error) {
-  return Failure::FromTemplate(kStatusBadRequest, "Request not sent: Error converting parameters for {method} {url}: {error}",
+  return Failure::FromTemplate(kStatusBadRequest,
+                               "Request not sent: Error converting parameters for {method} {url}: {error}",
                                {{"method", MethodText(method)}, {"url", url}, {"error", error}});
 }
 
@@ -70,15 +71,14 @@ MaybeType<Failure, Nothing> SendParameters(CorePort& plugin, HostResponse& respo
 
   const ResponseRecord& filled = response.Record();
   if (filled.error_message != nullptr) {
-    return Failure::FromTemplate(static_cast<std::int32_t>(filled.status),
-                                 "Error response for {method} {url}: {error}",
+    return Failure::FromTemplate(static_cast<std::int32_t>(filled.status), "Error response for {method} {url}: {error}",
                                  {{"method", MethodText(method)}, {"url", url}, {"error", filled.error_message}});
   }
   return Nothing{};
 }
 
-MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response,
-                                          RequestMethod method, std::string_view url) {
+MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response, RequestMethod method,
+                                          std::string_view url) {
   const ResponseRecord& record = response.Record();
   if (record.read_body != nullptr) {
     BindingResult streamed = ReadStreamedBody(plugin, record);

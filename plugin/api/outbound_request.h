@@ -59,8 +59,8 @@ void Add(const BindingRegistry& registry, Parameters& out, const Record& record)
 MaybeType<Failure, Nothing> SendParameters(CorePort& plugin, HostResponse& response, RequestMethod method,
                                            std::string_view url, Parameters parameters);
 // The body of a filled response (streamed or inline) as a binding value.
-MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response,
-                                          RequestMethod method, std::string_view url);
+MaybeType<Failure, BindingValue> ReadBody(CorePort& plugin, const HostResponse& response, RequestMethod method,
+                                          std::string_view url);
 Failure ResponseConversionFailure(RequestMethod method, std::string_view url, std::string_view error);
 
 }  // namespace outbound_detail
@@ -72,8 +72,8 @@ Failure ResponseConversionFailure(RequestMethod method, std::string_view url, st
 // response's status as the code. The status alone never fails a request.
 // The response stays with the caller, who must not read it after releasing.
 template <typename... Params>
-MaybeType<Failure, Nothing> Send(CorePort& plugin, HostResponse& response, RequestMethod method,
-                                 std::string_view url, const Params&... params) {
+MaybeType<Failure, Nothing> Send(CorePort& plugin, HostResponse& response, RequestMethod method, std::string_view url,
+                                 const Params&... params) {
   outbound_detail::Parameters parameters;
   parameters.values.reserve(sizeof...(Params));
   ((parameters.error ? void() : outbound_detail::Add(plugin.Registry(), parameters, params)), ...);
@@ -83,8 +83,7 @@ MaybeType<Failure, Nothing> Send(CorePort& plugin, HostResponse& response, Reque
 // Sends a request and converts its body (inline, or streamed as JSON) into
 // T through the type registry, under the name "<result>".
 template <typename T, typename... Params>
-MaybeType<Failure, T> Fetch(CorePort& plugin, RequestMethod method, std::string_view url,
-                            const Params&... params) {
+MaybeType<Failure, T> Fetch(CorePort& plugin, RequestMethod method, std::string_view url, const Params&... params) {
   HostResponse response;
   MaybeType<Failure, Nothing> sent = Send(plugin, response, method, url, params...);
   if (sent.IsFailure()) return std::move(sent).GetFailure();
@@ -103,8 +102,7 @@ MaybeType<Failure, T> Fetch(CorePort& plugin, RequestMethod method, std::string_
 
 // Sends a request with one record and ignores the response's body.
 template <typename Record>
-MaybeType<Failure, Nothing> Post(CorePort& plugin, RequestMethod method, std::string_view url,
-                                 const Record& record) {
+MaybeType<Failure, Nothing> Post(CorePort& plugin, RequestMethod method, std::string_view url, const Record& record) {
   HostResponse response;
   return Send(plugin, response, method, url, record);
 }

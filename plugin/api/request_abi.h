@@ -66,20 +66,20 @@ using ResponseReleaseFn = void (*)(ResponseRecord* response);
 // Created by the side that asks (the receiver below: the core for an invoke,
 // the plug-in for SendRequest) and filled by the side that answers.
 struct ResponseRecord {
-  HostValue result;                  // 0 | 0: owned by the record
-  char* error_message;               // 12 | 16: owned copy, or null
-  uint8_t has_error;                 // 16 | 24: 1 when error_message is set
-  uint8_t flags;                     // 17 | 25: copied from the call result
-  uint32_t format;                   // 18 | 26: ResultFormat code
-  uint32_t status;                   // 22 | 30: HTTP status
-  const char* text;                  // 26 | 34: owned copy, or the shared empty text
-  ResponseHeaderPair* headers;       // 30 | 42: owned array, or null
-  uint32_t header_count;             // 34 | 50
+  HostValue result;             // 0 | 0: owned by the record
+  char* error_message;          // 12 | 16: owned copy, or null
+  uint8_t has_error;            // 16 | 24: 1 when error_message is set
+  uint8_t flags;                // 17 | 25: copied from the call result
+  uint32_t format;              // 18 | 26: ResultFormat code
+  uint32_t status;              // 22 | 30: HTTP status
+  const char* text;             // 26 | 34: owned copy, or the shared empty text
+  ResponseHeaderPair* headers;  // 30 | 42: owned array, or null
+  uint32_t header_count;        // 34 | 50
   // The receiver calls [any core thread, until release_body]: reads from
   // body_stream; the three words pass through to the stream's read (buffer,
   // in/out length, out more-flag). The low byte of the result is non-zero on
   // success. The stream stays the answering side's.
-  BodyStreamReadFn read_body;        // 38 | 54
+  BodyStreamReadFn read_body;  // 38 | 54
   // The receiver calls [any core thread, once, when done reading]: destroys
   // body_stream, which the answering side created.
   BodyStreamReleaseFn release_body;  // 42 | 62
@@ -90,7 +90,7 @@ struct ResponseRecord {
   // the answering side put in the record (value, error text, text unless it
   // is the shared empty text, header texts and their array) and zeroes it;
   // the body stream goes through release_body instead.
-  ResponseReleaseFn release;         // 58 | 86
+  ResponseReleaseFn release;  // 58 | 86
 };
 
 #pragma pack(pop)

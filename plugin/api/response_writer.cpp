@@ -58,8 +58,10 @@ void WriteResponse(ResponseRecord& response, CallResult& call, const BindingRegi
     HostValueArena arena;
     BindingResult conversion;
     ToHostValue(conversion, call.result.Value(), response.result, registry, arena);
-    if (conversion.Ok()) arena.HandOverTo(response.result);
-    else call.result.Fail(conversion.Message());
+    if (conversion.Ok())
+      arena.HandOverTo(response.result);
+    else
+      call.result.Fail(conversion.Message());
   }
   if (!call.result.Ok()) {
     response.error_message = CopyText(call.result.Message());

@@ -11,12 +11,9 @@ bool MethodFits(const RouteEntry& entry, const RequestLine& request) {
 
 }  // namespace
 
-std::string_view PathWithoutQuery(std::string_view path) {
-  return path.substr(0, path.find('?'));
-}
+std::string_view PathWithoutQuery(std::string_view path) { return path.substr(0, path.find('?')); }
 
-std::optional<RouteMatch> MatchRoute(std::span<const RouteEntry> entries,
-                                     const RequestLine& request) {
+std::optional<RouteMatch> MatchRoute(std::span<const RouteEntry> entries, const RequestLine& request) {
   if (request.path.size() > kMaxMatchedPathLength) return std::nullopt;
   std::optional<RouteMatch> best;
   size_t best_length = 0;

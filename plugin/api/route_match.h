@@ -44,7 +44,6 @@ std::string_view PathWithoutQuery(std::string_view path);
 // path, its method fits, and among all such entries its captured values are
 // the shortest in total (the earlier entry on a tie). An entry that matches
 // with nothing captured ends the search.
-std::optional<RouteMatch> MatchRoute(std::span<const RouteEntry> entries,
-                                     const RequestLine& request);
+std::optional<RouteMatch> MatchRoute(std::span<const RouteEntry> entries, const RequestLine& request);
 
 }  // namespace kel

@@ -15,9 +15,9 @@ namespace {
 // Calls the stream's read with the buffer, the in/out length and the
 // more-flag as its three words; true when the read succeeded.
 bool ReadChunk(const ResponseRecord& response, char* buffer, std::uint32_t& length, std::uint8_t& more) {
-  const std::uint32_t ok = response.read_body(response.body_stream, reinterpret_cast<std::uintptr_t>(buffer),
-                                              reinterpret_cast<std::uintptr_t>(&length),
-                                              reinterpret_cast<std::uintptr_t>(&more));
+  const std::uint32_t ok =
+      response.read_body(response.body_stream, reinterpret_cast<std::uintptr_t>(buffer),
+                         reinterpret_cast<std::uintptr_t>(&length), reinterpret_cast<std::uintptr_t>(&more));
   return static_cast<std::uint8_t>(ok) != 0;
 }
 

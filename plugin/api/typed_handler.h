@@ -42,13 +42,11 @@ class TypedFunctionHandler final : public FunctionHandler {
  public:
   using Function = std::function<MaybeType<Failure, R>(Args...)>;
 
-  TypedFunctionHandler(const BindingRegistry& registry, std::vector<std::string> names,
-                       std::vector<bool> optional, Function function)
-      : registry_(registry), names_(std::move(names)), optional_(std::move(optional)),
-        function_(std::move(function)) {}
+  TypedFunctionHandler(const BindingRegistry& registry, std::vector<std::string> names, std::vector<bool> optional,
+                       Function function)
+      : registry_(registry), names_(std::move(names)), optional_(std::move(optional)), function_(std::move(function)) {}
 
-  std::unique_ptr<CallState> Prepare(CallResult& call, std::span<BindingValue> arguments,
-                                     uint32_t) override {
+  std::unique_ptr<CallState> Prepare(CallResult& call, std::span<BindingValue> arguments, uint32_t) override {
     auto state = std::make_unique<State>();
     AssignAll(call, arguments, *state, std::index_sequence_for<Args...>());
     return state;
@@ -71,8 +69,7 @@ class TypedFunctionHandler final : public FunctionHandler {
   };
 
   template <size_t... I>
-  void AssignAll(CallResult& call, std::span<BindingValue> arguments, State& state,
-                 std::index_sequence<I...>) {
+  void AssignAll(CallResult& call, std::span<BindingValue> arguments, State& state, std::index_sequence<I...>) {
     // An optional parameter that the request left out keeps its default.
     ((call.result.Ok() && !(optional_[I] && arguments[I].IsEmpty())
           ? registry_.Assign(call.result, std::get<I>(state.arguments), arguments[I], names_[I])
@@ -94,9 +91,9 @@ class TypedFunctionHandler final : public FunctionHandler {
 //       {{{"summonerId", ParameterLocation::kPath}, {"championId", ParameterLocation::kPath}}},
 //       [this](uint64_t summoner, int32_t champion) { return GetChampion(summoner, champion); });
 template <typename R, typename... Args>
-const FunctionRecord& RegisterRoute(
-    FunctionTable& table, RouteSpec route, std::array<ParameterSpec, sizeof...(Args)> parameters,
-    std::type_identity_t<std::function<MaybeType<Failure, R>(Args...)>> function) {
+const FunctionRecord& RegisterRoute(FunctionTable& table, RouteSpec route,
+                                    std::array<ParameterSpec, sizeof...(Args)> parameters,
+                                    std::type_identity_t<std::function<MaybeType<Failure, R>(Args...)>> function) {
   const BindingRegistry& registry = table.Registry();
   const BindingTypeId types[] = {BindingTypeIdOf<std::remove_cvref_t<Args>>(registry)..., BindingTypeId{}};
   FunctionDefinition definition;
@@ -113,8 +110,8 @@ const FunctionRecord& RegisterRoute(
     definition.parameters.push_back({std::move(parameters[i].name), types[i], parameters[i].location,
                                      parameters[i].optional, std::move(parameters[i].description)});
   }
-  definition.handler = std::make_unique<TypedFunctionHandler<R, Args...>>(
-      registry, std::move(names), std::move(optional), std::move(function));
+  definition.handler = std::make_unique<TypedFunctionHandler<R, Args...>>(registry, std::move(names),
+                                                                          std::move(optional), std::move(function));
   return table.Register(std::move(definition));
 }
 

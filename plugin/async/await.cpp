@@ -9,8 +9,6 @@ std::string FutureWaitLabel(std::string_view value_type_name) {
   return FormatMessage("Wait: future<%1>", value_type_name);
 }
 
-void ReportFutureWithoutState() {
-  log::FatalAssertion("ALE-6D828C10", nullptr, nullptr, 0, nullptr);
-}
+void ReportFutureWithoutState() { log::FatalAssertion("ALE-6D828C10", nullptr, nullptr, 0, nullptr); }
 
 }  // namespace kel

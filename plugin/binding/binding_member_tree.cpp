@@ -71,8 +71,10 @@ BindingMemberNode* BindingValueTreeOps::FindOrInsertMember(BindingValue& value, 
     link = order < 0 ? &parent->left : &parent->right;
   }
   BindingValueContext& context = *value.context_;
-  if (key != nullptr) StringPool::AddReference(key);
-  else key = context.strings.Intern(text);
+  if (key != nullptr)
+    StringPool::AddReference(key);
+  else
+    key = context.strings.Intern(text);
   BindingMemberNode* node;
   try {
     node = NewNode<BindingMemberNode>(context);
@@ -96,9 +98,12 @@ void BindingValueTreeOps::RotateLeft(StructureNode& structure, BindingMemberNode
   node->right = pivot->left;
   if (pivot->left != nullptr) pivot->left->parent = node;
   pivot->parent = node->parent;
-  if (node->parent == nullptr) structure.root = pivot;
-  else if (node == node->parent->left) node->parent->left = pivot;
-  else node->parent->right = pivot;
+  if (node->parent == nullptr)
+    structure.root = pivot;
+  else if (node == node->parent->left)
+    node->parent->left = pivot;
+  else
+    node->parent->right = pivot;
   pivot->left = node;
   node->parent = pivot;
 }
@@ -108,9 +113,12 @@ void BindingValueTreeOps::RotateRight(StructureNode& structure, BindingMemberNod
   node->left = pivot->right;
   if (pivot->right != nullptr) pivot->right->parent = node;
   pivot->parent = node->parent;
-  if (node->parent == nullptr) structure.root = pivot;
-  else if (node == node->parent->right) node->parent->right = pivot;
-  else node->parent->left = pivot;
+  if (node->parent == nullptr)
+    structure.root = pivot;
+  else if (node == node->parent->right)
+    node->parent->right = pivot;
+  else
+    node->parent->left = pivot;
   pivot->right = node;
   node->parent = pivot;
 }

@@ -7,10 +7,9 @@
 namespace kel {
 
 std::string_view BindingTypeName(BindingType type) noexcept {
-  static constexpr std::string_view kNames[] = {"",       "bool",   "int8",   "uint8",  "int16",
-                                                "uint16", "int32",  "uint32", "int64",  "uint64",
-                                                "float",  "double", "string", "object", "blob",
-                                                "vector", "enum",   "struct", "callback", "map"};
+  static constexpr std::string_view kNames[] = {"",       "bool",   "int8",   "uint8",  "int16",    "uint16", "int32",
+                                                "uint32", "int64",  "uint64", "float",  "double",   "string", "object",
+                                                "blob",   "vector", "enum",   "struct", "callback", "map"};
   auto code = static_cast<std::size_t>(type);
   return code < std::size(kNames) ? kNames[code] : std::string_view();
 }
@@ -88,8 +87,10 @@ BindingEventInfo& BindingRegistry::RegisterEvent(std::string_view name, const Bi
   BindingEventInfo& record = *event;
   std::lock_guard<std::mutex> lock(mutex_);
   auto found = events_.find(name);
-  if (found != events_.end()) found->second = std::move(event);
-  else events_.emplace(record.name, std::move(event));
+  if (found != events_.end())
+    found->second = std::move(event);
+  else
+    events_.emplace(record.name, std::move(event));
   return record;
 }
 

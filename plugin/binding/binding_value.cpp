@@ -29,8 +29,10 @@ std::string_view BindingValueKindName(BindingValueKind kind) noexcept {
 // A root takes its whole tree down with its context (pages, strings and
 // heap blocks at once) instead of freeing node by node.
 BindingValue::~BindingValue() {
-  if (ownsContext_) delete context_;
-  else Clear();
+  if (ownsContext_)
+    delete context_;
+  else
+    Clear();
 }
 
 BindingValue::BindingValue(const BindingValue& other) { Ops::CopyTree(*this, other); }
@@ -85,8 +87,10 @@ BindingValueContext& BindingValue::EnsureContext() {
 }
 
 void BindingValue::Clear() noexcept {
-  if (kind_ < BindingValueKind::kString) kind_ = BindingValueKind::kEmpty;
-  else Ops::Release(*this);
+  if (kind_ < BindingValueKind::kString)
+    kind_ = BindingValueKind::kEmpty;
+  else
+    Ops::Release(*this);
 }
 
 void BindingValue::SetBool(bool value) noexcept {
@@ -119,7 +123,9 @@ void BindingValue::SetString(std::string_view text) {
   Ops::SetNode(*this, BindingValueKind::kString, entry);
 }
 
-void BindingValue::SetString(const char* text) { SetString(text == nullptr ? std::string_view() : std::string_view(text)); }
+void BindingValue::SetString(const char* text) {
+  SetString(text == nullptr ? std::string_view() : std::string_view(text));
+}
 
 void BindingValue::SetBlob(const void* data, std::size_t size) {
   Clear();
@@ -198,20 +204,15 @@ BindingEnum BindingValue::GetEnum(BindingEnum fallback) const noexcept {
 
 std::size_t BindingValue::Size() const noexcept {
   switch (kind_) {
-    case BindingValueKind::kEmpty:
-      return 0;
-    case BindingValueKind::kString:
-      return Ops::NodeAs<InternedString>(*this)->length;
-    case BindingValueKind::kBlob:
-      return Ops::NodeAs<BlobNode>(*this)->size;
+    case BindingValueKind::kEmpty: return 0;
+    case BindingValueKind::kString: return Ops::NodeAs<InternedString>(*this)->length;
+    case BindingValueKind::kBlob: return Ops::NodeAs<BlobNode>(*this)->size;
     case BindingValueKind::kCollection: {
       const CollectionNode& collection = *Ops::NodeAs<CollectionNode>(*this);
       return static_cast<std::size_t>(collection.end - collection.begin);
     }
-    case BindingValueKind::kStructure:
-      return Ops::NodeAs<StructureNode>(*this)->count;
-    default:
-      return 1;
+    case BindingValueKind::kStructure: return Ops::NodeAs<StructureNode>(*this)->count;
+    default: return 1;
   }
 }
 

@@ -197,9 +197,7 @@ class BindingMemberIterator {
   BindingMemberIterator() noexcept = default;
   explicit BindingMemberIterator(const BindingMemberNode* node) noexcept : node_(node) {}
 
-  Member operator*() const noexcept {
-    return {node_->Key(), const_cast<ValueReference>(node_->value)};
-  }
+  Member operator*() const noexcept { return {node_->Key(), const_cast<ValueReference>(node_->value)}; }
   BindingMemberIterator& operator++() noexcept {
     node_ = node_->Next();
     return *this;

@@ -51,7 +51,9 @@ class BindingValueTreeOps {
 
   static void* Node(const BindingValue& value) noexcept { return value.payload_.node; }
   template <typename Node>
-  static Node* NodeAs(const BindingValue& value) noexcept { return static_cast<Node*>(value.payload_.node); }
+  static Node* NodeAs(const BindingValue& value) noexcept {
+    return static_cast<Node*>(value.payload_.node);
+  }
   static void SetNode(BindingValue& value, BindingValueKind kind, void* node) noexcept {
     value.payload_.node = node;
     value.kind_ = kind;
@@ -84,8 +86,7 @@ class BindingValueTreeOps {
   // An entry of the source's pool as an entry of the target's, referenced.
   struct KeyMap;
   template <typename PushValue>
-  static void CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys,
-                           PushValue pushValue);
+  static void CloneMembers(BindingValue& target, const BindingValue& source, const KeyMap& keys, PushValue pushValue);
   static void InsertFixup(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateLeft(StructureNode& structure, BindingMemberNode* node) noexcept;
   static void RotateRight(StructureNode& structure, BindingMemberNode* node) noexcept;

@@ -50,19 +50,14 @@ std::string Base64(const std::uint8_t* data, std::size_t size) {
 
 std::int64_t BindingValue::AsSigned(std::int64_t fallback) const noexcept {
   switch (kind_) {
-    case BindingValueKind::kBool:
-      return payload_.boolean ? 1 : 0;
+    case BindingValueKind::kBool: return payload_.boolean ? 1 : 0;
     case BindingValueKind::kSigned:
-    case BindingValueKind::kUnsigned:
-      return payload_.signedValue;
-    case BindingValueKind::kFloat:
-      return TruncateToSigned(payload_.floatValue);
+    case BindingValueKind::kUnsigned: return payload_.signedValue;
+    case BindingValueKind::kFloat: return TruncateToSigned(payload_.floatValue);
     case BindingValueKind::kString:
       return std::strtoll(BindingValueTreeOps::NodeAs<InternedString>(*this)->Text(), nullptr, 0);
-    case BindingValueKind::kEnum:
-      return BindingValueTreeOps::NodeAs<EnumNode>(*this)->value;
-    default:
-      return fallback;
+    case BindingValueKind::kEnum: return BindingValueTreeOps::NodeAs<EnumNode>(*this)->value;
+    default: return fallback;
   }
 }
 
@@ -76,18 +71,15 @@ std::uint64_t BindingValue::AsUnsigned(std::uint64_t fallback) const noexcept {
     }
     case BindingValueKind::kString:
       return std::strtoull(BindingValueTreeOps::NodeAs<InternedString>(*this)->Text(), nullptr, 0);
-    case BindingValueKind::kUnsigned:
-      return payload_.unsignedValue;
-    default:
-      return static_cast<std::uint64_t>(AsSigned(static_cast<std::int64_t>(fallback)));
+    case BindingValueKind::kUnsigned: return payload_.unsignedValue;
+    default: return static_cast<std::uint64_t>(AsSigned(static_cast<std::int64_t>(fallback)));
   }
 }
 
 std::string BindingValue::AsText() const {
   char buffer[512];
   switch (kind_) {
-    case BindingValueKind::kBool:
-      return payload_.boolean ? "true" : "false";
+    case BindingValueKind::kBool: return payload_.boolean ? "true" : "false";
     case BindingValueKind::kSigned:
       std::snprintf(buffer, sizeof buffer, "%" PRId64, payload_.signedValue);
       return buffer;
@@ -98,16 +90,13 @@ std::string BindingValue::AsText() const {
       // The largest doubles print with over 300 digits before the point.
       std::snprintf(buffer, sizeof buffer, "%f", payload_.floatValue);
       return buffer;
-    case BindingValueKind::kString:
-      return std::string(GetString());
+    case BindingValueKind::kString: return std::string(GetString());
     case BindingValueKind::kBlob: {
       auto blob = GetBlob();
       return Base64(blob.data(), blob.size());
     }
-    case BindingValueKind::kEnum:
-      return std::to_string(BindingValueTreeOps::NodeAs<EnumNode>(*this)->value);
-    default:
-      return std::string();
+    case BindingValueKind::kEnum: return std::to_string(BindingValueTreeOps::NodeAs<EnumNode>(*this)->value);
+    default: return std::string();
   }
 }
 

@@ -34,24 +34,17 @@ void BindingValueTreeOps::ConstructChild(void* storage, BindingValueContext* con
 static void ReleaseOrQueue(BindingValueContext& context, BindingValueKind kind, void* node,
                            WorkStack<PendingRelease>& pending) {
   switch (kind) {
-    case BindingValueKind::kString:
-      context.strings.Release(static_cast<InternedString*>(node));
-      break;
+    case BindingValueKind::kString: context.strings.Release(static_cast<InternedString*>(node)); break;
     case BindingValueKind::kBlob: {
       BlobNode* blob = static_cast<BlobNode*>(node);
       context.heap.Free(blob->data);
       BindingValueTreeOps::DeleteNode(context, blob);
       break;
     }
-    case BindingValueKind::kEnum:
-      BindingValueTreeOps::DeleteNode(context, static_cast<EnumNode*>(node));
-      break;
+    case BindingValueKind::kEnum: BindingValueTreeOps::DeleteNode(context, static_cast<EnumNode*>(node)); break;
     case BindingValueKind::kCollection:
-    case BindingValueKind::kStructure:
-      pending.Push({kind, node});
-      break;
-    default:
-      break;
+    case BindingValueKind::kStructure: pending.Push({kind, node}); break;
+    default: break;
   }
 }
 
@@ -82,9 +75,12 @@ void BindingValueTreeOps::Release(BindingValue& value) noexcept {
     BindingMemberNode* member = structure->root;
     auto deepestFirst = [](BindingMemberNode* node) {
       for (;;) {
-        if (node->left != nullptr) node = node->left;
-        else if (node->right != nullptr) node = node->right;
-        else return node;
+        if (node->left != nullptr)
+          node = node->left;
+        else if (node->right != nullptr)
+          node = node->right;
+        else
+          return node;
       }
     };
     if (member != nullptr) member = deepestFirst(member);
@@ -111,8 +107,10 @@ static bool ElementsInBlocks(std::size_t capacity) noexcept {
 void BindingValueTreeOps::FreeElements(BindingValueContext& context, CollectionNode& collection) noexcept {
   std::size_t capacity = static_cast<std::size_t>(collection.capacity - collection.begin);
   if (capacity == 0) return;
-  if (ElementsInBlocks(capacity)) context.blocks.Free(collection.begin, capacity * sizeof(BindingValue));
-  else context.heap.Free(collection.begin);
+  if (ElementsInBlocks(capacity))
+    context.blocks.Free(collection.begin, capacity * sizeof(BindingValue));
+  else
+    context.heap.Free(collection.begin);
 }
 
 bool BindingValueTreeOps::GrowCollection(BindingValue& value, std::size_t n) noexcept {
@@ -154,13 +152,9 @@ struct BindingValueTreeOps::KeyMap {
     if (entry == StringPool::EmptyEntry()) return entry;
     if (!entry->Shared() && mode != Mode::kSamePool) return target->CopyOfUnshared(entry);
     switch (mode) {
-      case Mode::kSamePool:
-        StringPool::AddReference(entry);
-        return entry;
-      case Mode::kTwins:
-        return target->TwinOf(entry);
-      case Mode::kIntern:
-        break;
+      case Mode::kSamePool: StringPool::AddReference(entry); return entry;
+      case Mode::kTwins: return target->TwinOf(entry);
+      case Mode::kIntern: break;
     }
     return target->InternHashed(entry->View(), entry->hash);
   }
@@ -230,8 +224,7 @@ void BindingValueTreeOps::CopyTree(BindingValue& target, const BindingValue& sou
     BindingValue& to = *item.target;
     const BindingValue& from = *item.source;
     switch (from.kind_) {
-      case BindingValueKind::kEmpty:
-        break;
+      case BindingValueKind::kEmpty: break;
       case BindingValueKind::kBool:
       case BindingValueKind::kSigned:
       case BindingValueKind::kUnsigned:

@@ -116,10 +116,10 @@ struct BindingFullApiHelp {
 };
 
 // Built-in types are identified by the FNV-1a hash of their registered name.
-#define KEL_BUILTIN_STATIC_TYPE(Type)                                   \
-  template <>                                                           \
-  struct StaticTypeNumber<Type> {                                       \
-    static constexpr std::uint32_t value = Fnv1a32(#Type);              \
+#define KEL_BUILTIN_STATIC_TYPE(Type)                      \
+  template <>                                              \
+  struct StaticTypeNumber<Type> {                          \
+    static constexpr std::uint32_t value = Fnv1a32(#Type); \
   };
 KEL_BUILTIN_STATIC_TYPE(BindingAsyncState)
 KEL_BUILTIN_STATIC_TYPE(BindingGenericEvent)

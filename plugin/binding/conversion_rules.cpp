@@ -30,14 +30,12 @@ void FailInvalidType(BindingResult& result, std::string_view name, std::string_v
                             name, typeName, BindingValueKindName(source.Kind())));
 }
 
-void FailOutOfRange(BindingResult& result, std::string_view input, std::string_view name,
-                    std::string_view typeName) {
+void FailOutOfRange(BindingResult& result, std::string_view input, std::string_view name, std::string_view typeName) {
   result.Fail(FormatMessage("Value %1 for '%2' of type %3 is out of range", input, name, typeName));
 }
 
 void FailFormat(BindingResult& result, std::string_view input, std::string_view name, std::string_view typeName) {
-  result.Fail(
-      FormatMessage("Value %1 for '%2' of type %3 is in an incorrect format", input, name, typeName));
+  result.Fail(FormatMessage("Value %1 for '%2' of type %3 is in an incorrect format", input, name, typeName));
 }
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -60,7 +58,8 @@ Parse ParseWhole(std::string_view text, Number& value, Reader read) {
 }
 
 Parse ParseSigned(std::string_view text, std::int64_t& value) {
-  return ParseWhole(text, value, [](const char* b, char** e) { return static_cast<std::int64_t>(std::strtoll(b, e, 0)); });
+  return ParseWhole(text, value,
+                    [](const char* b, char** e) { return static_cast<std::int64_t>(std::strtoll(b, e, 0)); });
 }
 
 Parse ParseUnsigned(std::string_view text, std::uint64_t& value) {
@@ -84,8 +83,7 @@ std::string_view EnumName(const BindingTypeInfo* info) { return info != nullptr 
 
 void FailNotEnumerator(BindingResult& result, std::string_view input, const BindingTypeInfo* info,
                        std::string_view name) {
-  result.Fail(FormatMessage("%1 is not a valid %2 enumeration value for '%3'.", input, EnumName(info),
-                            name));
+  result.Fail(FormatMessage("%1 is not a valid %2 enumeration value for '%3'.", input, EnumName(info), name));
 }
 
 }  // namespace
@@ -100,13 +98,13 @@ bool Present(BindingResult& result, const BindingValue& source, std::string_view
 void AssignBool(BindingResult& result, bool& out, const BindingValue& source, std::string_view name) {
   if (!Present(result, source, name)) return;
   switch (source.Kind()) {
-    case BindingValueKind::kBool:
-      out = source.GetBool();
-      return;
+    case BindingValueKind::kBool: out = source.GetBool(); return;
     case BindingValueKind::kString: {
       std::string_view text = source.GetString();
-      if (text == "true" || text == "1") out = true;
-      else if (text == "false" || text == "0") out = false;
+      if (text == "true" || text == "1")
+        out = true;
+      else if (text == "false" || text == "0")
+        out = false;
       else
         result.Fail(FormatMessage(
             "Value %1 for '%2' of type bool is in an incorrect format. Options are \"true\", \"false\", \"1\", \"0\".",
@@ -114,8 +112,9 @@ void AssignBool(BindingResult& result, bool& out, const BindingValue& source, st
       return;
     }
     default:
-      result.Fail(FormatMessage("Couldn't assign value to '%1' of type bool because the input is of an invalid type %2.",
-                                name, BindingValueKindName(source.Kind())));
+      result.Fail(
+          FormatMessage("Couldn't assign value to '%1' of type bool because the input is of an invalid type %2.", name,
+                        BindingValueKindName(source.Kind())));
   }
 }
 
@@ -160,8 +159,7 @@ void AssignSigned(BindingResult& result, std::int64_t& out, const BindingValue& 
       out = value;
       return;
     }
-    default:
-      FailInvalidType(result, name, typeName, source);
+    default: FailInvalidType(result, name, typeName, source);
   }
 }
 
@@ -171,7 +169,8 @@ void AssignUnsigned(BindingResult& result, std::uint64_t& out, const BindingValu
   switch (source.Kind()) {
     case BindingValueKind::kSigned: {
       std::int64_t value = source.GetSigned();
-      if (value < 0 || static_cast<std::uint64_t>(value) > max) return FailOutOfRange(result, Decimal(value), name, typeName);
+      if (value < 0 || static_cast<std::uint64_t>(value) > max)
+        return FailOutOfRange(result, Decimal(value), name, typeName);
       out = static_cast<std::uint64_t>(value);
       return;
     }
@@ -206,8 +205,7 @@ void AssignUnsigned(BindingResult& result, std::uint64_t& out, const BindingValu
       out = static_cast<std::uint64_t>(value);
       return;
     }
-    default:
-      FailInvalidType(result, name, typeName, source);
+    default: FailInvalidType(result, name, typeName, source);
   }
 }
 
@@ -249,8 +247,7 @@ void AssignFloating(BindingResult& result, double& out, const BindingValue& sour
       out = value;
       return;
     }
-    default:
-      FailInvalidType(result, name, typeName, source);
+    default: FailInvalidType(result, name, typeName, source);
   }
 }
 
@@ -258,21 +255,18 @@ void AssignString(BindingResult& result, std::string& out, const BindingValue& s
                   const BindingRegistry& registry) {
   if (!Present(result, source, name)) return;
   switch (source.Kind()) {
-    case BindingValueKind::kString:
-      out.assign(source.GetString());
-      return;
+    case BindingValueKind::kString: out.assign(source.GetString()); return;
     case BindingValueKind::kEnum: {
       BindingEnum pair = source.GetEnum();
       if (const char* enumerator = registry.EnumeratorName(pair.type, pair.value)) {
         out.assign(enumerator);
         return;
       }
-      result.Fail(FormatMessage("%1 is not a valid enumeration value for '%2'.", Decimal(std::int64_t{pair.value}),
-                                name));
+      result.Fail(
+          FormatMessage("%1 is not a valid enumeration value for '%2'.", Decimal(std::int64_t{pair.value}), name));
       return;
     }
-    default:
-      result.Fail(FormatMessage("Couldn't assign value to '%1' because the input is not a string.", name));
+    default: result.Fail(FormatMessage("Couldn't assign value to '%1' because the input is not a string.", name));
   }
 }
 
@@ -294,8 +288,8 @@ void AssignEnum(BindingResult& result, std::int32_t& out, const BindingValue& so
       // The low 32 bits, read as a signed 32-bit number.
       std::int32_t value = static_cast<std::int32_t>(static_cast<std::uint32_t>(source.AsUnsigned()));
       if (!EnumHasValue(info, value)) {
-        std::string input = source.Kind() == BindingValueKind::kUnsigned ? Decimal(source.GetUnsigned())
-                                                                         : Decimal(source.AsSigned());
+        std::string input =
+            source.Kind() == BindingValueKind::kUnsigned ? Decimal(source.GetUnsigned()) : Decimal(source.AsSigned());
         return FailNotEnumerator(result, input, info, name);
       }
       out = value;
@@ -321,8 +315,8 @@ void AssignEnum(BindingResult& result, std::int32_t& out, const BindingValue& so
     }
     default:
       result.Fail(
-          FormatMessage("Couldn't assign value to '%1' of enum type because the input is of an invalid type %2.",
-                        name, BindingValueKindName(source.Kind())));
+          FormatMessage("Couldn't assign value to '%1' of enum type because the input is of an invalid type %2.", name,
+                        BindingValueKindName(source.Kind())));
   }
 }
 
@@ -336,8 +330,8 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
     return;
   }
   if (!source.IsStructure()) {
-    result.Fail(FormatMessage("Couldn't assign value to '%1' of type %2 because the input not a structure.",
-                              name, info->name));
+    result.Fail(
+        FormatMessage("Couldn't assign value to '%1' of type %2 because the input not a structure.", name, info->name));
     return;
   }
   unsigned char* base = static_cast<unsigned char*>(out);
@@ -357,8 +351,7 @@ void AssignStruct(BindingResult& result, void* out, const BindingValue& source, 
 bool IsCollectionFor(BindingResult& result, const BindingValue& source, std::string_view name) {
   if (!result.Ok()) return false;
   if (source.IsCollection()) return true;
-  result.Fail(
-      FormatMessage("Couldn't assign value to '%1' of type vector because the input not a collection.", name));
+  result.Fail(FormatMessage("Couldn't assign value to '%1' of type vector because the input not a collection.", name));
   return false;
 }
 
@@ -380,17 +373,12 @@ bool StartCollection(BindingResult& result, BindingValue& out, std::size_t n) {
 
 bool IsZeroOrEmpty(const BindingValue& value) {
   switch (value.Kind()) {
-    case BindingValueKind::kBool:
-      return !value.GetBool();
+    case BindingValueKind::kBool: return !value.GetBool();
     case BindingValueKind::kSigned:
-    case BindingValueKind::kUnsigned:
-      return value.AsUnsigned() == 0;
-    case BindingValueKind::kFloat:
-      return value.GetDouble() == 0.0;
-    case BindingValueKind::kEnum:
-      return value.GetEnum().value == 0;
-    default:
-      return value.Size() == 0;
+    case BindingValueKind::kUnsigned: return value.AsUnsigned() == 0;
+    case BindingValueKind::kFloat: return value.GetDouble() == 0.0;
+    case BindingValueKind::kEnum: return value.GetEnum().value == 0;
+    default: return value.Size() == 0;
   }
 }
 

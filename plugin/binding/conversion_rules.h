@@ -27,8 +27,8 @@ void AssignSigned(BindingResult& result, std::int64_t& out, const BindingValue& 
                   std::int64_t min, std::int64_t max, std::string_view typeName);
 void AssignUnsigned(BindingResult& result, std::uint64_t& out, const BindingValue& source, std::string_view name,
                     std::uint64_t max, std::string_view typeName);
-void AssignFloating(BindingResult& result, double& out, const BindingValue& source, std::string_view name,
-                    double min, double max, std::string_view typeName);
+void AssignFloating(BindingResult& result, double& out, const BindingValue& source, std::string_view name, double min,
+                    double max, std::string_view typeName);
 void AssignString(BindingResult& result, std::string& out, const BindingValue& source, std::string_view name,
                   const BindingRegistry& registry);
 void AssignBlob(BindingResult& result, std::vector<std::uint8_t>& out, const BindingValue& source,

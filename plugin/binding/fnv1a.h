@@ -12,8 +12,7 @@ namespace kel {
 inline constexpr std::uint32_t kFnv1aOffsetBasis = 0x811C9DC5u;
 inline constexpr std::uint32_t kFnv1aPrime = 16777619u;
 
-constexpr std::uint32_t Fnv1a32(const void* data, std::size_t size,
-                                std::uint32_t hash = kFnv1aOffsetBasis) noexcept {
+constexpr std::uint32_t Fnv1a32(const void* data, std::size_t size, std::uint32_t hash = kFnv1aOffsetBasis) noexcept {
   const unsigned char* bytes = static_cast<const unsigned char*>(data);
   for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * kFnv1aPrime;
   return hash;

@@ -20,8 +20,10 @@ void HeapBlocks::Link(Header* header) noexcept {
 }
 
 void HeapBlocks::Unlink(Header* header) noexcept {
-  if (header->previous != nullptr) header->previous->next = header->next;
-  else first_ = header->next;
+  if (header->previous != nullptr)
+    header->previous->next = header->next;
+  else
+    first_ = header->next;
   if (header->next != nullptr) header->next->previous = header->previous;
 }
 

@@ -28,10 +28,8 @@ bool HoldsBlock(const HostValue& value) {
     case kHostValueOwnedString:
     case kHostValueOwnedBlob:
     case kHostValueArray:
-    case kHostValueMap:
-      return value.payload.reference.pointer != nullptr;
-    default:
-      return false;
+    case kHostValueMap: return value.payload.reference.pointer != nullptr;
+    default: return false;
   }
 }
 

@@ -52,5 +52,4 @@ class HostValueArena final : public HostValueStorage {
   char* end_ = nullptr;
 };
 
-
 }  // namespace kel

@@ -59,9 +59,7 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
     const BindingValue& source = *item.source;
     HostValue& target = *item.target;
     switch (source.Kind()) {
-      case BindingValueKind::kEmpty:
-        target.kind = kHostValueNull;
-        break;
+      case BindingValueKind::kEmpty: target.kind = kHostValueNull; break;
       case BindingValueKind::kBool:
         target.payload.boolean = source.GetBool() ? 1 : 0;
         target.kind = kHostValueBool;
@@ -124,8 +122,8 @@ void BuildHostValue(const BindingValue& value, HostValue& out, const BindingRegi
 }
 
 void FailTooLarge(BindingResult& result, std::string_view name, std::uint32_t count) {
-  result.Fail(FormatMessage("Couldn't assign value to '%1' because the input holds %2 elements, more than can be reserved.",
-                            name, count));
+  result.Fail(FormatMessage(
+      "Couldn't assign value to '%1' because the input holds %2 elements, more than can be reserved.", name, count));
 }
 
 void BuildBindingValue(BindingResult& result, const HostValue& value, std::string_view name) {
@@ -141,25 +139,13 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
     BindingValue& target = *item.target;
     const HostValueReference& reference = source.payload.reference;
     switch (source.kind) {
-      case kHostValueNull:
-        target.Clear();
-        break;
-      case kHostValueBool:
-        target.SetBool(source.payload.boolean != 0);
-        break;
-      case kHostValueSigned:
-        target.SetSigned(source.payload.signed_value);
-        break;
-      case kHostValueUnsigned:
-        target.SetUnsigned(source.payload.unsigned_value);
-        break;
-      case kHostValueFloat:
-        target.SetDouble(source.payload.float_value);
-        break;
+      case kHostValueNull: target.Clear(); break;
+      case kHostValueBool: target.SetBool(source.payload.boolean != 0); break;
+      case kHostValueSigned: target.SetSigned(source.payload.signed_value); break;
+      case kHostValueUnsigned: target.SetUnsigned(source.payload.unsigned_value); break;
+      case kHostValueFloat: target.SetDouble(source.payload.float_value); break;
       case kHostValueBorrowedString:
-      case kHostValueOwnedString:
-        target.SetString(static_cast<const char*>(reference.pointer));
-        break;
+      case kHostValueOwnedString: target.SetString(static_cast<const char*>(reference.pointer)); break;
       case kHostValueBorrowedBlob:
       case kHostValueOwnedBlob:
         target.SetBlob(reference.pointer, reference.pointer != nullptr ? reference.count : 0);
@@ -192,8 +178,8 @@ void BuildBindingValue(BindingResult& result, const HostValue& value, std::strin
       }
       default:
         result.Fail(FormatMessage(
-            "Couldn't assign value to '%1' of type object because the input is of an incompatible type '%2'.",
-            name, ""));
+            "Couldn't assign value to '%1' of type object because the input is of an incompatible type '%2'.", name,
+            ""));
         return;
     }
   }

@@ -83,8 +83,11 @@ struct NativeConversion<bool> : NoTypeInfo {
 template <BindingInteger T>
 struct NativeConversion<T> : NoTypeInfo {
   static constexpr bool kSigned = std::is_signed_v<T>;
-  static constexpr BindingType kType = static_cast<BindingType>(
-      (sizeof(T) == 1 ? 2 : sizeof(T) == 2 ? 4 : sizeof(T) == 4 ? 6 : 8) + (kSigned ? 0 : 1));
+  static constexpr BindingType kType = static_cast<BindingType>((sizeof(T) == 1   ? 2
+                                                                 : sizeof(T) == 2 ? 4
+                                                                 : sizeof(T) == 4 ? 6
+                                                                                  : 8) +
+                                                                (kSigned ? 0 : 1));
 
   static void Assign(BindingResult& result, T& out, const BindingValue& source, std::string_view name,
                      const BindingTypeInfo*, const BindingRegistry&) {
@@ -102,14 +105,15 @@ struct NativeConversion<T> : NoTypeInfo {
   static void ToValue(BindingResult& result, BindingValue& out, const T& native, const BindingTypeInfo*,
                       const BindingRegistry&) {
     if (!result.Ok()) return;
-    if constexpr (kSigned) out.SetSigned(native);
-    else out.SetUnsigned(native);
+    if constexpr (kSigned)
+      out.SetSigned(native);
+    else
+      out.SetUnsigned(native);
   }
 };
 
 template <typename T>
-  requires std::is_floating_point_v<T> && (sizeof(T) <= sizeof(double))
-struct NativeConversion<T> : NoTypeInfo {
+requires std::is_floating_point_v<T> &&(sizeof(T) <= sizeof(double)) struct NativeConversion<T> : NoTypeInfo {
   static constexpr BindingType kType = sizeof(T) == sizeof(float) ? BindingType::kFloat : BindingType::kDouble;
   static void Assign(BindingResult& result, T& out, const BindingValue& source, std::string_view name,
                      const BindingTypeInfo*, const BindingRegistry&) {
@@ -220,7 +224,7 @@ template <typename E>
 concept BindingElement = !IsVector<E>::value && !IsTextKeyedMap<E>::value && !std::is_same_v<E, bool>;
 
 template <typename E, typename A>
-  requires BindingElement<E>
+requires BindingElement<E>
 struct NativeConversion<std::vector<E, A>> {
   using Element = NativeConversion<E>;
   static constexpr BindingType kType = BindingType::kVector;
@@ -251,7 +255,7 @@ struct NativeConversion<std::vector<E, A>> {
 };
 
 template <typename M>
-  requires IsTextKeyedMap<M>::value && BindingElement<typename M::mapped_type>
+requires IsTextKeyedMap<M>::value && BindingElement<typename M::mapped_type>
 struct NativeConversion<M> {
   using Element = NativeConversion<typename M::mapped_type>;
   static constexpr BindingType kType = BindingType::kMap;

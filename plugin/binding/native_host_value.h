@@ -42,8 +42,7 @@ struct NativeHostValue<T> {
 };
 
 template <typename T>
-  requires std::is_floating_point_v<T> && (sizeof(T) <= sizeof(double))
-struct NativeHostValue<T> {
+requires std::is_floating_point_v<T> &&(sizeof(T) <= sizeof(double)) struct NativeHostValue<T> {
   static bool Write(HostValueWriter&, HostValue& out, const T& native, const BindingTypeInfo*) {
     out.payload.float_value = static_cast<double>(native);
     out.kind = kHostValueFloat;
@@ -102,7 +101,7 @@ struct NativeHostValue<T> {
 };
 
 template <typename E, typename A>
-  requires BindingElement<E>
+requires BindingElement<E>
 struct NativeHostValue<std::vector<E, A>> {
   static bool Write(HostValueWriter& writer, HostValue& out, const std::vector<E, A>& native,
                     const BindingTypeInfo* info) {
@@ -116,7 +115,7 @@ struct NativeHostValue<std::vector<E, A>> {
 
 // Members in unsigned byte order of their keys, whatever the map's own order.
 template <typename M>
-  requires IsTextKeyedMap<M>::value && BindingElement<typename M::mapped_type>
+requires IsTextKeyedMap<M>::value && BindingElement<typename M::mapped_type>
 struct NativeHostValue<M> {
   static bool Write(HostValueWriter& writer, HostValue& out, const M& native, const BindingTypeInfo* info) {
     std::vector<const typename M::value_type*> sorted;

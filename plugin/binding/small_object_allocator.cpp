@@ -1,7 +1,6 @@
 #include "binding/small_object_allocator.h"
 
 #include <cstring>
-#include <initializer_list>
 #include <new>
 
 #include "platform/page_allocator.h"
@@ -16,6 +15,7 @@ SmallObjectAllocator::SmallObjectAllocator() noexcept {
     sizeClass.lists = {nullptr, nullptr};
     PageHeader* page = reinterpret_cast<PageHeader*>(sizeClass.inlinePage);
     InitPage(page, kInlinePageSize, BlockSizeOf(i));
+    page->directorySlot = nullptr;
     Link(HasFreeBlock(page, BlockSizeOf(i)) ? sizeClass.lists.withFree : sizeClass.lists.full, page);
   }
 }
@@ -23,16 +23,52 @@ SmallObjectAllocator::SmallObjectAllocator() noexcept {
 // Blocks still handed out go with their pages: a tree that is discarded
 // whole does not free its nodes one by one.
 SmallObjectAllocator::~SmallObjectAllocator() {
-  for (std::size_t i = 0; i < kClassCount + kLargeClassCount; ++i) {
-    const unsigned char* inlinePage = i < kClassCount ? classes_[i].inlinePage : nullptr;
-    for (PageHeader* list : {ListsOf(i).withFree, ListsOf(i).full}) {
-      while (list != nullptr) {
-        PageHeader* next = list->next;
-        if (reinterpret_cast<unsigned char*>(list) != inlinePage) platform::FreePage(list);
-        list = next;
-      }
-    }
+  while (directory_ != nullptr) {
+    PageDirectory* next = directory_->next;
+    for (std::size_t i = 0; i < directory_->count; ++i) platform::FreePage(directory_->Pages()[i]);
+    platform::FreePage(directory_);
+    directory_ = next;
   }
+}
+
+static_assert(platform::kPageSize == 4096);
+
+// The directory page being filled is the first; a page leaving takes the
+// place of the last page listed, so only the first directory page ever has
+// room and it goes when it empties.
+SmallObjectAllocator::PageHeader* SmallObjectAllocator::TakePage() noexcept {
+  PageDirectory* directory = directory_;
+  if (directory == nullptr || directory->count == kDirectoryCapacity) {
+    directory = static_cast<PageDirectory*>(platform::AllocatePage());
+    if (directory == nullptr) return nullptr;
+    directory->next = directory_;
+    directory->count = 0;
+  }
+  PageHeader* page = static_cast<PageHeader*>(platform::AllocatePage());
+  if (page == nullptr) {
+    if (directory != directory_) platform::FreePage(directory);
+    return nullptr;
+  }
+  directory_ = directory;
+  page->directorySlot = &directory->Pages()[directory->count++];
+  *page->directorySlot = page;
+  ++heldPages_;
+  return page;
+}
+
+void SmallObjectAllocator::ReturnPage(PageHeader* page) noexcept {
+  PageDirectory* directory = directory_;
+  PageHeader* last = directory->Pages()[--directory->count];
+  if (last != page) {
+    *page->directorySlot = last;
+    last->directorySlot = page->directorySlot;
+  }
+  if (directory->count == 0) {
+    directory_ = directory->next;
+    platform::FreePage(directory);
+  }
+  platform::FreePage(page);
+  --heldPages_;
 }
 
 std::size_t SmallObjectAllocator::FirstBlockOffset(std::size_t blockSize) noexcept {
@@ -60,21 +96,22 @@ void SmallObjectAllocator::Link(PageHeader*& list, PageHeader* page) noexcept {
 }
 
 void SmallObjectAllocator::Unlink(PageHeader*& list, PageHeader* page) noexcept {
-  if (page->previous != nullptr) page->previous->next = page->next;
-  else list = page->next;
+  if (page->previous != nullptr)
+    page->previous->next = page->next;
+  else
+    list = page->next;
   if (page->next != nullptr) page->next->previous = page->previous;
   page->previous = page->next = nullptr;
 }
 
-void* SmallObjectAllocator::Allocate(std::size_t size) {
-  std::size_t index = ClassOf(size);
-  std::size_t blockSize = BlockSizeOf(index);
+// Reuses freed blocks first, takes new pages, and moves pages that fill up
+// to the full list.
+void* SmallObjectAllocator::AllocateSlow(std::size_t index, std::size_t blockSize) {
   PageLists& sizeClass = ListsOf(index);
   PageHeader* page = sizeClass.withFree;
   if (page == nullptr) {
-    page = static_cast<PageHeader*>(platform::AllocatePage());
+    page = TakePage();
     if (page == nullptr) throw std::bad_alloc();
-    ++heldPages_;
     InitPage(page, platform::kPageSize, blockSize);
     Link(sizeClass.withFree, page);
   }
@@ -102,9 +139,9 @@ void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
   unsigned char* address = static_cast<unsigned char*>(block);
   unsigned char* inlinePage = index < kClassCount ? classes_[index].inlinePage : nullptr;
   bool isInline = inlinePage != nullptr && address >= inlinePage && address < inlinePage + kInlinePageSize;
-  PageHeader* page = isInline
-      ? reinterpret_cast<PageHeader*>(inlinePage)
-      : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) & ~std::uintptr_t{platform::kPageSize - 1});
+  PageHeader* page = isInline ? reinterpret_cast<PageHeader*>(inlinePage)
+                              : reinterpret_cast<PageHeader*>(reinterpret_cast<std::uintptr_t>(block) &
+                                                              ~std::uintptr_t{platform::kPageSize - 1});
   bool wasFull = !HasFreeBlock(page, blockSize);
   std::memcpy(block, &page->freeHead, sizeof(page->freeHead));
   page->freeHead = static_cast<std::uint16_t>(address - reinterpret_cast<unsigned char*>(page));
@@ -115,8 +152,7 @@ void SmallObjectAllocator::Free(void* block, std::size_t size) noexcept {
   }
   if (page->used == 0 && !isInline) {
     Unlink(sizeClass.withFree, page);
-    platform::FreePage(page);
-    --heldPages_;
+    ReturnPage(page);
   }
 }
 

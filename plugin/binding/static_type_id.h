@@ -12,8 +12,8 @@ namespace kel {
 
 struct StaticTypeId {
   std::uint32_t identifier;
-  const char* name;    // signature text, or null for a type identified by number
-  char nameBuffer[10]; // "#%08X" for a type identified by number
+  const char* name;     // signature text, or null for a type identified by number
+  char nameBuffer[10];  // "#%08X" for a type identified by number
 
   const char* Name() const noexcept { return name != nullptr ? name : nameBuffer; }
 };
@@ -36,7 +36,9 @@ template <typename T>
 struct StaticTypeNumber {};
 
 template <typename T>
-concept NumberedStaticType = requires { StaticTypeNumber<T>::value; };
+concept NumberedStaticType = requires {
+  StaticTypeNumber<T>::value;
+};
 
 template <typename T>
 struct StaticType {

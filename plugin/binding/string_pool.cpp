@@ -19,8 +19,18 @@ static_assert(offsetof(StaticEmptyEntry, terminator) == sizeof(InternedString));
 
 StaticEmptyEntry gEmptyEntry = {{0, kFnv1aOffsetBasis, 0, 0, 0}, '\0'};
 
+// Most texts are keys and short words: two word compares instead of a call.
 bool SameText(const InternedString& entry, std::string_view text) noexcept {
-  return entry.length == text.size() && std::memcmp(entry.Text(), text.data(), text.size()) == 0;
+  const std::size_t length = text.size();
+  if (entry.length != length) return false;
+  if (length > 16) return std::memcmp(entry.Text(), text.data(), length) == 0;
+  if (length < 8) return LoadPadded(entry.Text(), length) == LoadPadded(text.data(), length);
+  std::uint64_t a, b, c, d;
+  std::memcpy(&a, entry.Text(), 8);
+  std::memcpy(&b, text.data(), 8);
+  std::memcpy(&c, entry.Text() + length - 8, 8);
+  std::memcpy(&d, text.data() + length - 8, 8);
+  return ((a ^ b) | (c ^ d)) == 0;
 }
 
 }  // namespace
@@ -82,7 +92,7 @@ InternedString* StringPool::Intern(std::string_view text) {
   if (text.empty()) return EmptyEntry();
   if (text.size() > kShortTextMax) return InternHashed(text, Fnv1a32(text));
   if (cache_ == nullptr) {
-    if (count_ < kCacheFromCount) return InternHashed(text, Fnv1a32(text));
+    if (++uncachedLookups_ < kCacheFromLookups) return InternHashed(text, Fnv1a32(text));
     // Without the cache every text is still found, only more slowly.
     cache_ = static_cast<CacheLine*>(std::calloc(kCacheLines, sizeof(CacheLine)));
     if (cache_ == nullptr) return InternHashed(text, Fnv1a32(text));
@@ -181,8 +191,10 @@ void StringPool::RemoveSlot(std::size_t hole) noexcept {
 
 void StringPool::FreeEntry(InternedString* entry) noexcept {
   std::size_t size = EntrySize(entry->length);
-  if (size <= SmallObjectAllocator::kMaxBlockSize) blocks_.Free(entry, size);
-  else heap_.Free(entry);
+  if (size <= SmallObjectAllocator::kMaxBlockSize)
+    blocks_.Free(entry, size);
+  else
+    heap_.Free(entry);
 }
 
 void StringPool::Reserve(std::size_t count) {

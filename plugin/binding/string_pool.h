@@ -59,11 +59,11 @@ inline std::uint64_t OrderPrefix(std::string_view text) noexcept {
 
 // The text follows the entry directly, NUL-terminated.
 struct InternedString {
-  std::uint64_t order;       // OrderPrefix of the text
-  std::uint32_t hash;        // FNV-1a of the text
+  std::uint64_t order;  // OrderPrefix of the text
+  std::uint32_t hash;   // FNV-1a of the text
   std::uint32_t references;
   std::uint32_t length;
-  std::uint32_t position;    // in the pool's dense list, or kUnshared
+  std::uint32_t position;  // in the pool's dense list, or kUnshared
 
   static constexpr std::uint32_t kUnshared = 0xFFFFFFFFu;  // hash is then not computed (0)
   bool Shared() const noexcept { return position != kUnshared; }
@@ -113,9 +113,7 @@ class StringPool {
   // The twin of a source entry after CloneEntries; its reference is already
   // counted.
   // Unshared entries have no twin: they are copied (CopyOfUnshared).
-  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept {
-    return entries_[sourceEntry->position];
-  }
+  InternedString* TwinOf(const InternedString* sourceEntry) const noexcept { return entries_[sourceEntry->position]; }
   InternedString* CopyOfUnshared(const InternedString* sourceEntry) { return NewUnshared(sourceEntry->View()); }
 
   std::size_t Count() const noexcept { return count_; }
@@ -142,8 +140,10 @@ class StringPool {
   };
   static constexpr std::size_t kShortTextMax = 16;
   static constexpr std::size_t kCacheLines = 256;
-  // Trees with fewer strings look nothing up often enough to pay for it.
-  static constexpr std::size_t kCacheFromCount = 32;
+  // Trees that intern fewer texts do not pay for the cache. Counted in
+  // lookups, not entries: a large document may hold only a score of
+  // distinct keys, each looked up thousands of times.
+  static constexpr std::size_t kCacheFromLookups = 64;
   // Inline: returned through memory, the key's halves stall the loads that
   // read them back.
   static ShortText ShortTextOf(const char* text, std::size_t length) noexcept {
@@ -177,7 +177,8 @@ class StringPool {
   InternedString** entries_;
   std::size_t capacity_;
   std::size_t count_ = 0;
-  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromCount entries on
+  CacheLine* cache_ = nullptr;  // kCacheLines, from kCacheFromLookups lookups on
+  std::size_t uncachedLookups_ = 0;
   Slot initialSlots_[kInitialSlots] = {};
   InternedString* initialEntries_[kInitialEntries] = {};
 };

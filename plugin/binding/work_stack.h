@@ -11,8 +11,10 @@ template <typename T, std::size_t kInline = 32>
 class WorkStack {
  public:
   void Push(const T& item) {
-    if (inlineCount_ < kInline) inline_[inlineCount_++] = item;
-    else spilled_.push_back(item);
+    if (inlineCount_ < kInline)
+      inline_[inlineCount_++] = item;
+    else
+      spilled_.push_back(item);
   }
   bool Empty() const noexcept { return inlineCount_ == 0; }
   // Items pushed after the inline part filled up are newer, so they go first.

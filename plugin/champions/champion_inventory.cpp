@@ -108,12 +108,9 @@ CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) { ret
 
 CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) { return FindById(champions, id); }
 
-const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const {
-  return FindById(champions, id);
-}
+const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const { return FindById(champions, id); }
 
-void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records,
-                                       std::uint64_t nowMs) {
+void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records, std::uint64_t nowMs) {
   if (champions.empty()) {
     std::vector<CollectionsChampion> built;
     built.reserve(records.size());

@@ -20,7 +20,6 @@
 namespace kel::champions {
 
 struct ChampionInventory {
-
   // The inventory, in order of first appearance of each champion id.
   std::vector<CollectionsChampion> champions;
   // The minimal part of every champion, same order; rebuilt by each

@@ -103,7 +103,7 @@ struct CollectionsChampionMinimal {
   std::string stingerSfxPath;
   bool active = false;
   bool botEnabled = false;
-  bool freeToPlay = false;  // derived from the two flags below
+  bool freeToPlay = false;               // derived from the two flags below
   bool freeToPlayForNewPlayers = false;  // in the live new-player list
   bool freeToPlayInRotation = false;     // the ownership record's freeToPlay
   bool rankedPlayEnabled = false;

@@ -48,8 +48,7 @@ Fields<Record> Wire(BindingRegistry& registry, DrovClassNames& classNames, std::
 // The fields both full and minimal skins register, in order.
 template <typename Skin>
 void AddMinimalSkinFields(Fields<Skin>& fields) {
-  fields
-      .Add("championId", &Skin::championId)
+  fields.Add("championId", &Skin::championId)
       .Add("chromaPath", &Skin::chromaPath)
       .Add("id", &Skin::id)
       .Add("name", &Skin::name)
@@ -66,8 +65,7 @@ void AddMinimalSkinFields(Fields<Skin>& fields) {
 // free-to-play flags are left out on purpose.
 template <typename Champion>
 void AddMinimalChampionFields(Fields<Champion>& fields) {
-  fields
-      .Add("alias", &Champion::alias)
+  fields.Add("alias", &Champion::alias)
       .Add("banVoPath", &Champion::banVoPath)
       .Add("chooseVoPath", &Champion::chooseVoPath)
       .Add("disabledQueues", &Champion::disabledQueues)
@@ -126,8 +124,7 @@ void RegisterCollectionsRecords(BindingRegistry& r, std::string_view prefix, con
   using Skin = CollectionsChampionSkin;
   auto skin = Public<Skin>(r, prefix, "CollectionsChampionSkin", tags);
   AddMinimalSkinFields(skin);
-  skin
-      .Add("chromas", &Skin::chromas)
+  skin.Add("chromas", &Skin::chromas)
       .Add("emblems", &Skin::emblems)
       .Add("uncenteredSplashPath", &Skin::uncenteredSplashPath)
       .Add("cardPath", &Skin::cardPath)
@@ -145,10 +142,7 @@ void RegisterCollectionsRecords(BindingRegistry& r, std::string_view prefix, con
   using Champion = CollectionsChampion;
   auto champion = Public<Champion>(r, prefix, "CollectionsChampion", tags);
   AddMinimalChampionFields(champion);
-  champion
-      .Add("passive", &Champion::passive)
-      .Add("skins", &Champion::skins)
-      .Add("spells", &Champion::spells);
+  champion.Add("passive", &Champion::passive).Add("skins", &Champion::skins).Add("spells", &Champion::spells);
 
   using Counts = CollectionsChampionPlayableCounts;
   Public<Counts>(r, prefix, "CollectionsChampionPlayableCounts", tags)
@@ -171,8 +165,7 @@ void RegisterSessionRecords(BindingRegistry& r, std::string_view prefix, const s
       .Add("state", &Notification::state)
       .Add("titleKey", &Notification::titleKey)
       .Add("type", &Notification::type);
-  Public<Summoner>(r, prefix, "Summoner", tags)
-      .Add("summonerLevel", &Summoner::summonerLevel);
+  Public<Summoner>(r, prefix, "Summoner", tags).Add("summonerLevel", &Summoner::summonerLevel);
 
   BindingTypeBuilder states = r.RegisterType<LoginSessionStates>(std::string(prefix) + "LoginSessionStates");
   states.AddTags({tags[0], tags[1]});
@@ -190,8 +183,7 @@ void RegisterSessionRecords(BindingRegistry& r, std::string_view prefix, const s
 }
 
 void RegisterGameDataRecords(BindingRegistry& r, std::string_view prefix, const std::array<std::string, 2>& tags) {
-  Public<GameDataChampionSummary>(r, prefix, "GameDataChampionSummary", tags)
-      .Add("id", &GameDataChampionSummary::id);
+  Public<GameDataChampionSummary>(r, prefix, "GameDataChampionSummary", tags).Add("id", &GameDataChampionSummary::id);
   using Chroma = GameDataChampionChroma;
   Public<Chroma>(r, prefix, "GameDataChampionChroma", tags)
       .Add("id", &Chroma::id)

@@ -39,8 +39,7 @@ class InventoryPublisher {
   // the champion list and the changed skin (or the chromas of the skin that
   // holds the chroma). Nothing is re-derived.
   void UpdateSkinOwnership(ChampionInventory& inventory, const InventorySession& session, std::int32_t championId,
-                           std::int32_t skinOrChromaId, const CollectionsOwnership& ownership,
-                           PendingPublication& out);
+                           std::int32_t skinOrChromaId, const CollectionsOwnership& ownership, PendingPublication& out);
 
   // A legacy rental of `champion` has just ended: queues the champion and the
   // playable counts.

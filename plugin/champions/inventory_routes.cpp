@@ -28,8 +28,8 @@ Failure NoSuchSkin(std::int32_t skinId, std::int32_t championId) {
 
 // The skin of a champion, or the failure that says which of the two is
 // missing.
-MaybeType<Failure, const CollectionsChampionSkin*> FindSkin(const ChampionInventory& inventory,
-                                                            std::int32_t championId, std::int32_t skinId) {
+MaybeType<Failure, const CollectionsChampionSkin*> FindSkin(const ChampionInventory& inventory, std::int32_t championId,
+                                                            std::int32_t skinId) {
   const CollectionsChampion* champion = inventory.FindChampion(championId);
   if (champion == nullptr) return NoSuchChampion(championId);
   const CollectionsChampionSkin* skin = FindById(champion->skins, skinId);
@@ -111,20 +111,18 @@ MaybeType<Failure, std::vector<CollectionsChampionChroma>> InventoryRoutes::Chro
 void InventoryRoutes::Register(FunctionTable& table, const std::array<std::string, 2>& logGroupPath) {
   constexpr const char* kRoot = "/kel-champions/v1/inventories/{summonerId}";
   const std::vector<std::string> tags(logGroupPath.begin(), logGroupPath.end());
-  auto route = [&](const char* rest) {
-    return RouteSpec{RequestMethod::kGet, std::string(kRoot) + rest, {}, tags};
-  };
+  auto route = [&](const char* rest) { return RouteSpec{RequestMethod::kGet, std::string(kRoot) + rest, {}, tags}; };
   const ParameterSpec summoner{"summonerId", ParameterLocation::kPath};
   const ParameterSpec champion{"championId", ParameterLocation::kPath};
 
-  RegisterRoute<std::vector<CollectionsChampion>, std::uint64_t>(
-      table, route("/champions"), {summoner}, [this](std::uint64_t s) { return Champions(s); });
+  RegisterRoute<std::vector<CollectionsChampion>, std::uint64_t>(table, route("/champions"), {summoner},
+                                                                 [this](std::uint64_t s) { return Champions(s); });
   RegisterRoute<std::vector<CollectionsChampionMinimal>, std::uint64_t>(
       table, route("/champions-minimal"), {summoner}, [this](std::uint64_t s) { return ChampionsMinimal(s); });
   RegisterRoute<std::vector<CollectionsChampionSkinMinimal>, std::uint64_t>(
       table, route("/skins-minimal"), {summoner}, [this](std::uint64_t s) { return SkinsMinimal(s); });
-  RegisterRoute<CollectionsChampionPlayableCounts, std::uint64_t>(
-      table, route("/champions-playable-count"), {summoner}, [this](std::uint64_t s) { return PlayableCount(s); });
+  RegisterRoute<CollectionsChampionPlayableCounts, std::uint64_t>(table, route("/champions-playable-count"), {summoner},
+                                                                  [this](std::uint64_t s) { return PlayableCount(s); });
   RegisterRoute<CollectionsChampion, std::uint64_t, std::int32_t>(
       table, route("/champions/{championId}"), {summoner, champion},
       [this](std::uint64_t s, std::int32_t c) { return Champion(s, c); });

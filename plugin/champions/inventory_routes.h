@@ -36,8 +36,8 @@ class InventoryRoutes {
   MaybeType<Failure, std::vector<CollectionsChampionSkin>> Skins(std::uint64_t summonerId, std::int32_t championId);
   MaybeType<Failure, CollectionsChampionSkin> Skin(std::uint64_t summonerId, std::int32_t championId,
                                                    std::int32_t skinId);
-  MaybeType<Failure, std::vector<CollectionsChampionChroma>> Chromas(std::uint64_t summonerId,
-                                                                     std::int32_t championId, std::int32_t skinId);
+  MaybeType<Failure, std::vector<CollectionsChampionChroma>> Chromas(std::uint64_t summonerId, std::int32_t championId,
+                                                                     std::int32_t skinId);
 
  private:
   InventoryStore& store_;

@@ -7,8 +7,8 @@
 namespace kel::champions {
 
 struct InventorySession {
-  bool loggedIn = false;   // login complete: SUCCEEDED with summoner and account ids
-  bool connected = false;  // the session's connected flag as last received
+  bool loggedIn = false;         // login complete: SUCCEEDED with summoner and account ids
+  bool connected = false;        // the session's connected flag as last received
   std::uint64_t summonerId = 0;  // the logged-in summoner; 0 when none
   bool disabledSkinsReceived = false;
   bool inactiveListReceived = false;

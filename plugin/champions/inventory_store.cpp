@@ -25,8 +25,7 @@ void InventoryStore::Access::NotifyUpdate() { store_->publisher_.NotifyUpdate(In
 
 void InventoryStore::Access::UpdateSkinOwnership(std::int32_t championId, std::int32_t skinOrChromaId,
                                                  const CollectionsOwnership& ownership) {
-  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership,
-                                         publication_);
+  store_->publisher_.UpdateSkinOwnership(Inventory(), Session(), championId, skinOrChromaId, ownership, publication_);
 }
 
 void InventoryStore::Access::PublishRentalExpiry(const CollectionsChampion& champion) {

@@ -28,10 +28,10 @@ struct Summoner {
 };
 
 enum class LoginSessionStates : std::int32_t {
-  InProgress = 0,   // registered as "IN_PROGRESS"
-  Succeeded = 1,    // "SUCCEEDED"
-  LoggingOut = 2,   // "LOGGING_OUT"
-  Error = 3,        // "ERROR"
+  InProgress = 0,  // registered as "IN_PROGRESS"
+  Succeeded = 1,   // "SUCCEEDED"
+  LoggingOut = 2,  // "LOGGING_OUT"
+  Error = 3,       // "ERROR"
 
 };
 

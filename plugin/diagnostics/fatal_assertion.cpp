@@ -11,8 +11,8 @@ namespace {
 bool Given(const char* text) { return text && *text; }
 }  // namespace
 
-std::string FormatAssertionReport(const char* expression, const char* description, const char* file,
-                                  int line, const char* function) {
+std::string FormatAssertionReport(const char* expression, const char* description, const char* file, int line,
+                                  const char* function) {
   std::string report = "Assertion failed!\n\n";
   if (Given(file)) report += std::string("File: ") + file + "\n";
   if (line != 0) report += "Line: " + std::to_string(line) + "\n\n";
@@ -22,8 +22,7 @@ std::string FormatAssertionReport(const char* expression, const char* descriptio
   return report;
 }
 
-void FatalAssertion(const char* expression, const char* description, const char* file, int line,
-                    const char* function) {
+void FatalAssertion(const char* expression, const char* description, const char* file, int line, const char* function) {
   const std::string report = FormatAssertionReport(expression, description, file, line, function);
   Write(kError, kGroupDbg, "%s", report.c_str());
   std::fflush(nullptr);

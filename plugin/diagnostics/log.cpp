@@ -33,8 +33,7 @@ class Log {
  public:
   Log() {
     const std::string name = platform::ExecutableFileName();
-    std::snprintf(executable_name_.data(), executable_name_.size(), "%s",
-                  name.empty() ? "<unknown>" : name.c_str());
+    std::snprintf(executable_name_.data(), executable_name_.size(), "%s", name.empty() ? "<unknown>" : name.c_str());
     AttachStartTargets();
   }
 
@@ -45,9 +44,9 @@ class Log {
     if (references_.load() == 0 || references_.fetch_sub(1) != 1) return;
     for (LogTarget* target : Attached()) TargetAttachment::Mark(*target, false);
     AttachStartTargets();
-    for (BaseConsoleLogTarget* target : {static_cast<BaseConsoleLogTarget*>(&std_err_),
-                                         static_cast<BaseConsoleLogTarget*>(&std_out_),
-                                         static_cast<BaseConsoleLogTarget*>(&debugger_)}) {
+    for (BaseConsoleLogTarget* target :
+         {static_cast<BaseConsoleLogTarget*>(&std_err_), static_cast<BaseConsoleLogTarget*>(&std_out_),
+          static_cast<BaseConsoleLogTarget*>(&debugger_)}) {
       target->RestoreDefaults();
     }
     threshold_ = kStartThreshold;
@@ -243,9 +242,7 @@ const LogFunctions& Functions() {
       &LevelName,
       &ExecutableName,
       [](platform::LocalTime* time) { *time = CurrentTimeRecord(); },
-      [](char* buffer, size_t size, const platform::LocalTime* time) {
-        return FormatTimestamp(buffer, size, *time);
-      },
+      [](char* buffer, size_t size, const platform::LocalTime* time) { return FormatTimestamp(buffer, size, *time); },
       [](char* buffer, size_t size, const platform::LocalTime* time) {
         return FormatFileNameTimestamp(buffer, size, *time);
       },

@@ -21,8 +21,7 @@ namespace kel::log {
 
 // Formats the message by the printf rules (cut to 4095 bytes) and writes it.
 void Write(uint32_t level, uint64_t groups, const char* format, ...) __attribute__((format(printf, 3, 4)));
-void WriteV(uint32_t level, uint64_t groups, const char* format, va_list args)
-    __attribute__((format(printf, 3, 0)));
+void WriteV(uint32_t level, uint64_t groups, const char* format, va_list args) __attribute__((format(printf, 3, 0)));
 
 void Acquire();
 void Release();

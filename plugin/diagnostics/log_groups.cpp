@@ -12,8 +12,7 @@ struct GroupTable {
   // Registration is rare and may race with itself (two threads registering
   // the same new code must get the same bit), so one mutex guards it all.
   std::mutex mutex;
-  std::array<std::array<char, 4>, 64> codes{{{"DBG"}, {"GEN"}, {"XTR"}, {"PRF"},
-                                             {"MEM"}, {"DSK"}, {"NET"}, {"TST"}}};
+  std::array<std::array<char, 4>, 64> codes{{{"DBG"}, {"GEN"}, {"XTR"}, {"PRF"}, {"MEM"}, {"DSK"}, {"NET"}, {"TST"}}};
   size_t count = 8;
 };
 

@@ -53,8 +53,7 @@ void AppendCode(LineWriter& line, char code, const LogRecord& record) {
     case 'G': line.Append(GroupsToText(record.groups()).c_str()); break;
     case 'H': {
       const uint64_t ms = platform::NanosecondsSinceFirstUse() / 1000000;
-      std::snprintf(scratch, sizeof scratch, "%06d.%03d", static_cast<int>(ms / 1000),
-                    static_cast<int>(ms % 1000));
+      std::snprintf(scratch, sizeof scratch, "%06d.%03d", static_cast<int>(ms / 1000), static_cast<int>(ms % 1000));
       line.Append(scratch);
       break;
     }
@@ -88,13 +87,13 @@ size_t FormatLine(char* buffer, size_t size, const char* format, const LogRecord
 }
 
 int FormatTimestamp(char* buffer, size_t size, const platform::LocalTime& time) {
-  return std::snprintf(buffer, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", time.year, time.month,
-                       time.day, time.hour, time.minute, time.second, time.millisecond);
+  return std::snprintf(buffer, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", time.year, time.month, time.day, time.hour,
+                       time.minute, time.second, time.millisecond);
 }
 
 int FormatFileNameTimestamp(char* buffer, size_t size, const platform::LocalTime& time) {
-  return std::snprintf(buffer, size, "%04d-%02d-%02dT%02d-%02d-%02d", time.year, time.month, time.day,
-                       time.hour, time.minute, time.second);
+  return std::snprintf(buffer, size, "%04d-%02d-%02dT%02d-%02d-%02d", time.year, time.month, time.day, time.hour,
+                       time.minute, time.second);
 }
 
 }  // namespace kel::log

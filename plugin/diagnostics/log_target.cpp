@@ -42,9 +42,7 @@ const LogTargetFunctions& LogTarget::Functions() {
   static constexpr LogTargetFunctions kFunctions = {
       [](LogTarget* target, uint32_t level) { target->SetThreshold(level); },
       [](const LogTarget* target) { return target->Threshold(); },
-      [](LogTarget* target, uint64_t included, uint64_t excluded) {
-        target->SetGroupMasks(included, excluded);
-      },
+      [](LogTarget* target, uint64_t included, uint64_t excluded) { target->SetGroupMasks(included, excluded); },
       [](const LogTarget* target, uint64_t* included, uint64_t* excluded) {
         if (included) *included = target->IncludedGroups();
         if (excluded) *excluded = target->ExcludedGroups();

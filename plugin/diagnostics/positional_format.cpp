@@ -10,8 +10,7 @@
 namespace kel {
 
 bool FormatArg::IsInteger() const {
-  return kind_ == Kind::kBool || kind_ == Kind::kChar || kind_ == Kind::kSigned ||
-         kind_ == Kind::kUnsigned;
+  return kind_ == Kind::kBool || kind_ == Kind::kChar || kind_ == Kind::kSigned || kind_ == Kind::kUnsigned;
 }
 
 int64_t FormatArg::AsSigned() const {
@@ -145,8 +144,7 @@ class Formatter {
       ++pos;
       const FormatArg* source = nullptr;
       const size_t before = pos;
-      if (auto number = ReadArgumentNumber(format_, pos);
-          number && pos < format_.size() && format_[pos] == '$') {
+      if (auto number = ReadArgumentNumber(format_, pos); number && pos < format_.size() && format_[pos] == '$') {
         ++pos;
         source = Arg(*number);
       } else {
@@ -230,8 +228,7 @@ class Formatter {
         written = std::snprintf(buffer, sizeof buffer, c_spec.c_str(),
                                 static_cast<uintmax_t>(Narrow<uint64_t>(arg.AsUnsigned(), spec.modifier)));
       }
-    } else if (std::strchr("eEfFgGaA", letter) &&
-               (arg.IsInteger() || arg.kind() == FormatArg::Kind::kDouble)) {
+    } else if (std::strchr("eEfFgGaA", letter) && (arg.IsInteger() || arg.kind() == FormatArg::Kind::kDouble)) {
       const std::string c_spec = with_precision + letter;
       written = std::snprintf(buffer, sizeof buffer, c_spec.c_str(), arg.AsDouble());
     } else if (letter == 'c' && arg.IsInteger()) {

@@ -19,8 +19,7 @@ void TraceProvider::Unregister() {
   enabled_ = false;
 }
 
-void TraceProvider::OnEnable(void* context, bool enabled, uint8_t level, uint64_t match_any,
-                             uint64_t match_all) {
+void TraceProvider::OnEnable(void* context, bool enabled, uint8_t level, uint64_t match_any, uint64_t match_all) {
   auto* provider = static_cast<TraceProvider*>(context);
   provider->level_ = level;
   provider->match_any_keyword_ = match_any;

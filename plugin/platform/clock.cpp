@@ -9,8 +9,7 @@ namespace {
 uint64_t ReadClock(clockid_t clock, uint64_t unit_in_ns) {
   timespec now{};
   clock_gettime(clock, &now);
-  return (static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec)) /
-         unit_in_ns;
+  return (static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec)) / unit_in_ns;
 }
 
 uint64_t FirstMonotonicReading() {

@@ -141,7 +141,7 @@ class PageAllocator {
   };
   EmptyRegion* reserve_ = nullptr;  // empty regions kept for reuse
   std::size_t reserved_ = 0;
-  std::size_t peakInUse_ = 0;            // most regions with pages handed out at once
+  std::size_t peakInUse_ = 0;  // most regions with pages handed out at once
   std::size_t pages_ = 0;
   bool keeping_ = true;
 };

@@ -17,9 +17,8 @@ namespace {
 
 // A throw fails the initialization (0).
 uint8_t InitializeCallback(void* context, const HostServices* services) noexcept {
-  return GuardEntry("Initialize", nullptr, [&]() -> uint8_t {
-    return static_cast<AppModule*>(context)->Initialize(services) ? 1 : 0;
-  });
+  return GuardEntry("Initialize", nullptr,
+                    [&]() -> uint8_t { return static_cast<AppModule*>(context)->Initialize(services) ? 1 : 0; });
 }
 
 // Take-down: every core subscription ends first, then the object goes,
@@ -114,8 +113,8 @@ void AppModule::PublishEvent(const OutgoingEventRecord* event) {
   if (HostTable* t = HostTableFor("PublishEvent")) t->publish_event(t, event);
 }
 
-void AppModule::SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback,
-                               void* context, uint32_t flag) {
+void AppModule::SubscribeEvent(const char* name, uint32_t plugin_handle, EventCallbackFn callback, void* context,
+                               uint32_t flag) {
   if (HostTable* t = HostTableFor("SubscribeEvent")) {
     t->subscribe_event(t, name, plugin_handle, callback, context, flag);
   }
@@ -125,8 +124,8 @@ void AppModule::UnsubscribeEvent(const char* name, uint32_t plugin_handle) {
   if (HostTable* t = HostTableFor("UnsubscribeEvent")) t->unsubscribe_event(t, name, plugin_handle);
 }
 
-void AppModule::ScheduleCallback(const char* label, TaskCallbackFn callback, void* context,
-                                 double delay_seconds, uint32_t reserved) {
+void AppModule::ScheduleCallback(const char* label, TaskCallbackFn callback, void* context, double delay_seconds,
+                                 uint32_t reserved) {
   if (HostTable* t = HostTableFor("ScheduleCallback")) {
     t->schedule_callback(t, label, callback, context, delay_seconds, reserved);
   }

@@ -14,11 +14,9 @@ std::optional<Failure> CheckReplyClass(const SubscriptionCore& plugin, const Sta
                                        std::string_view method) {
   const std::optional<std::string> expected = plugin.DrovClasses().Find(resultType.identifier);
   if (!expected || *expected == reply.typeName) return std::nullopt;
-  return Failure::FromTemplate(0, "Expected '{expected}' as DROV response for {destination}.{method}, but got '{actual}'",
-                               {{"expected", *expected},
-                                {"destination", destination},
-                                {"method", method},
-                                {"actual", reply.typeName}});
+  return Failure::FromTemplate(
+      0, "Expected '{expected}' as DROV response for {destination}.{method}, but got '{actual}'",
+      {{"expected", *expected}, {"destination", destination}, {"method", method}, {"actual", reply.typeName}});
 }
 
 Failure ConversionFailure(const SubscriptionCore& plugin, const StaticTypeId& resultType, const BindingValue& body) {

@@ -10,8 +10,8 @@
 
 namespace kel {
 
-MaybeType<Failure, Nothing> SendEvent(CorePort& plugin, std::string_view eventName,
-                                      const PluginResourceEvent& event, std::uint32_t word) {
+MaybeType<Failure, Nothing> SendEvent(CorePort& plugin, std::string_view eventName, const PluginResourceEvent& event,
+                                      std::uint32_t word) {
   BindingResult value;
   plugin.Registry().ToValue(value, event);
   if (!value.Ok()) return Failure(0, std::string(value.Message()));

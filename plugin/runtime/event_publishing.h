@@ -13,7 +13,7 @@ namespace kel {
 // Publishes a resource event under the name derived from its uri, then once
 // more under `eventName` when that differs ("OnJsonApiEvent", which every
 // caller passes, always does). `word` travels in the event record.
-MaybeType<Failure, Nothing> SendEvent(CorePort& plugin, std::string_view eventName,
-                                      const PluginResourceEvent& event, std::uint32_t word = 0);
+MaybeType<Failure, Nothing> SendEvent(CorePort& plugin, std::string_view eventName, const PluginResourceEvent& event,
+                                      std::uint32_t word = 0);
 
 }  // namespace kel

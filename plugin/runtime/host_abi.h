@@ -50,11 +50,11 @@ struct PluginCallbacks {
   // The core calls [one core thread, once, after the load]: starts the
   // plug-in; returns non-zero when it is ready. `services` stays the core's
   // and valid until Shutdown returns.
-  InitializeFn initialize;            // 0 | 0
+  InitializeFn initialize;  // 0 | 0
   // The core calls [one core thread, once, last, with no task callback
   // running]: stops the plug-in and frees its object; the context and all
   // the plug-in handed out are invalid afterwards.
-  ShutdownFn shutdown;                // 4 | 8
+  ShutdownFn shutdown;  // 4 | 8
   // The core calls [any core thread, between the load and Shutdown]: fills
   // `stats`, the core's record.
   GetMemoryStatsFn get_memory_stats;  // 8 | 16
@@ -89,11 +89,11 @@ using TaskCallbackFn = void (*)(void* context);
 using SendRequestFn = void (*)(HostTable* t, ResponseRecord* response, const RequestRecord* request);
 using ReservedHostFn = void (*)(HostTable* t, uintptr_t first, uintptr_t second);
 using PublishEventFn = void (*)(HostTable* t, const OutgoingEventRecord* event);
-using SubscribeEventFn = void (*)(HostTable* t, const char* name, uint32_t plugin_handle,
-                                  EventCallbackFn callback, void* context, uint32_t flag);
+using SubscribeEventFn = void (*)(HostTable* t, const char* name, uint32_t plugin_handle, EventCallbackFn callback,
+                                  void* context, uint32_t flag);
 using UnsubscribeEventFn = void (*)(HostTable* t, const char* name, uint32_t plugin_handle);
-using ScheduleCallbackFn = void (*)(HostTable* t, const char* label, TaskCallbackFn callback,
-                                    void* context, double delay_seconds, uint32_t reserved);
+using ScheduleCallbackFn = void (*)(HostTable* t, const char* label, TaskCallbackFn callback, void* context,
+                                    double delay_seconds, uint32_t reserved);
 using PumpHostFn = void (*)(HostTable* t);
 using BeginWaitFn = void (*)(HostTable* t, const char* label, uint32_t reserved);
 using EndWaitFn = void (*)(HostTable* t);
@@ -107,16 +107,16 @@ struct HostTable {
   // read during the call) and fills `response` (the plug-in's zeroed record)
   // before returning; the plug-in frees what the core put in it through
   // response->release.
-  SendRequestFn send_request;            // 0 | 0
+  SendRequestFn send_request;  // 0 | 0
   // Never called by this plug-in (its forwarder would pass two words on).
-  ReservedHostFn reserved;               // 4 | 8
+  ReservedHostFn reserved;  // 4 | 8
   // The plug-in calls [any core thread]: publishes `event`, the plug-in's,
   // which the core copies before returning.
-  PublishEventFn publish_event;          // 8 | 16
+  PublishEventFn publish_event;  // 8 | 16
   // The plug-in calls [any core thread]: records `callback` and `context`
   // (the plug-in object) under `name` for this plug-in. `flag` is 0 for
   // resource events and 1 for service-proxy answers.
-  SubscribeEventFn subscribe_event;      // 12 | 24
+  SubscribeEventFn subscribe_event;  // 12 | 24
   // The plug-in calls [any core thread]: stops deliveries of `name` to this
   // plug-in.
   UnsubscribeEventFn unsubscribe_event;  // 16 | 32
@@ -128,14 +128,14 @@ struct HostTable {
   ScheduleCallbackFn schedule_callback;  // 20 | 40
   // The plug-in calls [any core thread]: runs pending core work for this
   // plug-in on the calling thread.
-  PumpHostFn pump_host;                  // 24 | 48
+  PumpHostFn pump_host;  // 24 | 48
   // The plug-in calls [any core thread]: begins a blocking wait; `label`
   // names what is waited for.
-  BeginWaitFn begin_wait;                // 28 | 56
+  BeginWaitFn begin_wait;  // 28 | 56
   // The plug-in calls [the thread that began the wait]: ends it.
-  EndWaitFn end_wait;                    // 32 | 64
+  EndWaitFn end_wait;  // 32 | 64
   // The plug-in calls [any core thread]: takes one log line.
-  WriteLogFn write_log;                  // 36 | 72
+  WriteLogFn write_log;  // 36 | 72
 };
 
 // Written by GetMemoryStats: six 64-bit counters (low word first), then

@@ -7,15 +7,13 @@
 namespace kel {
 namespace {
 
-std::string MethodKey(const PluginServiceProxyResponse& answer) {
-  return answer.serviceName + "." + answer.methodName;
-}
+std::string MethodKey(const PluginServiceProxyResponse& answer) { return answer.serviceName + "." + answer.methodName; }
 
 }  // namespace
 
-void ServiceProxyTable::SetShortName(std::string shortName) {
+void ServiceProxyTable::SetShortName(std::string short_name) {
   std::lock_guard lock(mutex_);
-  shortName_ = std::move(shortName);
+  short_name_ = std::move(short_name);
 }
 
 void ServiceProxyTable::OnUuidAnswer(const PluginServiceProxyResponse& answer) {
@@ -33,11 +31,10 @@ void ServiceProxyTable::OnMethodAnswer(const PluginServiceProxyResponse& answer)
 void ServiceProxyTable::OnAsyncAnswer(const PluginServiceProxyResponse& answer) {
   std::lock_guard lock(mutex_);
   const std::string key = MethodKey(answer);
-  const auto handler = asyncHandlers_.find(key);
-  if (handler == asyncHandlers_.end()) {
-    log::Write(log::kError, log::kGroupDbg,
-               "%s: Could not find registered handler for async service proxy event %s", shortName_.c_str(),
-               key.c_str());
+  const auto handler = async_handlers_.find(key);
+  if (handler == async_handlers_.end()) {
+    log::Write(log::kError, log::kGroupDbg, "%s: Could not find registered handler for async service proxy event %s",
+               short_name_.c_str(), key.c_str());
     return;
   }
   const Handler call = handler->second;  // the handler may replace itself
@@ -49,15 +46,15 @@ void ServiceProxyTable::AwaitAnswer(std::string key, Handler continuation) {
   waiting_.insert_or_assign(std::move(key), std::move(continuation));
 }
 
-void ServiceProxyTable::SetAsyncHandler(std::string serviceAndMethod, Handler handler) {
+void ServiceProxyTable::SetAsyncHandler(std::string service_and_method, Handler handler) {
   std::lock_guard lock(mutex_);
-  asyncHandlers_.insert_or_assign(std::move(serviceAndMethod), std::move(handler));
+  async_handlers_.insert_or_assign(std::move(service_and_method), std::move(handler));
 }
 
 void ServiceProxyTable::Clear() {
   std::lock_guard lock(mutex_);
   waiting_.clear();
-  asyncHandlers_.clear();
+  async_handlers_.clear();
   answers_.clear();
 }
 
@@ -73,7 +70,7 @@ void ServiceProxyTable::FulfilOne() {
     answers_.erase(answer);
     waiting_.erase(request);
     continuation(fulfilled);
-    log::Write(log::kAlways, log::kGroupDbg, "%s: Fulfilled service proxy request: %s", shortName_.c_str(),
+    log::Write(log::kAlways, log::kGroupDbg, "%s: Fulfilled service proxy request: %s", short_name_.c_str(),
                key.c_str());
     return;
   }

@@ -23,7 +23,7 @@ class ServiceProxyTable {
   using Handler = std::function<void(const PluginServiceProxyResponse&)>;
 
   // The plug-in's short name, for the log lines.
-  void SetShortName(std::string shortName);
+  void SetShortName(std::string short_name);
 
   // "OnServiceProxyUuidEvent": keep the answer under its uuid, then fulfil.
   void OnUuidAnswer(const PluginServiceProxyResponse& answer);
@@ -36,7 +36,7 @@ class ServiceProxyTable {
   // answer arrives, by the first stored answer (in key order) that has a
   // waiting request: one request per arrival.
   void AwaitAnswer(std::string key, Handler continuation);
-  void SetAsyncHandler(std::string serviceAndMethod, Handler handler);
+  void SetAsyncHandler(std::string service_and_method, Handler handler);
 
   // Forgets every waiting request, handler and stored answer.
   void Clear();
@@ -45,10 +45,10 @@ class ServiceProxyTable {
   void FulfilOne();
 
   std::recursive_mutex mutex_;
-  std::string shortName_;
+  std::string short_name_;
   std::map<std::string, PluginServiceProxyResponse> answers_;
   std::map<std::string, Handler> waiting_;
-  std::map<std::string, Handler> asyncHandlers_;
+  std::map<std::string, Handler> async_handlers_;
 };
 
 }  // namespace kel

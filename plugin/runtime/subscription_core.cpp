@@ -26,120 +26,120 @@ std::shared_ptr<const Handler> Share(Handler handler) {
 SubscriptionCore::SubscriptionCore() = default;
 SubscriptionCore::~SubscriptionCore() = default;
 
-void SubscriptionCore::StartSubscriptions(uint32_t pluginHandle, std::string shortName) {
-  plugin_handle_ = pluginHandle;
-  shortName_ = std::move(shortName);
-  serviceProxies_.SetShortName(shortName_);
+void SubscriptionCore::StartSubscriptions(uint32_t plugin_handle, std::string short_name) {
+  plugin_handle_ = plugin_handle;
+  short_name_ = std::move(short_name);
+  service_proxies_.SetShortName(short_name_);
   telemetry_ = std::make_unique<TelemetryPoster>(*this);
   state_.store(PluginState::Initialized, std::memory_order_release);
   const EventCallbackFn deliver = &DeliverEvent<PluginServiceProxyResponse>;
-  SubscribeRaw(
-      "OnServiceProxyUuidEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnUuidAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
-  SubscribeRaw(
-      "OnServiceProxyMethodEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnMethodAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
-  SubscribeRaw(
-      "OnServiceProxyAsyncEvent",
-      ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) { serviceProxies_.OnAsyncAnswer(a); }),
-      deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyUuidEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnUuidAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyMethodEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnMethodAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
+  SubscribeRaw("OnServiceProxyAsyncEvent", ServiceProxyEventHandler([this](const PluginServiceProxyResponse& a) {
+                 service_proxies_.OnAsyncAnswer(a);
+               }),
+               deliver, kServiceProxyEventFlag);
 }
 
-void SubscriptionCore::SubscribeResourceEvent(std::string_view resourcePath) {
-  const std::string name = ResourceEventName(resourcePath);
-  std::lock_guard order(subscribeMutex_);
+void SubscriptionCore::SubscribeResourceEvent(std::string_view resource_path) {
+  const std::string name = ResourceEventName(resource_path);
+  std::lock_guard order(subscribe_mutex_);
   uint32_t count = 0;
   {
-    std::lock_guard lock(tablesMutex_);
-    count = ++subscriptionCounts_[name];
+    std::lock_guard lock(tables_mutex_);
+    count = ++subscription_counts_[name];
   }
   if (count != 1) return;
   SubscribeRaw(name, ResourceEventHandler([this](const PluginResourceEvent& e) { DispatchResourceEvent(e); }),
                &DeliverEvent<PluginResourceEvent>, kResourceEventFlag);
 }
 
-void SubscriptionCore::UnsubscribeResourceEvent(std::string_view resourcePath) {
-  const std::string name = ResourceEventName(resourcePath);
-  std::lock_guard order(subscribeMutex_);
+void SubscriptionCore::UnsubscribeResourceEvent(std::string_view resource_path) {
+  const std::string name = ResourceEventName(resource_path);
+  std::lock_guard order(subscribe_mutex_);
   {
-    std::lock_guard lock(tablesMutex_);
-    const auto count = subscriptionCounts_.find(name);
+    std::lock_guard lock(tables_mutex_);
+    const auto count = subscription_counts_.find(name);
     // Releasing a name that holds no reference changes nothing.
-    if (count == subscriptionCounts_.end() || count->second == 0) return;
+    if (count == subscription_counts_.end() || count->second == 0) return;
     if (--count->second != 0) return;
   }
   UnsubscribeEvent(name.c_str(), plugin_handle_);
-  std::lock_guard lock(tablesMutex_);
-  eventHandlers_.erase(name);
+  std::lock_guard lock(tables_mutex_);
+  event_handlers_.erase(name);
 }
 
 void SubscriptionCore::Stop() {
-  std::lock_guard order(subscribeMutex_);
+  std::lock_guard order(subscribe_mutex_);
   state_.store(PluginState::Stopping, std::memory_order_release);
   std::vector<std::string> names;
   {
-    std::lock_guard lock(tablesMutex_);
-    names.reserve(eventHandlers_.size());
-    for (const auto& entry : eventHandlers_) names.push_back(entry.first);
+    std::lock_guard lock(tables_mutex_);
+    names.reserve(event_handlers_.size());
+    for (const auto& entry : event_handlers_) names.push_back(entry.first);
   }
   for (const std::string& name : names) UnsubscribeEvent(name.c_str(), plugin_handle_);
   {
-    std::lock_guard lock(tablesMutex_);
-    eventHandlers_.clear();
-    drovHandlers_.clear();
+    std::lock_guard lock(tables_mutex_);
+    event_handlers_.clear();
+    drov_handlers_.clear();
   }
-  serviceProxies_.Clear();
-  std::lock_guard lock(tablesMutex_);
-  exactListeners_.clear();
-  wildcardListeners_.clear();
+  service_proxies_.Clear();
+  std::lock_guard lock(tables_mutex_);
+  exact_listeners_.clear();
+  wildcard_listeners_.clear();
 }
 
-void SubscriptionCore::AddResourceListener(std::string resourcePath, ResourceEventHandler listener) {
+void SubscriptionCore::AddResourceListener(std::string resource_path, ResourceEventHandler listener) {
   {
-    std::lock_guard lock(tablesMutex_);
-    if (resourcePath.find('*') != std::string::npos) {
-      wildcardListeners_.emplace_back(resourcePath, Share(std::move(listener)));
+    std::lock_guard lock(tables_mutex_);
+    if (resource_path.find('*') != std::string::npos) {
+      wildcard_listeners_.emplace_back(resource_path, Share(std::move(listener)));
     } else {
-      exactListeners_.insert_or_assign(resourcePath, Share(std::move(listener)));
+      exact_listeners_.insert_or_assign(resource_path, Share(std::move(listener)));
     }
   }
-  SubscribeResourceEvent(resourcePath);
+  SubscribeResourceEvent(resource_path);
 }
 
-void SubscriptionCore::SubscribeDrovClass(std::string className, DrovEventHandler handler) {
+void SubscriptionCore::SubscribeDrovClass(std::string class_name, DrovEventHandler handler) {
   {
-    std::lock_guard lock(tablesMutex_);
-    drovHandlers_.insert_or_assign(className, Share(std::move(handler)));
+    std::lock_guard lock(tables_mutex_);
+    drov_handlers_.insert_or_assign(class_name, Share(std::move(handler)));
   }
-  SubscribeRaw(DrovEventName(className),
+  SubscribeRaw(DrovEventName(class_name),
                DrovEventHandler([this](const PluginDrovEvent& message) { DispatchDrovMessage(message); }),
                &DeliverEvent<PluginDrovEvent>, kDrovEventFlag);
 }
 
-void SubscriptionCore::ExpectDrovMessage(std::string className, DrovEventHandler onMessage) {
-  std::lock_guard lock(tablesMutex_);
-  drovWaiters_.insert_or_assign(std::move(className), std::move(onMessage));
+void SubscriptionCore::ExpectDrovMessage(std::string class_name, DrovEventHandler on_message) {
+  std::lock_guard lock(tables_mutex_);
+  drov_waiters_.insert_or_assign(std::move(class_name), std::move(on_message));
 }
 
 void SubscriptionCore::SubscribeRaw(const std::string& name, EventHandler handler, EventCallbackFn callback,
                                     uint32_t flag) {
-  std::lock_guard order(subscribeMutex_);
+  std::lock_guard order(subscribe_mutex_);
   if (State() != PluginState::Initialized) return;
   bool subscribed = false;
   {
-    std::lock_guard lock(tablesMutex_);
+    std::lock_guard lock(tables_mutex_);
     auto shared = std::make_shared<const EventHandler>(std::move(handler));
-    subscribed = !eventHandlers_.insert_or_assign(name, std::move(shared)).second;
+    subscribed = !event_handlers_.insert_or_assign(name, std::move(shared)).second;
   }
   if (!subscribed) SubscribeEvent(name.c_str(), plugin_handle_, callback, this, flag);
 }
 
 std::shared_ptr<const SubscriptionCore::EventHandler> SubscriptionCore::FindHandler(std::string_view name) const {
-  std::lock_guard lock(tablesMutex_);
-  const auto found = eventHandlers_.find(name);
-  return found == eventHandlers_.end() ? nullptr : found->second;
+  std::lock_guard lock(tables_mutex_);
+  const auto found = event_handlers_.find(name);
+  return found == event_handlers_.end() ? nullptr : found->second;
 }
 
 template <typename Record>
@@ -170,10 +170,10 @@ void SubscriptionCore::DispatchResourceEvent(const PluginResourceEvent& event) c
   std::shared_ptr<const ResourceEventHandler> exact;
   std::vector<std::shared_ptr<const ResourceEventHandler>> matching;
   {
-    std::lock_guard lock(tablesMutex_);
-    const auto found = exactListeners_.find(path);
-    if (found != exactListeners_.end()) exact = found->second;
-    for (const auto& [pattern, listener] : wildcardListeners_) {
+    std::lock_guard lock(tables_mutex_);
+    const auto found = exact_listeners_.find(path);
+    if (found != exact_listeners_.end()) exact = found->second;
+    for (const auto& [pattern, listener] : wildcard_listeners_) {
       if (ResourcePatternMatches(pattern, path)) matching.push_back(listener);
     }
   }
@@ -185,13 +185,13 @@ void SubscriptionCore::DispatchDrovMessage(const PluginDrovEvent& message) {
   DrovEventHandler waiter;
   bool subscribed = false;
   {
-    std::lock_guard lock(tablesMutex_);
-    const auto waiting = drovWaiters_.find(message.typeName);
-    if (waiting != drovWaiters_.end()) {
+    std::lock_guard lock(tables_mutex_);
+    const auto waiting = drov_waiters_.find(message.typeName);
+    if (waiting != drov_waiters_.end()) {
       waiter = std::move(waiting->second);
-      drovWaiters_.erase(waiting);
+      drov_waiters_.erase(waiting);
     } else {
-      subscribed = drovHandlers_.contains(message.typeName);
+      subscribed = drov_handlers_.contains(message.typeName);
     }
   }
   if (waiter) {
@@ -200,16 +200,17 @@ void SubscriptionCore::DispatchDrovMessage(const PluginDrovEvent& message) {
   }
   if (!subscribed) return;
   auto copy = std::make_shared<const PluginDrovEvent>(message);
-  ScheduleTask(FormatMessage("Event: OnDrovEvent (%1)", message.typeName), [this, copy] { RunDrovHandler(*copy); },
-               platform::MonotonicNanoseconds());
+  ScheduleTask(
+      FormatMessage("Event: OnDrovEvent (%1)", message.typeName), [this, copy] { RunDrovHandler(*copy); },
+      platform::MonotonicNanoseconds());
 }
 
 void SubscriptionCore::RunDrovHandler(const PluginDrovEvent& message) const {
   std::shared_ptr<const DrovEventHandler> handler;
   {
-    std::lock_guard lock(tablesMutex_);
-    const auto found = drovHandlers_.find(message.typeName);
-    if (found != drovHandlers_.end()) handler = found->second;
+    std::lock_guard lock(tables_mutex_);
+    const auto found = drov_handlers_.find(message.typeName);
+    if (found != drov_handlers_.end()) handler = found->second;
   }
   if (handler != nullptr) (*handler)(message);
 }

@@ -68,9 +68,9 @@ class SubscriptionCore : public CorePort {
 
   // Slot 0: takes one reference to the event name of the resource path and
   // subscribes with the core when it is the first. Writes no log line.
-  void SubscribeResourceEvent(std::string_view resourcePath) override;
+  void SubscribeResourceEvent(std::string_view resource_path) override;
   // Slot 1: releases one reference; the last one unsubscribes with the core.
-  void UnsubscribeResourceEvent(std::string_view resourcePath) override;
+  void UnsubscribeResourceEvent(std::string_view resource_path) override;
   // Slot 2.
   ~SubscriptionCore() override;
   // Slot 3: marks the object stopping, unsubscribes every event name from
@@ -91,27 +91,27 @@ class SubscriptionCore : public CorePort {
   // Initialize: keeps the core's handle for this plug-in and its short name,
   // creates a new telemetry poster (replacing any earlier one) and makes the
   // three service-proxy subscriptions.
-  void StartSubscriptions(uint32_t pluginHandle, std::string shortName);
-  const std::string& ShortName() const { return shortName_; }
+  void StartSubscriptions(uint32_t plugin_handle, std::string short_name);
+  const std::string& ShortName() const { return short_name_; }
   // Valid from Initialize on.
   TelemetryPoster& Telemetry() { return *telemetry_; }
 
   // Calls `listener` with every event of the resource path: an exact path,
   // or a pattern whose "*" stands for the rest of one segment. Listening to
   // the same exact path again replaces its listener; patterns accumulate.
-  void AddResourceListener(std::string resourcePath, ResourceEventHandler listener);
+  void AddResourceListener(std::string resource_path, ResourceEventHandler listener);
 
   // Subscribes to the messages of a DROV class. Each message is copied and
   // handed to `handler` in a task the core runs without delay, never inside
   // the core's event callback. A second subscription replaces the handler.
-  void SubscribeDrovClass(std::string className, DrovEventHandler handler);
-  // The next message of that class goes to `onMessage`, inside the event
+  void SubscribeDrovClass(std::string class_name, DrovEventHandler handler);
+  // The next message of that class goes to `on_message`, inside the event
   // callback, instead of to the class's subscription.
-  void ExpectDrovMessage(std::string className, DrovEventHandler onMessage);
-  DrovClassNames& DrovClasses() { return drovClasses_; }
-  const DrovClassNames& DrovClasses() const { return drovClasses_; }
+  void ExpectDrovMessage(std::string class_name, DrovEventHandler on_message);
+  DrovClassNames& DrovClasses() { return drov_classes_; }
+  const DrovClassNames& DrovClasses() const { return drov_classes_; }
 
-  ServiceProxyTable& ServiceProxies() { return serviceProxies_; }
+  ServiceProxyTable& ServiceProxies() { return service_proxies_; }
 
   // Runs `callable` once, on a core thread, at `due` on the monotonic clock
   // (platform::MonotonicNanoseconds) or as soon as possible when that has
@@ -138,19 +138,19 @@ class SubscriptionCore : public CorePort {
   void RunDrovHandler(const PluginDrovEvent& message) const;
 
   std::atomic<PluginState> state_{PluginState::Constructed};
-  std::string shortName_;
+  std::string short_name_;
 
-  std::recursive_mutex subscribeMutex_;
-  mutable std::mutex tablesMutex_;
-  std::map<std::string, std::shared_ptr<const ResourceEventHandler>, std::less<>> exactListeners_;
-  std::vector<std::pair<std::string, std::shared_ptr<const ResourceEventHandler>>> wildcardListeners_;
-  std::map<std::string, std::shared_ptr<const EventHandler>, std::less<>> eventHandlers_;
-  std::map<std::string, uint32_t, std::less<>> subscriptionCounts_;
-  std::map<std::string, DrovEventHandler, std::less<>> drovWaiters_;
-  std::map<std::string, std::shared_ptr<const DrovEventHandler>, std::less<>> drovHandlers_;
-  DrovClassNames drovClasses_;
+  std::recursive_mutex subscribe_mutex_;
+  mutable std::mutex tables_mutex_;
+  std::map<std::string, std::shared_ptr<const ResourceEventHandler>, std::less<>> exact_listeners_;
+  std::vector<std::pair<std::string, std::shared_ptr<const ResourceEventHandler>>> wildcard_listeners_;
+  std::map<std::string, std::shared_ptr<const EventHandler>, std::less<>> event_handlers_;
+  std::map<std::string, uint32_t, std::less<>> subscription_counts_;
+  std::map<std::string, DrovEventHandler, std::less<>> drov_waiters_;
+  std::map<std::string, std::shared_ptr<const DrovEventHandler>, std::less<>> drov_handlers_;
+  DrovClassNames drov_classes_;
 
-  ServiceProxyTable serviceProxies_;
+  ServiceProxyTable service_proxies_;
   std::unique_ptr<TelemetryPoster> telemetry_;
   TaskTable tasks_;
 };

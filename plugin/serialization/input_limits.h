@@ -1,9 +1,11 @@
 // The bounds that every reader applies to bytes from other processes.
 //
-// Nesting: everything that later walks a value tree (converting, writing)
-// descends once per level, so an unbounded depth would let a hostile body
-// exhaust the stack. Every reader refuses the first array or object that
-// would open level kMaxNestingDepth + 1.
+// Nesting: the walks over a finished tree (clearing, copying, converting,
+// writing) keep explicit work lists and take any depth. Two steps of the
+// readers still recurse once per level: RapidJSON's parser, and the YAML
+// reader measuring an anchored tree. So every reader refuses the first array
+// or object that would open level kMaxNestingDepth + 1, which bounds their
+// stack and gives the three readers one limit.
 //
 // Length: a collection cannot hold more than kMaxCollectionSize elements;
 // the readers refuse a longer array instead of letting the value throw.

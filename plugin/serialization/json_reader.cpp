@@ -33,11 +33,17 @@ class JsonTreeBuilder {
   Refusal refusal() const { return refusal_; }
 
   bool Null() { return NextTarget() != nullptr; }
-  bool Bool(bool b) { return Put([b](BindingValue& t) { t.SetBool(b); }); }
+  bool Bool(bool b) {
+    return Put([b](BindingValue& t) { t.SetBool(b); });
+  }
   bool Int(int i) { return Int64(i); }
   bool Uint(unsigned u) { return Uint64(u); }
-  bool Int64(int64_t i) { return Put([i](BindingValue& t) { t.SetSigned(i); }); }
-  bool Uint64(uint64_t u) { return Put([u](BindingValue& t) { t.SetUnsigned(u); }); }
+  bool Int64(int64_t i) {
+    return Put([i](BindingValue& t) { t.SetSigned(i); });
+  }
+  bool Uint64(uint64_t u) {
+    return Put([u](BindingValue& t) { t.SetUnsigned(u); });
+  }
   bool Double(double d) {
     const double exact = CorrectlyRounded(d);
     return Put([exact](BindingValue& t) { t.SetDouble(exact); });
@@ -146,6 +152,28 @@ class JsonTreeBuilder {
 
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
+// What the parse needs to know of the text before it starts: its length (to
+// ready the string pool) and whether any string in it may hold an escaped
+// NUL. One pass that stops only at backslashes finds both; a backslash
+// starts a two-character escape or \uXXXX, so stepping over the character
+// after it keeps the pass on escape boundaries, and an escaped backslash
+// before "u0000" is not taken for a NUL.
+struct TextSurvey {
+  size_t length;
+  bool may_hold_nul;
+};
+
+TextSurvey Survey(const char* text) {
+  bool may_hold_nul = false;
+  const char* p = text;
+  for (;;) {
+    p = strchrnul(p, '\\');
+    if (*p == '\0') return {static_cast<size_t>(p - text), may_hold_nul};
+    if (p[1] == 'u' && p[2] == '0' && p[3] == '0' && p[4] == '0' && p[5] == '0') may_hold_nul = true;
+    p += p[1] == '\0' ? 1 : 2;
+  }
+}
+
 }  // namespace
 
 BindingResult ParseJson(const char* text) {
@@ -155,25 +183,23 @@ BindingResult ParseJson(const char* text) {
   while (IsJsonSpace(*p)) ++p;
   if (*p == '\0') return result;
 
-  ReserveTextsFor(result.Value(), std::strlen(p));
+  const TextSurvey survey = Survey(p);
+  ReserveTextsFor(result.Value(), survey.length);
   rapidjson::StringStream stream(text);
-  JsonTreeBuilder builder(result.Value(), std::strstr(p, "\\u0000") != nullptr, stream);
+  JsonTreeBuilder builder(result.Value(), survey.may_hold_nul, stream);
   rapidjson::Reader reader;
   if (reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder)) return result;
 
   size_t offset = reader.GetErrorOffset();
   const char* reason = JsonParseErrorText(reader.GetParseErrorCode());
   switch (builder.refusal()) {
-    case JsonTreeBuilder::Refusal::kNone:
-      break;
+    case JsonTreeBuilder::Refusal::kNone: break;
     case JsonTreeBuilder::Refusal::kNestingLimit:
       reason = kNestingLimitText;
       // The reader reports the position after the refused bracket.
       offset -= 1;
       break;
-    case JsonTreeBuilder::Refusal::kCollectionLimit:
-      reason = kCollectionLimitText;
-      break;
+    case JsonTreeBuilder::Refusal::kCollectionLimit: reason = kCollectionLimitText; break;
   }
   result.Fail(FormatMessage("Error: %1 at offset %2.", reason, offset));
   return result;

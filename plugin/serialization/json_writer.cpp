@@ -1,11 +1,16 @@
 #include "serialization/json_writer.h"
 
 #include <rapidjson/prettywriter.h>
-#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +18,137 @@
 
 namespace kel {
 
+namespace {
+
+// The writers' output stream: a buffer written through a raw cursor and
+// grown by doubling, so a string's characters go in without a bound check
+// each.
+class TextOutput {
+ public:
+  using Ch = char;
+
+  TextOutput() { Grow(kInitialSize); }
+  ~TextOutput() { std::free(buffer_); }
+  TextOutput(const TextOutput&) = delete;
+  TextOutput& operator=(const TextOutput&) = delete;
+
+  [[gnu::always_inline]] void Put(char c) {
+    if (cursor_ == end_) [[unlikely]]
+      Grow(1);
+    *cursor_++ = c;
+  }
+  [[gnu::always_inline]] void PutUnsafe(char c) { *cursor_++ = c; }
+  [[gnu::always_inline]] void Reserve(size_t count) {
+    if (static_cast<size_t>(end_ - cursor_) < count) [[unlikely]]
+      Grow(count);
+  }
+  void Flush() {}
+
+  // A JSON string: the text in quotes, escaped as the library escapes it
+  // (\b \t \n \f \r \" \\ by name, the other control characters as
+  // \u00XX with upper-case digits, every other byte as it is). Runs without
+  // an escape go eight bytes at a time.
+  void PutQuoted(const char* text, size_t length) {
+    Reserve(2 + length * 6);
+    char* out = cursor_;
+    *out++ = '"';
+    const char* p = text;
+    const char* const end = text + length;
+    while (p != end) {
+      if (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (!NeedsEscape(word)) {
+          std::memcpy(out, &word, 8);
+          out += 8;
+          p += 8;
+          continue;
+        }
+      }
+      const auto c = static_cast<unsigned char>(*p++);
+      const char escape = kEscapes[c];
+      if (escape == 0) {
+        *out++ = static_cast<char>(c);
+        continue;
+      }
+      *out++ = '\\';
+      *out++ = escape;
+      if (escape == 'u') {
+        *out++ = '0';
+        *out++ = '0';
+        *out++ = kHexDigits[c >> 4];
+        *out++ = kHexDigits[c & 0xF];
+      }
+    }
+    *out++ = '"';
+    cursor_ = out;
+  }
+
+  const char* data() const { return buffer_; }
+  size_t size() const { return static_cast<size_t>(cursor_ - buffer_); }
+
+ private:
+  static constexpr size_t kInitialSize = 16384;
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  static constexpr std::array<char, 256> kEscapes = [] {
+    std::array<char, 256> escapes{};
+    for (int c = 0; c < 0x20; ++c) escapes[c] = 'u';
+    escapes['\b'] = 'b';
+    escapes['\t'] = 't';
+    escapes['\n'] = 'n';
+    escapes['\f'] = 'f';
+    escapes['\r'] = 'r';
+    escapes['"'] = '"';
+    escapes['\\'] = '\\';
+    return escapes;
+  }();
+
+  // Whether any of the eight bytes is a control character, a quote or a
+  // backslash: (x - n * ones) & ~x & highs is nonzero exactly when some byte
+  // of x is below n (n <= 128), and x ^ (c * ones) has a zero byte where x
+  // holds c.
+  static bool NeedsEscape(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    const auto below = [](std::uint64_t x, std::uint64_t n) { return (x - n * kOnes) & ~x & kHighs; };
+    return (below(word, 0x20) | below(word ^ ('"' * kOnes), 1) | below(word ^ ('\\' * kOnes), 1)) != 0;
+  }
+
+  // realloc rather than a std::string: no zero fill, and a large block
+  // moves by remapping its pages instead of copying them.
+  [[gnu::noinline]] void Grow(size_t count) {
+    const size_t used = size();
+    const size_t capacity = std::max(static_cast<size_t>(end_ - buffer_) * 2, used + count);
+    char* grown = static_cast<char*>(std::realloc(buffer_, capacity));
+    if (grown == nullptr) throw std::bad_alloc();
+    buffer_ = grown;
+    cursor_ = grown + used;
+    end_ = grown + capacity;
+  }
+
+  char* buffer_ = nullptr;
+  char* cursor_ = nullptr;
+  char* end_ = nullptr;
+};
+
+// The writers reserve room before a run of characters and then put them
+// unchecked; found by argument-dependent lookup before the library's
+// defaults, which would check every character.
+inline void PutReserve(TextOutput& output, size_t count) { output.Reserve(count); }
+inline void PutUnsafe(TextOutput& output, char c) { output.PutUnsafe(c); }
+
+}  // namespace
+}  // namespace kel
+
+// Keys and strings of both writers over TextOutput: the library's own
+// version checks and copies one character at a time.
+template <>
+inline bool rapidjson::Writer<kel::TextOutput>::WriteString(const char* text, rapidjson::SizeType length) {
+  os_->PutQuoted(text, length);
+  return true;
+}
+
+namespace kel {
 namespace {
 
 // Walks the tree with an explicit stack rather than by recursion: trees
@@ -54,7 +190,7 @@ class JsonTreeWriter {
  private:
   struct OpenContainer {
     const BindingValue* value;
-    size_t index;                                // next element of a collection
+    size_t index;                                   // next element of a collection
     BindingValue::ConstMemberIterator member, end;  // members of a structure left
   };
 
@@ -90,9 +226,7 @@ class JsonTreeWriter {
     }
   }
 
-  void WriteText(std::string_view text) {
-    writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-  }
+  void WriteText(std::string_view text) { writer_.String(text.data(), static_cast<rapidjson::SizeType>(text.size())); }
 
   void WriteEnum(BindingEnum pair) {
     const char* name = registry_ ? registry_->EnumeratorName(pair.type, pair.value) : nullptr;
@@ -123,18 +257,18 @@ std::string ReplaceLineFeeds(const char* text, size_t length, std::string_view l
 
 std::string Write(const BindingValue& value, const BindingRegistry* registry, const char* line_break) {
   if (value.IsEmpty()) return {};
-  rapidjson::StringBuffer buffer;
+  TextOutput output;
   if (line_break == nullptr || *line_break == '\0') {
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    rapidjson::Writer<TextOutput> writer(output);
     JsonTreeWriter(writer, registry).Write(value);
-    return std::string(buffer.GetString(), buffer.GetSize());
+    return std::string(output.data(), output.size());
   }
-  rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+  rapidjson::PrettyWriter<TextOutput> writer(output);
   writer.SetIndent(' ', 4);
   JsonTreeWriter(writer, registry).Write(value);
   // Line feeds inside strings are escaped, so every raw one is a line end.
-  if (std::strcmp(line_break, "\n") == 0) return std::string(buffer.GetString(), buffer.GetSize());
-  return ReplaceLineFeeds(buffer.GetString(), buffer.GetSize(), line_break);
+  if (std::strcmp(line_break, "\n") == 0) return std::string(output.data(), output.size());
+  return ReplaceLineFeeds(output.data(), output.size(), line_break);
 }
 
 }  // namespace

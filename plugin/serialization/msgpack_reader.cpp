@@ -1,10 +1,12 @@
 #include "serialization/msgpack_reader.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "binding/string_pool.h"
 #include "diagnostics/positional_format.h"
 #include "serialization/input_limits.h"
 
@@ -35,8 +37,10 @@ class MsgPackDecoder {
 
  private:
   bool ok() const { return result_.Ok(); }
-  void Fail(std::string message) { result_.Fail(message); }
-  void FailInvalid() { Fail(FormatMessage("Invalid MessagePack data at position %1.", position_)); }
+  [[gnu::cold]] void Fail(const std::string& message) { result_.Fail(message); }
+  [[gnu::cold]] void FailInvalid() { Fail(FormatMessage("Invalid MessagePack data at position %1.", position_)); }
+  [[gnu::cold, gnu::noinline]] void FailTruncatedField(unsigned width);
+  [[gnu::cold, gnu::noinline]] void FailTruncatedPayload(uint32_t size, bool is_string);
 
   size_t Remaining() const { return length_ - position_; }
   bool ReadField(unsigned width, uint64_t& out);
@@ -54,6 +58,50 @@ class MsgPackDecoder {
   std::vector<OpenContainer> open_;
 };
 
+void MsgPackDecoder::FailTruncatedField(unsigned width) {
+  Fail(FormatMessage("Invalid MessagePack data. %1-bit integer value at position %2 is truncated.", width * 8,
+                     position_));
+}
+
+void MsgPackDecoder::FailTruncatedPayload(uint32_t size, bool is_string) {
+  Fail(FormatMessage(is_string ? "Invalid MessagePack data. String of size %1 at position %2 is truncated."
+                               : "Invalid MessagePack data. Raw bytes of size %1 at position %2 are truncated.",
+                     size, position_));
+}
+
+// The length of a key up to its first NUL, a word at a time: keys are short,
+// and a loop over bytes or a call costs more than the two loads.
+size_t LengthBeforeNul(const char* text, size_t length) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighs = 0x8080808080808080ull;
+    // The lowest flagged byte of (w - ones) & ~w & highs is w's first zero.
+    auto firstZero = [](uint64_t w) { return (w - kOnes) & ~w & kHighs; };
+    if (length < 8) {
+      // Bytes past the length are set, so only the key's own can be zero.
+      const uint64_t w = LoadPadded(text, length) | (length == 0 ? ~uint64_t{0} : ~uint64_t{0} << (8 * length));
+      const uint64_t zero = firstZero(w);
+      return zero == 0 ? length : static_cast<size_t>(std::countr_zero(zero) / 8);
+    }
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, text + i, 8);
+      const uint64_t zero = firstZero(w);
+      if (zero != 0) return i + static_cast<size_t>(std::countr_zero(zero) / 8);
+    }
+    if (i == length) return length;
+    // The last eight bytes overlap ones known not to be zero.
+    uint64_t w;
+    std::memcpy(&w, text + length - 8, 8);
+    const uint64_t zero = firstZero(w);
+    return zero == 0 ? length : length - 8 + static_cast<size_t>(std::countr_zero(zero) / 8);
+  } else {
+    const void* nul = std::memchr(text, '\0', length);
+    return nul == nullptr ? length : static_cast<size_t>(static_cast<const char*>(nul) - text);
+  }
+}
+
 uint64_t LoadBigEndian(const uint8_t* p, unsigned width) {
   uint64_t v = 0;
   for (unsigned i = 0; i < width; ++i) v = (v << 8) | p[i];
@@ -62,9 +110,8 @@ uint64_t LoadBigEndian(const uint8_t* p, unsigned width) {
 
 // Reads a big-endian field of 1, 2, 4 or 8 bytes at the position.
 bool MsgPackDecoder::ReadField(unsigned width, uint64_t& out) {
-  if (Remaining() < width) {
-    Fail(FormatMessage("Invalid MessagePack data. %1-bit integer value at position %2 is truncated.",
-                       width * 8, position_));
+  if (Remaining() < width) [[unlikely]] {
+    FailTruncatedField(width);
     return false;
   }
   out = LoadBigEndian(in_ + position_, width);
@@ -77,8 +124,12 @@ bool MsgPackDecoder::ReadField(unsigned width, uint64_t& out) {
 bool MsgPackDecoder::ReadLength(uint8_t first, uint32_t& out) {
   unsigned width = 0;
   switch (first) {
-    case 0xC4: case 0xD9: width = 1; break;
-    case 0xC5: case 0xDA: case 0xDC: case 0xDE: width = 2; break;
+    case 0xC4:
+    case 0xD9: width = 1; break;
+    case 0xC5:
+    case 0xDA:
+    case 0xDC:
+    case 0xDE: width = 2; break;
     default: width = 4; break;  // 0xC6, 0xDB, 0xDD, 0xDF
   }
   uint64_t v = 0;
@@ -88,10 +139,8 @@ bool MsgPackDecoder::ReadLength(uint8_t first, uint32_t& out) {
 }
 
 bool MsgPackDecoder::ReadPayload(uint32_t size, bool is_string, const char*& out) {
-  if (Remaining() < size) {
-    Fail(FormatMessage(is_string ? "Invalid MessagePack data. String of size %1 at position %2 is truncated."
-                                 : "Invalid MessagePack data. Raw bytes of size %1 at position %2 are truncated.",
-                       size, position_));
+  if (Remaining() < size) [[unlikely]] {
+    FailTruncatedPayload(size, is_string);
     return false;
   }
   out = reinterpret_cast<const char*>(in_ + position_);
@@ -112,9 +161,7 @@ bool MsgPackDecoder::ReadKey(const char*& text, size_t& size) {
     return false;
   }
   if (!ReadPayload(length, true, text)) return false;
-  // Keys are short: a loop beats the call.
-  size = 0;
-  while (size < length && text[size] != '\0') ++size;
+  size = LengthBeforeNul(text, length);
   return true;
 }
 
@@ -164,7 +211,9 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
       case 0xC0: target.Clear(); break;
       case 0xC2: target.SetBool(false); break;
       case 0xC3: target.SetBool(true); break;
-      case 0xC4: case 0xC5: case 0xC6:
+      case 0xC4:
+      case 0xC5:
+      case 0xC6:
         if (ReadLength(first, length) && ReadPayload(length, false, payload)) target.SetBlob(payload, length);
         break;
       case 0xCA:
@@ -182,20 +231,36 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
           target.SetDouble(d);
         }
         break;
-      case 0xCC: case 0xCD: case 0xCE: case 0xCF:
+      case 0xCC:
+      case 0xCD:
+      case 0xCE:
+      case 0xCF:
         if (ReadField(1u << (first - 0xCC), v)) target.SetUnsigned(v);
         break;
-      case 0xD0: if (ReadField(1, v)) target.SetSigned(static_cast<int8_t>(v)); break;
-      case 0xD1: if (ReadField(2, v)) target.SetSigned(static_cast<int16_t>(v)); break;
-      case 0xD2: if (ReadField(4, v)) target.SetSigned(static_cast<int32_t>(v)); break;
-      case 0xD3: if (ReadField(8, v)) target.SetSigned(static_cast<int64_t>(v)); break;
-      case 0xD9: case 0xDA: case 0xDB:
-        if (ReadLength(first, length) && ReadPayload(length, true, payload)) target.SetString(std::string_view(payload, length));
+      case 0xD0:
+        if (ReadField(1, v)) target.SetSigned(static_cast<int8_t>(v));
         break;
-      case 0xDC: case 0xDD:
+      case 0xD1:
+        if (ReadField(2, v)) target.SetSigned(static_cast<int16_t>(v));
+        break;
+      case 0xD2:
+        if (ReadField(4, v)) target.SetSigned(static_cast<int32_t>(v));
+        break;
+      case 0xD3:
+        if (ReadField(8, v)) target.SetSigned(static_cast<int64_t>(v));
+        break;
+      case 0xD9:
+      case 0xDA:
+      case 0xDB:
+        if (ReadLength(first, length) && ReadPayload(length, true, payload))
+          target.SetString(std::string_view(payload, length));
+        break;
+      case 0xDC:
+      case 0xDD:
         if (ReadLength(first, length)) Open(target, length, false, header_position);
         break;
-      case 0xDE: case 0xDF:
+      case 0xDE:
+      case 0xDF:
         if (ReadLength(first, length)) Open(target, length, true, header_position);
         break;
       default:  // 0xC1 (never used), ext 8/16/32 and fixext: not supported
@@ -206,9 +271,8 @@ void MsgPackDecoder::ReadValue(BindingValue& target) {
 }
 
 void MsgPackDecoder::FailTruncatedContainer(const OpenContainer& container) {
-  Fail(FormatMessage(container.is_map
-                         ? "Invalid MessagePack data. Map of %1 entries at position %2 is truncated."
-                         : "Invalid MessagePack data. Array of %1 elements at position %2 is truncated.",
+  Fail(FormatMessage(container.is_map ? "Invalid MessagePack data. Map of %1 entries at position %2 is truncated."
+                                      : "Invalid MessagePack data. Array of %1 elements at position %2 is truncated.",
                      container.count, container.header_position));
 }
 

@@ -44,8 +44,8 @@ struct OpenContainer {
 // Counts the values of a finished tree and its container depth.
 void Measure(const BindingValue& value, size_t& count, unsigned& depth, unsigned level = 0) {
   ++count;
-  const bool is_container = value.Kind() == BindingValueKind::kCollection ||
-                            value.Kind() == BindingValueKind::kStructure;
+  const bool is_container =
+      value.Kind() == BindingValueKind::kCollection || value.Kind() == BindingValueKind::kStructure;
   if (!is_container) return;
   if (level + 1 > depth) depth = level + 1;
   if (value.Kind() == BindingValueKind::kCollection) {
@@ -220,8 +220,8 @@ void YamlTreeBuilder::Alias(const yaml_event_t& event) {
   }
   alias_copied_values_ += anchor.value_count;
   if (alias_copied_values_ > kMaxAliasCopiedValues) {
-    Fail(FormatMessage("Aliases copy more than %1 values. Alias \"%2\". At line: %3 col: %4",
-                       kMaxAliasCopiedValues, name, event.start_mark.line + 1, event.start_mark.column + 1));
+    Fail(FormatMessage("Aliases copy more than %1 values. Alias \"%2\". At line: %3 col: %4", kMaxAliasCopiedValues,
+                       name, event.start_mark.line + 1, event.start_mark.column + 1));
     return;
   }
   if (BindingValue* target = Target(event.start_mark)) *target = anchor.value;

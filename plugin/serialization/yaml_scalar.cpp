@@ -18,19 +18,73 @@ constexpr std::string_view kIntTag = "tag:yaml.org,2002:int";
 constexpr std::string_view kFloatTag = "tag:yaml.org,2002:float";
 constexpr std::string_view kBoolTag = "tag:yaml.org,2002:bool";
 
-bool IsOneOf(std::string_view text, std::initializer_list<std::string_view> words) {
-  for (std::string_view w : words) {
-    if (text == w) return true;
-  }
-  return false;
+enum class Word { kNone, kNull, kTrue, kFalse };
+
+// A text of up to five bytes as one number (first byte lowest, length in the
+// top byte), so that a word is found by a switch instead of by comparing
+// texts; every word is at most five bytes long.
+constexpr size_t kLongestWord = 5;
+constexpr uint64_t Packed(std::string_view t) {
+  uint64_t v = uint64_t{t.size()} << 56;
+  for (size_t i = 0; i < t.size(); ++i) v |= uint64_t{static_cast<unsigned char>(t[i])} << (8 * i);
+  return v;
 }
 
-bool IsNullWord(std::string_view t) { return IsOneOf(t, {"", "~", "null", "Null", "NULL"}); }
-bool IsTrueWord(std::string_view t) {
-  return IsOneOf(t, {"true", "True", "TRUE", "y", "Y", "yes", "Yes", "YES", "on", "On", "ON"});
+Word WordOf(std::string_view t) {
+  if (t.size() > kLongestWord) return Word::kNone;
+  switch (Packed(t)) {
+    case Packed(""):
+    case Packed("~"):
+    case Packed("null"):
+    case Packed("Null"):
+    case Packed("NULL"): return Word::kNull;
+    case Packed("true"):
+    case Packed("True"):
+    case Packed("TRUE"):
+    case Packed("y"):
+    case Packed("Y"):
+    case Packed("yes"):
+    case Packed("Yes"):
+    case Packed("YES"):
+    case Packed("on"):
+    case Packed("On"):
+    case Packed("ON"): return Word::kTrue;
+    case Packed("false"):
+    case Packed("False"):
+    case Packed("FALSE"):
+    case Packed("n"):
+    case Packed("N"):
+    case Packed("no"):
+    case Packed("No"):
+    case Packed("NO"):
+    case Packed("off"):
+    case Packed("Off"):
+    case Packed("OFF"): return Word::kFalse;
+    default: return Word::kNone;
+  }
 }
-bool IsFalseWord(std::string_view t) {
-  return IsOneOf(t, {"false", "False", "FALSE", "n", "N", "no", "No", "NO", "off", "Off", "OFF"});
+
+// Up to 15 digits after an optional '-': a value below 2^53, which strtod
+// would read exactly, so reading it here gives the same value without the
+// call. "-0" is the unsigned 0, as strtod's -0.0 is.
+constexpr size_t kExactDigits = 15;
+
+bool ResolveShortInteger(BindingValue& target, const char* text, size_t length) {
+  const bool negative = text[0] == '-';
+  const size_t first = negative ? 1 : 0;
+  if (length == first || length - first > kExactDigits) return false;
+  uint64_t v = 0;
+  for (size_t i = first; i < length; ++i) {
+    const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+    if (digit > 9) return false;
+    v = v * 10 + digit;
+  }
+  if (negative && v != 0) {
+    target.SetSigned(-static_cast<int64_t>(v));
+  } else {
+    target.SetUnsigned(v);
+  }
+  return true;
 }
 
 // A plain text that strtod reads whole as a finite number. Whole numbers
@@ -38,8 +92,13 @@ bool IsFalseWord(std::string_view t) {
 // range stays a float rather than overflowing the integer conversion.
 bool ResolvePlainNumber(BindingValue& target, const char* text, size_t length) {
   // strtod skips leading white space, which a literal or folded block can
-  // carry ("  5", "\n7"); the words it also reads (inf, nan) are not finite.
+  // carry ("  5", "\n7"); the words it also reads (inf, nan) are not finite,
+  // and neither is anything else it reads from a text that starts with a
+  // letter, so such a text is no number and needs no call.
   if (length == 0) return false;
+  const unsigned char lead = static_cast<unsigned char>(text[0]) | 0x20;
+  if (lead >= 'a' && lead <= 'z') return false;
+  if (ResolveShortInteger(target, text, length)) return true;
   char* end = nullptr;
   const double d = std::strtod(text, &end);
   if (end != text + length || !std::isfinite(d)) return false;
@@ -88,8 +147,7 @@ void AssignTaggedFloat(BindingResult& result, BindingValue& target, std::string_
   if (result.Ok()) target.SetDouble(v);
 }
 
-void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text,
-                   size_t length) {
+void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view tag, const char* text, size_t length) {
   const std::string_view t(text, length);
   if (tag == kStrTag) {
     target.SetString(t);
@@ -98,11 +156,8 @@ void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view
   } else if (tag == kFloatTag) {
     AssignTaggedFloat(result, target, t);
   } else if (tag == kBoolTag) {
-    if (IsTrueWord(t)) {
-      target.SetBool(true);
-    } else if (IsFalseWord(t)) {
-      target.SetBool(false);
-    }
+    const Word word = WordOf(t);
+    if (word == Word::kTrue || word == Word::kFalse) target.SetBool(word == Word::kTrue);
   } else {
     result.Fail(FormatMessage("Unsupported YAML tag '%1'.", tag));
   }
@@ -110,8 +165,8 @@ void ResolveTagged(BindingResult& result, BindingValue& target, std::string_view
 
 }  // namespace
 
-void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text,
-                       size_t length, bool quoted) {
+void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text, size_t length,
+                       bool quoted) {
   if (tag) {
     ResolveTagged(result, target, tag, text, length);
     return;
@@ -121,18 +176,15 @@ void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* 
     target.SetString(t);
     return;
   }
-  if (IsNullWord(t)) {
-    target.Clear();
-    return;
+  // No word reads as a number, so the words may be tried first.
+  switch (WordOf(t)) {
+    case Word::kNull: target.Clear(); return;
+    case Word::kTrue: target.SetBool(true); return;
+    case Word::kFalse: target.SetBool(false); return;
+    case Word::kNone: break;
   }
   if (ResolvePlainNumber(target, text, length)) return;
-  if (IsTrueWord(t)) {
-    target.SetBool(true);
-  } else if (IsFalseWord(t)) {
-    target.SetBool(false);
-  } else {
-    target.SetString(t);
-  }
+  target.SetString(t);
 }
 
 }  // namespace kel

@@ -11,7 +11,7 @@ namespace kel {
 
 // Writes the scalar into target or fails result. tag is null for an
 // untagged scalar; text holds length bytes and a terminating NUL.
-void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text,
-                       size_t length, bool quoted);
+void ResolveYamlScalar(BindingResult& result, BindingValue& target, const char* tag, const char* text, size_t length,
+                       bool quoted);
 
 }  // namespace kel

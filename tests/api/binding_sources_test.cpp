@@ -2,7 +2,7 @@
 // with a native handler.
 #include "api/typed_handler.h"
 #include "binding/host_value_conversion.h"
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {
@@ -12,9 +12,7 @@ using Location = ParameterLocation;
 
 class BodyTest : public InvokeTest {
  protected:
-  void SetUp() override {
-    function_ = &Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)});
-  }
+  void SetUp() override { function_ = &Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)}); }
 
   TestAnswer Post(const char* content_type, std::string_view body) {
     TestRequest request;
@@ -37,7 +35,9 @@ TEST_F(BodyTest, EachFormatByContentTypePrefix) {
   EXPECT_TRUE(answer.value.Find("payload").Get(0).GetBool());
   answer = Post("application/x-yaml", "a: b\n");
   EXPECT_EQ(answer.value.Find("payload").Find("a").GetString(), "b");
-  answer = Post("application/x-msgpack", "\x81\xA1" "a\x02");
+  answer = Post("application/x-msgpack",
+                "\x81\xA1"
+                "a\x02");
   EXPECT_EQ(answer.value.Find("payload").Find("a").AsSigned(), 2);
 }
 
@@ -62,8 +62,8 @@ HostValue SignedHostValue(int64_t value) {
 }
 
 TEST_F(InvokeTest, CoreArgumentsBindByNameOrByPositionAfterThePathValues) {
-  const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}",
-                                        {Param("id", kString), Param("x", kInt32), Param("y", kInt32)});
+  const FunctionRecord& function =
+      Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString), Param("x", kInt32), Param("y", kInt32)});
   TestRequest request;
   request.path = "/a/7";
   request.arguments = {{nullptr, SignedHostValue(5)}, {"y", SignedHostValue(6)}};
@@ -73,8 +73,7 @@ TEST_F(InvokeTest, CoreArgumentsBindByNameOrByPositionAfterThePathValues) {
   EXPECT_EQ(answer.value.Find("x").GetSigned(), 5);
   EXPECT_EQ(answer.value.Find("y").GetSigned(), 6);
 
-  request.arguments = {{nullptr, SignedHostValue(1)}, {nullptr, SignedHostValue(2)},
-                       {nullptr, SignedHostValue(3)}};
+  request.arguments = {{nullptr, SignedHostValue(1)}, {nullptr, SignedHostValue(2)}, {nullptr, SignedHostValue(3)}};
   EXPECT_EQ(Invoke(function, request).error, "Unknown argument '3' for 'GetAById'.");
   request.arguments = {{"z", SignedHostValue(1)}};
   EXPECT_EQ(Invoke(function, request).error, "Unknown argument 'z' for 'GetAById'.");

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "api/typed_handler.h"
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {
@@ -24,8 +24,7 @@ TEST_F(InvokeTest, ConcurrentInvocationsAnswerTheirOwnRequests) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 100; ++i) {
         const std::string expected = std::to_string(t) + ":" + std::to_string(i);
-        const TestAnswer answer =
-            Get(function, "/c/" + std::to_string(t) + "?championId=" + std::to_string(i));
+        const TestAnswer answer = Get(function, "/c/" + std::to_string(t) + "?championId=" + std::to_string(i));
         if (answer.has_error || answer.value.GetString() != expected) mismatches.fetch_add(1);
       }
     });

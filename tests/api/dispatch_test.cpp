@@ -1,6 +1,6 @@
 // Requests through the invoke entry: matching, text arguments and their
 // failures.
-#include "invoke_fixture.h"
+#include "support/invoke_fixture.h"
 
 namespace kel::testing {
 namespace {
@@ -58,8 +58,8 @@ TEST_F(InvokeTest, CustomMethodsCompareByName) {
 
 TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
   const FunctionRecord& function =
-      Echo(RequestMethod::kGet, "/h", {Param("Token", kString, Location::kHeader),
-                                       Param("limit", kInt32, Location::kQuery)});
+      Echo(RequestMethod::kGet, "/h",
+           {Param("Token", kString, Location::kHeader), Param("limit", kInt32, Location::kQuery)});
   TestRequest request;
   request.path = "/h?limit=5";
   request.headers = {{"token", "abc"}, {"Token", "ignored"}};
@@ -77,8 +77,8 @@ TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
 
 TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
   const FunctionRecord& function =
-      Echo(RequestMethod::kGet, "/n", {Param("filter", kVector, Location::kQuery, kString),
-                                       Param("options", kObject, Location::kQuery)});
+      Echo(RequestMethod::kGet, "/n",
+           {Param("filter", kVector, Location::kQuery, kString), Param("options", kObject, Location::kQuery)});
   TestAnswer answer = Get(function, "/n?filter.2=c&filter.0=a&options.a.b=1&options.list.0x1=z");
   ASSERT_FALSE(answer.has_error) << answer.error;
   const BindingValue& filter = answer.value.Find("filter");
@@ -100,8 +100,8 @@ TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
 
 TEST_F(InvokeTest, AbsentValuesAndStructuredTextValues) {
   const FunctionRecord& function =
-      Echo(RequestMethod::kGet, "/s", {Param("opts", kObject, Location::kQuery),
-                                       Param("list", kVector, Location::kQuery, kInt32)});
+      Echo(RequestMethod::kGet, "/s",
+           {Param("opts", kObject, Location::kQuery), Param("list", kVector, Location::kQuery, kInt32)});
   TestAnswer answer = Get(function, "/s?opts&list");
   ASSERT_FALSE(answer.has_error) << answer.error;
   EXPECT_TRUE(answer.value.Find("opts").IsStructure());
@@ -119,8 +119,7 @@ TEST_F(InvokeTest, AbsentValuesAndStructuredTextValues) {
   EXPECT_EQ(answer.value.Find("list").Get(0).AsSigned(), 5);
 
   const std::string broken = Get(function, "/s?opts=%7Bnope").error;
-  EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u)
-      << broken;
+  EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u) << broken;
 }
 
 }  // namespace

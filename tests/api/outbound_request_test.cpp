@@ -79,8 +79,9 @@ TEST_F(OutboundRequestTest, ABodyThatDoesNotFitTheResultTypeIsAConversionFailure
   const MaybeType<Failure, Thing> result = Fetch<Thing>(module, RequestMethod::kGet, "/things/7");
   ASSERT_TRUE(result.IsFailure());
   EXPECT_EQ(result.GetFailure().Code(), 0);
-  EXPECT_EQ(result.GetFailure().Message(),
-            "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an incorrect format");
+  EXPECT_EQ(
+      result.GetFailure().Message(),
+      "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an incorrect format");
   EXPECT_EQ(script.Releases(), 1);
 }
 
@@ -100,8 +101,8 @@ TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePlugin
   list[0].SetSigned(5);
   list[1] = ThingValue(3, "three");
   HostResponse response;
-  ASSERT_FALSE(Send(module, response, RequestMethod::kPost, "/relay", "destination", std::string("method"), list)
-                   .IsFailure());
+  ASSERT_FALSE(
+      Send(module, response, RequestMethod::kPost, "/relay", "destination", std::string("method"), list).IsFailure());
   ASSERT_FALSE(Post(module, RequestMethod::kPut, "/things/3", Thing{3, "three"}).IsFailure());
   ASSERT_FALSE(Fetch<BindingValue>(module, RequestMethod::kDelete, "/things/4").IsFailure());
   EXPECT_EQ(script.Releases(), 2);  // the caller's response is still its own
@@ -131,7 +132,8 @@ TEST_F(OutboundRequestTest, StreamedBodiesYieldOnlyBetweenShortChunksWithMoreToC
   one.sizeHint = 0xFFFFFFFFu;  // a hostile hint reserves no more than a sane amount
   script.Answer("/whole", one);
   ScriptedResponse pieces;
-  pieces.stream = std::vector<StreamRead>{{R"({"id":4,)", true}, {std::string(4096, ' '), true}, {R"("name":"x"})", false}};
+  pieces.stream =
+      std::vector<StreamRead>{{R"({"id":4,)", true}, {std::string(4096, ' '), true}, {R"("name":"x"})", false}};
   script.Answer("/pieces", pieces);
 
   const MaybeType<Failure, BindingValue> whole = Fetch<BindingValue>(module, RequestMethod::kGet, "/whole");

@@ -43,17 +43,13 @@ TEST(RouteMatch, DecodesPlaceholderValues) {
   const auto hex = MatchOne(route, "/a/%2f%2F%4a%zz%4/b");
   ASSERT_TRUE(hex);
   EXPECT_EQ(hex->values[0].value, "//J%zz%4");
-  const auto empty = MatchOne(route, "/a//b");
-  ASSERT_TRUE(empty);
-  EXPECT_EQ(empty->values[0].value, "");
+  EXPECT_EQ(MatchOne(route, "/a//b").value().values.at(0).value, "");
   EXPECT_FALSE(MatchOne(route, "/a/x/y/b"));
   EXPECT_FALSE(MatchOne(route, "/a/x/bc"));
 }
 
 TEST(RouteMatch, RestAndFragmentPlaceholders) {
-  const auto rest = MatchOne(CompiledRoute::Compile("/files/{+path}"), "/files/a/b/c");
-  ASSERT_TRUE(rest);
-  EXPECT_EQ(rest->values[0].value, "a/b/c");
+  EXPECT_EQ(MatchOne(CompiledRoute::Compile("/files/{+path}"), "/files/a/b/c").value().values.at(0).value, "a/b/c");
   const CompiledRoute fragment = CompiledRoute::Compile("/doc{#part}");
   const auto with_hash = MatchOne(fragment, "/doc#intro/x");
   ASSERT_TRUE(with_hash);
@@ -88,11 +84,6 @@ TEST(RouteMatch, ShortestCaptureWinsAndEarlierOnTie) {
   const auto exact = MatchRoute(with_literal, {RequestMethod::kGet, {}, "/x/y"});
   ASSERT_TRUE(exact);
   EXPECT_EQ(exact->index, 1u);
-}
-
-TEST(RouteMatch, QueryIsNotPartOfTheMatchedPath) {
-  EXPECT_EQ(PathWithoutQuery("/a/1?x=2?y"), "/a/1");
-  EXPECT_EQ(PathWithoutQuery("/a/1"), "/a/1");
 }
 
 TEST(RouteMatch, RefusesPathsLongerThanTheBound) {

@@ -31,12 +31,11 @@ TEST_F(StartedModule, AwaitPumpsUntilTheCoreCompletesTheFuture) {
     if (++pumps == 3) promise.set_value("done");
   };
   EXPECT_EQ(module.Await(promise.get_future()), "done");
-  EXPECT_EQ(WaitCalls(), (std::vector<HostFunction>{HostFunction::kBeginWait, HostFunction::kPumpHost,
-                                                    HostFunction::kPumpHost, HostFunction::kPumpHost,
-                                                    HostFunction::kEndWait}));
+  EXPECT_EQ(WaitCalls(),
+            (std::vector<HostFunction>{HostFunction::kBeginWait, HostFunction::kPumpHost, HostFunction::kPumpHost,
+                                       HostFunction::kPumpHost, HostFunction::kEndWait}));
   ASSERT_EQ(core.waits().size(), 1u);
-  EXPECT_EQ(core.waits()[0].label,
-            std::string("Wait: future<") + StaticTypeOf<std::string>().Name() + ">");
+  EXPECT_EQ(core.waits()[0].label, std::string("Wait: future<") + StaticTypeOf<std::string>().Name() + ">");
 
   std::promise<int> ready;
   ready.set_value(3);
@@ -50,10 +49,13 @@ TEST_F(StartedModule, AwaitPumpsUntilTheCoreCompletesTheFuture) {
 
 TEST_F(StartedModule, TasksDueInThePastRunWithoutDelayAndNamesDoNotCoalesce) {
   int runs = 0;
-  module.ScheduleTask("kel-champions.check", [&] { ++runs; }, 0);
-  module.ScheduleTask("kel-champions.check", [&] { runs += 10; }, 0);
+  module.ScheduleTask(
+      "kel-champions.check", [&] { ++runs; }, 0);
+  module.ScheduleTask(
+      "kel-champions.check", [&] { runs += 10; }, 0);
   const uint64_t soon = platform::MonotonicNanoseconds() + 10'000'000;
-  module.ScheduleTask("zbt-be-kel-champions:Later", [&] { runs += 100; }, soon);
+  module.ScheduleTask(
+      "zbt-be-kel-champions:Later", [&] { runs += 100; }, soon);
 
   const std::vector<testing::ScheduledCall> scheduled = core.scheduled();
   ASSERT_EQ(scheduled.size(), 3u);

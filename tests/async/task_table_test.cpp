@@ -50,9 +50,8 @@ TEST(TaskTable, TasksFromManyThreadsEachRunOnce) {
     threads.emplace_back([&] {
       for (int i = 0; i < 200; ++i) {
         // A core that runs each task at once on another thread.
-        table.Add([&] { runs.fetch_add(1); }, [](TaskTrampolineFn trampoline, void* context) {
-          std::thread(trampoline, context).join();
-        });
+        table.Add([&] { runs.fetch_add(1); },
+                  [](TaskTrampolineFn trampoline, void* context) { std::thread(trampoline, context).join(); });
       }
     });
   }

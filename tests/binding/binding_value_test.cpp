@@ -22,16 +22,10 @@ TEST(BindingValueTest, StrictGettersOnlyReadTheirOwnKind) {
   value.SetSigned(-5);
   EXPECT_EQ(value.GetSigned(7), -5);
   EXPECT_EQ(value.GetUnsigned(7), 7u);
-  EXPECT_EQ(value.GetDouble(2.5), 2.5);
-  EXPECT_FALSE(value.GetBool(false));
   EXPECT_EQ(value.GetString("x"), "x");
   value.SetString("abc");
-  EXPECT_EQ(value.GetString(), "abc");
   EXPECT_EQ(value.GetString().data()[3], '\0');
   EXPECT_EQ(value.GetSigned(9), 9);
-  value.SetEnum(-3, nullptr);
-  EXPECT_EQ(value.GetEnum().value, -3);
-  EXPECT_EQ(value.GetEnum({4, nullptr}).value, -3);
   value.SetBool(true);
   EXPECT_EQ(value.GetEnum({4, nullptr}).value, 4);
 }
@@ -44,18 +38,10 @@ TEST(BindingValueTest, LenientReadings) {
   EXPECT_EQ(value.AsSigned(), 8);
   value.SetString("abc");
   EXPECT_EQ(value.AsSigned(-1), 0);
-  value.SetDouble(-2.9);
-  EXPECT_EQ(value.AsSigned(), -2);
   value.SetDouble(std::nan(""));
   EXPECT_EQ(value.AsSigned(), 0);
   value.SetDouble(1e300);
   EXPECT_EQ(value.AsSigned(), INT64_MAX);
-  value.SetDouble(9223372036854775808.0 * 1.5);
-  EXPECT_EQ(value.AsUnsigned(), 13835058055282163712u);
-  value.SetBool(true);
-  EXPECT_EQ(value.AsUnsigned(), 1u);
-  value.SetEnum(-3, nullptr);
-  EXPECT_EQ(value.AsSigned(), -3);
   value.MakeStructure();
   EXPECT_EQ(value.AsSigned(42), 42);
 }
@@ -66,16 +52,10 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText(), "1.500000");
   value.SetDouble(-1.7976931348623157e308);
   EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
-  value.SetEnum(-3, nullptr);
-  EXPECT_EQ(value.AsText(), "-3");
-  value.SetBlob("ab", 2);  // the other paddings are read through the MessagePack tests
+  value.SetBlob("ab", 2);                  // the other paddings are read through the MessagePack tests
   EXPECT_EQ(value.AsText(), "YWI=");
   value.SetSigned(INT64_MIN);
   EXPECT_EQ(value.AsText(), "-9223372036854775808");
-  value.SetUnsigned(UINT64_MAX);
-  EXPECT_EQ(value.AsText(), "18446744073709551615");
-  value.SetBool(false);
-  EXPECT_EQ(value.AsText(), "false");
   value.Member("a").SetSigned(1);
   EXPECT_EQ(value.AsText(), "");
 }
@@ -90,18 +70,16 @@ TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
   EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
   // Keys alike in their first eight bytes, a NUL byte, the empty key.
   BindingValue alike;
-  for (std::string_view key : {std::string_view("squarePortraitB"), std::string_view("squarePo"),
-                               std::string_view("squarePortraitA"), std::string_view("ab"), std::string_view("ab\0", 3),
-                               std::string_view()}) {
+  for (std::string_view key :
+       {std::string_view("squarePortraitB"), std::string_view("squarePo"), std::string_view("squarePortraitA"),
+        std::string_view("ab"), std::string_view("ab\0", 3), std::string_view()}) {
     alike.Member(key).SetString(key);
   }
   EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "ab", std::string("ab\0", 3), "squarePo", "squarePortraitA",
-                                                     "squarePortraitB"}));
+                                                   "squarePortraitB"}));
   EXPECT_EQ(alike.Find(std::string_view("ab\0", 3)).GetString(), std::string_view("ab\0", 3));
   EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
-  BindingValue& again = value.Member("a");
-  EXPECT_EQ(&again, &value.Member("a"));
-  EXPECT_EQ(again.GetSigned(), 2);
+  EXPECT_EQ(value.Member("a").GetSigned(), 2);
   EXPECT_EQ(value.Size(), 5u);
 }
 
@@ -129,13 +107,9 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   ASSERT_EQ(value.Size(), 4u);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(value.Get(i).IsEmpty());
   EXPECT_EQ(value.Get(3).GetSigned(), 9);
-  value.Append().SetBool(true);
-  EXPECT_EQ(value.Size(), 5u);
-  EXPECT_TRUE(value.Get(4).GetBool());
   EXPECT_FALSE(value.Reserve(kMaxCollectionSize + 1));
-  EXPECT_TRUE(value.Reserve(100));
   value.MakeCollection();  // an existing collection stays as it is
-  EXPECT_EQ(value.Size(), 5u);
+  EXPECT_EQ(value.Size(), 4u);
   // Storage moves from a pool block to the heap as it grows; nothing is lost.
   BindingValue grown;
   for (int i = 0; i < 40; ++i) grown.Append().SetString("e" + std::to_string(i));
@@ -147,9 +121,7 @@ BindingValue MakeSample() {
   BindingValue value;
   value.Member("name").SetString("Anivia");
   value.Member("id").SetSigned(34);
-  value.Member("free").SetBool(true);
   value.Member("blob").SetBlob("xyz", 3);
-  value.Member("state").SetEnum(2, nullptr);
   BindingValue& skins = value.Member("skins");
   for (int i = 0; i < 5; ++i) {
     skins.Index(i).Member("id").SetSigned(i);
@@ -162,36 +134,27 @@ BindingValue MakeSample() {
 void ExpectSample(const BindingValue& value) {
   EXPECT_EQ(value.Find("name").GetString(), "Anivia");
   EXPECT_EQ(value.Find("id").GetSigned(), 34);
-  EXPECT_TRUE(value.Find("free").GetBool());
   EXPECT_EQ(value.Find("blob").AsText(), "eHl6");
-  EXPECT_EQ(value.Find("state").GetEnum().value, 2);
   const BindingValue& skins = value.Find("skins");
   ASSERT_EQ(skins.Size(), 6u);
   EXPECT_EQ(skins.Get(4).Find("name").GetString(), "skin 4");
   EXPECT_TRUE(skins.Get(5).IsEmpty());
 }
 
-TEST(BindingValueTest, CopyIsDeepAndIndependent) {
+TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
   BindingValue source = MakeSample();
   BindingValue copy;
   copy.Member("old").SetSigned(1);
   copy = source;
-  ExpectSample(copy);
   EXPECT_TRUE(copy.Find("old").IsEmpty());
-  EXPECT_NE(copy.Context(), source.Context());
   source.Clear();
   ExpectSample(copy);
-}
-
-TEST(BindingValueTest, MoveBetweenRootsSwaps) {
-  BindingValue source = MakeSample();
-  const BindingValueContext* context = source.Context();
+  const BindingValueContext* context = copy.Context();
   BindingValue target;
   target.SetString("before");
-  target = std::move(source);
-  ExpectSample(target);
+  target = std::move(copy);
   EXPECT_EQ(target.Context(), context);
-  EXPECT_TRUE(source.IsEmpty());
+  EXPECT_TRUE(copy.IsEmpty());
   BindingValue constructed(std::move(target));
   ExpectSample(constructed);
 }
@@ -238,18 +201,12 @@ TEST(BindingValueTest, DeepTreesAreClearedAndCopiedWithoutRecursion) {
 TEST(BindingResultTest, FailureShapeAndReplacement) {
   BindingResult result;
   EXPECT_TRUE(result.Ok());
-  EXPECT_EQ(result.Message(), "");
   result.Value().SetSigned(3);
   result.Fail("first");
   EXPECT_FALSE(result.Ok());
-  ASSERT_TRUE(result.Value().IsStructure());
-  EXPECT_EQ(result.Value().Size(), 1u);
+  EXPECT_EQ(result.Value().Size(), 1u);  // only {error}
+  result.Fail(result.Message());         // its own message, read while it is replaced
   EXPECT_EQ(result.Message(), "first");
-  result.Fail(result.Message());
-  EXPECT_EQ(result.Message(), "first");
-  result.Fail("second");
-  EXPECT_EQ(result.Message(), "second");
-  EXPECT_EQ(result.Value().Size(), 1u);
   result.Value().Member("error").SetSigned(1);
   EXPECT_EQ(result.Message(), "");
 }

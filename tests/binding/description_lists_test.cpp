@@ -1,6 +1,6 @@
 // The packed type and event lists the core reads; the host's OpenAPI test
-// reads the real plug-in's through the same records, names and types
-// included, so here only their links, order and what registration changes.
+// reads the real plug-in's names and types by index, so here the links, the
+// offsets, the order and what registration changes.
 #include "binding/description_lists.h"
 
 #include <gtest/gtest.h>
@@ -26,27 +26,20 @@ const BindingTypeRecord* FindRecord(const BindingDescriptionLists& lists, const 
 
 struct Empty {};
 
-// Enumerators are listed in name order with their values; fields are linked
-// in registration order with their offsets.
-TEST(DescriptionListsTest, EnumeratorAndFieldRecords) {
+TEST(DescriptionListsTest, EnumeratorsInNameOrderAndFieldsLinkedWithTheirOffsets) {
   BindingRegistry registry;
   BindingDescriptionLists lists(registry);
   const BindingTypeRecord* state = FindRecord(lists, "BindingAsyncState");
   ASSERT_NE(state, nullptr);
-  EXPECT_EQ(+state->fields, nullptr);
   std::vector<std::string> names;
   for (const BindingEnumeratorRecord* e = state->enumerators; e != nullptr; e = e->next) names.push_back(e->name);
   EXPECT_EQ(names, (std::vector<std::string>{"Cancelled", "Cancelling", "Failed", "None", "Running", "Succeeded"}));
-  EXPECT_EQ(+state->enumerators[0].value, 3);
-
   const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
   ASSERT_NE(type, nullptr);
-  ASSERT_EQ(+type->member_count, 7u);
   const BindingFieldRecord* fields = type->fields;
-  EXPECT_STREQ(fields[0].name, "name");
   EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
   EXPECT_EQ(+fields[0].next, &fields[1]);
-  EXPECT_EQ(+fields[6].next, nullptr);
+  EXPECT_EQ(+fields[type->member_count - 1].next, nullptr);
 }
 
 TEST(DescriptionListsTest, DeclaredTypesStandInAndEmptyStructsListNothing) {

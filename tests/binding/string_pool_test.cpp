@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "binding/binding_value.h"
 #include "binding/binding_value_context.h"
@@ -61,11 +63,11 @@ TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
   tree.Member(text).SetString(text);
   tree.Member("again").SetString(text);
   EXPECT_EQ(Pool(tree).Find(text)->references, 1u);  // the key only
-  tree.Member("inner") = tree.Find("again");          // a copy within the tree
-  BindingValue fresh(tree);                            // into a tree without strings
+  tree.Member("inner") = tree.Find("again");         // a copy within the tree
+  BindingValue fresh(tree);                          // into a tree without strings
   BindingValue busy;
   busy.Member("x").SetString("y");
-  busy.Member("copy") = tree;                          // into a tree with strings
+  busy.Member("copy") = tree;  // into a tree with strings
   tree.Member("again").Clear();
   const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
   for (const BindingValue* root : roots) {
@@ -97,6 +99,27 @@ TEST(SmallObjectPoolTest, ARootDiscardedWholeGivesEveryPageBack) {
       record.Member("list").Index(3).SetEnum(i, nullptr);
     }
     EXPECT_GT(platform::GetPageAllocatorStats().pages, before);
+  }
+  EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
+}
+
+// More pages than one directory page lists, half of them leaving from the
+// middle of the directory before the rest go with the allocator.
+TEST(SmallObjectPoolTest, PagesLeavingInAnyOrderAreAllGivenBack) {
+  const std::size_t before = platform::GetPageAllocatorStats().pages;
+  {
+    SmallObjectAllocator blocks;
+    constexpr std::size_t kPerPage = 15;  // 256-byte blocks after the page header
+    constexpr std::size_t kPages = 1100;
+    std::vector<void*> taken;
+    for (std::size_t i = 0; i < kPages * kPerPage; ++i) taken.push_back(blocks.Allocate(256));
+    EXPECT_EQ(blocks.HeldPages(), kPages);
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+      if (i / kPerPage % 2 == 0) blocks.Free(taken[i], 256);
+    }
+    EXPECT_EQ(blocks.HeldPages(), kPages / 2);
+    for (std::size_t i = 0; i < kPages * kPerPage / 2; ++i) std::memset(blocks.Allocate(256), 0xA5, 256);
+    EXPECT_EQ(blocks.HeldPages(), kPages);
   }
   EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
 }

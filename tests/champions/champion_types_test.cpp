@@ -72,34 +72,9 @@ TEST_F(ChampionTypes, RecordsAreWrittenWithTheirPublicNamesOnly) {
             R"("spells":[{"description":"","name":"s"}],"squarePortraitPath":"","stingerSfxPath":""})");
   EXPECT_EQ(JsonOf(CollectionsChampionPlayableCounts{}),
             R"({"championsFreeToPlay":0,"championsFreeToPlayReward":0,"championsOwned":0,"championsRented":0})");
-}
-
-TEST_F(ChampionTypes, AnEmptyOptionalTextIsReadBackAbsent) {
-  BindingValue input;
-  input.MakeStructure();
-  input.Member("featuresText").SetString("");
-  input.Member("skinType");  // empty
-  CollectionsChampionSkin read;
-  BindingResult assigned;
-  registry_.Assign(assigned, read, input, "skin");
-  ASSERT_TRUE(assigned.Ok()) << assigned.Message();
-  EXPECT_FALSE(read.skinType.has_value());
-}
-
-TEST_F(ChampionTypes, LoginSessionStatesConvertByNumber) {
-  BindingValue input;
-  input.MakeStructure();
-  input.Member("state").SetSigned(3);
-  LoginSession session;
-  BindingResult assigned;
-  registry_.Assign(assigned, session, input, "session");
-  ASSERT_TRUE(assigned.Ok()) << assigned.Message();
-  EXPECT_EQ(session.state, LoginSessionStates::Error);
-
-  input.Member("state").SetString("SUCCEEDED");
-  registry_.Assign(assigned, session, input, "session");
-  EXPECT_EQ(session.state, LoginSessionStates::Succeeded);
-  EXPECT_STREQ(registry_.EnumeratorName(&StaticTypeOf<LoginSessionStates>(), 2), "LOGGING_OUT");
+  // The states go by the same numbers as the core's.
+  EXPECT_EQ(JsonOf(LoginSession{.state = LoginSessionStates::Error, .summonerId = 5}),
+            R"({"accountId":0,"connected":false,"state":"ERROR","summonerId":5})");
 }
 
 }  // namespace

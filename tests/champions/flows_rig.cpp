@@ -48,7 +48,7 @@ void FlowsRig::RunLoaders() {
 }
 
 void FlowsRig::Resource(const std::string& uri, PluginResourceEventType eventType, const std::string& json) {
-  DeliverEvent(core, ResourceEventName(uri), ResourceEventPayload(uri, static_cast<int>(eventType), Json(json)));
+  DeliverEvent(core, ResourceEventName(uri), ResourceEventPayload(uri, eventType, Json(json)));
 }
 
 void FlowsRig::Drov(const std::string& className, const std::string& bodyJson) {

@@ -1,13 +1,10 @@
-// From Initialize to the first publication: the order of subscriptions and
-// requests, and a whole start-up with generated data.
+// What Initialize asks of the core: the order of subscriptions and requests.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "datagen/generated_world.h"
 #include "flows_rig.h"
-#include "platform/clock.h"
 #include "runtime/event_names.h"
 
 namespace kel::testing {
@@ -69,46 +66,6 @@ TEST(FlowsStartupTest, SubscribesInOrderFetchingEachResourceThenRequestsTheGameD
     EXPECT_EQ(requests[i].method, RequestMethod::kGet);
   }
   EXPECT_NEAR(rig.DelayOf(kGameDataTask), 0.01, 0.005);
-}
-
-TEST(FlowsStartupTest, AGeneratedWorldIsPublishedOnceLoggedInLoadedAndConfigured) {
-  const datagen::GeneratedWorld world(7);
-  constexpr uint64_t kSummoner = 4321;
-  FlowsRig rig;
-  rig.AnswerJson(kSummaryUrl, world.ChampionSummaryJson());
-  for (const datagen::GameChampion& champion : world.Champions()) {
-    rig.AnswerJson("/kel-game-data/assets/v1/champions/" + std::to_string(champion.id) + ".json",
-                   world.ChampionJson(champion.id));
-  }
-  for (const datagen::ResourceText& resource : world.ConfigurationResources()) {
-    rig.AnswerJson(resource.uri, resource.json);
-  }
-  rig.AnswerJson(kSessionUri, R"({"state":"SUCCEEDED","summonerId":4321,"accountId":99,"connected":true})");
-  rig.AnswerJson(kSummonerUri, R"({"summonerLevel":30})");
-  rig.AnswerJson(kInvokeUrl, world.OwnershipReplyJson(kSummoner, platform::WallClockMilliseconds()));
-
-  ASSERT_TRUE(rig.Initialize());
-  // Game data first, so that the ownership records of chromas find their skins.
-  ASSERT_TRUE(rig.Run(kGameDataTask));
-  rig.RunLoaders();
-  EXPECT_TRUE(rig.Published().empty()) << "published before the live configuration arrived";
-  EXPECT_TRUE(rig.Logged("Ignored Champion Notify."));
-
-  const BindingValue message = Json(world.DynamicConfigurationEventJson());
-  rig.Drov(std::string(message.Find("typeName").GetString()), ToJson(message.Find("body")));
-
-  const std::vector<PublishedEvent> published = rig.Published();
-  ASSERT_EQ(published.size(), 3u);
-  const std::string base = "/kel-champions/v1/inventories/4321/";
-  EXPECT_EQ(published[0].uri, base + "champions");
-  EXPECT_EQ(published[1].uri, base + "champions-minimal");
-  EXPECT_EQ(published[2].uri, base + "champions-playable-count");
-  for (const PublishedEvent& event : published) EXPECT_EQ(event.eventType, "Create");
-
-  // What each champion holds: the route tests, on the same generated texts.
-  EXPECT_EQ(published[0].data.Size(), world.Champions().size());
-  const BindingValue& counts = published[2].data;
-  EXPECT_GT(counts.Find("championsOwned").AsUnsigned() + counts.Find("championsRented").AsUnsigned(), 0u);
 }
 
 }  // namespace

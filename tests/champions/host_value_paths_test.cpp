@@ -69,8 +69,7 @@ TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
   // An event: the PluginResourceEvent record around the payload.
   PendingPublication publication;
   publication.Add("/kel-champions/v1/inventories/7/champions", PluginResourceEventType::Update, champion.skins);
-  const std::unique_ptr<WrittenEvent> event =
-      WriteResourceEvent(rig.Plugin().registry(), publication.Events().front());
+  const std::unique_ptr<WrittenEvent> event = WriteResourceEvent(rig.Plugin().registry(), publication.Events().front());
   ASSERT_TRUE(event);
   BindingResult data;
   rig.Plugin().registry().ToValue(data, champion.skins);

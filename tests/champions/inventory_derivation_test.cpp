@@ -33,6 +33,10 @@ std::vector<std::int32_t> Ids(const auto& records) {
   return ids;
 }
 
+bool SortedById(const auto& records) {
+  return std::is_sorted(records.begin(), records.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+}
+
 CollectionsDrovChampionDTO ChampionRecord(std::int32_t id) {
   CollectionsDrovChampionDTO record;
   record.championId = id;
@@ -53,11 +57,8 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
     EXPECT_EQ(champion.id, ownership[i].championId);
     EXPECT_EQ(champion.ownership.owned, ownership[i].owned);
     EXPECT_TRUE(champion.name.empty());
-    const CollectionsChampionSkin* base = nullptr;
-    for (const CollectionsChampionSkin& skin : champion.skins) {
-      if (skin.isBase) base = &skin;
-    }
-    ASSERT_NE(base, nullptr);
+    const auto base = std::find_if(champion.skins.begin(), champion.skins.end(), [](auto& s) { return s.isBase; });
+    ASSERT_NE(base, champion.skins.end());
     EXPECT_EQ(base->id, champion.id * 1000);
     EXPECT_EQ(base->championId, champion.id);
   }
@@ -92,21 +93,16 @@ TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
   EXPECT_EQ(Ids(inventory.champions), gameOrder);
   for (const CollectionsChampion& champion : inventory.champions) {
     EXPECT_FALSE(champion.ownership.owned);
-    EXPECT_FALSE(std::is_sorted(champion.skins.begin(), champion.skins.end(),
-                                [](const auto& a, const auto& b) { return a.id < b.id; }));
+    EXPECT_FALSE(SortedById(champion.skins));
     for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
   }
 
   inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
   EXPECT_EQ(Ids(inventory.champions), gameOrder);
   for (const CollectionsChampion& champion : inventory.champions) {
-    EXPECT_TRUE(std::is_sorted(champion.skins.begin(), champion.skins.end(),
-                               [](const auto& a, const auto& b) { return a.id < b.id; }));
+    EXPECT_TRUE(SortedById(champion.skins));
     EXPECT_TRUE(champion.skins.front().isBase);
-    for (const CollectionsChampionSkin& skin : champion.skins) {
-      EXPECT_TRUE(std::is_sorted(skin.chromas.begin(), skin.chromas.end(),
-                                 [](const auto& a, const auto& b) { return a.id < b.id; }));
-    }
+    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
   }
 }
 
@@ -114,23 +110,14 @@ TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
 GameDataChampion GameDataWithChroma() {
   GameDataChampion game;
   game.id = 1;
-  game.skins.push_back({.id = 1000});
-  GameDataChampionSkin withChroma;
-  withChroma.id = 1001;
-  withChroma.chromas.push_back({1005, {"#aa0000"}, "/chroma/1005.png"});
-  game.skins.push_back(withChroma);
+  game.skins = {{.id = 1000}, {.id = 1001, .chromas = {{1005, {"#aa0000"}, "/chroma/1005.png"}}}};
   return game;
 }
 
 // Champion 1's ownership, with chroma 1005 owned and last selected.
 CollectionsDrovChampionDTO RecordOwningChroma() {
   CollectionsDrovChampionDTO record = ChampionRecord(1);
-  CollectionsDrovChampionSkinDTO chroma;
-  chroma.championId = 1;
-  chroma.skinId = 1005;
-  chroma.owned = true;
-  chroma.lastSelected = true;
-  record.championSkins.push_back(chroma);
+  record.championSkins.push_back({.championId = 1, .lastSelected = true, .owned = true, .skinId = 1005});
   return record;
 }
 
@@ -178,13 +165,13 @@ TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
 TEST(InventoryDerivation, RentalRule) {
   const std::vector<std::string> store = {"store-rentals"};
   const std::vector<std::string> legacy = {"purchase", "legacy-rental"};
-  EXPECT_TRUE(IsRented(store, 0, 123, 0, kNow));           // store rental, even when purchased
+  EXPECT_TRUE(IsRented(store, 0, 123, 0, kNow));  // store rental, even when purchased
   EXPECT_FALSE(IsRented({"purchase"}, kNow + 1, 0, 5, kNow));
-  EXPECT_TRUE(IsRented(legacy, kNow + 1, 0, 0, kNow));     // ends later
-  EXPECT_FALSE(IsRented(legacy, kNow, 0, 0, kNow));        // ends now
-  EXPECT_TRUE(IsRented(legacy, 0, 0, 3, kNow));            // wins left
-  EXPECT_FALSE(IsRented(legacy, 0, 0, -3, kNow));          // signed compare
-  EXPECT_FALSE(IsRented(legacy, kNow + 1, 99, 3, kNow));   // purchased since
+  EXPECT_TRUE(IsRented(legacy, kNow + 1, 0, 0, kNow));    // ends later
+  EXPECT_FALSE(IsRented(legacy, kNow, 0, 0, kNow));       // ends now
+  EXPECT_TRUE(IsRented(legacy, 0, 0, 3, kNow));           // wins left
+  EXPECT_FALSE(IsRented(legacy, 0, 0, -3, kNow));         // signed compare
+  EXPECT_FALSE(IsRented(legacy, kNow + 1, 99, 3, kNow));  // purchased since
 }
 
 TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
@@ -204,8 +191,9 @@ TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
   EXPECT_TRUE(inventory.champions[1].disabledQueues.empty());
   EXPECT_EQ(inventory.champions.size(), 2u);  // nothing is added for unknown ids
   const std::vector<std::string> messages = log.Messages();
-  EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not disable queue ARAM for champ 88"), messages.end());
-  EXPECT_NE(std::find(messages.begin(), messages.end(), "Could not disable champ 77"), messages.end());
+  for (const char* message : {"Could not disable queue ARAM for champ 88", "Could not disable champ 77"}) {
+    EXPECT_NE(std::find(messages.begin(), messages.end(), message), messages.end()) << message;
+  }
 }
 
 TEST(InventoryDerivation, NewPlayerModeBounds) {
@@ -220,8 +208,8 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
     std::uint32_t level, maxLevel;
     bool newPlayer;
   };
-  for (const Case& c : {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false},
-                        Case{5, 0, false}}) {
+  for (const Case& c :
+       {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false}, Case{5, 0, false}}) {
     inventory.summonerLevel = c.level;
     inventory.newPlayerMaxLevel = c.maxLevel;
     inventory.ComputeFreeToPlayAndBaseSkins();
@@ -241,12 +229,12 @@ TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
     champion.ownership.rental.rented = rented;
     champion.freeToPlay = free;
   };
-  add(1, true, true, true, true);     // owned
-  add(2, false, true, true, true);    // reward
-  add(3, false, false, true, true);   // rented
-  add(4, false, false, false, true);  // free
-  add(5, false, false, false, false); // nothing
-  add(6, true, false, false, false);  // owned
+  add(1, true, true, true, true);      // owned
+  add(2, false, true, true, true);     // reward
+  add(3, false, false, true, true);    // rented
+  add(4, false, false, false, true);   // free
+  add(5, false, false, false, false);  // nothing
+  add(6, true, false, false, false);   // owned
   const CollectionsChampionPlayableCounts counts = inventory.PlayableCounts();
   EXPECT_EQ(counts.championsOwned, 2u);
   EXPECT_EQ(counts.championsFreeToPlayReward, 1u);
@@ -261,12 +249,7 @@ TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
   CollectionsDrovChampionDTO rented = ChampionRecord(2);
   rented.sources = {"legacy-rental"};
   rented.endDate = kNow + 60'000;
-  CollectionsDrovChampionSkinDTO baseRecord;
-  baseRecord.championId = 2;
-  baseRecord.skinId = 2000;
-  baseRecord.owned = true;
-  baseRecord.freeToPlayReward = true;
-  rented.championSkins.push_back(baseRecord);
+  rented.championSkins.push_back({.championId = 2, .freeToPlayReward = true, .owned = true, .skinId = 2000});
   inventory.ApplyOwnership({owned, rented}, kNow);
 
   inventory.ComputeFreeToPlayAndBaseSkins();

@@ -13,16 +13,6 @@
 namespace kel::champions {
 namespace {
 
-// The world's game data with summoner 3 logged in and its wait over; the
-// caller adds what it needs under the same lock and refreshes.
-void LoadForSummonerThree(InventoryStore::Access& access, const datagen::GeneratedWorld& world) {
-  for (GameDataChampion& champion : testing::GameDataOf(world)) {
-    access.Inventory().ApplyGameData(std::move(champion));
-  }
-  access.Session().summonerId = 3;
-  access.Session().postLoginTimeoutExpired = true;
-}
-
 // Requests on two threads while a third merges ownership and refreshes: every
 // answer is one whole state, never a list caught half-way through a merge.
 TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
@@ -33,7 +23,7 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   ASSERT_TRUE(rig.Initialize());
   {
     InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    LoadForSummonerThree(access, world);
+    testing::LoadWorld(access, world, 3);
     access.FullRefresh();
   }
 
@@ -76,7 +66,7 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
   std::int32_t skinId = 0;
   {
     InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    LoadForSummonerThree(access, world);
+    testing::LoadWorld(access, world, 3);
     access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
     access.FullRefresh();
     championId = access.Inventory().champions.front().id;

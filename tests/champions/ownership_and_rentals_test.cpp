@@ -117,8 +117,8 @@ TEST_F(OwnershipTest, ASkinMessagePublishesTheSkinOrTheChromasOfItsHolder) {
   for (const auto& [item, uris] : cases) {
     SCOPED_TRACE(item);
     rig.events.Clear();
-    rig.Drov(kStoreClass, Message("CHAMPION_SKIN", R"({"championId":1,"owned":true,"skinId":)" +
-                                                       std::to_string(item) + "}"));
+    rig.Drov(kStoreClass,
+             Message("CHAMPION_SKIN", R"({"championId":1,"owned":true,"skinId":)" + std::to_string(item) + "}"));
     const std::vector<PublishedEvent> all = rig.events.All();
     std::vector<std::string> sent;
     for (std::size_t i = 0; i + 1 < all.size(); i += 2) {

@@ -45,4 +45,11 @@ std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorl
   return ConvertValue<std::vector<CollectionsDrovChampionDTO>>(Registry(), reply.Find("body")).value();
 }
 
+void LoadWorld(InventoryStore::Access& access, const datagen::GeneratedWorld& world, std::uint64_t summonerId) {
+  for (GameDataChampion& champion : GameDataOf(world)) access.Inventory().ApplyGameData(std::move(champion));
+  access.Session().loggedIn = true;
+  access.Session().summonerId = summonerId;
+  access.Session().postLoginTimeoutExpired = true;
+}
+
 }  // namespace kel::champions::testing

@@ -25,121 +25,119 @@ namespace {
 constexpr uint64_t kNow = 1'780'000'000'000ull;
 
 BindingValue Parsed(const std::string& text) {
-    BindingResult parsed = ParseJson(text.c_str());
-    EXPECT_TRUE(parsed.Ok()) << parsed.Message();
-    return parsed.Value();
+  BindingResult parsed = ParseJson(text.c_str());
+  EXPECT_TRUE(parsed.Ok()) << parsed.Message();
+  return parsed.Value();
 }
 
 TEST(DatagenWorld, ItemIdsAreUniqueAndCarryTheirChampion) {
-    const GeneratedWorld world(1);
-    std::set<int32_t> itemIds;  // skins and chromas share one number space
-    int32_t previous = 0;
-    for (const GameChampion& champion : world.Champions()) {
-        EXPECT_GT(champion.id, previous);
-        previous = champion.id;
-        ASSERT_FALSE(champion.skins.empty());
-        EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
-        EXPECT_TRUE(champion.skins.front().isBase);
-        for (const GameSkin& skin : champion.skins) {
-            EXPECT_EQ(skin.id / 1000, champion.id);
-            EXPECT_TRUE(itemIds.insert(skin.id).second) << skin.id;
-            EXPECT_TRUE(skin.chromas.empty() || !skin.isBase) << skin.id;
-            for (const GameChroma& chroma : skin.chromas) {
-                EXPECT_EQ(chroma.id / 1000, champion.id);
-                EXPECT_TRUE(itemIds.insert(chroma.id).second) << chroma.id;
-            }
-        }
+  const GeneratedWorld world(1);
+  std::set<int32_t> itemIds;  // skins and chromas share one number space
+  int32_t previous = 0;
+  for (const GameChampion& champion : world.Champions()) {
+    EXPECT_GT(champion.id, previous);
+    previous = champion.id;
+    ASSERT_FALSE(champion.skins.empty());
+    EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
+    EXPECT_TRUE(champion.skins.front().isBase);
+    for (const GameSkin& skin : champion.skins) {
+      EXPECT_EQ(skin.id / 1000, champion.id);
+      EXPECT_TRUE(itemIds.insert(skin.id).second) << skin.id;
+      EXPECT_TRUE(skin.chromas.empty() || !skin.isBase) << skin.id;
+      for (const GameChroma& chroma : skin.chromas) {
+        EXPECT_EQ(chroma.id / 1000, champion.id);
+        EXPECT_TRUE(itemIds.insert(chroma.id).second) << chroma.id;
+      }
     }
+  }
 }
 
 TEST(DatagenWorld, SkinBoundsShapeTheWorldAndNeverDropTheBaseSkin) {
-    for (const uint32_t skins : {0u, 2u}) {
-        WorldOptions options;
-        options.championCount = 4;
-        options.minSkins = options.maxSkins = skins;
-        const GeneratedWorld world(5, options);
-        ASSERT_EQ(world.Champions().size(), 4u);
-        for (const GameChampion& champion : world.Champions()) {
-            ASSERT_EQ(champion.skins.size(), std::max(skins, 1u));
-            EXPECT_TRUE(champion.skins[0].isBase);
-        }
+  for (const uint32_t skins : {0u, 2u}) {
+    WorldOptions options;
+    options.championCount = 4;
+    options.minSkins = options.maxSkins = skins;
+    const GeneratedWorld world(5, options);
+    ASSERT_EQ(world.Champions().size(), 4u);
+    for (const GameChampion& champion : world.Champions()) {
+      ASSERT_EQ(champion.skins.size(), std::max(skins, 1u));
+      EXPECT_TRUE(champion.skins[0].isBase);
     }
+  }
 }
 
 TEST(DatagenWorld, OwnershipHasEveryKindAndARecordPerItemThatTheRentalRuleReadsAsItsKind) {
-    const GeneratedWorld world(12);
-    const std::vector<ChampionOwnershipRecord> records = world.Ownership(7, kNow);
-    ASSERT_EQ(records.size(), world.Champions().size());
-    std::set<OwnershipKind> kinds;
-    for (size_t i = 0; i < records.size(); ++i) {
-        const ChampionOwnershipRecord& record = records[i];
-        kinds.insert(record.kind);
-        std::vector<int32_t> expected, ids;
-        for (const GameSkin& skin : world.Champions()[i].skins) {
-            expected.push_back(skin.id);
-            for (const GameChroma& chroma : skin.chromas) expected.push_back(chroma.id);
-        }
-        std::sort(expected.begin(), expected.end());
-        for (const SkinOwnershipRecord& skin : record.championSkins) ids.push_back(skin.skinId);
-        EXPECT_EQ(record.championId, world.Champions()[i].id);
-        EXPECT_EQ(ids, expected) << "champion " << record.championId;
-        const bool rental = record.kind == OwnershipKind::StoreRental || record.kind == OwnershipKind::LegacyRental ||
-                            record.kind == OwnershipKind::LegacyWinRental;
-        EXPECT_EQ(champions::IsRented(record.sources, record.endDate, record.purchaseDate, record.winCountRemaining,
-                                      kNow),
-                  rental)
-            << "champion " << record.championId;
-        // The base skin follows the champion's ownership.
-        EXPECT_EQ(record.championSkins.front().owned, record.owned) << "champion " << record.championId;
+  const GeneratedWorld world(12);
+  const std::vector<ChampionOwnershipRecord> records = world.Ownership(7, kNow);
+  ASSERT_EQ(records.size(), world.Champions().size());
+  std::set<OwnershipKind> kinds;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const ChampionOwnershipRecord& record = records[i];
+    kinds.insert(record.kind);
+    std::vector<int32_t> expected, ids;
+    for (const GameSkin& skin : world.Champions()[i].skins) {
+      expected.push_back(skin.id);
+      for (const GameChroma& chroma : skin.chromas) expected.push_back(chroma.id);
     }
-    EXPECT_EQ(kinds.size(), 6u);
-    EXPECT_EQ(Parsed(world.OwnershipReplyJson(7, kNow)).Find("typeName").GetString(), kChampionDtoClass);
+    std::sort(expected.begin(), expected.end());
+    for (const SkinOwnershipRecord& skin : record.championSkins) ids.push_back(skin.skinId);
+    EXPECT_EQ(record.championId, world.Champions()[i].id);
+    EXPECT_EQ(ids, expected) << "champion " << record.championId;
+    const bool rental = record.kind == OwnershipKind::StoreRental || record.kind == OwnershipKind::LegacyRental ||
+                        record.kind == OwnershipKind::LegacyWinRental;
+    EXPECT_EQ(champions::IsRented(record.sources, record.endDate, record.purchaseDate, record.winCountRemaining, kNow),
+              rental)
+        << "champion " << record.championId;
+    // The base skin follows the champion's ownership.
+    EXPECT_EQ(record.championSkins.front().owned, record.owned) << "champion " << record.championId;
+  }
+  EXPECT_EQ(kinds.size(), 6u);
+  EXPECT_EQ(Parsed(world.OwnershipReplyJson(7, kNow)).Find("typeName").GetString(), kChampionDtoClass);
 }
 
 TEST(DatagenWorld, ConfigurationNamesExistingChampionsAndSkinsButNoBaseSkin) {
-    const GeneratedWorld world(21);
-    std::set<int32_t> itemIds;
-    for (const GameChampion& champion : world.Champions()) {
-        for (const GameSkin& skin : champion.skins) {
-            if (!skin.isBase) itemIds.insert(skin.id);
-            for (const GameChroma& chroma : skin.chromas) itemIds.insert(chroma.id);
-        }
+  const GeneratedWorld world(21);
+  std::set<int32_t> itemIds;
+  for (const GameChampion& champion : world.Champions()) {
+    for (const GameSkin& skin : champion.skins) {
+      if (!skin.isBase) itemIds.insert(skin.id);
+      for (const GameChroma& chroma : skin.chromas) itemIds.insert(chroma.id);
     }
-    for (const ResourceText& resource : world.ConfigurationResources()) {
-        const BindingValue value = Parsed(resource.json);
-        if (resource.uri == kNewPlayerMaxLevelUri) continue;
-        ASSERT_TRUE(value.IsCollection()) << resource.uri;
-        EXPECT_GT(value.Size(), 0u) << resource.uri;
-        for (const BindingValue& id : value.Elements()) {
-            const auto number = static_cast<int32_t>(id.AsSigned());
-            EXPECT_TRUE(resource.uri == kDisabledSkinsUri ? itemIds.count(number) == 1
-                                                          : world.FindChampion(number) != nullptr)
-                << resource.uri << ": " << number;
-        }
+  }
+  for (const ResourceText& resource : world.ConfigurationResources()) {
+    const BindingValue value = Parsed(resource.json);
+    if (resource.uri == kNewPlayerMaxLevelUri) continue;
+    ASSERT_TRUE(value.IsCollection()) << resource.uri;
+    EXPECT_GT(value.Size(), 0u) << resource.uri;
+    for (const BindingValue& id : value.Elements()) {
+      const auto number = static_cast<int32_t>(id.AsSigned());
+      EXPECT_TRUE(resource.uri == kDisabledSkinsUri ? itemIds.count(number) == 1
+                                                    : world.FindChampion(number) != nullptr)
+          << resource.uri << ": " << number;
     }
+  }
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
-    const GeneratedWorld world(23);
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("kel-datagen-" + std::to_string(::getpid()));
-    ASSERT_EQ(world.WriteGameDataFiles(dir), "");
-    EXPECT_EQ(ReadFile(dir / "champion-summary.json"), world.ChampionSummaryJson());
-    for (const GameChampion& champion : world.Champions()) {
-        EXPECT_EQ(ReadFile(dir / "champions" / (std::to_string(champion.id) + ".json")),
-                  world.ChampionJson(champion.id));
-    }
-    const std::filesystem::path blocked = dir / "blocked";
-    std::ofstream(blocked) << "x";
-    EXPECT_NE(world.WriteGameDataFiles(blocked), "");
-    std::filesystem::remove_all(dir);
+  const GeneratedWorld world(23);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("kel-datagen-" + std::to_string(::getpid()));
+  ASSERT_EQ(world.WriteGameDataFiles(dir), "");
+  EXPECT_EQ(ReadFile(dir / "champion-summary.json"), world.ChampionSummaryJson());
+  for (const GameChampion& champion : world.Champions()) {
+    EXPECT_EQ(ReadFile(dir / "champions" / (std::to_string(champion.id) + ".json")), world.ChampionJson(champion.id));
+  }
+  const std::filesystem::path blocked = dir / "blocked";
+  std::ofstream(blocked) << "x";
+  EXPECT_NE(world.WriteGameDataFiles(blocked), "");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

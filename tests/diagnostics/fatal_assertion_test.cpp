@@ -14,8 +14,7 @@ TEST(FatalAssertion, ReportListsTheGivenParts) {
             "\n\nDescription: x must be positive");
   EXPECT_EQ(FormatAssertionReport("ALE-EECF0606", nullptr, "", 0, nullptr),
             "Assertion failed!\n\nExpression: ALE-EECF0606");
-  EXPECT_EQ(FormatAssertionReport(nullptr, "why", nullptr, 0, nullptr),
-            "Assertion failed!\n\n\n\nDescription: why");
+  EXPECT_EQ(FormatAssertionReport(nullptr, "why", nullptr, 0, nullptr), "Assertion failed!\n\n\n\nDescription: why");
 }
 
 }  // namespace

@@ -13,8 +13,7 @@ namespace {
 TEST(PositionalFormat, BareNumbersUseEachTypesDefaultForm) {
   EXPECT_EQ(FormatMessage("Index %1 is out of range", 7), "Index 7 is out of range");
   EXPECT_EQ(FormatMessage("%2 before %1", "one", "two"), "two before one");
-  EXPECT_EQ(FormatMessage("%1 %2 %3", -5, std::numeric_limits<uint64_t>::max(), true),
-            "-5 18446744073709551615 true");
+  EXPECT_EQ(FormatMessage("%1 %2 %3", -5, std::numeric_limits<uint64_t>::max(), true), "-5 18446744073709551615 true");
   EXPECT_EQ(FormatMessage("%1|%2|%3", 0.1, 2.5, 1e300), "0.1|2.5|1e+300");
   EXPECT_EQ(FormatMessage("%1%2", 'x', std::string("yz")), "xyz");
   EXPECT_EQ(FormatMessage("%1", std::string_view("view")), "view");

@@ -47,8 +47,7 @@ TEST(TraceProviders, RegisterAllFourAndNameTheLoadingThreadWhenTheSecondIsEnable
   platform::SetTraceFacility(&RecordingFacility::kTable);
   {
     TraceProviders providers;
-    EXPECT_EQ(RecordingFacility::registered,
-              (std::vector<uint32_t>{0x2F9EFE86, 0xEA08C559, 0x10F6728C, 0x46DD7F96}));
+    EXPECT_EQ(RecordingFacility::registered, (std::vector<uint32_t>{0x2F9EFE86, 0xEA08C559, 0x10F6728C, 0x46DD7F96}));
     const TraceProvider& second = providers.provider(1);
     EXPECT_TRUE(second.enabled());
     EXPECT_EQ(second.level(), 4);

@@ -14,8 +14,7 @@ namespace {
 
 TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnce) {
   HostProcess host({"--login-delay-ms", "0"});
-  const std::string list =
-      "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
+  const std::string list = InventoryRoutes()[0];
   std::atomic<bool> stop{false};
   std::atomic<int> bad{0};
   std::atomic<int> listsRead{0};
@@ -42,10 +41,12 @@ TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnce) {
                   .status,
               200);
     EXPECT_EQ(host.Send("POST", "/host/v1/messages/dynamic-configuration").status, 200);
-    EXPECT_EQ(host.Send("PUT", "/host/v1/resources/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList",
-                        round % 2 == 0 ? "[1, 2]" : "[]")
-                  .status,
-              200);
+    EXPECT_EQ(
+        host.Send("PUT",
+                  "/host/v1/resources/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList",
+                  round % 2 == 0 ? "[1, 2]" : "[]")
+            .status,
+        200);
     EXPECT_EQ(host.Send("PUT", "/host/v1/resources/kel-summoner/v1/current-summoner",
                         R"({"summonerLevel": )" + std::to_string(round * 7) + "}")
                   .status,

@@ -14,6 +14,8 @@ constexpr const char* kSession = "/host/v1/resources/kel-login/v1/session";
 TEST(HostControl, LoginLogoutAndASecondLoginReplaceTheSession) {
   HostProcess host({"--no-login"});
   EXPECT_EQ(host.Get(kSession).status, 404);
+  EXPECT_EQ(host.Get(InventoryRoutes()[0]).value.Find("message").GetString(),
+            "Champion data has not yet been received.");
   EXPECT_EQ(host.Send("POST", "/host/v1/logout").status, 409);
 
   ASSERT_EQ(host.Send("POST", "/host/v1/login", R"({"summonerId": 7, "accountId": 8})").status, 200);

@@ -13,7 +13,11 @@ TEST(HostDecode, PrintsWhatEachReaderMakesOfTheBytesAsCompactJson) {
   EXPECT_EQ(RunKelHost({"decode", "--as", "json"}, R"({ "b": [1, 2.5, "x"], "a": null })").out,
             "{\"a\":null,\"b\":[1,2.5,\"x\"]}\n");
   EXPECT_EQ(RunKelHost({"decode", "--as", "yaml"}, "a: [1, 2]\nb: text\n").out, "{\"a\":[1,2],\"b\":\"text\"}\n");
-  EXPECT_EQ(RunKelHost({"decode", "--as", "msgpack"}, std::string("\x81\xA1" "a\x01", 4)).out, "{\"a\":1}\n");
+  EXPECT_EQ(RunKelHost({"decode", "--as", "msgpack"}, std::string("\x81\xA1"
+                                                                  "a\x01",
+                                                                  4))
+                .out,
+            "{\"a\":1}\n");
 
   const std::string file = ::testing::TempDir() + "/kel-decode-body.json";
   std::ofstream(file) << "[true]";

@@ -39,11 +39,11 @@ DevToolsBrowser::DevToolsBrowser() {
     error_ = "cannot make the DevTools pipes";
     return;
   }
-  pid_ = Spawn({"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-                "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                "--user-data-dir=" + directory_ + "/profile", "--remote-debugging-pipe", "--window-size=1400,1000",
-                "about:blank"},
-               "", directory_ + "/chromium.log", "", {browser_reads, browser_writes});
+  pid_ = Spawn(
+      {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+       "--disable-component-update", "--disable-sync", "--user-data-dir=" + directory_ + "/profile",
+       "--remote-debugging-pipe", "--window-size=1400,1000", "about:blank"},
+      "", directory_ + "/chromium.log", "", {browser_reads, browser_writes});
   close(browser_reads);
   close(browser_writes);
   if (pid_ < 0) {
@@ -56,7 +56,8 @@ DevToolsBrowser::DevToolsBrowser() {
   if (!targets) return;
   BindingValue attach;
   for (const BindingValue& target : targets->Find("targetInfos").Elements()) {
-    if (target.Find("type").GetString() == "page") attach.Member("targetId").SetString(target.Find("targetId").GetString());
+    if (target.Find("type").GetString() == "page")
+      attach.Member("targetId").SetString(target.Find("targetId").GetString());
   }
   attach.Member("flatten").SetBool(true);
   if (const std::optional<BindingValue> attached = Call("Target.attachToTarget", attach)) {
@@ -112,7 +113,8 @@ std::optional<BindingValue> DevToolsBrowser::Call(const std::string& method, Bin
       error_.clear();
       return message->Find("result");
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return Fail(method + " got no answer");
     pollfd readable{from_browser_, POLLIN, 0};
     if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;

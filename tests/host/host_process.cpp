@@ -79,8 +79,19 @@ std::vector<std::string> InventoryRoutes() {
   const datagen::GameChampion& first = DefaultWorld().Champions().front();
   const std::string one = InventoryRoute("/champions/" + std::to_string(first.id));
   const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
-  return {InventoryRoute("/champions"), InventoryRoute("/champions-minimal"), InventoryRoute("/skins-minimal"),
-          InventoryRoute("/champions-playable-count"), one, one + "/skins", skin, skin + "/chromas"};
+  return {InventoryRoute("/champions"),
+          InventoryRoute("/champions-minimal"),
+          InventoryRoute("/skins-minimal"),
+          InventoryRoute("/champions-playable-count"),
+          one,
+          one + "/skins",
+          skin,
+          skin + "/chromas"};
+}
+
+bool WaitForFullList(const HostProcess& host) {
+  return WaitFor([&] { return host.Get(InventoryRoutes()[0]).value.Size() == DefaultWorld().Champions().size(); },
+                 Patience(std::chrono::milliseconds(20000)));
 }
 
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }

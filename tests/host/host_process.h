@@ -87,6 +87,8 @@ pid_t Spawn(std::vector<std::string> argv, const std::string& in, const std::str
 const datagen::GeneratedWorld& DefaultWorld();
 std::string InventoryRoute(const std::string& rest);
 std::vector<std::string> InventoryRoutes();
+// Waits until the champion list holds the whole default world.
+bool WaitForFullList(const HostProcess& host);
 
 // Polls `condition` every 50 ms until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,24 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   EXPECT_EQ(HostValueToJson(list), expected.GetString());
 }
 
+// Texts and keys read in blocks from every offset, of every short length.
+TEST(HostValueJson, WritesTextsAtEveryOffsetAndLengthAsRapidJsonDoes) {
+  alignas(64) char pool[128];
+  for (std::size_t at = 0; at < 32 * 40; ++at) {
+    std::string text(at % 40, 'k');
+    if (!text.empty()) text[at % text.size()] = "\"\\\n\x01"[at % 4];
+    std::memcpy(pool + at / 40, text.c_str(), text.size() + 1);
+    HostValueMapEntry keyed{pool + at / 40, {}, 0};
+    keyed.value.kind = kHostValueBorrowedString;  // its count runs past the NUL that ends it
+    keyed.value.payload.reference = HostValueReference{pool + at / 40, static_cast<uint32_t>(text.size() + 3)};
+    const HostValue map{kHostValueMap, {.reference = HostValueReference{&keyed, 1}}};
+    rapidjson::StringBuffer expected;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
+    writer.StartObject(), writer.Key(text.c_str()), writer.String(text.c_str()), writer.EndObject();
+    ASSERT_EQ(HostValueToJson(map), expected.GetString()) << at;
+  }
+}
+
 TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
   // Arrays nested far deeper than any call stack would take.
   std::vector<HostValue> chain(200000);
@@ -80,7 +99,8 @@ TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
 
 TEST(CoreEventNames, AreFormedFromTheLeadingSegmentsAndTheClassName) {
   EXPECT_EQ(ResourceEventName("/kel-login/v1/session"), "OnJsonApiEvent_kel-login_v1_session");
-  EXPECT_EQ(ResourceEventName("//kel-summoner/v1/current-summoner/x"), "OnJsonApiEvent_kel-summoner_v1_current-summoner");
+  EXPECT_EQ(ResourceEventName("//kel-summoner/v1/current-summoner/x"),
+            "OnJsonApiEvent_kel-summoner_v1_current-summoner");
   EXPECT_EQ(ResourceEventName("/kel-platform-config/v1/namespaces/Store/Enabled/x"),
             "OnJsonApiEvent_kel-platform-config_v1_namespaces_Store_Enabled");
   EXPECT_EQ(RemoteMessageEventName("com.a.RentalUpdate"), "OnDrovEvent_com_a_RentalUpdate");

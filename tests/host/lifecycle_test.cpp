@@ -18,9 +18,7 @@ TEST(HostLifecycle, StartsLogsTheDefaultSummonerInAndStopsCleanly) {
   EXPECT_EQ(status.value.Find("plugin").GetString(), "kel-champions");
   EXPECT_EQ(status.value.Find("gameDataFiles").AsUnsigned(), 171u);
   EXPECT_TRUE(WaitFor(
-      [&] {
-        return host.Get("/host/v1/status").value.Find("loggedInSummonerId").AsUnsigned() == kDefaultSummonerId;
-      },
+      [&] { return host.Get("/host/v1/status").value.Find("loggedInSummonerId").AsUnsigned() == kDefaultSummonerId; },
       Patience(std::chrono::milliseconds(5000))));
   EXPECT_EQ(host.Get("/host/v1/resources/kel-login/v1/session").value.Find("state").GetString(), "SUCCEEDED");
   const JsonReply api = host.Get("/host/v1/api");
@@ -51,7 +49,7 @@ TEST(HostLifecycle, ServesGameDataWrittenToAFolder) {
 
 TEST(HostLifecycle, ShutsDownCleanlyUnderLoad) {
   HostProcess host({"--login-delay-ms", "0"});
-  const std::string list = "/kel-champions/v1/inventories/" + std::to_string(kDefaultSummonerId) + "/champions";
+  const std::string list = InventoryRoutes()[0];
   std::atomic<bool> stop{false};
   std::atomic<int> answered{0};
   std::vector<std::thread> clients;

@@ -16,9 +16,7 @@ TEST(HostOpenApi, IsValidAndEveryRouteAnswersAsItSays) {
   ASSERT_TRUE(std::filesystem::exists(KEL_OPENAPI_CHECK_DIR "/node_modules"))
       << "the validators are missing: run scripts/install-deps.sh test";
   HostProcess host;
-  ASSERT_TRUE(WaitFor([&] { return host.Get("/kel-champions/v1/inventories/2400021001/champions").status == 200; },
-                      Patience(std::chrono::milliseconds(20000))))
-      << host.Output();
+  ASSERT_TRUE(WaitForFullList(host)) << host.Output();
   const std::string command =
       "node " KEL_OPENAPI_CHECK_DIR "/check.mjs http://127.0.0.1:" + std::to_string(host.Port()) + " 2>&1";
   FILE* check = popen(command.c_str(), "r");

@@ -30,9 +30,9 @@ class PageTest : public ::testing::Test {
   void Open(const HostProcess& host, std::size_t champions) {
     ASSERT_TRUE(browser_.Ready()) << browser_.Error();
     ASSERT_TRUE(browser_.Navigate("http://127.0.0.1:" + std::to_string(host.Port()) + "/")) << browser_.Error();
-    ASSERT_TRUE(WaitUntil("document.getElementById('champion-count')?.textContent === '" +
-                          std::to_string(champions) + "' && document.querySelectorAll('.tile').length === " +
-                          std::to_string(champions) + " && document.getElementById('count-owned') !== null"))
+    ASSERT_TRUE(WaitUntil("document.getElementById('champion-count')?.textContent === '" + std::to_string(champions) +
+                          "' && document.querySelectorAll('.tile').length === " + std::to_string(champions) +
+                          " && document.getElementById('count-owned') !== null"))
         << "the page did not show " << champions << " champions; it shows: " << Shown("document.body.innerText");
     // A reload would lose this, so changes seen later came without one.
     ASSERT_TRUE(browser_.Evaluate("window.notReloaded = true"));
@@ -65,31 +65,35 @@ TEST_F(PageTest, FollowsStoreMessagesForAChampionAndASkinWithoutReload) {
   ASSERT_NO_FATAL_FAILURE(Open(host, DefaultWorld().Champions().size()));
 
   // The first active champion that is locked, bought through the controls.
-  const std::string locked = Shown(
-      "document.querySelector('#grid .tile[data-state=\"locked\"]')?.dataset.championId ?? ''");
+  const std::string locked =
+      Shown("document.querySelector('#grid .tile[data-state=\"locked\"]')?.dataset.championId ?? ''");
   ASSERT_FALSE(locked.empty()) << "no locked champion on the page";
   const std::string tile = "[data-champion-id=\"" + locked + "\"]";
   const int64_t owned = Count("count-owned");
   Click(tile);
   ASSERT_TRUE(WaitUntil("document.querySelector('#detail [data-skin-id]') !== null")) << "no skins shown";
   Click("[data-action=\"champion-own\"]");
-  EXPECT_TRUE(WaitUntil("document.querySelector('" + tile + "').dataset.state === 'owned' && "
-                        "document.getElementById('count-owned').textContent === '" + std::to_string(owned + 1) + "'"))
+  EXPECT_TRUE(WaitUntil("document.querySelector('" + tile +
+                        "').dataset.state === 'owned' && "
+                        "document.getElementById('count-owned').textContent === '" +
+                        std::to_string(owned + 1) + "'"))
       << "tile " << Shown("document.querySelector('" + tile + "').dataset.state") << ", owned count "
       << Count("count-owned") << " (was " << owned << ")";
 
   // One of its other skins that is not owned: the detail follows the skin
   // events.
-  const std::string skin = Shown(
-      "document.querySelector('#detail .skin[data-state=\"locked\"]:not([data-base])')?.dataset.skinId ?? ''");
+  const std::string skin =
+      Shown("document.querySelector('#detail .skin[data-state=\"locked\"]:not([data-base])')?.dataset.skinId ?? ''");
   ASSERT_FALSE(skin.empty()) << "the champion has no locked skin";
   const std::string row = "#detail [data-skin-id=\"" + skin + "\"]";
   Click(row);
   Click("[data-action=\"skin-own\"]");
   EXPECT_TRUE(WaitUntil("document.querySelector('" + row + "')?.dataset.state === 'owned'"))
       << "skin row " << Shown("document.querySelector('" + row + "')?.dataset.state");
-  EXPECT_TRUE(WaitUntil("[...document.querySelectorAll('#events .uri')].some((uri) => "
-                        "uri.textContent.endsWith('/skins/" + skin + "'))"))
+  EXPECT_TRUE(
+      WaitUntil("[...document.querySelectorAll('#events .uri')].some((uri) => "
+                "uri.textContent.endsWith('/skins/" +
+                skin + "'))"))
       << "the feed does not list the skin's event";
   ExpectNotReloaded();
 }
@@ -125,7 +129,9 @@ TEST_F(PageTest, LogsInFromTheControlsAndSaysWhenTheHostIsGone) {
       << Shown("document.body.innerText");
 
   host.Stop();
-  EXPECT_TRUE(WaitUntil("document.body.classList.contains('host-down') && document.getElementById('notice').textContent.includes('not answering at')"))
+  EXPECT_TRUE(
+      WaitUntil("document.body.classList.contains('host-down') && "
+                "document.getElementById('notice').textContent.includes('not answering at')"))
       << Shown("document.getElementById('notice').textContent");
 }
 

@@ -81,7 +81,10 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
         if (result && (result->status == 200 || epoch % 2 == 1 || epoch != fault_epoch)) continue;
         ++unexplained;
         std::lock_guard lock(failures_mutex);
-        if (failures.size() < 10) failures.push_back(path + " -> " + (result ? std::to_string(result->status) + " " + result->body : httplib::to_string(result.error())));
+        if (failures.size() < 10)
+          failures.push_back(
+              path + " -> " +
+              (result ? std::to_string(result->status) + " " + result->body : httplib::to_string(result.error())));
       }
     });
   }
@@ -98,21 +101,19 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
       // event can be the whole inventory, arriving in many pieces, and
       // searching it from its start for every piece kept this reader behind.
       std::size_t searched = 0;
-      client.Get("/host/v1/events", {{"Last-Event-ID", std::to_string(last_id)}},
-                 [&](const char* data, size_t length) {
-                   pending.append(data, length);
-                   for (std::size_t split; (split = pending.find("\n\n", searched)) != std::string::npos;
-                        searched = 0) {
-                     if (pending.starts_with("id: ")) {
-                       const uint64_t id = std::stoull(pending.substr(4));
-                       if (id != last_id + 1) ++out_of_order;
-                       last_id = id;
-                     }
-                     pending.erase(0, split + 2);
-                   }
-                   searched = pending.empty() ? 0 : pending.size() - 1;
-                   return last_id < published && Clock::now() < until;
-                 });
+      client.Get("/host/v1/events", {{"Last-Event-ID", std::to_string(last_id)}}, [&](const char* data, size_t length) {
+        pending.append(data, length);
+        for (std::size_t split; (split = pending.find("\n\n", searched)) != std::string::npos; searched = 0) {
+          if (pending.starts_with("id: ")) {
+            const uint64_t id = std::stoull(pending.substr(4));
+            if (id != last_id + 1) ++out_of_order;
+            last_id = id;
+          }
+          pending.erase(0, split + 2);
+        }
+        searched = pending.empty() ? 0 : pending.size() - 1;
+        return last_id < published && Clock::now() < until;
+      });
     }
   });
 
@@ -125,10 +126,10 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
                         inventory_message + R"(, "owned": true, "sources": ["purchase"], "purchaseDate": 1}})")
                   .status,
               200);
-    EXPECT_EQ(host.Send("POST", "/host/v1/messages/rental-update",
-                        inventory_message + R"(, "owned": false, "sources": []}})")
-                  .status,
-              200);
+    EXPECT_EQ(
+        host.Send("POST", "/host/v1/messages/rental-update", inventory_message + R"(, "owned": false, "sources": []}})")
+            .status,
+        200);
     EXPECT_EQ(host.Send("POST", "/host/v1/messages/dynamic-configuration").status, 200);
     changes += 3;
     if (round % 5 == 4) {

@@ -24,10 +24,12 @@ TEST(WorkerPool, RunsJobsAtOnceOnSeveralThreads) {
   std::shared_future<void> gate = all_in.get_future().share();
   std::atomic<int> inside{0};
   for (int i = 0; i < 4; ++i) {
-    pool.Submit(Job{JobKind::kRequest, [&] {
+    pool.Submit(Job{JobKind::kRequest,
+                    [&] {
                       if (++inside == 4) all_in.set_value();
                       gate.wait();
-                    }, {}});
+                    },
+                    {}});
   }
   // Only four jobs running side by side can open the gate.
   EXPECT_EQ(gate.wait_for(10s), std::future_status::ready);
@@ -63,11 +65,13 @@ TEST(WorkerPool, ClosingDropsQueuedJobsWaitsForRunningOnesAndRefusesNewOnes) {
   std::shared_future<void> blocked = release.get_future().share();
   std::atomic<bool> finished{false};
   for (int i = 0; i < 4; ++i) {
-    pool.Submit(Job{JobKind::kTask, [blocked, &finished] {
+    pool.Submit(Job{JobKind::kTask,
+                    [blocked, &finished] {
                       blocked.wait();
                       std::this_thread::sleep_for(20ms);
                       finished = true;
-                    }, {}});
+                    },
+                    {}});
   }
   std::atomic<int> ran{0}, dropped{0};
   for (int i = 0; i < 3; ++i) pool.Submit(Counting(JobKind::kEvent, ran, dropped));
@@ -89,11 +93,13 @@ TEST(TimerQueue, HandsJobsToThePoolInDueOrderAndDropsTheRestOnClose) {
   std::vector<int> order;
   std::promise<void> both;
   for (int i : {2, 1}) {
-    timers.Schedule(i * 30ms, Job{JobKind::kTask, [&, i] {
+    timers.Schedule(i * 30ms, Job{JobKind::kTask,
+                                  [&, i] {
                                     std::lock_guard lock(mutex);
                                     order.push_back(i);
                                     if (order.size() == 2) both.set_value();
-                                  }, {}});
+                                  },
+                                  {}});
   }
   std::atomic<int> ran{0}, dropped{0};
   timers.Schedule(1h, Counting(JobKind::kTask, ran, dropped));

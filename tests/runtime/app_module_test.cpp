@@ -77,10 +77,8 @@ TEST(AppModuleLayout, RoutesAndInitializationFollowTheForwardersDirectly) {
 }
 
 TEST(PluginNames, FullNameRule) {
-  EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kBackendPluginType).full_name,
-            "zbt-be-kel-champions");
-  EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kFrontendPluginType).full_name,
-            "zbt-fe-kel-champions");
+  EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kBackendPluginType).full_name, "zbt-be-kel-champions");
+  EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kFrontendPluginType).full_name, "zbt-fe-kel-champions");
 
   log::Acquire();
   testing::RecordingLogTarget log_lines;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "dirty_host_record.h"
+#include "support/dirty_host_record.h"
 #include "api/typed_handler.h"
 #include "diagnostics/log.h"
 #include "runtime/event_names.h"
@@ -29,8 +29,9 @@ class ThrowingPlugin : public AppModule {
   ~ThrowingPlugin() override { --g_alive; }
   void RegisterRoutes() override {
     if (g_throw_in == ThrowIn::kRegisterRoutes) throw std::runtime_error("no routes");
-    RegisterRoute<int32_t, int32_t>(functions(), {RequestMethod::kGet, "/boom/{id}"}, {{{"id", ParameterLocation::kPath}}},
-                                    [](int32_t) -> MaybeType<Failure, int32_t> { throw std::runtime_error("handler threw"); });
+    RegisterRoute<int32_t, int32_t>(
+        functions(), {RequestMethod::kGet, "/boom/{id}"}, {{{"id", ParameterLocation::kPath}}},
+        [](int32_t) -> MaybeType<Failure, int32_t> { throw std::runtime_error("handler threw"); });
   }
   bool OnInitialized() override {
     if (g_throw_in == ThrowIn::kOnInitialized) throw 7;
@@ -94,10 +95,12 @@ TEST_F(BoundaryGuard, InvokeEventAndTaskSurviveTheirHandlers) {
 
   plugin.AddResourceListener("/x", [](const PluginResourceEvent&) { throw std::runtime_error("listener threw"); });
   const std::string event_name = ResourceEventName("/x");
-  ASSERT_TRUE(testing::DeliverEvent(core_, event_name, testing::ResourceEventPayload("/x", 1, BindingValue())));
+  ASSERT_TRUE(testing::DeliverEvent(
+      core_, event_name, testing::ResourceEventPayload("/x", PluginResourceEventType::Update, BindingValue())));
   EXPECT_TRUE(Logged("Handler of event " + event_name + " failed: listener threw"));
 
-  plugin.ScheduleTask("task", [] { throw 1; }, 0);
+  plugin.ScheduleTask(
+      "task", [] { throw 1; }, 0);
   EXPECT_EQ(testing::TaskRunner(core_).RunPending(), 1u);
   EXPECT_TRUE(Logged("Scheduled task failed: Unhandled exception"));
 

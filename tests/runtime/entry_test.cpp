@@ -6,7 +6,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "dirty_host_record.h"
+#include "support/dirty_host_record.h"
 #include "diagnostics/log.h"
 #include "runtime/api_version.h"
 #include "runtime/host_abi.h"
@@ -69,7 +69,7 @@ TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
   EXPECT_EQ(log::FindTarget("StdErrLogTarget"), nullptr);
   EXPECT_EQ(log::FindTarget("DebuggerConsoleLogTarget"), nullptr);
   EXPECT_NE(log::FindTarget("PluginLogTarget"), nullptr);
-  EXPECT_EQ(log::Threshold(), 0u);
+  EXPECT_EQ(log::Threshold(), log::kOkay);
   EXPECT_EQ(log::ExcludedGroups(), log::kGroupXtr);
 
   // Starting the inventory's flows may have logged already.
@@ -79,15 +79,15 @@ TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
   log::Write(log::kError, log::kGroupXtr, "excluded");
   const std::vector<testing::LogCall> lines = core.log_lines();
   ASSERT_EQ(lines.size(), before + 2);
-  EXPECT_EQ(lines[before].level, 0u);
+  EXPECT_EQ(lines[before].level, log::kOkay);
   EXPECT_EQ(lines[before].text, "okay 1");
-  EXPECT_EQ(lines[before + 1].level, 3u);
+  EXPECT_EQ(lines[before + 1].level, log::kAlways);
   EXPECT_EQ(lines[before + 1].text, "always");
 
   record.callbacks->shutdown(record.context);
   EXPECT_EQ(log::FindTarget("PluginLogTarget"), nullptr);
   EXPECT_NE(log::FindTarget("StdErrLogTarget"), nullptr);
-  EXPECT_EQ(log::Threshold(), 1u);
+  EXPECT_EQ(log::Threshold(), log::kWarn);
   EXPECT_EQ(core.CallCount(testing::HostFunction::kWriteLog), before + 2);
 }
 

@@ -13,15 +13,15 @@ namespace {
 // The packed record copied into an aligned one, so that its fields can be
 // compared by reference.
 struct Counters {
-  uint64_t peak_bytes_in_use, allocations_at_peak, total_bytes_allocated, total_allocations,
-      total_bytes_freed, total_frees;
+  uint64_t peak_bytes_in_use, allocations_at_peak, total_bytes_allocated, total_allocations, total_bytes_freed,
+      total_frees;
 };
 
 Counters Read() {
   MemoryStats stats;
   ReadMemoryStats(stats);
   return {stats.peak_bytes_in_use, stats.allocations_at_peak, stats.total_bytes_allocated,
-          stats.total_allocations, stats.total_bytes_freed, stats.total_frees};
+          stats.total_allocations, stats.total_bytes_freed,   stats.total_frees};
 }
 
 TEST(MemoryStats, CountsUsableSizesOfEveryKindOfAllocationAndThePeak) {

@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/log.h"
 #include "runtime/app_module.h"
+#include "runtime/event_names.h"
+#include "runtime/resource_pattern.h"
 #include "support/test_plugin.h"
 #include "support/core_events.h"
 
 namespace kel::testing {
 namespace {
+
+using enum PluginResourceEventType;
 
 constexpr const char* kSessionEvent = "OnJsonApiEvent_kel-login_v1_session";
 
@@ -25,6 +30,36 @@ size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
   return count;
 }
 
+TEST(ResourceEventNameTest, KeepsThreeSegmentsOrFiveUnderPlatformConfiguration) {
+  EXPECT_EQ(ResourceEventName("/kel-login/v1/session"), "OnJsonApiEvent_kel-login_v1_session");
+  EXPECT_EQ(ResourceEventName("kel-login/v1/session/deeper/still"), "OnJsonApiEvent_kel-login_v1_session");
+  EXPECT_EQ(ResourceEventName("//kel-login//v1/"), "OnJsonApiEvent_kel-login_v1");
+  EXPECT_EQ(ResourceEventName("/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList"),
+            "OnJsonApiEvent_kel-platform-config_v1_namespaces_ClientSystemStates_inactiveChampionIdList");
+  EXPECT_EQ(ResourceEventName("/kel-platform-config/v1/namespaces/A/b/c/d"),
+            "OnJsonApiEvent_kel-platform-config_v1_namespaces_A_b");
+  // Only the first segment selects the longer form.
+  EXPECT_EQ(ResourceEventName("/x/kel-platform-config/a/b/c"), "OnJsonApiEvent_x_kel-platform-config_a");
+  EXPECT_EQ(ResourceEventName(""), "OnJsonApiEvent");
+}
+
+TEST(DrovEventNameTest, ReplacesEveryDot) {
+  EXPECT_EQ(DrovEventName("com.tesselworks.platform.messaging.RentalUpdateNotification"),
+            "OnDrovEvent_com_tesselworks_platform_messaging_RentalUpdateNotification");
+}
+
+TEST(ResourcePatternTest, StarTakesOneNonEmptyRestOfASegment) {
+  EXPECT_TRUE(ResourcePatternMatches("/a/*/c", "/a/b/c"));
+  EXPECT_TRUE(ResourcePatternMatches("/a/*/c", "/a//c"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/*/c", "/a/b/x/c"));
+  EXPECT_TRUE(ResourcePatternMatches("/a/*", "/a/b"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/*", "/a/"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/*", "/a/b/c"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/b", "/a/bc"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/b", "/a"));
+  EXPECT_FALSE(ResourcePatternMatches("/a/x*y", "/a/xzy"));  // a "*" runs to the end of its segment
+}
+
 class SubscriptionCoreTest : public ::testing::Test, public TestPlugin {};
 
 TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribesWithTheLastReference) {
@@ -33,21 +68,19 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
   module.AddResourceListener("/kel-login/v1/session/deeper",
                              [&](const PluginResourceEvent& e) { seen.push_back("deeper " + e.uri); });
   ASSERT_EQ(SubscriptionsTo(core, kSessionEvent), 1u);
-  const SubscribeCall call = core.subscriptions().back();
-  EXPECT_EQ(call.plugin_handle, 42u);
-  EXPECT_EQ(call.context, static_cast<void*>(static_cast<SubscriptionCore*>(&module)));
-  EXPECT_EQ(call.flag, 0u);
+  EXPECT_EQ(core.subscriptions().back().plugin_handle, 42u);
+  EXPECT_EQ(core.subscriptions().back().flag, 0u);
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
   EXPECT_EQ(core.CallCount(HostFunction::kUnsubscribeEvent), 0u);
-  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 1, Text("x"))));
+  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x"))));
   EXPECT_EQ(seen, std::vector<std::string>{"/kel-login/v1/session"});
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session/deeper");
   ASSERT_EQ(core.unsubscriptions().size(), 1u);
   EXPECT_EQ(core.unsubscriptions()[0].name, kSessionEvent);
   // The name's handler went with its last reference.
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 1, Text("x")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x")));
   EXPECT_EQ(seen.size(), 1u);
   // A release without a reference changes nothing.
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
@@ -63,20 +96,20 @@ TEST_F(SubscriptionCoreTest, DispatchesToTheExactListenerThenMatchingPatternsInO
   module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c second"); });
 
   // The core's uri lacks the leading "/": the dispatcher adds it.
-  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", 0, Text("x")));
+  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, Text("x")));
   EXPECT_EQ(calls, (std::vector<std::string>{"exact", "/a/*/c first", "/*/b/c", "/a/*/c second"}));
 }
 
 TEST_F(SubscriptionCoreTest, UnconvertiblePayloadsAndHandlerKindsThatDoNotFitAreDropped) {
   int calls = 0;
   module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent&) { ++calls; });
-  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", 0, Text("x"));
+  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", Create, Text("x"));
   badType.Member("eventType").SetString("Sideways");
   DeliverEvent(core, kSessionEvent, badType);
   BindingValue notAStructure = Text("not an event");
   DeliverEvent(core, kSessionEvent, notAStructure);
   EXPECT_EQ(calls, 0);
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 2, BindingValue()));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Delete, BindingValue()));
   EXPECT_EQ(calls, 1);
 }
 
@@ -90,7 +123,6 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
   EXPECT_TRUE(handled.empty());
   ASSERT_EQ(core.scheduled().size(), 1u);
   EXPECT_EQ(core.scheduled()[0].label, "Event: OnDrovEvent (a.b.C)");
-  EXPECT_EQ(core.scheduled()[0].delay_seconds, 0.0);
   EXPECT_EQ(tasks.RunPending(), 1u);
   EXPECT_EQ(handled, std::vector<std::string>{"first"});
 
@@ -116,12 +148,10 @@ TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArriva
   std::vector<std::string> fulfilled;
   DeliverEvent(core, "OnServiceProxyMethodEvent", ServiceProxyPayload("u1", "store", "buy", "early"));
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u2", "store", "sell", "also early"));
-  module.ServiceProxies().AwaitAnswer("store.buy", [&](const PluginServiceProxyResponse& a) {
-    fulfilled.push_back(a.payload);
-  });
-  module.ServiceProxies().AwaitAnswer("u2", [&](const PluginServiceProxyResponse& a) {
-    fulfilled.push_back(a.payload);
-  });
+  module.ServiceProxies().AwaitAnswer("store.buy",
+                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
+  module.ServiceProxies().AwaitAnswer("u2",
+                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
   EXPECT_TRUE(fulfilled.empty());  // answers that came first wait for the next arrival
 
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u3", "other", "call", "unrelated"));
@@ -134,7 +164,7 @@ TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArriva
   DeliverEvent(core, "OnServiceProxyAsyncEvent", ServiceProxyPayload("u5", "chat", "ping", ""));
   ASSERT_FALSE(core.log_lines().empty());
   const LogCall last = core.log_lines().back();
-  EXPECT_EQ(last.level, 2u);
+  EXPECT_EQ(last.level, log::kError);
   EXPECT_NE(last.text.find("kel-champions: Could not find registered handler for async service proxy event chat.ping"),
             std::string::npos);
   std::string async;
@@ -160,7 +190,7 @@ TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
   module.AddResourceListener("/kel-summoner/v1/current-summoner", [&](const PluginResourceEvent&) { ++calls; });
   module.SubscribeDrovClass("d.E", [&](const PluginDrovEvent&) { ++calls; });
   EXPECT_EQ(core.subscriptions().size(), subscriptions);
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", 0, Text("late")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Create, Text("late")));
   EXPECT_EQ(calls, 0);
 }
 

@@ -13,6 +13,8 @@
 namespace kel::testing {
 namespace {
 
+using enum PluginResourceEventType;
+
 constexpr int kDeliveriesPerThread = 300;
 constexpr int kDeliveryThreads = 3;
 constexpr int kChurnPerThread = 300;
@@ -34,7 +36,7 @@ TEST(SubscriptionThreadsTest, DeliveriesRaceWithSubscriptionsWithoutLosingEvents
 
   BindingValue data;
   data.SetString("tick");
-  const BindingValue resourcePayload = ResourceEventPayload("stress/v1/hot", 1, data);
+  const BindingValue resourcePayload = ResourceEventPayload("stress/v1/hot", Update, data);
   const BindingValue drovPayload = DrovMessagePayload("stress.Message", data);
 
   std::vector<std::thread> threads;

@@ -25,15 +25,15 @@ TEST(JsonReader, EmptyOrBlankTextIsAnEmptyValue) {
 }
 
 TEST(JsonReader, NumbersChooseTheirKind) {
-  const BindingResult result = ParseJson("[1, -1, 1.5, 18446744073709551616, 18446744073709551615, "
-                                         "-9223372036854775808, -0, 1e2, 4294967296]");
+  const BindingResult result = ParseJson(
+      "[1, -1, 1.5, 18446744073709551616, 18446744073709551615, "
+      "-9223372036854775808, -0, 1e2, 4294967296]");
   ASSERT_TRUE(result.Ok());
   const BindingValue& v = result.Value();
-  const BindingValueKind expected[] = {BindingValueKind::kUnsigned, BindingValueKind::kSigned,
-                                       BindingValueKind::kFloat,    BindingValueKind::kFloat,
-                                       BindingValueKind::kUnsigned, BindingValueKind::kSigned,
-                                       BindingValueKind::kSigned,   BindingValueKind::kFloat,
-                                       BindingValueKind::kUnsigned};
+  const BindingValueKind expected[] = {
+      BindingValueKind::kUnsigned, BindingValueKind::kSigned,   BindingValueKind::kFloat,
+      BindingValueKind::kFloat,    BindingValueKind::kUnsigned, BindingValueKind::kSigned,
+      BindingValueKind::kSigned,   BindingValueKind::kFloat,    BindingValueKind::kUnsigned};
   ASSERT_EQ(v.Size(), std::size(expected));
   for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(v.Get(i).Kind(), expected[i]) << i;
   EXPECT_EQ(v.Get(4).GetUnsigned(), UINT64_MAX);
@@ -46,8 +46,13 @@ TEST(JsonReader, NumbersChooseTheirKind) {
 // leading zero, the smallest subnormal and a magnitude below it.
 TEST(JsonReader, FractionalNumbersAreCorrectlyRounded) {
   const std::string long_zero = "0." + std::string(320, '0') + "1";
-  const std::string texts[] = {"1850294412.3902775", "1.921348183776044e-223", "-6.255596396381198e-142",
-                               "1.7161392603081718e277", long_zero, "5e-324", "1e-400"};
+  const std::string texts[] = {"1850294412.3902775",
+                               "1.921348183776044e-223",
+                               "-6.255596396381198e-142",
+                               "1.7161392603081718e277",
+                               long_zero,
+                               "5e-324",
+                               "1e-400"};
   for (const std::string& text : texts) {
     const BindingResult result = ParseJson(("[" + text + "]").c_str());
     ASSERT_TRUE(result.Ok()) << text;
@@ -62,8 +67,7 @@ TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {
   EXPECT_EQ(WriteJson(result.Value()), R"({"B":[null],"a":{"x":true},"b":1})");
   // The last value wins whole: arrays and objects under a repeated key do
   // not merge.
-  EXPECT_EQ(WriteJson(ParseJson(R"({"a":[1,2],"o":{"x":1},"a":[3],"o":{"y":2}})").Value()),
-            R"({"a":[3],"o":{"y":2}})");
+  EXPECT_EQ(WriteJson(ParseJson(R"({"a":[1,2],"o":{"x":1},"a":[3],"o":{"y":2}})").Value()), R"({"a":[3],"o":{"y":2}})");
 }
 
 TEST(JsonReader, StringsEndAtAnEscapedNul) {
@@ -71,20 +75,20 @@ TEST(JsonReader, StringsEndAtAnEscapedNul) {
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(result.Value().Find("k").GetString(), "ab");
   EXPECT_EQ(result.Value().Find("e").GetString(), "\xC3\xA9\n");
+  // An escaped backslash is no NUL, and the escape after it still is one.
+  EXPECT_EQ(ParseJson(R"(["\\u0000"])").Value().Get(0).GetString(), "\\u0000");
+  EXPECT_EQ(ParseJson(R"(["\\\u0000x"])").Value().Get(0).GetString(), "\\");
 }
 
-TEST(JsonReader, FailuresNameTheReasonAndOffset) {
-  EXPECT_EQ(ErrorOf("{\"a\":1} x"),
-            "Error: The document root must not be followed by other values. at offset 8.");
+TEST(JsonReader, FailuresNameTheReasonAndOffsetAndKeepNothingElse) {
+  EXPECT_EQ(ErrorOf("{\"a\":1} x"), "Error: The document root must not be followed by other values. at offset 8.");
   EXPECT_EQ(ErrorOf("[1,]"), "Error: Invalid value. at offset 3.");
   EXPECT_EQ(ErrorOf("{\"a\" 1}"), "Error: Missing a colon after a name of object member. at offset 5.");
   EXPECT_EQ(ErrorOf("[\"abc"), "Error: Missing a closing quotation mark in string. at offset 5.");
   EXPECT_EQ(ErrorOf("[1e400]"), "Error: Number too big to be stored in double. at offset 1.");
   EXPECT_EQ(ErrorOf("{1:2}"), "Error: Missing a name for object member. at offset 1.");
   EXPECT_EQ(ErrorOf("  nul"), "Error: Invalid value. at offset 5.");
-}
-
-TEST(JsonReader, AFailureKeepsNothingOfThePartialTree) {
+  // A failure keeps nothing of the partial tree.
   const BindingResult result = ParseJson(R"({"a":[1,2,{"b":3}],"c":})");
   ASSERT_FALSE(result.Ok());
   EXPECT_EQ(result.Value().Size(), 1u);  // only the error member
@@ -95,12 +99,10 @@ TEST(JsonReader, NestingIsBoundedAt512Levels) {
   EXPECT_TRUE(ParseJson(deepest.c_str()).Ok());
 
   const std::string too_deep = std::string(513, '[') + std::string(513, ']');
-  EXPECT_EQ(ErrorOf(too_deep.c_str()),
-            "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
+  EXPECT_EQ(ErrorOf(too_deep.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
 
   const std::string hostile = std::string(1000000, '[');
-  EXPECT_EQ(ErrorOf(hostile.c_str()),
-            "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
+  EXPECT_EQ(ErrorOf(hostile.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
   std::string objects;
   for (int i = 0; i < 600; ++i) objects += "{\"a\":";
   EXPECT_EQ(ErrorOf(objects.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 2560.");

@@ -1,6 +1,8 @@
 #include "serialization/json_writer.h"
 
 #include <gtest/gtest.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
 
 #include <cmath>
 #include <limits>
@@ -53,14 +55,22 @@ TEST(JsonWriter, EscapesQuotesBackslashesAndControlCharacters) {
   BindingValue v;
   v.Member("k\"\n").SetString(std::string_view("a\\b\x01\x1f\t\xC3\xA9/\x7f", 10));
   EXPECT_EQ(WriteJson(v), "{\"k\\\"\\n\":\"a\\\\b\\u0001\\u001F\\t\xC3\xA9/\x7f\"}");
+  // Every byte at every place of a word, escaped as the library escapes it.
+  std::string text;
+  for (int c = 1; c < 256; ++c) text += std::string(c % 9, 'x') + static_cast<char>(c) + "0123456789";
+  rapidjson::StringBuffer expected;
+  rapidjson::Writer<rapidjson::StringBuffer> library(expected);
+  library.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+  v.Clear();
+  v.SetString(text);
+  EXPECT_EQ(WriteJson(v), expected.GetString());
 }
 
 TEST(JsonWriter, PrettyOutputIndentsByFourAndUsesTheCallersLineBreak) {
   const BindingValue v = Parsed(R"({"b":[1,{}],"a":"x\ny"})");
   EXPECT_EQ(WriteJson(v, "\r\n"),
             "{\r\n    \"a\": \"x\\ny\",\r\n    \"b\": [\r\n        1,\r\n        {}\r\n    ]\r\n}");
-  EXPECT_EQ(WriteJson(v, "\n"),
-            "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
+  EXPECT_EQ(WriteJson(v, "\n"), "{\n    \"a\": \"x\\ny\",\n    \"b\": [\n        1,\n        {}\n    ]\n}");
   EXPECT_EQ(WriteJson(v, ""), R"({"a":"x\ny","b":[1,{}]})");
 }
 

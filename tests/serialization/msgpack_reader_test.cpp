@@ -92,6 +92,20 @@ TEST(MsgPackReader, RepeatedKeysWriteIntoTheSameMember) {
   EXPECT_EQ(JsonOf({0x82, 0xA1, 's', 0x91, 1, 0xA1, 's', 0xC0}), R"({"s":null})");
 }
 
+// Keys are texts: each is cut at its first NUL, wherever in the key it sits.
+TEST(MsgPackReader, KeysEndAtTheirFirstNul) {
+  for (size_t length : {1u, 7u, 8u, 9u, 16u, 23u}) {
+    for (size_t nul = 0; nul <= length; ++nul) {
+      std::string key(length, 'k');
+      if (nul < length) key[nul] = '\0';
+      const std::string bytes = std::string("\x81\xD9") + static_cast<char>(length) + key + '\x01';
+      const BindingResult result = DecodeMsgPack(bytes.data(), bytes.size());
+      ASSERT_TRUE(result.Ok());
+      EXPECT_EQ(result.Value().Find(std::string(nul, 'k')).GetSigned(), 1) << length << " " << nul;
+    }
+  }
+}
+
 TEST(MsgPackReader, StopsAfterTheFirstRootValue) {
   size_t consumed = 0;
   const BindingResult result = Decode({0x01, 0x02}, &consumed);
@@ -143,8 +157,7 @@ TEST(MsgPackReader, TruncatedPayloads) {
   EXPECT_EQ(ErrorOf({0xC5, 0x01, 0x00, 'a'}),
             "Invalid MessagePack data. Raw bytes of size 256 at position 3 are truncated.");
   EXPECT_EQ(ErrorOf({0x81, 0xA4, 'k'}), "Invalid MessagePack data. String of size 4 at position 2 is truncated.");
-  EXPECT_EQ(ErrorOf({0x81, 0xDA, 0x00}),
-            "Invalid MessagePack data. 16-bit integer value at position 2 is truncated.");
+  EXPECT_EQ(ErrorOf({0x81, 0xDA, 0x00}), "Invalid MessagePack data. 16-bit integer value at position 2 is truncated.");
 }
 
 // Data that ends inside an array or map is refused like any other

@@ -48,6 +48,14 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
   EXPECT_EQ(KindOf("a: |1-\n  -3\n"), BindingValueKind::kSigned);
 }
 
+// Short digit runs are read without strtod, longer ones with it: both must
+// give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
+TEST(YamlReader, DigitRunsReadAsStrtodReadsThem) {
+  EXPECT_EQ(JsonOf("[-0, 007, +5, -, 999999999999999, -999999999999999, 12345678901234567, Infinity]"),
+            R"([0,7,5,"-",999999999999999,-999999999999999,12345678901234568,"Infinity"])");
+  EXPECT_EQ(KindOf("a: -0"), BindingValueKind::kUnsigned);
+}
+
 // Whole numbers beyond the 64-bit range stay floats instead of overflowing.
 TEST(YamlReader, WholeNumbersOutsideSixtyFourBitsStayFloats) {
   EXPECT_EQ(KindOf("a: 18446744073709551615"), BindingValueKind::kFloat);  // rounds to 2^64
@@ -64,20 +72,18 @@ TEST(YamlReader, TaggedScalars) {
             "Value -99999999999999999999 for 'yaml' of type int64_t is out of range");
   EXPECT_EQ(ErrorOf("!!float x1"), "Value x1 for 'yaml' of type double is in an incorrect format");
   EXPECT_EQ(ErrorOf("!!float 1e400"), "Value 1e400 for 'yaml' of type double is out of range");
-  EXPECT_EQ(ErrorOf("!!int \"5\\0\""), std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
+  EXPECT_EQ(ErrorOf("!!int \"5\\0\""),
+            std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
   EXPECT_EQ(ErrorOf("a: !custom 1"), "Unsupported YAML tag '!custom'.");
 }
 
-TEST(YamlReader, AliasesCopyTheAnchoredValue) {
+TEST(YamlReader, AliasesCopyTheAnchoredValueAndNameTheirFailures) {
   EXPECT_EQ(JsonOf("a: &x 1\nb: *x"), R"({"a":1,"b":1})");
   EXPECT_EQ(JsonOf("a: &m {k: [1, 2]}\nb: *m\nc: [*m, *m]"),
             R"({"a":{"k":[1,2]},"b":{"k":[1,2]},"c":[{"k":[1,2]},{"k":[1,2]}]})");
   // A repeated key replaces its value whole; the alias keeps the copy taken
   // when the anchored container ended.
   EXPECT_EQ(JsonOf("a: &s {x: 1}\nb: *s\na: {y: 2}\nc: [1]\nc: [2]"), R"({"a":{"y":2},"b":{"x":1},"c":[2]})");
-}
-
-TEST(YamlReader, AnchorAndAliasFailures) {
   EXPECT_EQ(ErrorOf("b: *y"), "Undefined alias encountered: \"y\". At line: 1 col: 4");
   EXPECT_EQ(ErrorOf("a: &x [*x]"), "Cannot deserialize cyclic aliases. Alias \"x\". At line: 1 col: 8");
   EXPECT_EQ(ErrorOf("a: &x 1\nb: &x 2"), "Duplicate occurrence of anchor \"x\". At line: 2 col: 4");
@@ -87,15 +93,11 @@ TEST(YamlReader, AnchorAndAliasFailures) {
 TEST(YamlReader, KeysMustBeStringScalars) {
   EXPECT_EQ(ErrorOf("? [1]\n: x"), "Unexpected start of sequence. At line: 1 col: 3");
   EXPECT_EQ(ErrorOf("a: 1\n? {b: 2}\n: x"), "Unexpected start of mapping. At line: 2 col: 3");
-  EXPECT_EQ(ErrorOf("a: 1\n!!int 5: x"),
-            "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
+  EXPECT_EQ(ErrorOf("a: 1\n!!int 5: x"), "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
   // An alias in key position would otherwise overwrite the whole mapping.
-  EXPECT_EQ(ErrorOf("a: &k x\n*k : y"),
-            "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
+  EXPECT_EQ(ErrorOf("a: &k x\n*k : y"), "Invalid mapping key. Only string scalar keys are allowed. At line: 2 col: 1");
   EXPECT_EQ(JsonOf("!!str 5: x\n7: z"), R"({"5":"x","7":"z"})");
-}
-
-TEST(YamlReader, AnEmptyKeyIsAKeyLikeAnyOther) {
+  // An empty key is a key like any other.
   EXPECT_EQ(JsonOf("'': 1\nb: 2"), R"({"":1,"b":2})");
 }
 
@@ -109,9 +111,9 @@ TEST(YamlReader, OneDocumentOnly) {
 }
 
 TEST(YamlReader, ParserErrorsKeepLibyamlPositions) {
-  EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"),
-            "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
-  EXPECT_EQ(ErrorOf("a: 1\n  b: 2"), "YAML parser error: mapping values are not allowed in this context. At line: 1 col: 3");
+  EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"), "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
+  EXPECT_EQ(ErrorOf("a: 1\n  b: 2"),
+            "YAML parser error: mapping values are not allowed in this context. At line: 1 col: 3");
   EXPECT_EQ(ErrorOf("a: \"\\q\""), "YAML parser error: found unknown escape character. At line: 0 col: 4");
 }
 
@@ -121,8 +123,8 @@ TEST(YamlReader, NestingIsBoundedAt512Levels) {
   const std::string hostile(1000000, '[');
   EXPECT_EQ(ErrorOf(hostile), "Nesting is deeper than the limit of 512 levels. At line: 1 col: 513");
   // An alias cannot carry a value past the bound either.
-  const std::string anchored = "a: &x " + std::string(300, '[') + std::string(300, ']') + "\nb: " +
-                               std::string(300, '[') + "*x" + std::string(300, ']');
+  const std::string anchored = "a: &x " + std::string(300, '[') + std::string(300, ']') +
+                               "\nb: " + std::string(300, '[') + "*x" + std::string(300, ']');
   EXPECT_EQ(ErrorOf(anchored), "Nesting is deeper than the limit of 512 levels. At line: 2 col: 304");
 }
 

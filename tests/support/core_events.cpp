@@ -25,10 +25,10 @@ bool DeliverEvent(const FakeCore& core, std::string_view name, const BindingValu
   return false;
 }
 
-BindingValue ResourceEventPayload(const std::string& uri, int eventType, const BindingValue& data) {
+BindingValue ResourceEventPayload(const std::string& uri, PluginResourceEventType eventType, const BindingValue& data) {
   BindingValue payload;
   payload.Member("uri").SetString(uri);
-  payload.Member("eventType").SetSigned(eventType);
+  payload.Member("eventType").SetSigned(static_cast<int32_t>(eventType));
   payload.Member("data") = data;
   return payload;
 }

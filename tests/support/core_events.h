@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "binding/binding_value.h"
+#include "runtime/runtime_records.h"
 #include "support/fake_core.h"
 
 namespace kel::testing {
@@ -18,9 +19,9 @@ namespace kel::testing {
 // with its context. False when nothing was ever subscribed under the name.
 bool DeliverEvent(const FakeCore& core, std::string_view name, const BindingValue& payload);
 
-// Payloads of another plug-in's resource change (0 create, 1 update,
-// 2 delete) and of a message the remote service pushed.
-BindingValue ResourceEventPayload(const std::string& uri, int eventType, const BindingValue& data);
+// Payloads of another plug-in's resource change and of a message the
+// remote service pushed.
+BindingValue ResourceEventPayload(const std::string& uri, PluginResourceEventType eventType, const BindingValue& data);
 BindingValue DrovMessagePayload(const std::string& typeName, const BindingValue& body);
 
 // The tasks handed to ScheduleCallback, each run once when a test says so.

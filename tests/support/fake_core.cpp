@@ -34,11 +34,11 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
   };
   slot_.table.publish_event = [](HostTable* t, const OutgoingEventRecord* event) {
     FakeCore& core = From(t);
-    core.Record(HostFunction::kPublishEvent, core.published_events_, event);
+    core.Record(HostFunction::kPublishEvent);
     if (core.on_publish_event) core.on_publish_event(event);
   };
-  slot_.table.subscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle,
-                                   EventCallbackFn callback, void* context, uint32_t flag) {
+  slot_.table.subscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle, EventCallbackFn callback,
+                                   void* context, uint32_t flag) {
     FakeCore& core = From(t);
     const SubscribeCall call{name ? name : "", plugin_handle, callback, context, flag};
     core.Record(HostFunction::kSubscribeEvent, core.subscriptions_, call);
@@ -48,8 +48,8 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
     const UnsubscribeCall call{name ? name : "", plugin_handle};
     core.Record(HostFunction::kUnsubscribeEvent, core.unsubscriptions_, call);
   };
-  slot_.table.schedule_callback = [](HostTable* t, const char* label, TaskCallbackFn callback,
-                                     void* context, double delay_seconds, uint32_t reserved) {
+  slot_.table.schedule_callback = [](HostTable* t, const char* label, TaskCallbackFn callback, void* context,
+                                     double delay_seconds, uint32_t reserved) {
     FakeCore& core = From(t);
     const ScheduledCall call{label ? label : "", callback, context, delay_seconds, reserved};
     core.Record(HostFunction::kScheduleCallback, core.scheduled_, call);

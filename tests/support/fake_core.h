@@ -88,7 +88,6 @@ class FakeCore {
   size_t CallCount(HostFunction function) const;
   std::vector<RequestCall> requests() const { return Snapshot(requests_); }
   std::vector<ReservedCall> reserved_calls() const { return Snapshot(reserved_calls_); }
-  std::vector<const OutgoingEventRecord*> published_events() const { return Snapshot(published_events_); }
   std::vector<SubscribeCall> subscriptions() const { return Snapshot(subscriptions_); }
   std::vector<UnsubscribeCall> unsubscriptions() const { return Snapshot(unsubscriptions_); }
   std::vector<ScheduledCall> scheduled() const { return Snapshot(scheduled_); }
@@ -122,7 +121,6 @@ class FakeCore {
   std::vector<HostFunction> calls_;
   std::vector<RequestCall> requests_;
   std::vector<ReservedCall> reserved_calls_;
-  std::vector<const OutgoingEventRecord*> published_events_;
   std::vector<SubscribeCall> subscriptions_;
   std::vector<UnsubscribeCall> unsubscriptions_;
   std::vector<ScheduledCall> scheduled_;

@@ -31,7 +31,8 @@ namespace kel::testing {
     if (a.kind == kHostValueArray) {
       const auto* ea = static_cast<const HostValue*>(ra.pointer);
       const auto* eb = static_cast<const HostValue*>(rb.pointer);
-      for (std::uint32_t i = 0; i < ra.count; ++i) pending.push_back({&ea[i], &eb[i], pair.path + "[" + std::to_string(i) + "]"});
+      for (std::uint32_t i = 0; i < ra.count; ++i)
+        pending.push_back({&ea[i], &eb[i], pair.path + "[" + std::to_string(i) + "]"});
     } else if (a.kind == kHostValueMap) {
       const auto* ea = static_cast<const HostValueMapEntry*>(ra.pointer);
       const auto* eb = static_cast<const HostValueMapEntry*>(rb.pointer);
@@ -42,7 +43,8 @@ namespace kel::testing {
         pending.push_back({&ea[i].value, &eb[i].value, pair.path + "." + ea[i].key});
       }
     } else {
-      const std::size_t bytes = a.kind == kHostValueOwnedBlob || a.kind == kHostValueBorrowedBlob ? ra.count : ra.count + 1;
+      const std::size_t bytes =
+          a.kind == kHostValueOwnedBlob || a.kind == kHostValueBorrowedBlob ? ra.count : ra.count + 1;
       if (std::memcmp(ra.pointer, rb.pointer, bytes) != 0) {
         return ::testing::AssertionFailure() << pair.path << ": bytes differ";
       }

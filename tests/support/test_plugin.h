@@ -23,8 +23,8 @@ class TestPlugin {
   AppModule module;
 };
 
-inline BindingValue ServiceProxyPayload(const std::string& uuid, const std::string& service,
-                                        const std::string& method, const std::string& payloadText) {
+inline BindingValue ServiceProxyPayload(const std::string& uuid, const std::string& service, const std::string& method,
+                                        const std::string& payloadText) {
   BindingValue payload;
   payload.Member("uuid").SetString(uuid);
   payload.Member("serviceName").SetString(service);
