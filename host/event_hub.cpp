@@ -16,23 +16,28 @@ void EventHub::Add(const std::string& name, std::string json) {
   events_.push_back(std::move(event));
   while (events_.size() > kMaxEvents || (bytes_ > kMaxBytes && events_.size() > 1)) {
     bytes_ -= events_.front()->json.size();
+    dropped_through_ = events_.front()->sequence;
     events_.pop_front();
   }
   added_.notify_all();
 }
 
-bool EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std::vector<EventPtr>& out) {
+std::optional<EventHub::Batch> EventHub::WaitAfter(uint64_t after, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   added_.wait_for(lock, timeout, [&] { return closed_ || last_ > after; });
-  if (closed_) return false;
+  if (closed_) return std::nullopt;
+  Batch batch;
+  // Events are dropped oldest first, so everything up to the last dropped
+  // one is gone for a cursor before it.
+  if (dropped_through_ > after) batch.dropped_through = dropped_through_;
   std::size_t bytes = 0;
   for (const EventPtr& event : events_) {
     if (event->sequence <= after) continue;
-    if (!out.empty() && bytes + event->json.size() > kMaxBatchBytes) break;
+    if (!batch.events.empty() && bytes + event->json.size() > kMaxBatchBytes) break;
     bytes += event->json.size();
-    out.push_back(event);
+    batch.events.push_back(event);
   }
-  return true;
+  return batch;
 }
 
 void EventHub::Close() {

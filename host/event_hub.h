@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,19 @@ class EventHub {
 
   // Any thread. `json` is the whole event object.
   void Add(const std::string& name, std::string json);
-  // Appends the kept events after `after` to `out`, waiting up to `timeout`
-  // for one to arrive when there is none; at least one and at most about
+  // What a reader gets next: the kept events after its cursor, and the
+  // last sequence number it can no longer get because the bound dropped it
+  // (0 when nothing after the cursor was dropped).
+  struct Batch {
+    uint64_t dropped_through = 0;
+    std::vector<EventPtr> events;
+  };
+  // The kept events after `after`, waiting up to `timeout` for one to
+  // arrive when there is none; at least one and at most about
   // kMaxBatchBytes of them, so that a reader that fell behind does not keep
-  // the events dropped meanwhile alive besides the kept ones. False once the
-  // hub is closed.
-  bool WaitAfter(uint64_t after, std::chrono::milliseconds timeout, std::vector<EventPtr>& out);
+  // the events dropped meanwhile alive besides the kept ones. Nothing once
+  // the hub is closed.
+  std::optional<Batch> WaitAfter(uint64_t after, std::chrono::milliseconds timeout);
   // Wakes every reader for good.
   void Close();
   uint64_t LastSequence() const;
@@ -46,6 +54,7 @@ class EventHub {
   std::deque<EventPtr> events_;
   std::size_t bytes_ = 0;
   uint64_t last_ = 0;
+  uint64_t dropped_through_ = 0;
   bool closed_ = false;
 };
 

@@ -35,6 +35,8 @@ constexpr int kListenBacklog = 512;
 // How often an idle event stream sends a comment (and so notices a client
 // that has gone).
 constexpr std::chrono::milliseconds kStreamHeartbeat{1000};
+// The stream's own frame for events a reader lost to the hub's bound.
+constexpr std::string_view kEventsDroppedName = "host-events-dropped";
 
 std::size_t HeaderBytes(const httplib::Headers& headers) {
   std::size_t bytes = 0;
@@ -181,11 +183,24 @@ void HttpServer::AddEventStream() {
     response.set_header("Cache-Control", "no-cache");
     response.set_chunked_content_provider(
         "text/event-stream", [this, cursor, prefix](std::size_t, httplib::DataSink& sink) {
-          std::vector<EventHub::EventPtr> events;
-          if (!core_.Hub().WaitAfter(*cursor, kStreamHeartbeat, events)) {
+          std::optional<EventHub::Batch> batch = core_.Hub().WaitAfter(*cursor, kStreamHeartbeat);
+          if (!batch) {
             sink.done();
             return true;
           }
+          if (batch->dropped_through != 0) {
+            // The reader fell further behind than the hub keeps: it is told
+            // which ids it lost (under any name filter, since the lost ones
+            // may have matched), and its id moves past them, so a reader that
+            // reconnects from its last id does not take the gap for a fault.
+            const std::string text = "id: " + std::to_string(batch->dropped_through) + "\nevent: " +
+                                     std::string(kEventsDroppedName) + "\ndata: {\"name\":\"" +
+                                     std::string(kEventsDroppedName) + "\",\"after\":" + std::to_string(*cursor) +
+                                     ",\"through\":" + std::to_string(batch->dropped_through) + "}\n\n";
+            *cursor = batch->dropped_through;
+            if (!sink.write(text.data(), text.size())) return false;
+          }
+          const std::vector<EventHub::EventPtr>& events = batch->events;
           if (events.empty()) return sink.write(": idle\n\n", 8);
           // Event by event: one event can be the whole inventory, and a
           // batch joined into one text would hold a copy of all of them.

@@ -65,5 +65,35 @@ TEST(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
   core.Close();
 }
 
+TEST(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
+  HostOptions options;
+  options.module_path = KEL_MODULE_PATH;
+  options.auto_login = false;
+  HostLog log(nullptr);
+  HostCore core(options, log);
+  ASSERT_TRUE(core.Start().Ok());
+  HttpServer server(core, options);
+  const uint16_t port = server.Bind("127.0.0.1", 0);
+  ASSERT_NE(port, 0);
+  server.Start();
+  // More than the hub keeps by count: the oldest go.
+  const uint64_t first = core.Hub().LastSequence() + 1;
+  for (int i = 0; i < 20003; ++i) core.Hub().Add("OnJsonApiEvent_a", R"({"n":1})");
+  const uint64_t lost_through = first + 2;
+
+  httplib::Client client("127.0.0.1", port);
+  std::string text;
+  client.Get("/host/v1/events?since=0&name=Nothing", [&](const char* data, size_t length) {
+    text.append(data, length);
+    return text.find("\n\n") == std::string::npos;
+  });
+  EXPECT_EQ(text.substr(0, text.find("\n\n")), "id: " + std::to_string(lost_through) +
+                                                  "\nevent: host-events-dropped\ndata: "
+                                                  R"({"name":"host-events-dropped","after":0,"through":)" +
+                                                  std::to_string(lost_through) + "}");
+  server.Stop();
+  core.Close();
+}
+
 }  // namespace
 }  // namespace kel::host
