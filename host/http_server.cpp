@@ -193,8 +193,8 @@ void HttpServer::AddEventStream() {
             // which ids it lost (under any name filter, since the lost ones
             // may have matched), and its id moves past them, so a reader that
             // reconnects from its last id does not take the gap for a fault.
-            const std::string text = "id: " + std::to_string(batch->dropped_through) + "\nevent: " +
-                                     std::string(kEventsDroppedName) + "\ndata: {\"name\":\"" +
+            const std::string text = "id: " + std::to_string(batch->dropped_through) +
+                                     "\nevent: " + std::string(kEventsDroppedName) + "\ndata: {\"name\":\"" +
                                      std::string(kEventsDroppedName) + "\",\"after\":" + std::to_string(*cursor) +
                                      ",\"through\":" + std::to_string(batch->dropped_through) + "}\n\n";
             *cursor = batch->dropped_through;
