@@ -6,12 +6,14 @@
 #include "champions/ownership_rules.h"
 #include "datagen/generated_world.h"
 #include "support/recording_log_target.h"
+#include "record_json.h"
 #include "world_records.h"
 
 namespace kel::champions {
 namespace {
 
 using testing::GameDataOf;
+using testing::JsonOf;
 using testing::OwnershipOf;
 
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
@@ -132,13 +134,10 @@ TEST(InventoryDerivation, AChromaRecordIsServedInsideItsSkinWhicheverArrivesFirs
     if (!ownershipFirst) inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
     const CollectionsChampion& champion = inventory.champions.Get().front();
     EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
-    const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
-    EXPECT_EQ(served.id, 1005);
-    EXPECT_EQ(served.championId, 1);
-    EXPECT_TRUE(served.ownership.owned);
-    EXPECT_TRUE(served.lastSelected);
-    EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
-    EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+    EXPECT_EQ(JsonOf(champion.skins[1].chromas.front()),
+              R"({"championId":1,"chromaPath":"/chroma/1005.png","colors":["#aa0000"],"disabled":false,"id":1005,)"
+              R"("lastSelected":true,"name":"","ownership":{"freeToPlayReward":false,"owned":true,"rental":)"
+              R"({"endDate":0,"purchaseDate":0,"rented":false,"winCountRemaining":0}},"stillObtainable":false})");
   }
 }
 
@@ -229,11 +228,8 @@ TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
   add(4, false, false, false, true);   // free
   add(5, false, false, false, false);  // nothing
   add(6, true, false, false, false);   // owned
-  const CollectionsChampionPlayableCounts counts = inventory.PlayableCounts();
-  EXPECT_EQ(counts.championsOwned, 2u);
-  EXPECT_EQ(counts.championsFreeToPlayReward, 1u);
-  EXPECT_EQ(counts.championsRented, 1u);
-  EXPECT_EQ(counts.championsFreeToPlay, 1u);
+  EXPECT_EQ(JsonOf(inventory.PlayableCounts()),
+            R"({"championsFreeToPlay":1,"championsFreeToPlayReward":1,"championsOwned":2,"championsRented":1})");
 }
 
 TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
@@ -248,11 +244,10 @@ TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
 
   inventory.ComputeFreeToPlayAndBaseSkins();
   EXPECT_TRUE(inventory.champions.Get()[0].skins[0].ownership.owned);
-  const CollectionsChampionSkin& rentedBase = inventory.champions.Get()[1].skins[0];
-  EXPECT_FALSE(rentedBase.ownership.owned);
-  EXPECT_TRUE(rentedBase.ownership.rental.rented);
-  EXPECT_EQ(rentedBase.ownership.rental.endDate, kNow + 60'000);
-  EXPECT_TRUE(rentedBase.ownership.freeToPlayReward);  // left as received
+  // The reward flag is left as received.
+  EXPECT_EQ(JsonOf(inventory.champions.Get()[1].skins[0].ownership),
+            R"({"freeToPlayReward":true,"owned":false,"rental":{"endDate":1780000060000,"purchaseDate":0,)"
+            R"("rented":true,"winCountRemaining":0}})");
 
   inventory.champions.Edit()[1].freeToPlayInRotation = true;  // free champions own their base skin
   inventory.ComputeFreeToPlayAndBaseSkins();
