@@ -23,10 +23,6 @@ datagen::WorldOptions SmallWorld() {
   return options;
 }
 
-void ApplyAllGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world) {
-  for (GameDataChampion& champion : GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
-}
-
 std::vector<std::int32_t> Ids(const auto& records) {
   std::vector<std::int32_t> ids;
   for (const auto& record : records) ids.push_back(record.id);
@@ -64,7 +60,7 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
   }
   const std::vector<std::int32_t> order = Ids(inventory.champions);
 
-  ApplyAllGameData(inventory, world);
+  testing::ApplyGameData(inventory, world);
   EXPECT_EQ(Ids(inventory.champions), order);
   for (const CollectionsChampion& champion : inventory.champions) {
     const datagen::GameChampion* game = world.FindChampion(champion.id);
@@ -190,10 +186,8 @@ TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
   EXPECT_EQ(inventory.champions[0].disabledQueues, (std::vector<std::string>{"ARAM", "ARAM"}));
   EXPECT_TRUE(inventory.champions[1].disabledQueues.empty());
   EXPECT_EQ(inventory.champions.size(), 2u);  // nothing is added for unknown ids
-  const std::vector<std::string> messages = log.Messages();
-  for (const char* message : {"Could not disable queue ARAM for champ 88", "Could not disable champ 77"}) {
-    EXPECT_NE(std::find(messages.begin(), messages.end(), message), messages.end()) << message;
-  }
+  EXPECT_TRUE(log.Has("Could not disable queue ARAM for champ 88"));
+  EXPECT_TRUE(log.Has("Could not disable champ 77"));
 }
 
 TEST(InventoryDerivation, NewPlayerModeBounds) {
