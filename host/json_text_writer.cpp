@@ -1,12 +1,6 @@
 #include "host/json_text_writer.h"
 
 #include <rapidjson/internal/dtoa.h>
-#include <rapidjson/internal/itoa.h>
-
-#ifndef __SSE2__
-#error "the host's text scan is written for SSE2"
-#endif
-#include <emmintrin.h>
 
 #include <algorithm>
 #include <bit>
@@ -15,6 +9,9 @@
 
 namespace kel::host {
 namespace {
+
+using text_blocks::kBlock;
+using text_blocks::StopBits;
 
 // What follows the backslash for a byte that must be escaped; 0 for a byte
 // written as it is. 'u' is \u00XX.
@@ -37,17 +34,6 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 bool EndsPlainRun(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
-// One bit for each of the sixteen bytes that ends a plain run.
-unsigned StopBits(__m128i bytes) {
-  const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x1F)), bytes);
-  const __m128i quotes = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('"'));
-  const __m128i backslashes = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'));
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quotes, backslashes), controls)));
-}
-
-constexpr std::size_t kBlock = 16;
-constexpr std::uintptr_t kPage = 4096;
-
 // Copies the bytes of `text` up to the first that ends a plain run (below
 // 0x20, NUL included, a quote or a backslash), at most `limit`, to `out`,
 // and returns how many there were; writes up to 16 bytes past
@@ -62,10 +48,8 @@ __attribute__((no_sanitize("address", "thread"))) std::size_t CopyPlainRun(const
   const auto address = reinterpret_cast<std::uintptr_t>(text);
   const std::size_t to_boundary = kBlock - (address & (kBlock - 1));
   std::size_t done = 0;
-  if ((address & (kPage - 1)) <= kPage - kBlock) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
-    if (const unsigned stops = StopBits(bytes); stops != 0) {
+  if (text_blocks::InOnePage(text)) {
+    if (const unsigned stops = text_blocks::CopyBlock(text, out); stops != 0) {
       return std::min(static_cast<std::size_t>(std::countr_zero(stops)), limit);
     }
     done = to_boundary;
@@ -143,16 +127,6 @@ void JsonTextWriter::Escaped(const char* text, std::size_t limit, bool stop_at_n
   }
   Reserve(1);
   *cursor_++ = '"';
-}
-
-void JsonTextWriter::Signed(int64_t value) {
-  Reserve(21);
-  cursor_ = rapidjson::internal::i64toa(value, cursor_);
-}
-
-void JsonTextWriter::Unsigned(uint64_t value) {
-  Reserve(20);
-  cursor_ = rapidjson::internal::u64toa(value, cursor_);
 }
 
 void JsonTextWriter::Double(double value) {

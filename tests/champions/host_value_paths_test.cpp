@@ -3,9 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "binding/host_value_arena.h"
-#include "binding/host_value_conversion.h"
-#include "binding/host_value_writer.h"
 #include "champions/inventory_store.h"
 #include "champions/published_event.h"
 #include "datagen/generated_world.h"
@@ -22,19 +19,7 @@ class HostValuePathsTest : public ::testing::TestWithParam<std::uint32_t> {
  protected:
   template <typename T>
   void ExpectSame(const T& native) {
-    const BindingRegistry& registry = rig.Plugin().registry();
-    BindingResult tree;
-    registry.ToValue(tree, native);
-    HostValue expected{};
-    ToHostValue(tree, tree.Value(), expected, &registry);
-    ASSERT_TRUE(tree.Ok()) << tree.Message();
-    HostValueArena arena;
-    HostValueWriter writer(arena, registry);
-    HostValue actual{};
-    WriteHostValue(writer, actual, native);
-    ASSERT_TRUE(writer.Ok()) << writer.Message();
-    EXPECT_TRUE(kel::testing::SameHostValue(expected, actual));
-    ReleaseHostValue(expected);
+    EXPECT_TRUE(kel::testing::WriterMatchesBindingPath(rig.Plugin().registry(), native));
   }
 
   kel::testing::FlowsRig rig;
@@ -44,42 +29,38 @@ TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
   const datagen::GeneratedWorld world(GetParam(), datagen::WorldOptions::Scaled(GetParam()));
   InventoryStore::Access access = rig.Plugin().Inventory().Lock();
   ChampionInventory& inventory = access.Inventory();
-  for (GameDataChampion& champion : testing::GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
+  testing::ApplyGameData(inventory, world);
   inventory.ApplyOwnership(testing::OwnershipOf(world, 7, 1'700'000'000'000), 1'700'000'000'000);
-  inventory.disabledQueues["ARAM"] = {inventory.champions.front().id};
+  inventory.disabledQueues["ARAM"] = {inventory.champions.Get().front().id};
   inventory.ApplyDisabledChampionsAndQueues();
   inventory.ApplyDisabledSkins();
   inventory.ComputeFreeToPlayAndBaseSkins();
   inventory.RebuildMinimalChampions();
 
-  ExpectSame(inventory.champions);
-  ExpectSame(inventory.minimalChampions);
+  ExpectSame(inventory.champions.Get());
+  ExpectSame(inventory.minimalChampions.Get());
   ExpectSame(inventory.PlayableCounts());
   std::vector<CollectionsChampionSkinMinimal> skins;
-  for (const CollectionsChampion& champion : inventory.champions) {
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     skins.insert(skins.end(), champion.skins.begin(), champion.skins.end());
   }
   ExpectSame(skins);
-  const CollectionsChampion& champion = inventory.champions.back();
+  const CollectionsChampion& champion = inventory.champions.Get().back();
   ExpectSame(champion);
   ExpectSame(champion.skins);
   ExpectSame(champion.skins.back());
   ExpectSame(champion.skins.back().chromas);
 
   // An event: the PluginResourceEvent record around the payload.
+  const BindingRegistry& registry = rig.Plugin().registry();
   PendingPublication publication;
   publication.Add("/kel-champions/v1/inventories/7/champions", PluginResourceEventType::Update, champion.skins);
-  const std::unique_ptr<WrittenEvent> event = WriteResourceEvent(rig.Plugin().registry(), publication.Events().front());
+  const std::unique_ptr<WrittenEvent> event = WriteResourceEvent(registry, publication.Events().front());
   ASSERT_TRUE(event);
   BindingResult data;
-  rig.Plugin().registry().ToValue(data, champion.skins);
+  registry.ToValue(data, champion.skins);
   const PluginResourceEvent record{publication.Events().front().uri, PluginResourceEventType::Update, data.Value()};
-  BindingResult tree;
-  rig.Plugin().registry().ToValue(tree, record);
-  HostValue expected{};
-  ToHostValue(tree, tree.Value(), expected, &rig.Plugin().registry());
-  EXPECT_TRUE(kel::testing::SameHostValue(expected, event->payload));
-  ReleaseHostValue(expected);
+  EXPECT_TRUE(kel::testing::SameAsBindingPath(registry, record, event->payload));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, HostValuePathsTest, ::testing::Values(1u, 4u));

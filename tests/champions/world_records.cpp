@@ -45,8 +45,12 @@ std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorl
   return ConvertValue<std::vector<CollectionsDrovChampionDTO>>(Registry(), reply.Find("body")).value();
 }
 
+void ApplyGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world) {
+  for (GameDataChampion& champion : GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
+}
+
 void LoadWorld(InventoryStore::Access& access, const datagen::GeneratedWorld& world, std::uint64_t summonerId) {
-  for (GameDataChampion& champion : GameDataOf(world)) access.Inventory().ApplyGameData(std::move(champion));
+  ApplyGameData(access.Inventory(), world);
   access.Session().loggedIn = true;
   access.Session().summonerId = summonerId;
   access.Session().postLoginTimeoutExpired = true;

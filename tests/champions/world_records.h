@@ -13,6 +13,8 @@
 namespace kel::champions::testing {
 
 std::vector<GameDataChampion> GameDataOf(const datagen::GeneratedWorld& world);
+// Every champion's game data applied to `inventory`, in the world's order.
+void ApplyGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world);
 std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world, std::uint64_t summonerId,
                                                     std::uint64_t nowMs);
 // The world's game data in the inventory, `summonerId` logged in and its

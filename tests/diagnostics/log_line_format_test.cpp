@@ -34,9 +34,7 @@ TEST(LogLineFormat, ExpandsEveryCode) {
   EXPECT_TRUE(std::regex_match(Line("#T", record), std::regex("0x[0-9a-f]+\n")));
   EXPECT_TRUE(std::regex_match(Line("#H", record), std::regex("[0-9]{6}\\.[0-9]{3}\n")));
   EXPECT_EQ(Line("#L", MakeRecord("", 17)), "     ?\n");  // a level past the table
-}
-
-TEST(LogLineFormat, HashBeforeAnyOtherCharacterYieldsThatCharacter) {
+  // A hash before any other character yields that character.
   EXPECT_EQ(Line("#x ## #| #", MakeRecord("")), "x # | #\n");
 }
 

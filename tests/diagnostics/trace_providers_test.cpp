@@ -34,16 +34,12 @@ struct RecordingFacility {
   static constexpr platform::TraceFacility kTable{&Register, &WriteThreadName, &Unregister};
 };
 
-TEST(TraceProviders, WithoutAFacilityTracingIsOff) {
+TEST(TraceProviders, OffWithoutAFacilityAndWithOneRegisterAllFourAndNameTheLoadingThreadWhenTheSecondIsEnabled) {
   ASSERT_EQ(platform::CurrentTraceFacility(), nullptr);
-  TraceProviders providers;
   for (size_t i = 0; i < 4; ++i) {
-    EXPECT_FALSE(providers.provider(i).registered());
-    EXPECT_FALSE(providers.provider(i).enabled());
+    EXPECT_FALSE(TraceProviders().provider(i).registered());
+    EXPECT_FALSE(TraceProviders().provider(i).enabled());
   }
-}
-
-TEST(TraceProviders, RegisterAllFourAndNameTheLoadingThreadWhenTheSecondIsEnabled) {
   platform::SetTraceFacility(&RecordingFacility::kTable);
   {
     TraceProviders providers;

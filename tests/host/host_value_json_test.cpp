@@ -15,7 +15,7 @@ namespace {
 
 TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
   const std::string text =
-      R"({"a":[1,-2,1.5,"x\n\"y",true,null,{}],"b":{"c":[]},"big":18446744073709551615,"low":-9223372036854775808})";
+      R"({"a":[1,-2,0,1.5,"x\n\"y",true,false,null,{}],"b":{"c":[]},"big":18446744073709551615,"low":-9223372036854775808})";
   const Result<Json> parsed = ParseJson(text);
   ASSERT_TRUE(parsed.Ok());
   EncodedHostValue encoded(parsed.Value());
@@ -55,20 +55,26 @@ TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {
   EXPECT_EQ(HostValueToJson(list), expected.GetString());
 }
 
-// Texts and keys read in blocks from every offset, of every short length.
+// Texts and keys read in blocks from every offset, of every length the
+// writer copies in place and beyond, plain or with one byte to escape; a
+// text ends at a NUL before its count, or at its count before other bytes.
 TEST(HostValueJson, WritesTextsAtEveryOffsetAndLengthAsRapidJsonDoes) {
   alignas(64) char pool[128];
-  for (std::size_t at = 0; at < 32 * 40; ++at) {
-    std::string text(at % 40, 'k');
-    if (!text.empty()) text[at % text.size()] = "\"\\\n\x01"[at % 4];
-    std::memcpy(pool + at / 40, text.c_str(), text.size() + 1);
-    HostValueMapEntry keyed{pool + at / 40, {}, 0};
-    keyed.value.kind = kHostValueBorrowedString;  // its count runs past the NUL that ends it
-    keyed.value.payload.reference = HostValueReference{pool + at / 40, static_cast<uint32_t>(text.size() + 3)};
+  for (std::size_t at = 0; at < 2 * 32 * 72; ++at) {
+    const bool counted = at >= 32 * 72;
+    std::string text(at % 72, 'k');
+    if (!text.empty()) text[at % text.size()] = "\"\\\n\x01k"[at % 5];
+    const std::string stored = counted ? text + "zz" : text;
+    char* const at_offset = pool + at / 72 % 32;
+    std::memcpy(at_offset, stored.c_str(), stored.size() + 1);
+    HostValueMapEntry keyed{at_offset, {}, 0};
+    keyed.value.kind = kHostValueBorrowedString;
+    keyed.value.payload.reference =
+        HostValueReference{at_offset, static_cast<uint32_t>(text.size() + (counted ? 0 : 3))};
     const HostValue map{kHostValueMap, {.reference = HostValueReference{&keyed, 1}}};
     rapidjson::StringBuffer expected;
     rapidjson::Writer<rapidjson::StringBuffer> writer(expected);
-    writer.StartObject(), writer.Key(text.c_str()), writer.String(text.c_str()), writer.EndObject();
+    writer.StartObject(), writer.Key(stored.c_str()), writer.String(text.c_str()), writer.EndObject();
     ASSERT_EQ(HostValueToJson(map), expected.GetString()) << at;
   }
 }

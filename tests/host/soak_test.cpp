@@ -54,11 +54,7 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
   HostProcess host({"--login-delay-ms", "0"});
   std::vector<std::string> routes = InventoryRoutes();
   routes.push_back("/host/v1/status");
-  const auto full_list = [&] {
-    return WaitFor([&] { return host.Get(routes[0]).value.Size() == DefaultWorld().Champions().size(); },
-                   Patience(milliseconds(20000)));
-  };
-  ASSERT_TRUE(full_list());
+  ASSERT_TRUE(WaitForFullList(host));
   const uint64_t settled_kib = ResidentKiB(host.Pid());
   std::atomic<bool> stop{false};
   // Odd while injected faults may make requests fail.
@@ -148,7 +144,7 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
       EXPECT_EQ(host.Send("POST", "/host/v1/login").status, 200);
       EXPECT_EQ(host.Send("POST", "/host/v1/faults", R"({"championSummary": 0, "inventory": 0})").status, 200);
       EXPECT_EQ(host.Send("POST", "/host/v1/login").status, 200);
-      EXPECT_TRUE(full_list());
+      EXPECT_TRUE(WaitForFullList(host));
       ++fault_epoch;
       changes += 2;
     }
@@ -168,8 +164,7 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
       << "settled " << settled_kib << " KiB, peak " << peak_kib << " KiB";
   EXPECT_EQ(host.Stop(), 0) << host.Output();
   std::cout << "soak: " << reads << " reads, " << changes << " changes, " << last_id << " events (" << lost
-            << " lost to the stream's bound), resident "
-            << settled_kib << " -> peak " << peak_kib << " KiB\n";
+            << " lost to the stream's bound), resident " << settled_kib << " -> peak " << peak_kib << " KiB\n";
 }
 
 }  // namespace

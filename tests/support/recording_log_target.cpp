@@ -1,5 +1,7 @@
 #include "support/recording_log_target.h"
 
+#include <algorithm>
+
 #include "diagnostics/log.h"
 
 namespace kel::testing {
@@ -27,6 +29,12 @@ std::vector<std::string> RecordingLogTarget::Messages() const {
   std::vector<std::string> messages;
   for (const RecordedLine& line : lines_) messages.push_back(line.message);
   return messages;
+}
+
+bool RecordingLogTarget::Has(std::string_view message) const {
+  std::lock_guard lock(lines_mutex_);
+  return std::any_of(lines_.begin(), lines_.end(),
+                     [message](const RecordedLine& line) { return line.message == message; });
 }
 
 }  // namespace kel::testing

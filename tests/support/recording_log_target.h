@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diagnostics/log_target.h"
@@ -28,6 +29,8 @@ class RecordingLogTarget final : public log::LogTarget {
   std::vector<RecordedLine> Lines() const;
   // Messages only, in arrival order.
   std::vector<std::string> Messages() const;
+  // Whether a record with exactly this message came.
+  bool Has(std::string_view message) const;
 
  private:
   mutable std::mutex lines_mutex_;

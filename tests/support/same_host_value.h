@@ -4,10 +4,51 @@
 
 #include <gtest/gtest.h>
 
+#include "binding/binding_registry.h"
 #include "binding/host_value_abi.h"
+#include "binding/host_value_arena.h"
+#include "binding/host_value_conversion.h"
+#include "binding/native_host_value.h"
 
 namespace kel::testing {
 
 ::testing::AssertionResult SameHostValue(const HostValue& expected, const HostValue& actual);
+
+// Whether `actual` is what the binding path makes of `native`: the
+// registry's ToValue, then ToHostValue with enum names.
+template <typename T>
+::testing::AssertionResult SameAsBindingPath(const BindingRegistry& registry, const T& native,
+                                             const HostValue& actual) {
+  BindingResult tree;
+  registry.ToValue(tree, native);
+  if (!tree.Ok()) return ::testing::AssertionFailure() << "the binding path failed: " << tree.Message();
+  HostValue expected{};
+  ToHostValue(tree, tree.Value(), expected, &registry);
+  ::testing::AssertionResult same = SameHostValue(expected, actual);
+  ReleaseHostValue(expected);
+  return same;
+}
+
+// Whether the host-value writer gives what the binding path gives, or, when
+// `succeeds` is false, fails as the binding path does, with its message.
+template <typename T>
+::testing::AssertionResult WriterMatchesBindingPath(const BindingRegistry& registry, const T& native,
+                                                    bool succeeds = true) {
+  HostValueArena arena;
+  HostValueWriter writer(arena, registry);
+  HostValue actual{};
+  WriteHostValue(writer, actual, native);
+  if (writer.Ok() != succeeds) return ::testing::AssertionFailure() << "the writer said: " << writer.Message();
+  if (!succeeds) {
+    BindingResult tree;
+    registry.ToValue(tree, native);
+    if (!tree.Ok() && tree.Message() == writer.Message()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << writer.Message() << " vs " << tree.Message();
+  }
+  ::testing::AssertionResult same = SameAsBindingPath(registry, native, actual);
+  arena.HandOverTo(actual);
+  ReleaseArenaHostValue(actual);
+  return same;
+}
 
 }  // namespace kel::testing
