@@ -200,7 +200,7 @@ void HostRoute1Champions(benchmark::State& state) {
 #endif
 
 void Route1AnchorRapidJsonWriter(benchmark::State& state) {
-  const std::vector<CollectionsChampion> champions = Loaded().Plugin().Inventory().Lock().Inventory().champions;
+  const std::vector<CollectionsChampion> champions = Loaded().Plugin().Inventory().Lock().Inventory().champions.Get();
   const auto writeOnce = [&] {
     std::string json = WriteChampionsJson(champions);
     benchmark::DoNotOptimize(json);
@@ -222,7 +222,7 @@ void FullRefresh(benchmark::State& state) {
 void OneOwnershipChange(LoadedPlugin& loaded, benchmark::State* state) {
   {
     InventoryStore::Access access = loaded.Plugin().Inventory().Lock();
-    CollectionsChampion& champion = access.Inventory().champions.front();
+    CollectionsChampion& champion = access.Inventory().champions.Edit().front();
     champion.ownership.owned = !champion.ownership.owned;
     access.FreeToPlayRefresh();
     if (state != nullptr) state->PauseTiming();
@@ -241,7 +241,7 @@ void Route4P99(benchmark::State& state, bool changing) {
   LoadedPlugin& loaded = Loaded();
   const FunctionDescriptor& function = loaded.Function(kRoute4);
   const std::string path =
-      kRoot + "/champions/" + std::to_string(loaded.Plugin().Inventory().Lock().Inventory().champions.front().id);
+      kRoot + "/champions/" + std::to_string(loaded.Plugin().Inventory().Lock().Inventory().champions.Get().front().id);
   const RequestRecord request = GetRequest(function, path);
   std::vector<double> latencies;
   std::atomic<std::uint64_t> changes{0};
@@ -293,7 +293,7 @@ void ReportMemory() {
   const std::uint64_t before = BytesInUse(second.Record());
   second.Load();
   const std::uint64_t after = BytesInUse(second.Record());
-  const std::string json = WriteChampionsJson(second.Plugin().Inventory().Lock().Inventory().champions);
+  const std::string json = WriteChampionsJson(second.Plugin().Inventory().Lock().Inventory().champions.Get());
   const double inUse = static_cast<double>(after - before);
   std::printf("\ninventory bytes in use (GetMemoryStats): %.0f\n", inUse);
   std::printf("same data as compact JSON:               %zu\n", json.size());

@@ -110,7 +110,8 @@ void WriteEventSeeds(const fs::path& dir, const kel::datagen::GeneratedWorld& wo
   const std::vector<std::string> names = rig.SubscribedNames();
   std::vector<std::pair<std::string, BindingValue>> events;
   const auto resource = [&](const std::string& uri, const std::string& json) {
-    events.emplace_back(kel::ResourceEventName(uri), kel::testing::ResourceEventPayload(uri, 1, Json(json)));
+    events.emplace_back(kel::ResourceEventName(uri),
+                        kel::testing::ResourceEventPayload(uri, kel::PluginResourceEventType::Update, Json(json)));
   };
   resource("/kel-login/v1/session", kSession);
   resource("/kel-summoner/v1/current-summoner", R"({"summonerId":5,"summonerLevel":3})");

@@ -33,6 +33,20 @@ struct RouteSpec {
   std::vector<std::string> tags;
 };
 
+// What a handler answers with: its value, or a shared immutable one (a
+// snapshot the handler took under its lock, to be written after it is
+// released). The route describes and writes the value pointed to.
+template <typename R>
+struct RouteResult {
+  using Type = R;
+  static const R& Of(const R& result) { return result; }
+};
+template <typename T>
+struct RouteResult<std::shared_ptr<const T>> {
+  using Type = T;
+  static const T& Of(const std::shared_ptr<const T>& result) { return *result; }
+};
+
 // Adapts a native function `MaybeType<Failure, R>(Args...)` to a
 // FunctionHandler: the argument slots are assigned to the native parameters
 // through the registry's conversions, and the result is converted back. A
@@ -60,7 +74,7 @@ class TypedFunctionHandler final : public FunctionHandler {
                       failure.Message());
       return;
     }
-    call.SetWrittenResult(outcome.Value(), registry_);
+    call.SetWrittenResult(RouteResult<R>::Of(outcome.Value()), registry_);
   }
 
  private:
@@ -101,7 +115,7 @@ const FunctionRecord& RegisterRoute(FunctionTable& table, RouteSpec route,
   definition.path_template = std::move(route.path_template);
   definition.description = std::move(route.description);
   definition.tags = std::move(route.tags);
-  definition.result_type = BindingTypeIdOf<R>(registry);
+  definition.result_type = BindingTypeIdOf<typename RouteResult<R>::Type>(registry);
   std::vector<std::string> names;
   std::vector<bool> optional;
   for (size_t i = 0; i < parameters.size(); ++i) {

@@ -104,23 +104,27 @@ void FoldChromaStandIns(CollectionsChampion& champion, const std::vector<std::in
 
 }  // namespace
 
-CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) { return FindOrAddById(champions, id); }
+CollectionsChampion& ChampionInventory::FindOrAddChampion(std::int32_t id) {
+  return FindOrAddById(champions.Edit(), id);
+}
 
-CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) { return FindById(champions, id); }
+CollectionsChampion* ChampionInventory::EditChampion(std::int32_t id) { return FindById(champions.Edit(), id); }
 
-const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const { return FindById(champions, id); }
+const CollectionsChampion* ChampionInventory::FindChampion(std::int32_t id) const {
+  return FindById(champions.Get(), id);
+}
 
 void ChampionInventory::ApplyOwnership(const std::vector<CollectionsDrovChampionDTO>& records, std::uint64_t nowMs) {
-  if (champions.empty()) {
+  if (champions.Get().empty()) {
     std::vector<CollectionsChampion> built;
     built.reserve(records.size());
     for (const CollectionsDrovChampionDTO& record : records) {
       ApplyChampionRecord(built.emplace_back(), record, chromaToSkin, nowMs);
     }
-    champions = std::move(built);
+    champions.Assign(std::move(built));
     return;
   }
-  IdIndex<CollectionsChampion> index(champions);
+  IdIndex<CollectionsChampion> index(champions.Edit());
   for (const CollectionsDrovChampionDTO& record : records) {
     ApplyChampionRecord(index.FindOrAdd(record.championId), record, chromaToSkin, nowMs);
   }
@@ -131,7 +135,7 @@ void ChampionInventory::ApplyGameData(GameDataChampion&& gameData) {
 }
 
 void ChampionInventory::ApplyGameData(std::vector<GameDataChampion>&& gameData) {
-  IdIndex<CollectionsChampion> index(champions);
+  IdIndex<CollectionsChampion> index(champions.Edit());
   for (GameDataChampion& one : gameData) ApplyGameDataTo(index.FindOrAdd(one.id), std::move(one));
 }
 
@@ -167,11 +171,12 @@ void ChampionInventory::ApplyGameDataTo(CollectionsChampion& champion, GameDataC
 }
 
 void ChampionInventory::ApplyDisabledChampionsAndQueues() {
-  for (CollectionsChampion& champion : champions) {
+  std::vector<CollectionsChampion>& list = champions.Edit();
+  for (CollectionsChampion& champion : list) {
     champion.disabledQueues.clear();
     champion.active = true;
   }
-  IdIndex<CollectionsChampion> index(champions);
+  IdIndex<CollectionsChampion> index(list);
   for (const auto& [queue, ids] : disabledQueues) {
     for (std::int32_t id : ids) {
       if (CollectionsChampion* champion = index.Find(id)) {
@@ -192,7 +197,7 @@ void ChampionInventory::ApplyDisabledChampionsAndQueues() {
 }
 
 void ChampionInventory::ApplyDisabledSkins() {
-  for (CollectionsChampion& champion : champions) {
+  for (CollectionsChampion& champion : champions.Edit()) {
     for (CollectionsChampionSkin& skin : champion.skins) {
       skin.disabled = disabledSkinIds.contains(skin.id);
       for (CollectionsChampionChroma& chroma : skin.chromas) chroma.disabled = disabledSkinIds.contains(chroma.id);
@@ -206,7 +211,7 @@ bool ChampionInventory::NewPlayerMode() const {
 
 void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
   const bool newPlayerMode = NewPlayerMode();
-  for (CollectionsChampion& champion : champions) {
+  for (CollectionsChampion& champion : champions.Edit()) {
     champion.freeToPlay = newPlayerMode ? champion.freeToPlayForNewPlayers : champion.freeToPlayInRotation;
     auto base = std::find_if(champion.skins.begin(), champion.skins.end(),
                              [](const CollectionsChampionSkin& skin) { return skin.isBase; });
@@ -223,16 +228,17 @@ void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
 }
 
 void ChampionInventory::RebuildMinimalChampions() {
-  minimalChampions.clear();
-  minimalChampions.reserve(champions.size());
-  for (const CollectionsChampion& champion : champions) {
-    minimalChampions.push_back(static_cast<const CollectionsChampionMinimal&>(champion));
+  std::vector<CollectionsChampionMinimal> minimal;
+  minimal.reserve(champions.Get().size());
+  for (const CollectionsChampion& champion : champions.Get()) {
+    minimal.push_back(static_cast<const CollectionsChampionMinimal&>(champion));
   }
+  minimalChampions.Assign(std::move(minimal));
 }
 
 CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
   CollectionsChampionPlayableCounts counts;
-  for (const CollectionsChampion& champion : champions) {
+  for (const CollectionsChampion& champion : champions.Get()) {
     if (champion.ownership.owned) {
       ++counts.championsOwned;
     } else if (champion.ownership.freeToPlayReward) {
@@ -247,12 +253,12 @@ CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {
 }
 
 void ChampionInventory::FlagNewPlayerChampions(const std::vector<std::int32_t>& ids) {
-  IdIndex<CollectionsChampion> index(champions);
+  IdIndex<CollectionsChampion> index(champions.Edit());
   for (std::int32_t id : ids) index.FindOrAdd(id).freeToPlayForNewPlayers = true;
 }
 
 void ChampionInventory::ClearNewPlayerChampions() {
-  for (CollectionsChampion& champion : champions) champion.freeToPlayForNewPlayers = false;
+  for (CollectionsChampion& champion : champions.Edit()) champion.freeToPlayForNewPlayers = false;
 }
 
 }  // namespace kel::champions

@@ -16,15 +16,18 @@
 #include "champions/champion_records.h"
 #include "champions/drov_wire_records.h"
 #include "champions/game_data_records.h"
+#include "champions/shared_snapshot.h"
 
 namespace kel::champions {
 
 struct ChampionInventory {
-  // The inventory, in order of first appearance of each champion id.
-  std::vector<CollectionsChampion> champions;
+  // The inventory, in order of first appearance of each champion id. Shared
+  // with the publications and routes that read it after the lock is
+  // released; an edit copies it only while one of them is still reading.
+  SharedSnapshot<std::vector<CollectionsChampion>> champions;
   // The minimal part of every champion, same order; rebuilt by each
   // free-to-play refresh.
-  std::vector<CollectionsChampionMinimal> minimalChampions;
+  SharedSnapshot<std::vector<CollectionsChampionMinimal>> minimalChampions;
   // Every chroma of every game-data skin, to the skin that holds it; tells
   // ownership records for chromas from those for skins.
   std::unordered_map<std::int32_t, std::int32_t> chromaToSkin;
@@ -36,9 +39,11 @@ struct ChampionInventory {
   std::uint32_t newPlayerMaxLevel = 0;  // 0: no new-player rule
 
   // The champion with that id, appending a default one with only the id set
-  // when there is none. The reference lives until the list grows.
+  // when there is none. The reference lives until the list grows or is
+  // shared.
   CollectionsChampion& FindOrAddChampion(std::int32_t id);
-  CollectionsChampion* FindChampion(std::int32_t id);
+  // To change it: the list is copied first if it is being read elsewhere.
+  CollectionsChampion* EditChampion(std::int32_t id);
   const CollectionsChampion* FindChampion(std::int32_t id) const;
 
   // The reply of getAvailableChampions. An empty inventory is replaced by

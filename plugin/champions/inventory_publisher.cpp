@@ -30,15 +30,15 @@ void InventoryPublisher::NotifyUpdate(const ChampionInventory& inventory, Invent
       session.dataPublished ? PluginResourceEventType::Update : PluginResourceEventType::Create;
   session.dataPublished = true;
   Number(out);
-  out.Add(ChampionsUri(session.summonerId), type, inventory.champions);
-  out.Add(ChampionsMinimalUri(session.summonerId), type, inventory.minimalChampions);
+  out.Add(ChampionsUri(session.summonerId), type, inventory.champions.Share());
+  out.Add(ChampionsMinimalUri(session.summonerId), type, inventory.minimalChampions.Share());
   out.Add(PlayableCountUri(session.summonerId), type, inventory.PlayableCounts());
 }
 
 void InventoryPublisher::UpdateSkinOwnership(ChampionInventory& inventory, const InventorySession& session,
                                              std::int32_t championId, std::int32_t skinOrChromaId,
                                              const CollectionsOwnership& ownership, PendingPublication& out) {
-  CollectionsChampion* champion = inventory.FindChampion(championId);
+  CollectionsChampion* champion = inventory.EditChampion(championId);
   if (champion == nullptr) {
     log::Write(log::kError, log::kGroupDbg, "Failed to find champion %d.", championId);
     return;
@@ -47,7 +47,7 @@ void InventoryPublisher::UpdateSkinOwnership(ChampionInventory& inventory, const
   if (CollectionsChampionSkin* skin = FindById(champion->skins, skinOrChromaId)) {
     skin->ownership = ownership;
     Number(out);
-    out.Add(ChampionsUri(summonerId), PluginResourceEventType::Update, inventory.champions);
+    out.Add(ChampionsUri(summonerId), PluginResourceEventType::Update, inventory.champions.Share());
     out.Add(SkinsUri(summonerId, championId), PluginResourceEventType::Update, champion->skins);
     out.Add(SkinUri(summonerId, championId, skin->id), PluginResourceEventType::Update, *skin);
     return;
@@ -56,7 +56,7 @@ void InventoryPublisher::UpdateSkinOwnership(ChampionInventory& inventory, const
     if (CollectionsChampionChroma* chroma = FindById(holder.chromas, skinOrChromaId)) {
       chroma->ownership = ownership;
       Number(out);
-      out.Add(ChampionsUri(summonerId), PluginResourceEventType::Update, inventory.champions);
+      out.Add(ChampionsUri(summonerId), PluginResourceEventType::Update, inventory.champions.Share());
       out.Add(ChromasUri(summonerId, championId, holder.id), PluginResourceEventType::Update, holder.chromas);
       return;
     }

@@ -39,17 +39,18 @@ MaybeType<Failure, const CollectionsChampionSkin*> FindSkin(const ChampionInvent
 
 }  // namespace
 
-MaybeType<Failure, std::vector<CollectionsChampion>> InventoryRoutes::Champions(std::uint64_t summonerId) {
-  InventoryStore::Access access = store_.Lock();
-  if (!access.Session().Serves(summonerId)) return NotFound(kNotReceived);
-  return access.Inventory().champions;
-}
-
-MaybeType<Failure, std::vector<CollectionsChampionMinimal>> InventoryRoutes::ChampionsMinimal(
+MaybeType<Failure, std::shared_ptr<const std::vector<CollectionsChampion>>> InventoryRoutes::Champions(
     std::uint64_t summonerId) {
   InventoryStore::Access access = store_.Lock();
   if (!access.Session().Serves(summonerId)) return NotFound(kNotReceived);
-  return access.Inventory().minimalChampions;
+  return access.Inventory().champions.Share();
+}
+
+MaybeType<Failure, std::shared_ptr<const std::vector<CollectionsChampionMinimal>>> InventoryRoutes::ChampionsMinimal(
+    std::uint64_t summonerId) {
+  InventoryStore::Access access = store_.Lock();
+  if (!access.Session().Serves(summonerId)) return NotFound(kNotReceived);
+  return access.Inventory().minimalChampions.Share();
 }
 
 MaybeType<Failure, std::vector<CollectionsChampionSkinMinimal>> InventoryRoutes::SkinsMinimal(
@@ -58,9 +59,10 @@ MaybeType<Failure, std::vector<CollectionsChampionSkinMinimal>> InventoryRoutes:
   if (!access.Session().Serves(summonerId)) return NotFound(kNotExisting);
   std::vector<CollectionsChampionSkinMinimal> skins;
   std::size_t skinCount = 0;
-  for (const CollectionsChampion& champion : access.Inventory().champions) skinCount += champion.skins.size();
+  const std::vector<CollectionsChampion>& champions = access.Inventory().champions.Get();
+  for (const CollectionsChampion& champion : champions) skinCount += champion.skins.size();
   skins.reserve(skinCount);
-  for (const CollectionsChampion& champion : access.Inventory().champions) {
+  for (const CollectionsChampion& champion : champions) {
     skins.insert(skins.end(), champion.skins.begin(), champion.skins.end());  // sliced to the minimal part
   }
   return skins;
@@ -115,9 +117,9 @@ void InventoryRoutes::Register(FunctionTable& table, const std::array<std::strin
   const ParameterSpec summoner{"summonerId", ParameterLocation::kPath};
   const ParameterSpec champion{"championId", ParameterLocation::kPath};
 
-  RegisterRoute<std::vector<CollectionsChampion>, std::uint64_t>(table, route("/champions"), {summoner},
-                                                                 [this](std::uint64_t s) { return Champions(s); });
-  RegisterRoute<std::vector<CollectionsChampionMinimal>, std::uint64_t>(
+  RegisterRoute<std::shared_ptr<const std::vector<CollectionsChampion>>, std::uint64_t>(
+      table, route("/champions"), {summoner}, [this](std::uint64_t s) { return Champions(s); });
+  RegisterRoute<std::shared_ptr<const std::vector<CollectionsChampionMinimal>>, std::uint64_t>(
       table, route("/champions-minimal"), {summoner}, [this](std::uint64_t s) { return ChampionsMinimal(s); });
   RegisterRoute<std::vector<CollectionsChampionSkinMinimal>, std::uint64_t>(
       table, route("/skins-minimal"), {summoner}, [this](std::uint64_t s) { return SkinsMinimal(s); });

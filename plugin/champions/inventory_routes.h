@@ -1,11 +1,14 @@
 #pragma once
 // The eight read-only inventory resources under
 // "/kel-champions/v1/inventories/{summonerId}/". Every handler holds the
-// inventory lock while it checks the summoner and copies its result out, so
-// a response is one consistent state and points into nothing.
+// inventory lock while it checks the summoner and takes its result: the two
+// whole lists as shared snapshots (O(1) under the lock, written after it),
+// everything smaller as a copy. So a response is one consistent state, and
+// none points into the inventory as it changes.
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +31,9 @@ class InventoryRoutes {
   // the log group path as tags; every argument is a path value.
   void Register(FunctionTable& table, const std::array<std::string, 2>& logGroupPath);
 
-  MaybeType<Failure, std::vector<CollectionsChampion>> Champions(std::uint64_t summonerId);
-  MaybeType<Failure, std::vector<CollectionsChampionMinimal>> ChampionsMinimal(std::uint64_t summonerId);
+  MaybeType<Failure, std::shared_ptr<const std::vector<CollectionsChampion>>> Champions(std::uint64_t summonerId);
+  MaybeType<Failure, std::shared_ptr<const std::vector<CollectionsChampionMinimal>>> ChampionsMinimal(
+      std::uint64_t summonerId);
   MaybeType<Failure, std::vector<CollectionsChampionSkinMinimal>> SkinsMinimal(std::uint64_t summonerId);
   MaybeType<Failure, CollectionsChampionPlayableCounts> PlayableCount(std::uint64_t summonerId);
   MaybeType<Failure, CollectionsChampion> Champion(std::uint64_t summonerId, std::int32_t championId);

@@ -40,7 +40,7 @@ void LegacyRentalTimers::Start(const CollectionsDrovChampionDTO& record) {
 
 void LegacyRentalTimers::Expire(std::int32_t championId) {
   InventoryStore::Access access = store_.Lock();
-  CollectionsChampion* champion = access.Inventory().FindChampion(championId);
+  CollectionsChampion* champion = access.Inventory().EditChampion(championId);
   if (champion == nullptr) return;
   log::Write(log::kAlways, log::kGroupDbg, "CollectionPlugins: legacy rental for champion %d expired.", championId);
   champion->ownership.rental.rented = false;

@@ -1,6 +1,6 @@
 #pragma once
-// What one change of the inventory publishes: copies of the payloads taken
-// under the inventory lock, numbered by the publication sequence in the
+// What one change of the inventory publishes: the payloads taken under the
+// inventory lock (snapshots of the lists, copies of smaller parts), numbered by the publication sequence in the
 // order of the changes, converted and sent after the lock is released.
 
 #include <cstdint>
@@ -27,15 +27,21 @@ class PendingPublication {
     std::unique_ptr<const Payload> payload;
   };
 
+  // Queues a payload shared with the inventory (a snapshot, O(1) under the
+  // lock; the inventory copies its list before changing it while this lives).
+  template <typename T>
+  void Add(std::string uri, PluginResourceEventType type, std::shared_ptr<const T> payload) {
+    struct Shared final : Event::Payload {
+      explicit Shared(std::shared_ptr<const T> shared) : value(std::move(shared)) {}
+      void Write(HostValueWriter& writer, HostValue& out) const override { WriteHostValue(writer, out, *value); }
+      std::shared_ptr<const T> value;
+    };
+    events_.push_back({std::move(uri), type, std::make_unique<const Shared>(std::move(payload))});
+  }
   // Queues a copy of `payload` (or takes it, when moved in).
   template <typename T>
   void Add(std::string uri, PluginResourceEventType type, T payload) {
-    struct Typed final : Event::Payload {
-      explicit Typed(T&& moved) : value(std::move(moved)) {}
-      void Write(HostValueWriter& writer, HostValue& out) const override { WriteHostValue(writer, out, value); }
-      T value;
-    };
-    events_.push_back({std::move(uri), type, std::make_unique<const Typed>(std::move(payload))});
+    Add(std::move(uri), type, std::make_shared<const T>(std::move(payload)));
   }
 
   bool Empty() const { return events_.empty(); }

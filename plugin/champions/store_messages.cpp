@@ -24,7 +24,7 @@ bool ContentExpired(const CollectionsOwnership& ownership) {
 std::optional<std::string> ApplyChampion(InventoryStore& store, const CollectionsDrovChampionDTO& record,
                                          const CollectionsOwnership& ownership) {
   InventoryStore::Access access = store.Lock();
-  if (CollectionsChampion* champion = access.Inventory().FindChampion(record.championId)) {
+  if (CollectionsChampion* champion = access.Inventory().EditChampion(record.championId)) {
     champion->ownership = ownership;
     access.FreeToPlayRefresh();
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "binding/binding_registry.h"
+#include "serialization/json_writer.h"
 #include "support/same_host_value.h"
 
 namespace kel {
@@ -50,13 +51,8 @@ TEST(HostValueTest, EveryKindGoesOutAndComesBack) {
   BindingResult back;
   FromHostValue(back, host, "body");
   ASSERT_TRUE(back.Ok());
-  const BindingValue& copy = back.Value();
-  EXPECT_EQ(copy.Find("u").GetUnsigned(), UINT64_MAX);
-  EXPECT_EQ(copy.Find("s").GetString(), "text");
-  EXPECT_EQ(copy.Find("x").Size(), 3u);
-  EXPECT_EQ(copy.Find("n").Kind(), BindingValueKind::kEmpty);
-  EXPECT_EQ(copy.Find("list").Get(2).GetString(), "third");
-  EXPECT_EQ(copy.Size(), 8u);
+  EXPECT_EQ(WriteJson(back.Value()), R"({"b":true,"f":0.25,"i":-4,"list":[null,null,"third"],"n":null,"s":"text",)"
+                                     R"("u":18446744073709551615,"x":"AAEC"})");
 
   ReleaseHostValue(host);
   HostValue zero{};
@@ -108,10 +104,7 @@ TEST(HostValueTest, MapsBecomeKeyOrderedAndARepeatedKeyTakesTheLaterValue) {
   BindingResult result;
   FromHostValue(result, map, "m");
   ASSERT_TRUE(result.Ok());
-  EXPECT_EQ((*result.Value().Members().begin()).key, "a");
-  EXPECT_EQ(result.Value().Find("a").GetString(), "second");
-  ASSERT_EQ(result.Value().Find("list").Size(), 1u);
-  EXPECT_EQ(result.Value().Find("list").Elements()[0].GetString(), "z");
+  EXPECT_EQ(WriteJson(result.Value()), R"({"a":"second","list":["z"]})");
 }
 
 TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {

@@ -1,51 +1,33 @@
 #include <gtest/gtest.h>
 
-#include "binding/binding_registry.h"
 #include "champions/champion_records.h"
-#include "champions/champion_types.h"
 #include "champions/drov_wire_records.h"
 #include "champions/session_records.h"
-#include "runtime/drov_class_names.h"
-#include "serialization/json_writer.h"
+#include "record_json.h"
 
 namespace kel::champions {
 namespace {
 
-class ChampionTypes : public ::testing::Test {
- protected:
-  ChampionTypes() {
-    RegisterDrovWireRecords(registry_, classNames_);
-    RegisterPublicRecords(registry_, "KelChampions", {"Plugins", "Plugin kel-champions"});
-  }
+using testing::JsonOf;
+using testing::Registered;
 
-  template <typename T>
-  std::string JsonOf(const T& record) const {
-    BindingResult value;
-    registry_.ToValue(value, record);
-    EXPECT_TRUE(value.Ok()) << value.Message();
-    return WriteJson(value.Value(), registry_);
-  }
-
-  BindingRegistry registry_;
-  DrovClassNames classNames_;
-};
-
-TEST_F(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
-  const BindingTypeInfo* champion = registry_.FindType("KelChampionsCollectionsChampion");
+TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
+  const BindingTypeInfo* champion = Registered().registry.FindType("KelChampionsCollectionsChampion");
   ASSERT_NE(champion, nullptr);
   EXPECT_EQ(champion->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
-  EXPECT_EQ(registry_.FindType("CollectionsChampion"), nullptr);
+  EXPECT_EQ(Registered().registry.FindType("CollectionsChampion"), nullptr);
 
-  const BindingTypeInfo* wire = registry_.FindType("CollectionsDrovChampionDTO");
+  const BindingTypeInfo* wire = Registered().registry.FindType("CollectionsDrovChampionDTO");
   ASSERT_NE(wire, nullptr);
   EXPECT_TRUE(wire->tags.empty());
-  EXPECT_EQ(classNames_.Find(wire->typeIdentifier), "com.tesselworks.platform.catalog.champion.ChampionDTO");
-  EXPECT_EQ(registry_.FindType("KelChampionsCollectionsDrovChampionDTO"), nullptr);
+  EXPECT_EQ(Registered().classNames.Find(wire->typeIdentifier),
+            "com.tesselworks.platform.catalog.champion.ChampionDTO");
+  EXPECT_EQ(Registered().registry.FindType("KelChampionsCollectionsDrovChampionDTO"), nullptr);
 }
 
 // One record of each kind, nested, pins every public name and the flags
 // that stay in memory (freeToPlayForNewPlayers, freeToPlayInRotation).
-TEST_F(ChampionTypes, RecordsAreWrittenWithTheirPublicNamesOnly) {
+TEST(ChampionTypes, RecordsAreWrittenWithTheirPublicNamesOnly) {
   CollectionsChampion champion;
   champion.freeToPlayForNewPlayers = true;
   champion.freeToPlayInRotation = true;

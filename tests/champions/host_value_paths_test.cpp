@@ -31,21 +31,21 @@ TEST_P(HostValuePathsTest, RouteAndEventRecordsOfAGeneratedWorld) {
   ChampionInventory& inventory = access.Inventory();
   testing::ApplyGameData(inventory, world);
   inventory.ApplyOwnership(testing::OwnershipOf(world, 7, 1'700'000'000'000), 1'700'000'000'000);
-  inventory.disabledQueues["ARAM"] = {inventory.champions.front().id};
+  inventory.disabledQueues["ARAM"] = {inventory.champions.Get().front().id};
   inventory.ApplyDisabledChampionsAndQueues();
   inventory.ApplyDisabledSkins();
   inventory.ComputeFreeToPlayAndBaseSkins();
   inventory.RebuildMinimalChampions();
 
-  ExpectSame(inventory.champions);
-  ExpectSame(inventory.minimalChampions);
+  ExpectSame(inventory.champions.Get());
+  ExpectSame(inventory.minimalChampions.Get());
   ExpectSame(inventory.PlayableCounts());
   std::vector<CollectionsChampionSkinMinimal> skins;
-  for (const CollectionsChampion& champion : inventory.champions) {
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     skins.insert(skins.end(), champion.skins.begin(), champion.skins.end());
   }
   ExpectSame(skins);
-  const CollectionsChampion& champion = inventory.champions.back();
+  const CollectionsChampion& champion = inventory.champions.Get().back();
   ExpectSame(champion);
   ExpectSame(champion.skins);
   ExpectSame(champion.skins.back());

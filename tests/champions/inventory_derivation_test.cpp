@@ -6,12 +6,14 @@
 #include "champions/ownership_rules.h"
 #include "datagen/generated_world.h"
 #include "support/recording_log_target.h"
+#include "record_json.h"
 #include "world_records.h"
 
 namespace kel::champions {
 namespace {
 
 using testing::GameDataOf;
+using testing::JsonOf;
 using testing::OwnershipOf;
 
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
@@ -47,9 +49,9 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
 
   ChampionInventory inventory;
   inventory.ApplyOwnership(ownership, kNow);
-  ASSERT_EQ(inventory.champions.size(), ownership.size());
+  ASSERT_EQ(inventory.champions.Get().size(), ownership.size());
   for (std::size_t i = 0; i < ownership.size(); ++i) {
-    const CollectionsChampion& champion = inventory.champions[i];
+    const CollectionsChampion& champion = inventory.champions.Get()[i];
     EXPECT_EQ(champion.id, ownership[i].championId);
     EXPECT_EQ(champion.ownership.owned, ownership[i].owned);
     EXPECT_TRUE(champion.name.empty());
@@ -58,11 +60,11 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
     EXPECT_EQ(base->id, champion.id * 1000);
     EXPECT_EQ(base->championId, champion.id);
   }
-  const std::vector<std::int32_t> order = Ids(inventory.champions);
+  const std::vector<std::int32_t> order = Ids(inventory.champions.Get());
 
   testing::ApplyGameData(inventory, world);
-  EXPECT_EQ(Ids(inventory.champions), order);
-  for (const CollectionsChampion& champion : inventory.champions) {
+  EXPECT_EQ(Ids(inventory.champions.Get()), order);
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     const datagen::GameChampion* game = world.FindChampion(champion.id);
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(champion.name, game->name);
@@ -86,16 +88,16 @@ TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
     gameOrder.push_back(champion.id);
     inventory.ApplyGameData(std::move(champion));
   }
-  EXPECT_EQ(Ids(inventory.champions), gameOrder);
-  for (const CollectionsChampion& champion : inventory.champions) {
+  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     EXPECT_FALSE(champion.ownership.owned);
     EXPECT_FALSE(SortedById(champion.skins));
     for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
   }
 
   inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
-  EXPECT_EQ(Ids(inventory.champions), gameOrder);
-  for (const CollectionsChampion& champion : inventory.champions) {
+  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     EXPECT_TRUE(SortedById(champion.skins));
     EXPECT_TRUE(champion.skins.front().isBase);
     for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
@@ -125,20 +127,17 @@ TEST(InventoryDerivation, AChromaRecordIsServedInsideItsSkinWhicheverArrivesFirs
     ChampionInventory inventory;
     if (ownershipFirst) {
       inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
-      EXPECT_EQ(Ids(inventory.champions.front().skins), (std::vector<std::int32_t>{1000, 1005}));
+      EXPECT_EQ(Ids(inventory.champions.Get().front().skins), (std::vector<std::int32_t>{1000, 1005}));
     }
     inventory.ApplyGameData(GameDataWithChroma());
     EXPECT_EQ(inventory.chromaToSkin.at(1005), 1001);
     if (!ownershipFirst) inventory.ApplyOwnership({RecordOwningChroma()}, kNow);
-    const CollectionsChampion& champion = inventory.champions.front();
+    const CollectionsChampion& champion = inventory.champions.Get().front();
     EXPECT_EQ(Ids(champion.skins), (std::vector<std::int32_t>{1000, 1001}));
-    const CollectionsChampionChroma& served = champion.skins[1].chromas.front();
-    EXPECT_EQ(served.id, 1005);
-    EXPECT_EQ(served.championId, 1);
-    EXPECT_TRUE(served.ownership.owned);
-    EXPECT_TRUE(served.lastSelected);
-    EXPECT_EQ(served.chromaPath, "/chroma/1005.png");
-    EXPECT_EQ(served.colors, (std::vector<std::string>{"#aa0000"}));
+    EXPECT_EQ(JsonOf(champion.skins[1].chromas.front()),
+              R"({"championId":1,"chromaPath":"/chroma/1005.png","colors":["#aa0000"],"disabled":false,"id":1005,)"
+              R"("lastSelected":true,"name":"","ownership":{"freeToPlayReward":false,"owned":true,"rental":)"
+              R"({"endDate":0,"purchaseDate":0,"rented":false,"winCountRemaining":0}},"stillObtainable":false})");
   }
 }
 
@@ -148,14 +147,14 @@ TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
   first.id = 2;
   first.skins.push_back({.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""});
   inventory.ApplyGameData(std::move(first));
-  EXPECT_EQ(inventory.champions[0].skins[0].skinType, std::optional<std::string>(""));
+  EXPECT_EQ(inventory.champions.Get()[0].skins[0].skinType, std::optional<std::string>(""));
 
   GameDataChampion second;
   second.id = 2;
   second.skins.push_back({.id = 2000});
   inventory.ApplyGameData(std::move(second));
-  EXPECT_FALSE(inventory.champions[0].skins[0].splashVideoPath.has_value());
-  EXPECT_FALSE(inventory.champions[0].skins[0].skinType.has_value());
+  EXPECT_FALSE(inventory.champions.Get()[0].skins[0].splashVideoPath.has_value());
+  EXPECT_FALSE(inventory.champions.Get()[0].skins[0].skinType.has_value());
 }
 
 TEST(InventoryDerivation, RentalRule) {
@@ -178,14 +177,14 @@ TEST(InventoryDerivation, DisabledChampionsAndQueuesFollowTheLiveListsOnly) {
   inventory.ApplyOwnership({inactiveByRecord, ChampionRecord(2)}, kNow);
   inventory.disabledChampionIds = {2, 77};
   inventory.disabledQueues["ARAM"] = {1, 1, 88};
-  inventory.champions[0].disabledQueues = {"stale"};
+  inventory.champions.Edit()[0].disabledQueues = {"stale"};
 
   inventory.ApplyDisabledChampionsAndQueues();
-  EXPECT_TRUE(inventory.champions[0].active);
-  EXPECT_FALSE(inventory.champions[1].active);
-  EXPECT_EQ(inventory.champions[0].disabledQueues, (std::vector<std::string>{"ARAM", "ARAM"}));
-  EXPECT_TRUE(inventory.champions[1].disabledQueues.empty());
-  EXPECT_EQ(inventory.champions.size(), 2u);  // nothing is added for unknown ids
+  EXPECT_TRUE(inventory.champions.Get()[0].active);
+  EXPECT_FALSE(inventory.champions.Get()[1].active);
+  EXPECT_EQ(inventory.champions.Get()[0].disabledQueues, (std::vector<std::string>{"ARAM", "ARAM"}));
+  EXPECT_TRUE(inventory.champions.Get()[1].disabledQueues.empty());
+  EXPECT_EQ(inventory.champions.Get().size(), 2u);  // nothing is added for unknown ids
   EXPECT_TRUE(log.Has("Could not disable queue ARAM for champ 88"));
   EXPECT_TRUE(log.Has("Could not disable champ 77"));
 }
@@ -196,7 +195,7 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
   rotation.freeToPlay = true;
   inventory.ApplyOwnership({rotation, ChampionRecord(2)}, kNow);
   inventory.FlagNewPlayerChampions({2, 3});  // 3 is added
-  ASSERT_EQ(inventory.champions.size(), 3u);
+  ASSERT_EQ(inventory.champions.Get().size(), 3u);
 
   struct Case {
     std::uint32_t level, maxLevel;
@@ -208,9 +207,9 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
     inventory.newPlayerMaxLevel = c.maxLevel;
     inventory.ComputeFreeToPlayAndBaseSkins();
     SCOPED_TRACE(::testing::Message() << "level " << c.level << " max " << c.maxLevel);
-    EXPECT_EQ(inventory.champions[0].freeToPlay, !c.newPlayer);
-    EXPECT_EQ(inventory.champions[1].freeToPlay, c.newPlayer);
-    EXPECT_EQ(inventory.champions[2].freeToPlay, c.newPlayer);
+    EXPECT_EQ(inventory.champions.Get()[0].freeToPlay, !c.newPlayer);
+    EXPECT_EQ(inventory.champions.Get()[1].freeToPlay, c.newPlayer);
+    EXPECT_EQ(inventory.champions.Get()[2].freeToPlay, c.newPlayer);
   }
 }
 
@@ -229,11 +228,8 @@ TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
   add(4, false, false, false, true);   // free
   add(5, false, false, false, false);  // nothing
   add(6, true, false, false, false);   // owned
-  const CollectionsChampionPlayableCounts counts = inventory.PlayableCounts();
-  EXPECT_EQ(counts.championsOwned, 2u);
-  EXPECT_EQ(counts.championsFreeToPlayReward, 1u);
-  EXPECT_EQ(counts.championsRented, 1u);
-  EXPECT_EQ(counts.championsFreeToPlay, 1u);
+  EXPECT_EQ(JsonOf(inventory.PlayableCounts()),
+            R"({"championsFreeToPlay":1,"championsFreeToPlayReward":1,"championsOwned":2,"championsRented":1})");
 }
 
 TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
@@ -247,16 +243,15 @@ TEST(InventoryDerivation, BaseSkinOwnershipFollowsTheChampion) {
   inventory.ApplyOwnership({owned, rented}, kNow);
 
   inventory.ComputeFreeToPlayAndBaseSkins();
-  EXPECT_TRUE(inventory.champions[0].skins[0].ownership.owned);
-  const CollectionsChampionSkin& rentedBase = inventory.champions[1].skins[0];
-  EXPECT_FALSE(rentedBase.ownership.owned);
-  EXPECT_TRUE(rentedBase.ownership.rental.rented);
-  EXPECT_EQ(rentedBase.ownership.rental.endDate, kNow + 60'000);
-  EXPECT_TRUE(rentedBase.ownership.freeToPlayReward);  // left as received
+  EXPECT_TRUE(inventory.champions.Get()[0].skins[0].ownership.owned);
+  // The reward flag is left as received.
+  EXPECT_EQ(JsonOf(inventory.champions.Get()[1].skins[0].ownership),
+            R"({"freeToPlayReward":true,"owned":false,"rental":{"endDate":1780000060000,"purchaseDate":0,)"
+            R"("rented":true,"winCountRemaining":0}})");
 
-  inventory.champions[1].freeToPlayInRotation = true;  // free champions own their base skin
+  inventory.champions.Edit()[1].freeToPlayInRotation = true;  // free champions own their base skin
   inventory.ComputeFreeToPlayAndBaseSkins();
-  EXPECT_TRUE(inventory.champions[1].skins[0].ownership.owned);
+  EXPECT_TRUE(inventory.champions.Get()[1].skins[0].ownership.owned);
 }
 
 TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
@@ -265,8 +260,8 @@ TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
   CollectionsDrovChampionDTO bought = ChampionRecord(3);
   bought.owned = true;
   inventory.ApplyOwnership({ChampionRecord(9), bought}, kNow);
-  EXPECT_EQ(Ids(inventory.champions), (std::vector<std::int32_t>{5, 3, 9}));
-  EXPECT_TRUE(inventory.champions[1].ownership.owned);
+  EXPECT_EQ(Ids(inventory.champions.Get()), (std::vector<std::int32_t>{5, 3, 9}));
+  EXPECT_TRUE(inventory.champions.Get()[1].ownership.owned);
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
   const std::uint64_t owned = rig_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned();
   {
     InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
-    for (CollectionsChampion& champion : access.Inventory().champions) {
+    for (CollectionsChampion& champion : access.Inventory().champions.Edit()) {
       if (!champion.ownership.owned) {
         champion.ownership.owned = true;
         break;

@@ -52,11 +52,13 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
   minimal.join();
 }
 
-// Two threads read one champion while two others change a skin's ownership,
-// each change numbering itself under the inventory lock. Its events go out
-// after the lock is released, yet in the order of the changes: the skin's
-// purchase dates arrive in increasing order, every one of them once.
-TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
+// Two threads read (one champion, the whole list) while two others change a
+// skin's ownership, each change numbering itself under the inventory lock.
+// Its events go out after the lock is released, yet in the order of the
+// changes, each the state its change left: the skin's purchase dates arrive
+// in increasing order, every one of them once, in the skin's events and in
+// the champion lists (snapshots that later changes copy, never edit).
+TEST(InventoryThreads, EventsFollowTheChangesWhileReadersRead) {
   datagen::WorldOptions options;
   options.championCount = 4;
   const datagen::GeneratedWorld world(9, options);
@@ -69,10 +71,11 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
     testing::LoadWorld(access, world, 3);
     access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
     access.FullRefresh();
-    championId = access.Inventory().champions.front().id;
-    skinId = access.Inventory().champions.front().skins.front().id;
+    championId = access.Inventory().champions.Get().front().id;
+    skinId = access.Inventory().champions.Get().front().skins.front().id;
   }
-  const std::string championPath = "/kel-champions/v1/inventories/3/champions/" + std::to_string(championId);
+  const std::string listUri = "/kel-champions/v1/inventories/3/champions";
+  const std::string championPath = listUri + "/" + std::to_string(championId);
   const std::string skinUri = championPath + "/skins/" + std::to_string(skinId);
   rig.events.Clear();
 
@@ -89,27 +92,34 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersReadOneChampion) {
     }
     --writing;
   };
-  auto reader = [&] {
+  auto reader = [&](const char* function, const std::string& path) {
     while (writing > 0) {
-      const kel::testing::TestAnswer answer =
-          rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId", championPath);
+      const kel::testing::TestAnswer answer = rig.Get(function, path);
       EXPECT_FALSE(answer.has_error) << answer.error;
-      EXPECT_EQ(answer.value.Find("id").AsSigned(), championId);
     }
   };
-  std::thread first(writer), second(writer), readerA(reader), readerB(reader);
+  std::thread first(writer), second(writer);
+  std::thread champion(reader, "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId", championPath);
+  std::thread list(reader, "GetKelChampionsV1InventoriesBySummonerIdChampions", listUri);
   first.join();
   second.join();
-  readerA.join();
-  readerB.join();
+  champion.join();
+  list.join();
 
-  std::uint64_t expected = 1;
+  const auto purchaseDate = [](const BindingValue& skin) {
+    return skin.Find("ownership").Find("rental").Find("purchaseDate").AsUnsigned();
+  };
+  std::uint64_t skinEvents = 0;
+  std::uint64_t listEvents = 0;
   for (const kel::testing::PublishedEvent& event : rig.Published()) {
-    if (event.uri != skinUri) continue;
-    EXPECT_EQ(event.data.Find("ownership").Find("rental").Find("purchaseDate").AsUnsigned(), expected);
-    ++expected;
+    if (event.uri == skinUri) {
+      EXPECT_EQ(purchaseDate(event.data), ++skinEvents);
+    } else if (event.uri == listUri) {
+      EXPECT_EQ(purchaseDate(event.data.Get(0).Find("skins").Get(0)), ++listEvents);
+    }
   }
-  EXPECT_EQ(expected, kChanges + 1);
+  EXPECT_EQ(skinEvents, kChanges);
+  EXPECT_EQ(listEvents, kChanges);
 }
 
 }  // namespace
