@@ -1,10 +1,23 @@
 #include "serialization/json_reader.h"
 
+// The reader's strings are scanned sixteen bytes at a time where the target
+// has SSE2. That changes the reader's class, so this file keeps its own copy
+// of the library under a namespace of its own: no other file (the writer, a
+// test's document) sees a different definition of the same class.
+#if defined(__SSE2__)
+#define RAPIDJSON_SSE2
+#endif
+#define RAPIDJSON_NAMESPACE kel_json_reading
+#define RAPIDJSON_NAMESPACE_BEGIN namespace kel_json_reading {
+#define RAPIDJSON_NAMESPACE_END }
 #include <rapidjson/reader.h>
 
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +29,8 @@ namespace kel {
 
 namespace {
 
+namespace rapidjson = ::kel_json_reading;
+
 // Receives the reader's events and writes each value straight into its place
 // in the tree: no intermediate document is built.
 class JsonTreeBuilder {
@@ -23,7 +38,7 @@ class JsonTreeBuilder {
   // may_hold_nul: whether the text holds an escaped NUL at all; without one
   // no decoded string needs to be searched for it. stream: the reader's
   // input, read again for the text of each fractional number.
-  JsonTreeBuilder(BindingValue& root, bool may_hold_nul, const rapidjson::StringStream& stream)
+  JsonTreeBuilder(BindingValue& root, bool may_hold_nul, const rapidjson::InsituStringStream& stream)
       : target_(&root), may_hold_nul_(may_hold_nul), stream_(stream) {
     open_.reserve(16);
   }
@@ -84,7 +99,7 @@ class JsonTreeBuilder {
   // equal. The reader parses a number on its own copy of the stream and
   // writes the position back after the handler returns, so during Double the
   // stream still stands at the number's first character.
-  static_assert(rapidjson::StreamTraits<rapidjson::StringStream>::copyOptimization == 1);
+  static_assert(rapidjson::StreamTraits<rapidjson::InsituStringStream>::copyOptimization == 1);
   double CorrectlyRounded(double approximate) const {
     const char* begin = stream_.src_;
     const char* end = begin;
@@ -145,7 +160,7 @@ class JsonTreeBuilder {
 
   BindingValue* target_;
   bool may_hold_nul_;
-  const rapidjson::StringStream& stream_;
+  const rapidjson::InsituStringStream& stream_;
   std::vector<OpenContainer> open_;
   Refusal refusal_ = Refusal::kNone;
 };
@@ -153,7 +168,7 @@ class JsonTreeBuilder {
 bool IsJsonSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
 
 // What the parse needs to know of the text before it starts: its length (to
-// ready the string pool) and whether any string in it may hold an escaped
+// copy it and ready the string pool) and whether any string in it may hold an escaped
 // NUL. One pass that stops only at backslashes finds both; a backslash
 // starts a two-character escape or \uXXXX, so stepping over the character
 // after it keeps the pass on escape boundaries, and an escaped backslash
@@ -174,6 +189,29 @@ TextSurvey Survey(const char* text) {
   }
 }
 
+// The text the reader decodes in place: a copy of the input (which is the
+// caller's and read-only) with sixteen bytes after its NUL, so that the
+// sixteen-byte scans never read past the block. Its strings are decoded into
+// their own bytes and handed to the tree from there, instead of being pushed
+// byte by byte onto the reader's stack and copied from it. From the C
+// allocator, like the reader's own stack: scratch of the parse, not memory
+// the plug-in holds.
+struct FreeBlock {
+  void operator()(char* block) const { std::free(block); }
+};
+using WorkingText = std::unique_ptr<char, FreeBlock>;
+
+constexpr size_t kScanPadding = 16;
+
+WorkingText CopyForDecoding(const char* text, size_t length) {
+  WorkingText copy(static_cast<char*>(std::malloc(length + 1 + kScanPadding)));
+  if (copy) {
+    std::memcpy(copy.get(), text, length + 1);
+    std::memset(copy.get() + length + 1, 0, kScanPadding);
+  }
+  return copy;
+}
+
 }  // namespace
 
 BindingResult ParseJson(const char* text) {
@@ -184,11 +222,14 @@ BindingResult ParseJson(const char* text) {
   if (*p == '\0') return result;
 
   const TextSurvey survey = Survey(p);
+  const WorkingText working = CopyForDecoding(text, static_cast<size_t>(p - text) + survey.length);
+  // As when the tree itself cannot grow.
+  if (!working) throw std::bad_alloc();
   ReserveTextsFor(result.Value(), survey.length);
-  rapidjson::StringStream stream(text);
+  rapidjson::InsituStringStream stream(working.get());
   JsonTreeBuilder builder(result.Value(), survey.may_hold_nul, stream);
   rapidjson::Reader reader;
-  if (reader.Parse<rapidjson::kParseDefaultFlags>(stream, builder)) return result;
+  if (reader.Parse<rapidjson::kParseInsituFlag>(stream, builder)) return result;
 
   size_t offset = reader.GetErrorOffset();
   const char* reason = JsonParseErrorText(reader.GetParseErrorCode());

@@ -171,6 +171,7 @@ class JsonTreeWriter {
         const auto elements = top.value->Elements();
         if (top.index < elements.size()) {
           next = &elements[top.index++];
+          if (top.index < elements.size()) elements[top.index].Prefetch();
         } else {
           writer_.EndArray();
           open_.pop_back();
@@ -178,6 +179,7 @@ class JsonTreeWriter {
       } else if (top.member != top.end) {
         const auto [key, value] = *top.member;
         ++top.member;
+        if (top.member != top.end) top.member.Prefetch();
         writer_.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
         next = &value;
       } else {
@@ -209,10 +211,12 @@ class JsonTreeWriter {
         writer_.StartArray();
         open_.push_back({&value, 0, {}, {}});
         break;
-      case BindingValueKind::kStructure:
+      case BindingValueKind::kStructure: {
         writer_.StartObject();
-        open_.push_back({&value, 0, value.Members().begin(), value.Members().end()});
+        const auto members = value.Members();
+        open_.push_back({&value, 0, members.begin(), members.end()});
         break;
+      }
     }
   }
 

@@ -3,6 +3,7 @@
 #include <yaml.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -81,7 +82,7 @@ class YamlTreeBuilder {
   void Handle(const yaml_event_t& event);
 
  private:
-  bool WaitingForKey() const { return !open_.empty() && !open_.back().is_sequence && !key_pending_; }
+  bool WaitingForKey() const { return !open_.empty() && !open_.back().is_sequence && pending_member_ == nullptr; }
   BindingValue* Target(const yaml_mark_t& mark);
   void Fail(std::string message) { result_.Fail(message); }
   void FailAt(const char* format, const yaml_mark_t& mark) {
@@ -101,8 +102,9 @@ class YamlTreeBuilder {
 
   BindingResult& result_;
   std::vector<OpenContainer> open_;
-  bool key_pending_ = false;
-  std::string pending_key_;
+  // The member under the key just read, made when the key arrives so that
+  // the key is interned straight from its event instead of being copied.
+  BindingValue* pending_member_ = nullptr;
   std::unordered_map<std::string, Anchor, AnchorHash> anchors_;
   size_t alias_copied_values_ = 0;
 };
@@ -114,11 +116,9 @@ BindingValue* YamlTreeBuilder::Target(const yaml_mark_t& mark) {
   if (open_.empty()) return &result_.Value();
   OpenContainer& top = open_.back();
   if (!top.is_sequence) {
-    // A repeated key starts its member afresh: the last value wins whole.
-    key_pending_ = false;
-    BindingValue& member = top.value->Member(pending_key_);
-    member.Clear();
-    return &member;
+    BindingValue* member = pending_member_;
+    pending_member_ = nullptr;
+    return member;
   }
   if (top.value->Size() >= kMaxCollectionSize) {
     FailLimit(kCollectionLimitText, mark);
@@ -146,9 +146,12 @@ void YamlTreeBuilder::Scalar(const yaml_event_t& event) {
       FailAt("Invalid mapping key. Only string scalar keys are allowed. At line: %1 col: %2", event.start_mark);
       return;
     }
-    // Keys are texts: one ends at its first NUL.
-    pending_key_.assign(text);
-    key_pending_ = true;
+    // Keys are texts: one ends at its first NUL. A repeated key starts its
+    // member afresh: the last value wins whole.
+    const void* nul = std::memchr(text, 0, s.length);
+    const size_t key_length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : s.length;
+    pending_member_ = &open_.back().value->Member(std::string_view(text, key_length));
+    pending_member_->Clear();
     return;
   }
   BindingValue* target = Target(event.start_mark);
