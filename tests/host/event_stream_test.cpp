@@ -26,19 +26,36 @@ void Publish(HostCore& core, const char* name, const char* uri, const char* type
   core.Bus().Publish(record);
 }
 
-TEST(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
+HostOptions NotLoggedIn() {
   HostOptions options;
   options.module_path = KEL_MODULE_PATH;
   options.auto_login = false;
-  HostLog log(nullptr);
-  HostCore core(options, log);
-  const Outcome started = core.Start();
-  ASSERT_TRUE(started.Ok()) << started.Message();
-  HttpServer server(core, options);
-  const uint16_t port = server.Bind("127.0.0.1", 0);
-  ASSERT_NE(port, 0);
-  server.Start();
+  return options;
+}
 
+// The host with the plug-in loaded, not logged in, serving on a free port.
+class HostEventStream : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const Outcome started = core.Start();
+    ASSERT_TRUE(started.Ok()) << started.Message();
+    port = server.Bind("127.0.0.1", 0);
+    ASSERT_NE(port, 0);
+    server.Start();
+  }
+  void TearDown() override {
+    server.Stop();  // ends the open streams, then stops
+    core.Close();
+  }
+
+  const HostOptions options = NotLoggedIn();
+  HostLog log{nullptr};
+  HostCore core{options, log};
+  HttpServer server{core, options};
+  uint16_t port = 0;
+};
+
+TEST_F(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
   Publish(core, "OnJsonApiEvent_a_v1_b", "/a/v1/b", "Create");
   Publish(core, "OnJsonApiEvent", "/a/v1/b", "Create");
   Publish(core, "OnJsonApiEvent_a_v1_b", "/a/v1/b", "Update");
@@ -60,22 +77,9 @@ TEST(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
   EXPECT_EQ(shown->Find("uri").GetString(), "/a/v1/b");
   EXPECT_EQ(shown->Find("eventType").GetString(), "Create");
   EXPECT_EQ(shown->Find("data").Find("n").AsSigned(), 7);
-
-  server.Stop();  // ends the open streams, then stops
-  core.Close();
 }
 
-TEST(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
-  HostOptions options;
-  options.module_path = KEL_MODULE_PATH;
-  options.auto_login = false;
-  HostLog log(nullptr);
-  HostCore core(options, log);
-  ASSERT_TRUE(core.Start().Ok());
-  HttpServer server(core, options);
-  const uint16_t port = server.Bind("127.0.0.1", 0);
-  ASSERT_NE(port, 0);
-  server.Start();
+TEST_F(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
   // More than the hub keeps by count: the oldest go.
   const uint64_t first = core.Hub().LastSequence() + 1;
   for (int i = 0; i < 20003; ++i) core.Hub().Add("OnJsonApiEvent_a", R"({"n":1})");
@@ -88,11 +92,9 @@ TEST(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
     return text.find("\n\n") == std::string::npos;
   });
   EXPECT_EQ(text.substr(0, text.find("\n\n")), "id: " + std::to_string(lost_through) +
-                                                  "\nevent: host-events-dropped\ndata: "
-                                                  R"({"name":"host-events-dropped","after":0,"through":)" +
-                                                  std::to_string(lost_through) + "}");
-  server.Stop();
-  core.Close();
+                                                   "\nevent: host-events-dropped\ndata: "
+                                                   R"({"name":"host-events-dropped","after":0,"through":)" +
+                                                   std::to_string(lost_through) + "}");
 }
 
 }  // namespace
