@@ -1,9 +1,7 @@
 #include "world_records.h"
 
-#include "binding/binding_registry.h"
-#include "champions/champion_types.h"
 #include "champions/value_conversion.h"
-#include "runtime/drov_class_names.h"
+#include "record_json.h"
 #include "serialization/json_reader.h"
 
 namespace kel::champions::testing {
@@ -12,21 +10,9 @@ namespace {
 // The plug-in's own registrations read the generated texts, as its loaders
 // read them from the core: a member the generator names or types otherwise
 // than the plug-in reads shows up as a missing value in the tests.
-const BindingRegistry& Registry() {
-  static BindingRegistry registry;
-  static DrovClassNames classNames;
-  static const bool registered = [] {
-    RegisterDrovWireRecords(registry, classNames);
-    RegisterPublicRecords(registry, "KelChampions", {"Plugins", "Plugin kel-champions"});
-    return true;
-  }();
-  (void)registered;
-  return registry;
-}
-
 template <typename T>
 T Read(const std::string& json) {
-  return ConvertValue<T>(Registry(), ParseJson(json.c_str()).Value()).value();
+  return ConvertValue<T>(Registered().registry, ParseJson(json.c_str()).Value()).value();
 }
 
 }  // namespace
@@ -42,7 +28,7 @@ std::vector<GameDataChampion> GameDataOf(const datagen::GeneratedWorld& world) {
 std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world, std::uint64_t summonerId,
                                                     std::uint64_t nowMs) {
   const BindingValue reply = ParseJson(world.OwnershipReplyJson(summonerId, nowMs).c_str()).Value();
-  return ConvertValue<std::vector<CollectionsDrovChampionDTO>>(Registry(), reply.Find("body")).value();
+  return ConvertValue<std::vector<CollectionsDrovChampionDTO>>(Registered().registry, reply.Find("body")).value();
 }
 
 void ApplyGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world) {
