@@ -1,6 +1,7 @@
-// Many clients read the inventory while remote messages and configuration
-// changes arrive; run under ThreadSanitizer with a sanitized host, where a
-// race ends the host with a report and a failing exit status.
+// Many clients read the inventory and the counters while remote messages and
+// configuration changes arrive, and go on reading while the host stops with
+// every kind of work in flight; run under ThreadSanitizer with a sanitized
+// host, where a race ends the host with a report and a failing exit status.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,22 +13,22 @@
 namespace kel::host::testing {
 namespace {
 
-TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnce) {
+TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnceThenAStop) {
   HostProcess host({"--login-delay-ms", "0"});
   const std::string list = InventoryRoutes()[0];
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, stopping{false};
   std::atomic<int> bad{0};
   std::atomic<int> listsRead{0};
   std::vector<std::thread> readers;
   for (int i = 0; i < 8; ++i) {
-    readers.emplace_back([&] {
+    readers.emplace_back([&, counters = i % 4 == 3] {
       while (!stop.load()) {
-        const JsonReply reply = host.Get(list);
+        const JsonReply reply = host.Get(counters ? "/host/v1/counters" : list);
         // Before publication the plug-in answers 404; never anything else,
-        // never broken JSON.
-        if (reply.status == 200 && reply.value.IsCollection()) {
-          ++listsRead;
-        } else if (reply.status != 404 || !reply.value.IsStructure()) {
+        // never broken JSON, until the host is told to stop.
+        if (reply.status == 200 && (counters ? reply.value.IsStructure() : reply.value.IsCollection())) {
+          listsRead += counters ? 0 : 1;
+        } else if (!stopping.load() && (counters || reply.status != 404 || !reply.value.IsStructure())) {
           ++bad;
         }
       }
@@ -53,10 +54,14 @@ TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnce) {
               200);
   }
   EXPECT_TRUE(WaitFor([&] { return listsRead.load() >= 8; }, Patience(std::chrono::milliseconds(60000))));
+  host.Send("POST", "/host/v1/reconnect");
+  host.Send("POST", "/host/v1/messages/dynamic-configuration");
+  stopping = true;
+  EXPECT_EQ(host.Stop(), 0) << host.Output();
   stop = true;
   for (std::thread& reader : readers) reader.join();
   EXPECT_EQ(bad.load(), 0);
-  EXPECT_EQ(host.Stop(), 0) << host.Output();
+  EXPECT_EQ(host.Output().find("Sanitizer"), std::string::npos) << host.Output();
 }
 
 }  // namespace

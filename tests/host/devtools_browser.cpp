@@ -50,9 +50,7 @@ DevToolsBrowser::DevToolsBrowser() {
     error_ = "cannot start chromium (scripts/install-deps.sh installs it)";
     return;
   }
-  BindingValue none;
-  none.MakeStructure();
-  const std::optional<BindingValue> targets = Call("Target.getTargets", none);
+  const std::optional<BindingValue> targets = Call("Target.getTargets");
   if (!targets) return;
   BindingValue attach;
   for (const BindingValue& target : targets->Find("targetInfos").Elements()) {
@@ -69,9 +67,7 @@ DevToolsBrowser::DevToolsBrowser() {
 DevToolsBrowser::~DevToolsBrowser() {
   if (pid_ > 0) {
     session_.clear();
-    BindingValue none;
-    none.MakeStructure();
-    Call("Browser.close", none);
+    Call("Browser.close");
     // It answers before it is gone; give it a moment, then insist.
     int status = 0;
     for (int tries = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
@@ -92,6 +88,7 @@ std::optional<BindingValue> DevToolsBrowser::Call(const std::string& method, Bin
   command.Member("id").SetUnsigned(id);
   command.Member("method").SetString(method);
   command.Member("params") = std::move(params);
+  if (command.Member("params").IsEmpty()) command.Member("params").MakeStructure();
   if (!session_.empty()) command.Member("sessionId").SetString(session_);
   const std::string text = ToJsonText(command) + '\0';
   for (std::size_t written = 0; written < text.size();) {

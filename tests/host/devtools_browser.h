@@ -36,7 +36,7 @@ class DevToolsBrowser {
  private:
   // One command, on the page's session once attached; its result, or nothing
   // (with error_ set) on an error answer, a closed pipe or a timeout.
-  std::optional<BindingValue> Call(const std::string& method, BindingValue params);
+  std::optional<BindingValue> Call(const std::string& method, BindingValue params = {});
   std::nullopt_t Fail(std::string why) {
     error_ = std::move(why);
     return std::nullopt;

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "host/host_options.h"
 #include "host_process.h"
+#include "platform/clock.h"
 
 namespace kel::host::testing {
 namespace {
@@ -37,6 +39,24 @@ TEST(ChampionInventory, RentalStepsChangeOwnershipAndAnEndedRentalIsNotified) {
   EXPECT_EQ(host.Send("POST", "/host/v1/store/rent", item + "}").status, 400);
   // An id that does not bind never reaches the handler.
   EXPECT_EQ(host.Get(InventoryRoute("/champions/abc")).status, 400);
+}
+
+// The host's --legacy-rentals-end-in-ms sets the end the plug-in's timer
+// waits for.
+TEST(ChampionInventory, LegacyRentalsEndWhenTheHostSays) {
+  int32_t champion = 0;
+  for (const auto& record : DefaultWorld().Ownership(kDefaultSummonerId, platform::WallClockMilliseconds())) {
+    if (record.kind == datagen::OwnershipKind::LegacyRental && !record.owned) champion = record.championId;
+  }
+  ASSERT_NE(champion, 0) << "the default world has no legacy rental";
+  const milliseconds ends_in = Patience(milliseconds(3000));
+  const uint64_t started = platform::WallClockMilliseconds();
+  HostProcess host({"--login-delay-ms", "0", "--legacy-rentals-end-in-ms", std::to_string(ends_in.count())});
+  const auto rental = [&] { return host.Get(Champion(champion)).value.Find("ownership").Find("rental"); };
+  ASSERT_TRUE(WaitForFullList(host));
+  EXPECT_GE(rental().Find("endDate").AsUnsigned(), started + ends_in.count());
+  EXPECT_LT(rental().Find("endDate").AsUnsigned(), platform::WallClockMilliseconds() + ends_in.count());
+  EXPECT_TRUE(WaitFor([&] { return !rental().Find("rented").GetBool(); }, ends_in * 2));
 }
 
 TEST(ChampionInventory, InjectedGameDataFailuresAreRetriedAndReachTheTelemetryRoute) {

@@ -1,9 +1,7 @@
 // Start, serve, stop: the module loaded, entered, initialised and shut down
-// by the real host, and the host's refusals when it cannot be.
+// by the real host, and the host's refusals when it cannot be. Stopping
+// under load: the concurrency test.
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
 
 #include "host/host_options.h"
 #include "host_process.h"
@@ -11,8 +9,11 @@
 namespace kel::host::testing {
 namespace {
 
-TEST(HostLifecycle, StartsLogsTheDefaultSummonerInAndStopsCleanly) {
-  HostProcess host({"--login-delay-ms", "0"});
+TEST(HostLifecycle, ServesGameDataWrittenToAFolderLogsTheDefaultSummonerInAndStopsCleanly) {
+  const std::string folder = ::testing::TempDir() + "/kel-host-game-data";
+  const CommandResult written = RunKelHost({"write-data", folder, "--seed", "3"});
+  ASSERT_EQ(written.exit_status, 0) << written.err;
+  HostProcess host({"--data", folder, "--login-delay-ms", "0"});
   const JsonReply status = host.Get("/host/v1/status");
   ASSERT_EQ(status.status, 200) << host.Output();
   EXPECT_EQ(status.value.Find("plugin").GetString(), "kel-champions");
@@ -21,10 +22,13 @@ TEST(HostLifecycle, StartsLogsTheDefaultSummonerInAndStopsCleanly) {
       [&] { return host.Get("/host/v1/status").value.Find("loggedInSummonerId").AsUnsigned() == kDefaultSummonerId; },
       Patience(std::chrono::milliseconds(5000))));
   EXPECT_EQ(host.Get("/host/v1/resources/kel-login/v1/session").value.Find("state").GetString(), "SUCCEEDED");
-  const JsonReply api = host.Get("/host/v1/api");
-  EXPECT_TRUE(api.value.Find("functions").IsCollection());
+  EXPECT_TRUE(host.Get("/host/v1/api").value.Find("functions").IsCollection());
   EXPECT_EQ(host.Stop(), 0);
   EXPECT_NE(host.Output().find("kel-host: stopped"), std::string::npos) << host.Output();
+
+  const CommandResult missing = RunKelHost({"--data", folder + "/nothing-here", "--port", "0"});
+  EXPECT_EQ(missing.exit_status, 1);
+  EXPECT_NE(missing.err.find("champion-summary.json"), std::string::npos) << missing.err;
 }
 
 TEST(HostLifecycle, RefusesAModuleThatCannotBeLoadedAndFaultsItCannotRead) {
@@ -32,43 +36,6 @@ TEST(HostLifecycle, RefusesAModuleThatCannotBeLoadedAndFaultsItCannotRead) {
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
   EXPECT_NE(RunKelHost({"--fail-champion", "12:x", "--port", "0"}).exit_status, 0);
-}
-
-TEST(HostLifecycle, ServesGameDataWrittenToAFolder) {
-  const std::string folder = ::testing::TempDir() + "/kel-host-game-data";
-  const CommandResult written = RunKelHost({"write-data", folder, "--seed", "3"});
-  ASSERT_EQ(written.exit_status, 0) << written.err;
-  HostProcess host({"--data", folder, "--no-login"});
-  EXPECT_EQ(host.Get("/host/v1/status").value.Find("gameDataFiles").AsUnsigned(), 171u);
-  EXPECT_EQ(host.Stop(), 0);
-
-  const CommandResult missing = RunKelHost({"--data", folder + "/nothing-here", "--port", "0"});
-  EXPECT_EQ(missing.exit_status, 1);
-  EXPECT_NE(missing.err.find("champion-summary.json"), std::string::npos) << missing.err;
-}
-
-TEST(HostLifecycle, ShutsDownCleanlyUnderLoad) {
-  HostProcess host({"--login-delay-ms", "0"});
-  const std::string list = InventoryRoutes()[0];
-  std::atomic<bool> stop{false};
-  std::atomic<int> answered{0};
-  std::vector<std::thread> clients;
-  for (int i = 0; i < 6; ++i) {
-    clients.emplace_back([&, i] {
-      while (!stop.load()) {
-        const JsonReply reply = host.Get(i % 2 == 0 ? list : "/host/v1/counters");
-        if (reply.status != 0) ++answered;
-      }
-    });
-  }
-  ASSERT_TRUE(WaitFor([&] { return answered.load() > 50; }, Patience(std::chrono::milliseconds(10000))));
-  // Every kind of work is in flight when the signal comes.
-  host.Send("POST", "/host/v1/reconnect");
-  host.Send("POST", "/host/v1/messages/dynamic-configuration");
-  EXPECT_EQ(host.Stop(), 0) << host.Output();
-  stop = true;
-  for (std::thread& client : clients) client.join();
-  EXPECT_EQ(host.Output().find("Sanitizer"), std::string::npos) << host.Output();
 }
 
 }  // namespace
