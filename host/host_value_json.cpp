@@ -100,6 +100,7 @@ std::string HostValueToJson(const HostValue& value) {
     WriteHostValue(writer, value);
   }
   last_size = text.size();
+  KeepOnlyWhatIsUsed(text);
   return text;
 }
 

@@ -52,6 +52,14 @@ inline void WriteText(JsonWriter& writer, std::string_view text) {
   writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
 }
 
+// A text written into room reserved for the thread's last one (below) is
+// given back the room it did not use when that is much larger than the
+// text: a notification of a few hundred bytes written after the champion
+// list kept its megabytes for as long as the host kept the notification.
+inline void KeepOnlyWhatIsUsed(std::string& text) {
+  if (text.capacity() > 2 * text.size() + 4096) text.shrink_to_fit();
+}
+
 // Runs `write` on a fresh writer and returns the text it wrote. The text
 // starts at the size of the calling thread's last one: growing it by
 // doubling to the 2.4 MB of the champion list cost more in copies and page
@@ -61,10 +69,13 @@ std::string WrittenJson(Write&& write) {
   thread_local std::size_t last_size = 0;
   std::string text;
   text.reserve(last_size);
-  StringOutput output(text);
-  JsonWriter writer(output);
-  write(writer);
+  {
+    StringOutput output(text);
+    JsonWriter writer(output);
+    write(writer);
+  }
   last_size = text.size();
+  KeepOnlyWhatIsUsed(text);
   return text;
 }
 

@@ -23,6 +23,18 @@ TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
   EXPECT_EQ(encoded.Get().payload.reference.count, 4u);
 }
 
+// Texts start in the room of the thread's last one; a short text the host
+// keeps (a posted notification) must not keep a long one's megabytes.
+TEST(HostValueJson, AShortTextAfterALongOneKeepsOnlyItsOwnRoom) {
+  const Result<Json> long_list = ParseJson("[\"" + std::string(1 << 20, 'x') + "\"]");
+  const Result<Json> short_map = ParseJson(R"({"a":1})");
+  ASSERT_TRUE(long_list.Ok() && short_map.Ok());
+  EXPECT_GT(HostValueToJson(EncodedHostValue(long_list.Value()).Get()).size(), 1u << 20);
+  EXPECT_LT(HostValueToJson(EncodedHostValue(short_map.Value()).Get()).capacity(), 8192u);
+  EXPECT_GT(WrittenJson([](JsonWriter& out) { out.String(std::string(1 << 20, 'x').c_str()); }).size(), 1u << 20);
+  EXPECT_LT(WrittenJson([](JsonWriter& out) { out.Null(); }).capacity(), 8192u);
+}
+
 // The host's writer against RapidJSON's Writer: every byte in a text, and
 // doubles whose shortest texts take each of the writer's forms.
 TEST(HostValueJson, WritesEveryByteAndNumberAsRapidJsonDoes) {

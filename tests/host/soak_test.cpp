@@ -45,12 +45,6 @@ constexpr uint64_t kResidentGrowthKiB = 384 << 10;
 #endif
 
 TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
-  // glibc gives each thread that allocates an arena of its own, and the
-  // whole-inventory texts churned through a dozen of them made resident
-  // memory climb for minutes (416 MiB at 50 s, still rising); with one it
-  // levelled off at 270 MiB within 15 s, with two it was 355 MiB at 60 s.
-  // The bound is meant for the host, not for the arenas' slack.
-  setenv("MALLOC_ARENA_MAX", "2", 1);
   HostProcess host({"--login-delay-ms", "0"});
   std::vector<std::string> routes = InventoryRoutes();
   routes.push_back("/host/v1/status");
