@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "runtime/resource_listening.h"
+#include "support/binding_values.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
@@ -23,17 +24,10 @@ struct Dto {
 constexpr const char* kDtoClass = "com.example.platform.Dto";
 
 BindingValue DtoValue(int32_t id, const char* name) {
-  BindingValue value;
-  value.Member("id").SetSigned(id);
-  value.Member("name").SetString(name);
-  return value;
+  return StructureValue({{"id", SignedValue(id)}, {"name", TextValue(name)}});
 }
-
 BindingValue Reply(const char* typeName, const BindingValue& body) {
-  BindingValue reply;
-  reply.Member("typeName").SetString(typeName);
-  reply.Member("body") = body;
-  return reply;
+  return StructureValue({{"typeName", TextValue(typeName)}, {"body", body}});
 }
 
 class DrovCallTest : public ::testing::Test, public TestPlugin {
@@ -82,9 +76,7 @@ TEST_F(DrovCallTest, AnEmptyBodyIsAnEmptyResultWhateverItsClass) {
 
 TEST_F(DrovCallTest, AReplyOfAnotherClassThanTheRegisteredOneFails) {
   AnswerInvoke(Reply("com.example.platform.Other", DtoValue(1, "one")));
-  const MaybeType<Failure, Dto> result = CallDrov<Dto>(module, "svc", "m");
-  ASSERT_TRUE(result.IsFailure());
-  EXPECT_EQ(result.GetFailure().Message(),
+  EXPECT_EQ(FailureMessageOf(CallDrov<Dto>(module, "svc", "m")),
             "Expected 'com.example.platform.Dto' as DROV response for svc.m, but got 'com.example.platform.Other'");
   AnswerInvoke(Reply(kDtoClass, DtoValue(1, "one")));
   EXPECT_EQ(CallDrov<Dto>(module, "svc", "m").Value().name, "one");
@@ -106,9 +98,7 @@ TEST_F(DrovCallTest, PushedMessagesReachTheirTypedHandlerOnlyWhenTheTaskRuns) {
   SubscribeDrovMessages<Dto>(module, kDtoClass, [&](const Dto& dto) { handled.push_back(dto.name); });
   const char* eventName = "OnDrovEvent_com_example_platform_Dto";
   DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, DtoValue(1, "pushed")));
-  BindingValue bad;
-  bad.Member("id").SetString("NaN");
-  DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, bad));
+  DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, StructureValue({{"id", TextValue("NaN")}})));
   EXPECT_TRUE(handled.empty());
   EXPECT_EQ(tasks.RunPending(), 2u);
   EXPECT_EQ(handled, std::vector<std::string>{"pushed"});
@@ -124,8 +114,7 @@ TEST_F(DrovCallTest, ATypedResourceListenerGetsTheCurrentValueFirstAndDefaultsOn
 
   const char* eventName = "OnJsonApiEvent_kel-dto_v1_current";
   DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Update, DtoValue(6, "later")));
-  BindingValue bad;
-  bad.Member("id").SetString("six");
+  const BindingValue bad = StructureValue({{"id", TextValue("six")}});
   DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Update, bad));
   DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Delete, bad));
   EXPECT_EQ(seen, (std::vector<std::string>{"0:now:5", "1:later:6", "2::-1"}));
