@@ -8,8 +8,9 @@
 #include "runtime/app_module.h"
 #include "runtime/event_names.h"
 #include "runtime/resource_pattern.h"
-#include "support/test_plugin.h"
+#include "support/binding_values.h"
 #include "support/core_events.h"
+#include "support/test_plugin.h"
 
 namespace kel::testing {
 namespace {
@@ -17,12 +18,6 @@ namespace {
 using enum PluginResourceEventType;
 
 constexpr const char* kSessionEvent = "OnJsonApiEvent_kel-login_v1_session";
-
-BindingValue Text(const char* text) {
-  BindingValue value;
-  value.SetString(text);
-  return value;
-}
 
 size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
   size_t count = 0;
@@ -73,14 +68,14 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
   EXPECT_EQ(core.CallCount(HostFunction::kUnsubscribeEvent), 0u);
-  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x"))));
+  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, TextValue("x"))));
   EXPECT_EQ(seen, std::vector<std::string>{"/kel-login/v1/session"});
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session/deeper");
   ASSERT_EQ(core.unsubscriptions().size(), 1u);
   EXPECT_EQ(core.unsubscriptions()[0].name, kSessionEvent);
   // The name's handler went with its last reference.
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, TextValue("x")));
   EXPECT_EQ(seen.size(), 1u);
   // A release without a reference changes nothing.
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
@@ -96,18 +91,17 @@ TEST_F(SubscriptionCoreTest, DispatchesToTheExactListenerThenMatchingPatternsInO
   module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c second"); });
 
   // The core's uri lacks the leading "/": the dispatcher adds it.
-  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, Text("x")));
+  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, TextValue("x")));
   EXPECT_EQ(calls, (std::vector<std::string>{"exact", "/a/*/c first", "/*/b/c", "/a/*/c second"}));
 }
 
 TEST_F(SubscriptionCoreTest, UnconvertiblePayloadsAndHandlerKindsThatDoNotFitAreDropped) {
   int calls = 0;
   module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent&) { ++calls; });
-  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", Create, Text("x"));
+  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", Create, TextValue("x"));
   badType.Member("eventType").SetString("Sideways");
   DeliverEvent(core, kSessionEvent, badType);
-  BindingValue notAStructure = Text("not an event");
-  DeliverEvent(core, kSessionEvent, notAStructure);
+  DeliverEvent(core, kSessionEvent, TextValue("not an event"));
   EXPECT_EQ(calls, 0);
   DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Delete, BindingValue()));
   EXPECT_EQ(calls, 1);
@@ -119,7 +113,7 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
   module.SubscribeDrovClass("a.b.C", [&](const PluginDrovEvent& m) { handled.push_back(m.body.AsText()); });
   ASSERT_EQ(SubscriptionsTo(core, "OnDrovEvent_a_b_C"), 1u);
 
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("first")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("first")));
   EXPECT_TRUE(handled.empty());
   ASSERT_EQ(core.scheduled().size(), 1u);
   EXPECT_EQ(core.scheduled()[0].label, "Event: OnDrovEvent (a.b.C)");
@@ -128,13 +122,13 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
 
   std::vector<std::string> waited;
   module.ExpectDrovMessage("a.b.C", [&](const PluginDrovEvent& m) { waited.push_back(m.body.AsText()); });
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("second")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("second")));
   EXPECT_EQ(waited, std::vector<std::string>{"second"});
   EXPECT_EQ(core.scheduled().size(), 1u);
 
   // A class nobody subscribed to is dropped, even under a subscribed name.
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", Text("stray")));
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("third")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", TextValue("stray")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("third")));
   EXPECT_EQ(tasks.RunPending(), 1u);
   EXPECT_EQ(handled, (std::vector<std::string>{"first", "third"}));
 }
@@ -190,7 +184,7 @@ TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
   module.AddResourceListener("/kel-summoner/v1/current-summoner", [&](const PluginResourceEvent&) { ++calls; });
   module.SubscribeDrovClass("d.E", [&](const PluginDrovEvent&) { ++calls; });
   EXPECT_EQ(core.subscriptions().size(), subscriptions);
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Create, Text("late")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Create, TextValue("late")));
   EXPECT_EQ(calls, 0);
 }
 
