@@ -5,24 +5,15 @@
 #include <string>
 
 #include "serialization/json_writer.h"
+#include "support/binding_values.h"
 
 namespace kel {
 namespace {
 
 BindingResult Parse(std::string_view text) { return ParseYaml(text.data(), text.size()); }
 
-// The parsed value as compact JSON, which shows kinds and structure at once.
-std::string JsonOf(std::string_view text) {
-  const BindingResult result = Parse(text);
-  EXPECT_TRUE(result.Ok()) << text << ": " << result.Message();
-  return WriteJson(result.Value());
-}
-
-std::string ErrorOf(std::string_view text) {
-  const BindingResult result = Parse(text);
-  EXPECT_FALSE(result.Ok()) << text;
-  return std::string(result.Message());
-}
+std::string JsonOf(std::string_view text) { return testing::JsonOf(Parse(text)); }
+std::string ErrorOf(std::string_view text) { return testing::FailureOf(Parse(text)); }
 
 BindingValueKind KindOf(std::string_view text) { return Parse(text).Value().Find("a").Kind(); }
 
