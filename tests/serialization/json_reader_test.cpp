@@ -6,15 +6,12 @@
 #include <string>
 
 #include "serialization/json_writer.h"
+#include "support/binding_values.h"
 
 namespace kel {
 namespace {
 
-std::string ErrorOf(const char* text) {
-  const BindingResult result = ParseJson(text);
-  EXPECT_FALSE(result.Ok()) << text;
-  return std::string(result.Message());
-}
+std::string ErrorOf(const char* text) { return testing::FailureOf(ParseJson(text)); }
 
 TEST(JsonReader, EmptyOrBlankTextIsAnEmptyValue) {
   for (const char* text : {"", "   ", " \r\n\t", static_cast<const char*>(nullptr)}) {
