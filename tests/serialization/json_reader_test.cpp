@@ -94,10 +94,7 @@ TEST(JsonReader, FailuresNameTheReasonAndOffsetAndKeepNothingElse) {
 TEST(JsonReader, NestingIsBoundedAt512Levels) {
   const std::string deepest = std::string(512, '[') + std::string(512, ']');
   EXPECT_TRUE(ParseJson(deepest.c_str()).Ok());
-
-  const std::string too_deep = std::string(513, '[') + std::string(513, ']');
-  EXPECT_EQ(ErrorOf(too_deep.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
-
+  // The 513th level fails, however much follows it.
   const std::string hostile = std::string(1000000, '[');
   EXPECT_EQ(ErrorOf(hostile.c_str()), "Error: Nesting is deeper than the limit of 512 levels. at offset 512.");
   std::string objects;
