@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "binding/binding_registry.h"
+#include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
 #include "support/same_host_value.h"
 
@@ -26,15 +27,10 @@ HostValue MakeText(const char* text, std::uint32_t kind = kHostValueBorrowedStri
 }
 
 TEST(HostValueTest, EveryKindGoesOutAndComesBack) {
-  BindingValue value;
-  value.Member("b").SetBool(true);
-  value.Member("i").SetSigned(-4);
-  value.Member("u").SetUnsigned(UINT64_MAX);
-  value.Member("f").SetDouble(0.25);
-  value.Member("s").SetString("text");
+  BindingValue value =
+      ParseJson(R"({"b":true,"i":-4,"u":18446744073709551615,"f":0.25,"s":"text","n":null,"list":[null,null,"third"]})")
+          .Value();
   value.Member("x").SetBlob("\0\1\2", 3);
-  value.Member("n");
-  value.Member("list").Index(2).SetString("third");
   BindingResult out;
   HostValue host;
   ToHostValue(out, value, host);
