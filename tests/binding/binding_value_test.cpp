@@ -10,6 +10,7 @@
 #include "binding/binding_result.h"
 #include "binding/binding_value_context.h"
 #include "platform/page_allocator.h"
+#include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
 
 namespace kel {
@@ -112,24 +113,16 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.Get(i).GetString(), "e" + std::to_string(i));
 }
 
-BindingValue MakeSample() {
-  BindingValue value;
-  value.Member("name").SetString("Anivia");
-  value.Member("id").SetSigned(34);
-  value.Member("blob").SetBlob("xyz", 3);
-  BindingValue& skins = value.Member("skins");
-  for (int i = 0; i < 5; ++i) {
-    skins.Index(i).Member("id").SetSigned(i);
-    skins.Index(i).Member("name").SetString("skin " + std::to_string(i));
-  }
-  skins.Append();
-  return value;
-}
-
-// MakeSample as JSON (the blob in base64).
+// A sample tree as JSON (the blob in base64).
 constexpr const char* kSample =
     R"({"blob":"eHl6","id":34,"name":"Anivia","skins":[{"id":0,"name":"skin 0"},{"id":1,"name":"skin 1"},)"
     R"({"id":2,"name":"skin 2"},{"id":3,"name":"skin 3"},{"id":4,"name":"skin 4"},null]})";
+
+BindingValue MakeSample() {
+  BindingValue value = ParseJson(kSample).Value();
+  value.Member("blob").SetBlob("xyz", 3);
+  return value;
+}
 
 TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
   BindingValue source = MakeSample();
