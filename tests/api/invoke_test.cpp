@@ -31,13 +31,10 @@ std::optional<RouteMatch> MatchOne(const CompiledRoute& route, std::string_view 
 
 // The expression a template compiles to is the matcher's own business; what
 // shows is that every other character matches only itself.
-TEST(CompiledRoute, EscapesEverythingButThePlaceholders) {
+TEST(CompiledRoute, MatchesLiterallyAndDropsTrailingSlashExceptForTheRoot) {
   const CompiledRoute route = CompiledRoute::Compile("/x(1)|[^$]*?.+\\}/{id}");
   EXPECT_TRUE(MatchOne(route, "/x(1)|[^$]*?.+\\}/7"));
   EXPECT_FALSE(MatchOne(route, "/x(1)|[^$]*?a+\\}/7"));
-}
-
-TEST(CompiledRoute, DropsTrailingSlashExceptForTheRoot) {
   EXPECT_EQ(CompiledRoute::Compile("/a/{id}/").Template(), "/a/{id}");
   EXPECT_EQ(CompiledRoute::Compile("/").Template(), "/");
   EXPECT_TRUE(MatchOne(CompiledRoute::Compile("/a/b/"), "/a/b"));
@@ -118,7 +115,7 @@ TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
   EXPECT_FALSE(Get(function, "/inv/12/items/a").value.Find("verbose").GetBool(true));
 }
 
-TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
+TEST_F(InvokeTest, RequestsThatFitNoRouteOrCustomMethodAreInvalidFunctions) {
   const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString)});
   TestRequest post;
   post.method = RequestMethod::kPost;
@@ -133,22 +130,19 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteAreInvalidFunctions) {
   odd.method = static_cast<RequestMethod>(77);
   odd.path = "/a/1";
   EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
-}
-
-// Comparing custom methods is the route matcher's; here the record's name
-// reaches it.
-TEST_F(InvokeTest, CustomMethodsCompareByName) {
+  // Comparing custom methods is the route matcher's; here the record's name
+  // reaches it.
   FunctionDefinition definition;
   definition.method = RequestMethod::kCustom;
   definition.custom_method = "PURGE";
   definition.path_template = "/cache";
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
-  const FunctionRecord& function = table_.Register(std::move(definition));
+  const FunctionRecord& purge = table_.Register(std::move(definition));
   TestRequest request{RequestMethod::kCustom, "/cache"};
   request.custom_method = "PURGE";
-  EXPECT_FALSE(Invoke(function, request).has_error);
+  EXPECT_FALSE(Invoke(purge, request).has_error);
   request.custom_method = "FETCH";
-  EXPECT_EQ(Invoke(function, request).error, "Invalid function");
+  EXPECT_EQ(Invoke(purge, request).error, "Invalid function");
 }
 
 TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
