@@ -141,7 +141,7 @@ TEST(MsgPackReader, TruncatedFieldsNameTheirWidthAndPosition) {
   }
 }
 
-TEST(MsgPackReader, TruncatedPayloads) {
+TEST(MsgPackReader, TruncatedPayloadsAndContainersAreRefused) {
   EXPECT_EQ(ErrorOf({0xD9, 0x05, 'a'}), "Invalid MessagePack data. String of size 5 at position 2 is truncated.");
   EXPECT_EQ(ErrorOf({0xA3, 'a'}), "Invalid MessagePack data. String of size 3 at position 1 is truncated.");
   EXPECT_EQ(ErrorOf({0xDB, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}),
@@ -150,11 +150,8 @@ TEST(MsgPackReader, TruncatedPayloads) {
             "Invalid MessagePack data. Raw bytes of size 256 at position 3 are truncated.");
   EXPECT_EQ(ErrorOf({0x81, 0xA4, 'k'}), "Invalid MessagePack data. String of size 4 at position 2 is truncated.");
   EXPECT_EQ(ErrorOf({0x81, 0xDA, 0x00}), "Invalid MessagePack data. 16-bit integer value at position 2 is truncated.");
-}
-
-// Data that ends inside an array or map is refused like any other
-// truncation, naming the innermost open container.
-TEST(MsgPackReader, TruncatedContainersAreRefused) {
+  // Data that ends inside an array or map is refused like any other
+  // truncation, naming the innermost open container.
   EXPECT_EQ(ErrorOf({0x92, 0x01}), "Invalid MessagePack data. Array of 2 elements at position 0 is truncated.");
   EXPECT_EQ(ErrorOf({0x91, 0x82, 0xA1, 'a', 0x01}),
             "Invalid MessagePack data. Map of 2 entries at position 1 is truncated.");
@@ -217,14 +214,11 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
 
 // Short digit runs are read without strtod, longer ones with it: both must
 // give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
-TEST(YamlReader, DigitRunsReadAsStrtodReadsThem) {
+TEST(YamlReader, NumbersReadAsStrtodReadsThemAndStayFloatsBeyondSixtyFourBits) {
   EXPECT_EQ(JsonOf("[-0, 007, +5, -, 999999999999999, -999999999999999, 12345678901234567, Infinity]"),
             R"([0,7,5,"-",999999999999999,-999999999999999,12345678901234568,"Infinity"])");
   EXPECT_EQ(KindOf("a: -0"), BindingValueKind::kUnsigned);
-}
-
-// Whole numbers beyond the 64-bit range stay floats instead of overflowing.
-TEST(YamlReader, WholeNumbersOutsideSixtyFourBitsStayFloats) {
+  // Whole numbers beyond the 64-bit range stay floats instead of overflowing.
   EXPECT_EQ(KindOf("a: 18446744073709551615"), BindingValueKind::kFloat);  // rounds to 2^64
   EXPECT_EQ(KindOf("a: 1e20"), BindingValueKind::kFloat);
   EXPECT_EQ(KindOf("a: -1e19"), BindingValueKind::kFloat);
