@@ -124,7 +124,7 @@ BindingValue MakeSample() {
   return value;
 }
 
-TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
+TEST(BindingValueTest, CopiesAreDeepAndMovesSwapRootsButCopyAndClearAChild) {
   BindingValue source = MakeSample();
   BindingValue copy;
   copy.Member("old").SetSigned(1);
@@ -140,9 +140,6 @@ TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
   EXPECT_TRUE(copy.IsEmpty());
   BindingValue constructed(std::move(target));
   EXPECT_EQ(WriteJson(constructed), kSample);
-}
-
-TEST(BindingValueTest, MoveFromAChildCopiesAndClearsTheSource) {
   BindingValue tree = MakeSample();
   BindingValue other;
   other = std::move(tree.Member("skins"));
