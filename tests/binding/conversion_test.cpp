@@ -147,7 +147,7 @@ TEST_F(ConversionTest, Bool) {
   EXPECT_EQ(Message<bool>(SignedValue(1)), WrongKind("bool", "signed"));
 }
 
-TEST_F(ConversionTest, SignedBoundsAtEveryWidth) {
+TEST_F(ConversionTest, IntegerBoundsAtEveryWidth) {
   EXPECT_EQ(Assigned<std::int8_t>(SignedValue(-128)), -128);
   EXPECT_EQ(Message<std::int8_t>(SignedValue(128)), OutOfRange("128", "int8"));
   EXPECT_EQ(Message<std::int16_t>(SignedValue(-32769)), OutOfRange("-32769", "int16"));
@@ -156,9 +156,6 @@ TEST_F(ConversionTest, SignedBoundsAtEveryWidth) {
   EXPECT_EQ(Message<std::int64_t>(UnsignedValue(9223372036854775808u)), OutOfRange("9223372036854775808", "int64"));
   EXPECT_EQ(Message<std::int64_t>(TextValue("9223372036854775808")), OutOfRange("9223372036854775808", "int64"));
   EXPECT_EQ(Assigned<std::int64_t>(TextValue("-9223372036854775808")), INT64_MIN);
-}
-
-TEST_F(ConversionTest, UnsignedBoundsAtEveryWidth) {
   EXPECT_EQ(Assigned<std::uint8_t>(UnsignedValue(255)), 255);
   EXPECT_EQ(Message<std::uint8_t>(SignedValue(256)), OutOfRange("256", "uint8"));
   EXPECT_EQ(Message<std::uint32_t>(SignedValue(-1)), OutOfRange("-1", "uint32"));
