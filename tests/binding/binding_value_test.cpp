@@ -22,7 +22,7 @@ std::vector<std::string> Keys(const BindingValue& value) {
   return keys;
 }
 
-TEST(BindingValueTest, StrictGettersReadOnlyTheirOwnKindAndLenientOnesConvert) {
+TEST(BindingValueTest, StrictGettersReadOnlyTheirOwnKindLenientOnesAndTextsConvert) {
   BindingValue value;
   value.SetSigned(-5);
   EXPECT_EQ(value.GetSigned(7), -5);
@@ -46,10 +46,6 @@ TEST(BindingValueTest, StrictGettersReadOnlyTheirOwnKindAndLenientOnesConvert) {
   EXPECT_EQ(value.AsSigned(), INT64_MAX);
   value.MakeStructure();
   EXPECT_EQ(value.AsSigned(42), 42);
-}
-
-TEST(BindingValueTest, AsText) {
-  BindingValue value;
   value.SetDouble(1.5);
   EXPECT_EQ(value.AsText(), "1.500000");
   value.SetDouble(-1.7976931348623157e308);
@@ -64,7 +60,7 @@ TEST(BindingValueTest, AsText) {
 
 // Keys above every ASCII byte, alike in their first eight bytes, with a NUL
 // byte, and the empty key.
-TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
+TEST(BindingValueTest, StructuresKeepUnsignedByteOrderAndFindEveryMember) {
   using namespace std::string_view_literals;
   BindingValue alike;
   for (std::string_view key :
@@ -77,9 +73,6 @@ TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
   EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
   EXPECT_EQ(alike.Member("b").GetString(), "b");  // an existing member, not a new one
   EXPECT_EQ(alike.Size(), 9u);
-}
-
-TEST(BindingValueTest, ManyMembersStayOrderedAndFindable) {
   BindingValue value;
   std::vector<std::string> expected;
   for (int i = 0; i < 2000; ++i) {
