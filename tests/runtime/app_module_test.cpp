@@ -181,7 +181,7 @@ TEST(AppModuleLayout, RoutesAndInitializationFollowTheForwardersDirectly) {
   EXPECT_EQ(VirtualSlotOffset(&AppModule::OnInitialized), end_wait + 2 * sizeof(void*));
 }
 
-TEST(PluginNames, FullNameRule) {
+TEST(PluginNames, FullNamesAndCamelCasedRouteNames) {
   EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kBackendPluginType).full_name, "zbt-be-kel-champions");
   EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kFrontendPluginType).full_name, "zbt-fe-kel-champions");
 
@@ -196,9 +196,7 @@ TEST(PluginNames, FullNameRule) {
             "            Plugin Manager| GetFullNameFromShortNameAndType(\"kel-champions\", \"Backend\") called "
             "with an unknown type");
   log::Release();
-}
-
-TEST(NameRule, CamelCasesMethodAndText) {
+  // Route names camel-case the method and the text.
   EXPECT_EQ(ApplyNameRule("", "kel-champions"), "KelChampions");
   // The champion route tests call every route by its name.
   EXPECT_EQ(ApplyNameRule("post", "/a.b_c+d!e"), "PostABCDE");
