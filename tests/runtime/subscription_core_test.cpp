@@ -12,6 +12,7 @@
 #include "runtime/event_names.h"
 #include "runtime/resource_listening.h"
 #include "runtime/resource_pattern.h"
+#include "serialization/json_reader.h"
 #include "support/binding_values.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
@@ -84,11 +85,13 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
 
 TEST_F(SubscriptionCoreTest, DispatchesToTheExactListenerThenMatchingPatternsInOrder) {
   std::vector<std::string> calls;
-  module.AddResourceListener("/a/*", [&](const PluginResourceEvent&) { calls.push_back("/a/*"); });
-  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c first"); });
-  module.AddResourceListener("/a/b/c", [&](const PluginResourceEvent&) { calls.push_back("exact"); });
-  module.AddResourceListener("/*/b/c", [&](const PluginResourceEvent&) { calls.push_back("/*/b/c"); });
-  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c second"); });
+  for (const auto& [pattern, name] : {std::pair{"/a/*", "/a/*"},
+                                      {"/a/*/c", "/a/*/c first"},
+                                      {"/a/b/c", "exact"},
+                                      {"/*/b/c", "/*/b/c"},
+                                      {"/a/*/c", "/a/*/c second"}}) {
+    module.AddResourceListener(pattern, [&calls, name](const PluginResourceEvent&) { calls.push_back(name); });
+  }
 
   // The core's uri lacks the leading "/": the dispatcher adds it.
   DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, TextValue("x")));
@@ -216,10 +219,7 @@ class DrovCallTest : public ::testing::Test, public TestPlugin {
 };
 
 TEST_F(DrovCallTest, AListIsCheckedByNoClassAndKeepsDefaultsForEmptyElements) {
-  BindingValue list;
-  list.Index(0) = DtoValue(1, "one");
-  list.Index(2) = DtoValue(3, "three");
-  AnswerInvoke(Reply("any.Class.At.All", list));
+  AnswerInvoke(Reply("any.Class.At.All", ParseJson(R"([{"id":1,"name":"one"},null,{"id":3,"name":"three"}])").Value()));
 
   const MaybeType<Failure, std::vector<Dto>> result =
       CallDrov<std::vector<Dto>>(module, "inventoryService", "getAvailableChampions");
