@@ -88,9 +88,7 @@ TEST_F(OutboundRequestTest, AParameterThatDoesNotConvertFailsWith400AndNothingIs
 }
 
 TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePluginHandle) {
-  std::vector<BindingValue> list(2);
-  list[0].SetSigned(5);
-  list[1] = ThingValue(3, "three");
+  const std::vector<BindingValue> list{SignedValue(5), ThingValue(3, "three")};
   HostResponse response;
   ASSERT_FALSE(
       Send(module, response, RequestMethod::kPost, "/relay", "destination", std::string("method"), list).IsFailure());
