@@ -196,9 +196,7 @@ TEST_F(ConversionTest, FloatsTruncateAndNanIsOutOfRange) {
 TEST_F(ConversionTest, EmptyOrInvalidKindsAreRefusedByName) {
   for (const std::string& message : {Message<bool>({}), Message<std::string>({}), Message<Inner>({})})
     EXPECT_EQ(message, "A value for 'field' is required.");
-  BindingValue structure;
-  structure.Member("a");
-  EXPECT_EQ(Message<std::int32_t>(structure), WrongKind("int32", "structure"));
+  EXPECT_EQ(Message<std::int32_t>(testing::StructureValue({{"a", {}}})), WrongKind("int32", "structure"));
   EXPECT_EQ(Message<double>(BoolValue(true)), WrongKind("double", "bool"));
   EXPECT_EQ(Message<std::string>(SignedValue(4)),
             "Couldn't assign value to 'field' because the input is not a string.");
