@@ -25,7 +25,7 @@ namespace {
 using testing::DirtyHostRecord;
 using testing::FakeCore;
 
-TEST(Entry, FillsTheRecordForACompatibleCore) {
+TEST(Entry, FillsTheRecordForACompatibleCoreAndComparesMinorBeforePatch) {
   for (const PluginApiVersion core : {PluginApiVersion{18, 0, 0}, PluginApiVersion{18, 3, 1}}) {
     PluginHostRecord record = DirtyHostRecord(core.major, core.minor, core.patch);
     load_kel_champions(&record);
@@ -41,10 +41,7 @@ TEST(Entry, FillsTheRecordForACompatibleCore) {
     ASSERT_NE(context, nullptr);
     callbacks->shutdown(context);
   }
-}
-
-// The cores the entry accepts and refuses are the two tests around this one.
-TEST(Entry, CompatibilityComparesMinorBeforePatch) {
+  // The cores the entry accepts and refuses are the two tests around this one.
   EXPECT_FALSE(IsCompatibleApiVersion({19, 0, 0}, kPluginApiVersion));
   const PluginApiVersion plugin{18, 2, 5};
   EXPECT_TRUE(IsCompatibleApiVersion({18, 3, 0}, plugin));
