@@ -210,11 +210,8 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
             R"({"a":5,"b":7,"c":-3,"d":4.5,"e":"  inf"})");
   EXPECT_EQ(KindOf("a: |1-\n   5\n"), BindingValueKind::kUnsigned);
   EXPECT_EQ(KindOf("a: |1-\n  -3\n"), BindingValueKind::kSigned);
-}
-
-// Short digit runs are read without strtod, longer ones with it: both must
-// give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
-TEST(YamlReader, NumbersReadAsStrtodReadsThemAndStayFloatsBeyondSixtyFourBits) {
+  // Short digit runs are read without strtod, longer ones with it: both must
+  // give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
   EXPECT_EQ(JsonOf("[-0, 007, +5, -, 999999999999999, -999999999999999, 12345678901234567, Infinity]"),
             R"([0,7,5,"-",999999999999999,-999999999999999,12345678901234568,"Infinity"])");
   EXPECT_EQ(KindOf("a: -0"), BindingValueKind::kUnsigned);
