@@ -64,16 +64,13 @@ TEST(RouteMatch, DecodesPlaceholderRestAndFragmentValues) {
   EXPECT_EQ(Captured(fragment, "/docintro"), "no match");
 }
 
-TEST(RouteMatch, MethodMustFit) {
+TEST(RouteMatch, TheMethodMustFitAndTheShortestCaptureWinsEarlierOnTie) {
   const CompiledRoute route = CompiledRoute::Compile("/a");
   EXPECT_TRUE(MatchOne(route, "/a", RequestMethod::kPost, RequestMethod::kAny));
   EXPECT_FALSE(MatchOne(route, "/a", RequestMethod::kPost, RequestMethod::kGet));
   const RouteEntry custom{&route, RequestMethod::kCustom, "PURGE"};
   EXPECT_TRUE(MatchRoute(std::span(&custom, 1), {RequestMethod::kCustom, "PURGE", "/a"}));
   EXPECT_FALSE(MatchRoute(std::span(&custom, 1), {RequestMethod::kCustom, "FETCH", "/a"}));
-}
-
-TEST(RouteMatch, ShortestCaptureWinsAndEarlierOnTie) {
   const CompiledRoute any = CompiledRoute::Compile("/{+all}");
   const CompiledRoute two = CompiledRoute::Compile("/{a}/{b}");
   const CompiledRoute one = CompiledRoute::Compile("/x/{b}");
