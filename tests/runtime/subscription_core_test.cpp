@@ -239,7 +239,7 @@ TEST_F(DrovCallTest, AListIsCheckedByNoClassAndKeepsDefaultsForEmptyElements) {
   EXPECT_TRUE(sent[0].arguments[2].IsCollection());
 }
 
-TEST_F(DrovCallTest, TheReplysClassIsCheckedUnlessItsBodyIsEmpty) {
+TEST_F(DrovCallTest, RepliesAreCheckedByClassUnlessEmptyAndByShape) {
   AnswerInvoke(Reply("not.the.Class", BindingValue()));
   const MaybeType<Failure, std::vector<Dto>> list = CallDrov<std::vector<Dto>>(module, "svc", "m");
   ASSERT_FALSE(list.IsFailure());
@@ -250,9 +250,6 @@ TEST_F(DrovCallTest, TheReplysClassIsCheckedUnlessItsBodyIsEmpty) {
             "Expected 'com.example.platform.Dto' as DROV response for svc.m, but got 'com.example.platform.Other'");
   AnswerInvoke(Reply(kDtoClass, DtoValue(1, "one")));
   EXPECT_EQ(CallDrov<Dto>(module, "svc", "m").Value().name, "one");
-}
-
-TEST_F(DrovCallTest, ABodyThatIsNotAListFailsWithItsJson) {
   AnswerInvoke(Reply("x", DtoValue(1, "one")));
   const MaybeType<Failure, std::vector<Dto>> result = CallDrov<std::vector<Dto>>(module, "svc", "m");
   ASSERT_TRUE(result.IsFailure());
