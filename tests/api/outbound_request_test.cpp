@@ -7,6 +7,7 @@
 
 #include "runtime/event_publishing.h"
 #include "support/core_events.h"
+#include "support/binding_values.h"
 #include "support/core_requests.h"
 #include "support/test_plugin.h"
 
@@ -27,16 +28,7 @@ struct RecordHolder {
 };
 
 BindingValue ThingValue(int32_t id, const char* name) {
-  BindingValue value;
-  value.Member("id").SetSigned(id);
-  value.Member("name").SetString(name);
-  return value;
-}
-
-std::string TextProperty(const Failure& failure, const char* name) {
-  const FailureProperty* property = failure.FindProperty(name);
-  return property != nullptr && std::holds_alternative<std::string>(*property) ? std::get<std::string>(*property)
-                                                                               : "<missing>";
+  return StructureValue({{"id", SignedValue(id)}, {"name", TextValue(name)}});
 }
 
 class OutboundRequestTest : public ::testing::Test, public TestPlugin {
@@ -62,9 +54,10 @@ TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlw
   ASSERT_TRUE(failed.IsFailure());
   EXPECT_EQ(failed.GetFailure().Code(), 200);
   EXPECT_EQ(failed.GetFailure().Message(), "Error response for GET /things/2: It broke");
-  EXPECT_EQ(TextProperty(failed.GetFailure(), "method_str"), "GET");
-  EXPECT_EQ(TextProperty(failed.GetFailure(), "url_str"), "/things/2");
-  EXPECT_EQ(TextProperty(failed.GetFailure(), "error_str"), "It broke");
+  // Each placeholder's value is a text property, the code an integer one.
+  const FailureProperty* error = failed.GetFailure().FindProperty("error_str");
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(std::get<std::string>(*error), "It broke");
   EXPECT_EQ(std::get<std::int64_t>(*failed.GetFailure().FindProperty("errorCode_int")), 200);
 
   EXPECT_EQ(script.Releases(), 2);
@@ -73,9 +66,7 @@ TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlw
 }
 
 TEST_F(OutboundRequestTest, ABodyThatDoesNotFitTheResultTypeIsAConversionFailure) {
-  BindingValue body;
-  body.Member("id").SetString("seven");
-  script.Answer("/things/7", {body});
+  script.Answer("/things/7", {StructureValue({{"id", TextValue("seven")}})});
   const MaybeType<Failure, Thing> result = Fetch<Thing>(module, RequestMethod::kGet, "/things/7");
   ASSERT_TRUE(result.IsFailure());
   EXPECT_EQ(result.GetFailure().Code(), 0);
@@ -97,9 +88,7 @@ TEST_F(OutboundRequestTest, AParameterThatDoesNotConvertFailsWith400AndNothingIs
 }
 
 TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePluginHandle) {
-  std::vector<BindingValue> list(2);
-  list[0].SetSigned(5);
-  list[1] = ThingValue(3, "three");
+  const std::vector<BindingValue> list{SignedValue(5), ThingValue(3, "three")};
   HostResponse response;
   ASSERT_FALSE(
       Send(module, response, RequestMethod::kPost, "/relay", "destination", std::string("method"), list).IsFailure());
@@ -161,12 +150,10 @@ TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
   garbled.stream = std::vector<StreamRead>{{"{oops", false}};
   script.Answer("/garbled", garbled);
 
-  const MaybeType<Failure, BindingValue> readFailure = Fetch<BindingValue>(module, RequestMethod::kGet, "/broken");
-  ASSERT_TRUE(readFailure.IsFailure());
-  EXPECT_EQ(readFailure.GetFailure().Message(), "Error reading streamed response for GET /broken: Stream read error");
-  const MaybeType<Failure, BindingValue> parseFailure = Fetch<BindingValue>(module, RequestMethod::kGet, "/garbled");
-  ASSERT_TRUE(parseFailure.IsFailure());
-  EXPECT_EQ(parseFailure.GetFailure().Message().rfind("Error reading streamed response for GET /garbled: Error: ", 0),
+  EXPECT_EQ(FailureMessageOf(Fetch<BindingValue>(module, RequestMethod::kGet, "/broken")),
+            "Error reading streamed response for GET /broken: Stream read error");
+  EXPECT_EQ(FailureMessageOf(Fetch<BindingValue>(module, RequestMethod::kGet, "/garbled"))
+                .rfind("Error reading streamed response for GET /garbled: Error: ", 0),
             0u);
   EXPECT_EQ(script.StreamCloses(), 2);
   EXPECT_EQ(script.Releases(), 2);

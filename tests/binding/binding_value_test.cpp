@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "binding/binding_result.h"
+#include "binding/binding_value_context.h"
+#include "platform/page_allocator.h"
+#include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
 
 namespace kel {
@@ -18,7 +22,7 @@ std::vector<std::string> Keys(const BindingValue& value) {
   return keys;
 }
 
-TEST(BindingValueTest, StrictGettersOnlyReadTheirOwnKind) {
+TEST(BindingValueTest, StrictGettersReadOnlyTheirOwnKindLenientOnesAndTextsConvert) {
   BindingValue value;
   value.SetSigned(-5);
   EXPECT_EQ(value.GetSigned(7), -5);
@@ -29,10 +33,7 @@ TEST(BindingValueTest, StrictGettersOnlyReadTheirOwnKind) {
   EXPECT_EQ(value.GetSigned(9), 9);
   value.SetBool(true);
   EXPECT_EQ(value.GetEnum({4, nullptr}).value, 4);
-}
-
-TEST(BindingValueTest, LenientReadings) {
-  BindingValue value;
+  // The lenient readings convert what they can.
   value.SetString("0x10");
   EXPECT_EQ(value.AsSigned(), 16);
   value.SetString("010");
@@ -45,10 +46,6 @@ TEST(BindingValueTest, LenientReadings) {
   EXPECT_EQ(value.AsSigned(), INT64_MAX);
   value.MakeStructure();
   EXPECT_EQ(value.AsSigned(42), 42);
-}
-
-TEST(BindingValueTest, AsText) {
-  BindingValue value;
   value.SetDouble(1.5);
   EXPECT_EQ(value.AsText(), "1.500000");
   value.SetDouble(-1.7976931348623157e308);
@@ -61,30 +58,21 @@ TEST(BindingValueTest, AsText) {
   EXPECT_EQ(value.AsText(), "");
 }
 
-TEST(BindingValueTest, StructureKeepsUnsignedByteOrder) {
-  BindingValue value;
-  value.Member("b").SetSigned(1);
-  value.Member("a").SetSigned(2);
-  value.Member("B").SetSigned(3);
-  value.Member("\xC3\xA9").SetSigned(4);  // above every ASCII byte
-  value.Member("ab").SetSigned(5);
-  EXPECT_EQ(Keys(value), (std::vector<std::string>{"B", "a", "ab", "b", "\xC3\xA9"}));
-  // Keys alike in their first eight bytes, a NUL byte, the empty key.
+// Keys above every ASCII byte, alike in their first eight bytes, with a NUL
+// byte, and the empty key.
+TEST(BindingValueTest, StructuresKeepUnsignedByteOrderAndFindEveryMember) {
+  using namespace std::string_view_literals;
   BindingValue alike;
   for (std::string_view key :
-       {std::string_view("squarePortraitB"), std::string_view("squarePo"), std::string_view("squarePortraitA"),
-        std::string_view("ab"), std::string_view("ab\0", 3), std::string_view()}) {
+       {"squarePortraitB"sv, "\xC3\xA9"sv, "squarePo"sv, "squarePortraitA"sv, "b"sv, "ab"sv, "ab\0"sv, "B"sv, ""sv}) {
     alike.Member(key).SetString(key);
   }
-  EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "ab", std::string("ab\0", 3), "squarePo", "squarePortraitA",
-                                                   "squarePortraitB"}));
-  EXPECT_EQ(alike.Find(std::string_view("ab\0", 3)).GetString(), std::string_view("ab\0", 3));
+  EXPECT_EQ(Keys(alike), (std::vector<std::string>{"", "B", "ab", std::string("ab\0", 3), "b", "squarePo",
+                                                   "squarePortraitA", "squarePortraitB", "\xC3\xA9"}));
+  EXPECT_EQ(alike.Find("ab\0"sv).GetString(), "ab\0"sv);
   EXPECT_EQ(alike.Find("squarePortraitA").GetString(), "squarePortraitA");
-  EXPECT_EQ(value.Member("a").GetSigned(), 2);
-  EXPECT_EQ(value.Size(), 5u);
-}
-
-TEST(BindingValueTest, ManyMembersStayOrderedAndFindable) {
+  EXPECT_EQ(alike.Member("b").GetString(), "b");  // an existing member, not a new one
+  EXPECT_EQ(alike.Size(), 9u);
   BindingValue value;
   std::vector<std::string> expected;
   for (int i = 0; i < 2000; ++i) {
@@ -118,26 +106,18 @@ TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
   for (int i = 0; i < 40; ++i) EXPECT_EQ(copy.Get(i).GetString(), "e" + std::to_string(i));
 }
 
-BindingValue MakeSample() {
-  BindingValue value;
-  value.Member("name").SetString("Anivia");
-  value.Member("id").SetSigned(34);
-  value.Member("blob").SetBlob("xyz", 3);
-  BindingValue& skins = value.Member("skins");
-  for (int i = 0; i < 5; ++i) {
-    skins.Index(i).Member("id").SetSigned(i);
-    skins.Index(i).Member("name").SetString("skin " + std::to_string(i));
-  }
-  skins.Append();
-  return value;
-}
-
-// MakeSample as JSON (the blob in base64).
+// A sample tree as JSON (the blob in base64).
 constexpr const char* kSample =
     R"({"blob":"eHl6","id":34,"name":"Anivia","skins":[{"id":0,"name":"skin 0"},{"id":1,"name":"skin 1"},)"
     R"({"id":2,"name":"skin 2"},{"id":3,"name":"skin 3"},{"id":4,"name":"skin 4"},null]})";
 
-TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
+BindingValue MakeSample() {
+  BindingValue value = ParseJson(kSample).Value();
+  value.Member("blob").SetBlob("xyz", 3);
+  return value;
+}
+
+TEST(BindingValueTest, CopiesAreDeepAndMovesSwapRootsButCopyAndClearAChild) {
   BindingValue source = MakeSample();
   BindingValue copy;
   copy.Member("old").SetSigned(1);
@@ -153,9 +133,6 @@ TEST(BindingValueTest, CopyIsDeepAndIndependentAndMoveBetweenRootsSwaps) {
   EXPECT_TRUE(copy.IsEmpty());
   BindingValue constructed(std::move(target));
   EXPECT_EQ(WriteJson(constructed), kSample);
-}
-
-TEST(BindingValueTest, MoveFromAChildCopiesAndClearsTheSource) {
   BindingValue tree = MakeSample();
   BindingValue other;
   other = std::move(tree.Member("skins"));
@@ -206,6 +183,120 @@ TEST(BindingResultTest, FailureShapeAndReplacement) {
   EXPECT_EQ(result.Message(), "first");
   result.Value().Member("error").SetSigned(1);
   EXPECT_EQ(result.Message(), "");
+}
+
+// The value tree's storage: the string pool and the small-object pages.
+const StringPool& Pool(const BindingValue& value) { return value.Context()->strings; }
+
+// A text shared by two values lives until the last of them lets it go; the
+// empty text is never pooled. (A copy into another tree is read after its
+// source is gone by the value tests, under the address sanitizer.)
+TEST(StringPoolTest, EqualTextsShareOneCountedEntry) {
+  BindingValue tree;
+  tree.Member("a").SetString("shared");
+  tree.Member("b").SetString("shared");
+  tree.Member("e").SetString("");
+  // Keys are interned too: "a", "b", "e" and "shared".
+  EXPECT_EQ(Pool(tree).Count(), 4u);
+  tree.Member("a").Clear();
+  EXPECT_EQ(tree.Find("b").GetString(), "shared");
+  tree.Member("b").SetSigned(1);
+  EXPECT_EQ(Pool(tree).Find("shared"), nullptr);
+  EXPECT_EQ(BindingValue(tree).Find("e").Kind(), BindingValueKind::kString);
+}
+
+// Removals in the middle of probe runs must leave every other text findable,
+// and a copy must map each text to its own twin.
+TEST(StringPoolTest, TextsStayFindableThroughGrowthRemovalAndCopies) {
+  BindingValue tree;
+  for (int i = 0; i < 300; ++i) tree.Index(i).SetString("s" + std::to_string(i));
+  EXPECT_EQ(Pool(tree).Count(), 300u);
+  for (int i = 0; i < 300; i += 3) tree.Index(i).SetSigned(i);
+  BindingValue copy(tree);
+  for (int i = 0; i < 300; ++i) {
+    const std::string text = "s" + std::to_string(i);
+    const bool kept = i % 3 != 0;
+    EXPECT_EQ(Pool(tree).Find(text) != nullptr, kept) << text;
+    EXPECT_EQ(copy.Get(i).GetString(), kept ? text : "") << text;
+    if (kept) {
+      EXPECT_EQ(Pool(copy).Find(text)->references, 1u) << text;
+    }
+  }
+  EXPECT_EQ(Pool(copy).Count(), 200u);
+  copy.Clear();
+  EXPECT_EQ(Pool(copy).Count(), 0u);
+  std::string longText(500, 'q');
+  tree.Index(0).SetString(longText);
+  EXPECT_EQ(tree.Get(0).GetString(), longText);
+}
+
+// Long value texts are kept unshared; every kind of copy must still carry
+// them, and a long key is still shared.
+TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
+  const std::string text(StringPool::kSharedValueMax + 1, 'd');
+  BindingValue tree;
+  tree.Member(text).SetString(text);
+  tree.Member("again").SetString(text);
+  EXPECT_EQ(Pool(tree).Find(text)->references, 1u);  // the key only
+  tree.Member("inner") = tree.Find("again");         // a copy within the tree
+  BindingValue fresh(tree);                          // into a tree without strings
+  BindingValue busy;
+  busy.Member("x").SetString("y");
+  busy.Member("copy") = tree;  // into a tree with strings
+  tree.Member("again").Clear();
+  const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
+  for (const BindingValue* root : roots) {
+    EXPECT_EQ(root->Find(text).GetString(), text);
+    EXPECT_EQ(root->Find("inner").GetString(), text);
+  }
+  EXPECT_EQ(fresh.Find("again").GetString(), text);
+}
+
+TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndLargeOnesGiveThePagesBack) {
+  BindingValue tree;
+  tree.Member("a").SetSigned(1);
+  EXPECT_EQ(tree.Context()->blocks.HeldPages(), 0u);
+  for (int i = 0; i < 5000; ++i) tree.Member("k" + std::to_string(i)).SetEnum(i, nullptr);
+  EXPECT_GT(tree.Context()->blocks.HeldPages(), 0u);
+  tree.Clear();
+  EXPECT_EQ(tree.Context()->blocks.HeldPages(), 0u);
+}
+
+TEST(SmallObjectPoolTest, ARootDiscardedWholeGivesEveryPageBack) {
+  std::size_t before = platform::GetPageAllocatorStats().pages;
+  {
+    BindingValue tree;
+    for (int i = 0; i < 3000; ++i) {
+      BindingValue& record = tree.Index(i);
+      // Long enough for a heap block rather than a pool block.
+      record.Member("name").SetString(std::string(SmallObjectAllocator::kMaxBlockSize, 'h') + std::to_string(i));
+      record.Member("bytes").SetBlob("xyz", 3);
+      record.Member("list").Index(3).SetEnum(i, nullptr);
+    }
+    EXPECT_GT(platform::GetPageAllocatorStats().pages, before);
+  }
+  EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
+}
+
+// More pages than one directory page lists, half of them leaving from the
+// middle of the directory before the rest go with the allocator.
+TEST(SmallObjectPoolTest, PagesLeavingInAnyOrderAreAllGivenBack) {
+  const std::size_t before = platform::GetPageAllocatorStats().pages;
+  {
+    SmallObjectAllocator blocks;
+    constexpr std::size_t kPerPage = 15;  // 256-byte blocks after the page header
+    constexpr std::size_t kPages = 1100;
+    std::vector<void*> taken;
+    for (std::size_t i = 0; i < kPages * kPerPage; ++i) taken.push_back(blocks.Allocate(256));
+    EXPECT_EQ(blocks.HeldPages(), kPages);
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+      if (i / kPerPage % 2 == 0) blocks.Free(taken[i], 256);
+    }
+    EXPECT_EQ(blocks.HeldPages(), kPages / 2);
+    for (std::size_t i = 0; i < kPages * kPerPage / 2; ++i) std::memset(blocks.Allocate(256), 0xA5, 256);
+    EXPECT_EQ(blocks.HeldPages(), kPages);
+  }
+  EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The assign and to-value rules through the registry, with their messages.
+// The registry: its assign and to-value rules with their messages, and the
+// description lists it gives the core.
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,20 @@
 #include <vector>
 
 #include "binding/binding_registry.h"
+#include "binding/builtin_types.h"
+#include "binding/description_lists.h"
+#include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
+#include "support/binding_values.h"
 
 namespace kel {
 namespace {
+
+using testing::BoolValue;
+using testing::FloatValue;
+using testing::SignedValue;
+using testing::TextValue;
+using testing::UnsignedValue;
 
 enum class Phase : std::int32_t { IN_PROGRESS = 0, SUCCEEDED = 1 };
 
@@ -115,32 +126,6 @@ class ConversionTest : public ::testing::Test {
   BindingRegistry registry;
 };
 
-BindingValue Text(const char* text) {
-  BindingValue value;
-  value.SetString(text);
-  return value;
-}
-BindingValue Signed(std::int64_t number) {
-  BindingValue value;
-  value.SetSigned(number);
-  return value;
-}
-BindingValue Unsigned(std::uint64_t number) {
-  BindingValue value;
-  value.SetUnsigned(number);
-  return value;
-}
-BindingValue Float(double number) {
-  BindingValue value;
-  value.SetDouble(number);
-  return value;
-}
-BindingValue Bool(bool flag) {
-  BindingValue value;
-  value.SetBool(flag);
-  return value;
-}
-
 // The messages of the number and kind rules, for the one name 'field'.
 std::string OutOfRange(const std::string& text, const char* type) {
   return "Value " + text + " for 'field' of type " + type + " is out of range";
@@ -153,89 +138,79 @@ std::string WrongKind(const char* type, const char* kind) {
          kind + ".";
 }
 
-TEST_F(ConversionTest, EmptyInputIsRequiredForEveryScalar) {
-  BindingValue empty;
-  EXPECT_EQ(Message<bool>(empty), "A value for 'field' is required.");
-  EXPECT_EQ(Message<std::string>(empty), "A value for 'field' is required.");
-  EXPECT_EQ(Message<Inner>(empty), "A value for 'field' is required.");
-}
-
 TEST_F(ConversionTest, Bool) {
-  EXPECT_TRUE(Assigned<bool>(Text("true")));
-  EXPECT_FALSE(Assigned<bool>(Text("0")));
+  EXPECT_TRUE(Assigned<bool>(TextValue("true")));
+  EXPECT_FALSE(Assigned<bool>(TextValue("0")));
   EXPECT_EQ(
-      Message<bool>(Text("TRUE")),
+      Message<bool>(TextValue("TRUE")),
       "Value TRUE for 'field' of type bool is in an incorrect format. Options are \"true\", \"false\", \"1\", \"0\".");
-  EXPECT_EQ(Message<bool>(Signed(1)), WrongKind("bool", "signed"));
+  EXPECT_EQ(Message<bool>(SignedValue(1)), WrongKind("bool", "signed"));
 }
 
-TEST_F(ConversionTest, SignedBoundsAtEveryWidth) {
-  EXPECT_EQ(Assigned<std::int8_t>(Signed(-128)), -128);
-  EXPECT_EQ(Message<std::int8_t>(Signed(128)), OutOfRange("128", "int8"));
-  EXPECT_EQ(Assigned<std::int16_t>(Signed(32767)), 32767);
-  EXPECT_EQ(Message<std::int16_t>(Signed(-32769)), OutOfRange("-32769", "int16"));
-  EXPECT_EQ(Message<std::int32_t>(Unsigned(2147483648u)), OutOfRange("2147483648", "int32"));
-  EXPECT_EQ(Assigned<std::int64_t>(Unsigned(INT64_MAX)), INT64_MAX);
-  EXPECT_EQ(Message<std::int64_t>(Unsigned(9223372036854775808u)), OutOfRange("9223372036854775808", "int64"));
-  EXPECT_EQ(Message<std::int64_t>(Text("9223372036854775808")), OutOfRange("9223372036854775808", "int64"));
-  EXPECT_EQ(Assigned<std::int64_t>(Text("-9223372036854775808")), INT64_MIN);
-}
-
-TEST_F(ConversionTest, UnsignedBoundsAtEveryWidth) {
-  EXPECT_EQ(Assigned<std::uint8_t>(Unsigned(255)), 255);
-  EXPECT_EQ(Message<std::uint8_t>(Signed(256)), OutOfRange("256", "uint8"));
-  EXPECT_EQ(Message<std::uint32_t>(Signed(-1)), OutOfRange("-1", "uint32"));
-  EXPECT_EQ(Message<std::uint32_t>(Text("4294967296")), OutOfRange("4294967296", "uint32"));
-  EXPECT_EQ(Assigned<std::uint64_t>(Text("18446744073709551615")), UINT64_MAX);
-  EXPECT_EQ(Message<std::uint64_t>(Text("18446744073709551616")), OutOfRange("18446744073709551616", "uint64"));
-  EXPECT_EQ(Message<std::uint64_t>(Text("-0")), OutOfRange("-0", "uint64"));
+TEST_F(ConversionTest, IntegerBoundsAtEveryWidth) {
+  EXPECT_EQ(Assigned<std::int8_t>(SignedValue(-128)), -128);
+  EXPECT_EQ(Message<std::int8_t>(SignedValue(128)), OutOfRange("128", "int8"));
+  EXPECT_EQ(Message<std::int16_t>(SignedValue(-32769)), OutOfRange("-32769", "int16"));
+  EXPECT_EQ(Message<std::int32_t>(UnsignedValue(2147483648u)), OutOfRange("2147483648", "int32"));
+  EXPECT_EQ(Assigned<std::int64_t>(UnsignedValue(INT64_MAX)), INT64_MAX);
+  EXPECT_EQ(Message<std::int64_t>(UnsignedValue(9223372036854775808u)), OutOfRange("9223372036854775808", "int64"));
+  EXPECT_EQ(Message<std::int64_t>(TextValue("9223372036854775808")), OutOfRange("9223372036854775808", "int64"));
+  EXPECT_EQ(Assigned<std::int64_t>(TextValue("-9223372036854775808")), INT64_MIN);
+  EXPECT_EQ(Assigned<std::uint8_t>(UnsignedValue(255)), 255);
+  EXPECT_EQ(Message<std::uint8_t>(SignedValue(256)), OutOfRange("256", "uint8"));
+  EXPECT_EQ(Message<std::uint32_t>(SignedValue(-1)), OutOfRange("-1", "uint32"));
+  EXPECT_EQ(Message<std::uint32_t>(TextValue("4294967296")), OutOfRange("4294967296", "uint32"));
+  EXPECT_EQ(Assigned<std::uint64_t>(TextValue("18446744073709551615")), UINT64_MAX);
+  EXPECT_EQ(Message<std::uint64_t>(TextValue("18446744073709551616")), OutOfRange("18446744073709551616", "uint64"));
+  EXPECT_EQ(Message<std::uint64_t>(TextValue("-0")), OutOfRange("-0", "uint64"));
   // strtoull would turn " -1" into the largest value; a negative text is never in range.
-  EXPECT_EQ(Message<std::uint64_t>(Text(" -1")), OutOfRange(" -1", "uint64"));
+  EXPECT_EQ(Message<std::uint64_t>(TextValue(" -1")), OutOfRange(" -1", "uint64"));
   BindingValue negativeEnum;
   negativeEnum.SetEnum(-1, nullptr);
   EXPECT_EQ(Message<std::uint32_t>(negativeEnum), OutOfRange("-1", "uint32"));
 }
 
 TEST_F(ConversionTest, TextsDetectTheirBaseAndRejectLeftovers) {
-  EXPECT_EQ(Assigned<std::int32_t>(Text("0x1F")), 31);
-  EXPECT_EQ(Assigned<std::int32_t>(Text("017")), 15);
-  EXPECT_EQ(Assigned<std::int32_t>(Text("")), 0);
-  EXPECT_EQ(Message<std::int32_t>(Text("12abc")), BadFormat("12abc", "int32"));
-  EXPECT_EQ(Message<std::int32_t>(Text("09")), BadFormat("09", "int32"));
-  EXPECT_EQ(Message<double>(Text("1.5x")), BadFormat("1.5x", "double"));
-  EXPECT_EQ(Message<double>(Text("1e999")), OutOfRange("1e999", "double"));
-  EXPECT_EQ(Message<float>(Text("1e39")), OutOfRange("1e39", "float"));
+  EXPECT_EQ(Assigned<std::int32_t>(TextValue("0x1F")), 31);
+  EXPECT_EQ(Assigned<std::int32_t>(TextValue("017")), 15);
+  EXPECT_EQ(Assigned<std::int32_t>(TextValue("")), 0);
+  EXPECT_EQ(Message<std::int32_t>(TextValue("12abc")), BadFormat("12abc", "int32"));
+  EXPECT_EQ(Message<std::int32_t>(TextValue("09")), BadFormat("09", "int32"));
+  EXPECT_EQ(Message<double>(TextValue("1.5x")), BadFormat("1.5x", "double"));
+  EXPECT_EQ(Message<double>(TextValue("1e999")), OutOfRange("1e999", "double"));
+  EXPECT_EQ(Message<float>(TextValue("1e39")), OutOfRange("1e39", "float"));
 }
 
 TEST_F(ConversionTest, FloatsTruncateAndNanIsOutOfRange) {
-  EXPECT_EQ(Assigned<std::int32_t>(Float(2.9)), 2);
-  EXPECT_EQ(Message<std::int32_t>(Float(2147483648.0)), OutOfRange("2.14748e+09", "int32"));
-  EXPECT_EQ(Message<std::int32_t>(Float(std::nan(""))), OutOfRange("nan", "int32"));
-  EXPECT_EQ(Message<std::int64_t>(Float(9223372036854775808.0)), OutOfRange("9.22337e+18", "int64"));
-  EXPECT_EQ(Assigned<std::uint64_t>(Float(9223372036854775808.0 * 1.5)), 13835058055282163712u);
-  EXPECT_EQ(Message<std::uint64_t>(Float(18446744073709551616.0)), OutOfRange("1.84467e+19", "uint64"));
-  EXPECT_EQ(Message<std::uint32_t>(Float(-0.5)), OutOfRange("-0.5", "uint32"));
-  EXPECT_EQ(Message<float>(Float(1e39)), OutOfRange("1e+39", "float"));
-  EXPECT_EQ(Assigned<double>(Signed(INT64_MIN)), -9223372036854775808.0);
+  EXPECT_EQ(Assigned<std::int32_t>(FloatValue(2.9)), 2);
+  EXPECT_EQ(Message<std::int32_t>(FloatValue(2147483648.0)), OutOfRange("2.14748e+09", "int32"));
+  EXPECT_EQ(Message<std::int32_t>(FloatValue(std::nan(""))), OutOfRange("nan", "int32"));
+  EXPECT_EQ(Message<std::int64_t>(FloatValue(9223372036854775808.0)), OutOfRange("9.22337e+18", "int64"));
+  EXPECT_EQ(Assigned<std::uint64_t>(FloatValue(9223372036854775808.0 * 1.5)), 13835058055282163712u);
+  EXPECT_EQ(Message<std::uint64_t>(FloatValue(18446744073709551616.0)), OutOfRange("1.84467e+19", "uint64"));
+  EXPECT_EQ(Message<std::uint32_t>(FloatValue(-0.5)), OutOfRange("-0.5", "uint32"));
+  EXPECT_EQ(Message<float>(FloatValue(1e39)), OutOfRange("1e+39", "float"));
+  EXPECT_EQ(Assigned<double>(SignedValue(INT64_MIN)), -9223372036854775808.0);
 }
 
-TEST_F(ConversionTest, InvalidKindsNameTheKind) {
-  BindingValue structure;
-  structure.Member("a");
-  EXPECT_EQ(Message<std::int32_t>(structure), WrongKind("int32", "structure"));
-  EXPECT_EQ(Message<double>(Bool(true)), WrongKind("double", "bool"));
-  EXPECT_EQ(Message<std::string>(Signed(4)), "Couldn't assign value to 'field' because the input is not a string.");
-  EXPECT_EQ(Message<Phase>(Float(1)),
+TEST_F(ConversionTest, EmptyOrInvalidKindsAreRefusedByName) {
+  for (const std::string& message : {Message<bool>({}), Message<std::string>({}), Message<Inner>({})})
+    EXPECT_EQ(message, "A value for 'field' is required.");
+  EXPECT_EQ(Message<std::int32_t>(testing::StructureValue({{"a", {}}})), WrongKind("int32", "structure"));
+  EXPECT_EQ(Message<double>(BoolValue(true)), WrongKind("double", "bool"));
+  EXPECT_EQ(Message<std::string>(SignedValue(4)),
+            "Couldn't assign value to 'field' because the input is not a string.");
+  EXPECT_EQ(Message<Phase>(FloatValue(1)),
             "Couldn't assign value to 'field' of enum type because the input is of an invalid type float.");
 }
 
 TEST_F(ConversionTest, EnumsByNameAndByNumber) {
-  EXPECT_EQ(Assigned<Phase>(Text("SUCCEEDED")), Phase::SUCCEEDED);
-  EXPECT_EQ(Assigned<Phase>(Unsigned(1)), Phase::SUCCEEDED);
-  EXPECT_EQ(Assigned<Phase>(Signed(0x100000001)), Phase::SUCCEEDED);  // the low 32 bits
-  EXPECT_EQ(Message<Phase>(Text("nope")), "nope is not a valid Phase enumeration value for 'field'.");
-  EXPECT_EQ(Message<Phase>(Text("4294967297")), "4294967297 is not a valid Phase enumeration value for 'field'.");
-  EXPECT_EQ(Message<Phase>(Signed(-2)), "-2 is not a valid Phase enumeration value for 'field'.");
+  EXPECT_EQ(Assigned<Phase>(TextValue("SUCCEEDED")), Phase::SUCCEEDED);
+  EXPECT_EQ(Assigned<Phase>(UnsignedValue(1)), Phase::SUCCEEDED);
+  EXPECT_EQ(Assigned<Phase>(SignedValue(0x100000001)), Phase::SUCCEEDED);  // the low 32 bits
+  EXPECT_EQ(Message<Phase>(TextValue("nope")), "nope is not a valid Phase enumeration value for 'field'.");
+  EXPECT_EQ(Message<Phase>(TextValue("4294967297")), "4294967297 is not a valid Phase enumeration value for 'field'.");
+  EXPECT_EQ(Message<Phase>(SignedValue(-2)), "-2 is not a valid Phase enumeration value for 'field'.");
   BindingValue pair;
   pair.SetEnum(1, &StaticTypeOf<Phase>());
   EXPECT_EQ(Assigned<std::string>(pair), "SUCCEEDED");
@@ -244,23 +219,12 @@ TEST_F(ConversionTest, EnumsByNameAndByNumber) {
   EXPECT_EQ(Assigned<std::int32_t>(pair), 9);
 }
 
+// Most fields from texts; "unknown" matches none.
 BindingValue FullRecord() {
-  BindingValue value;
-  value.Member("count").SetString("-7");
-  value.Member("mask").SetUnsigned(5);
-  value.Member("big").SetString("0x10");
-  value.Member("flag").SetString("true");
-  value.Member("name").SetString("Anivia");
-  value.Member("nickname").SetString("bird");
-  value.Member("labels").Member("k").SetString("v");
-  value.Member("tags").Index(1).SetString("b");
-  value.Member("items").Index(0).Member("id").SetSigned(3);
-  value.Member("inner").Member("id").SetSigned(4);
-  value.Member("inner").Member("label").SetString("in");
-  value.Member("phase").SetString("SUCCEEDED");
-  value.Member("extra").Index(0).SetBool(true);
-  value.Member("unknown").SetSigned(1);
-  return value;
+  return ParseJson(R"({"count":"-7","mask":5,"big":"0x10","flag":"true","name":"Anivia","nickname":"bird",)"
+                   R"("labels":{"k":"v"},"tags":[null,"b"],"items":[{"id":3}],"inner":{"id":4,"label":"in"},)"
+                   R"("phase":"SUCCEEDED","extra":[true],"unknown":1})")
+      .Value();
 }
 
 // Every field kind assigned from texts and other kinds, written back with
@@ -298,12 +262,10 @@ TEST_F(ConversionTest, EmptyOrMissingMembersLeaveDefaultsUnlessRequired) {
   EXPECT_EQ(Json(record), R"({"big":0,"count":2,"extra":null,"flag":false,"inner":{"id":0,"label":""},"items":[],)"
                           R"("labels":{},"mask":0,"name":"kept","nickname":null,"phase":"IN_PROGRESS","tags":[]})");
 
-  BindingValue inner;
-  inner.Member("label").SetString("x");
   EXPECT_EQ(
-      Message<Inner>(inner),
+      Message<Inner>(testing::StructureValue({{"label", TextValue("x")}})),
       "Couldn't assign value to 'field' of type Inner because the input structure doesn't have required field 'id'.");
-  EXPECT_EQ(Message<Inner>(Signed(1)),
+  EXPECT_EQ(Message<Inner>(SignedValue(1)),
             "Couldn't assign value to 'field' of type Inner because the input not a structure.");
 }
 
@@ -326,7 +288,7 @@ TEST_F(ConversionTest, FirstFailureWinsWithoutRollback) {
 
 TEST_F(ConversionTest, VectorsAndMaps) {
   std::vector<std::int32_t> numbers{1, 2, 3};
-  EXPECT_EQ(AssignMessage(Bool(true), numbers),
+  EXPECT_EQ(AssignMessage(BoolValue(true), numbers),
             "Couldn't assign value to 'field' of type vector because the input not a collection.");
   EXPECT_TRUE(numbers.empty());
   BindingValue three;
@@ -341,9 +303,7 @@ TEST_F(ConversionTest, VectorsAndMaps) {
   EXPECT_EQ(AssignMessage(three, map),
             "Couldn't assign value to 'field' of type map because the input not a structure.");
   EXPECT_TRUE(map.empty());
-  BindingValue members;
-  members.Member("b").SetString("2");
-  members.Member("a").SetString("1");
+  const BindingValue members = testing::StructureValue({{"b", TextValue("2")}, {"a", TextValue("1")}});
   EXPECT_EQ((Assigned<std::map<std::string, std::int32_t>>(members)),
             (std::map<std::string, std::int32_t>{{"a", 1}, {"b", 2}}));
 }
@@ -384,6 +344,73 @@ TEST(StaticTypeIdTest, IdentitiesAreStableDistinctAndNamedAndTheReservedOneIsNev
   registry.RegisterType(4, "Reserved", kReservedStaticTypeId, false);
   EXPECT_NE(registry.FindType("Reserved"), nullptr);
   EXPECT_EQ(registry.FindType(kReservedStaticTypeId), nullptr);
+}
+
+// The packed type and event lists the core reads; the host's OpenAPI test
+// reads the real plug-in's names and types by index, so here the links, the
+// offsets, the order and what registration changes.
+const BindingTypeRecord* FindRecord(const BindingDescriptionLists& lists, const std::string& name) {
+  size_t linked = 0;
+  const BindingTypeRecord* found = nullptr;
+  for (const BindingTypeRecord* record = lists.Types(); record != nullptr; record = record->next, ++linked) {
+    if (name == record->name) found = record;
+  }
+  EXPECT_EQ(linked, lists.TypeCount());
+  return found;
+}
+
+struct Empty {};
+
+TEST(DescriptionListsTest, EnumeratorsInNameOrderAndFieldsLinkedWithTheirOffsets) {
+  BindingRegistry registry;
+  BindingDescriptionLists lists(registry);
+  const BindingTypeRecord* state = FindRecord(lists, "BindingAsyncState");
+  ASSERT_NE(state, nullptr);
+  std::vector<std::string> names;
+  for (const BindingEnumeratorRecord* e = state->enumerators; e != nullptr; e = e->next) names.push_back(e->name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Cancelled", "Cancelling", "Failed", "None", "Running", "Succeeded"}));
+  const BindingTypeRecord* type = FindRecord(lists, "BindingFullTypeHelp");
+  ASSERT_NE(type, nullptr);
+  const BindingFieldRecord* fields = type->fields;
+  EXPECT_EQ(+fields[2].offset, offsetof(BindingFullTypeHelp, size));
+  EXPECT_EQ(+fields[0].next, &fields[1]);
+  EXPECT_EQ(+fields[type->member_count - 1].next, nullptr);
+}
+
+TEST(DescriptionListsTest, DeclaredTypesStandInAndEmptyStructsListNothing) {
+  BindingRegistry registry;
+  registry.RegisterType<Empty>("Empty");
+  struct Declared {
+    std::string text;
+  };
+  registry.RegisterType<Declared>("Declared")
+      .AddField("text", &Declared::text, "", 0, {BindingType::kBlob, BindingType::kNone, nullptr})
+      .SetNamespace("hclient");
+  BindingDescriptionLists lists(registry);
+  const BindingTypeRecord* empty = FindRecord(lists, "Empty");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(+empty->fields, nullptr);
+  EXPECT_EQ(+empty->enumerators, nullptr);
+  EXPECT_EQ(+empty->member_count, 0u);
+  const BindingTypeRecord* declared = FindRecord(lists, "Declared");
+  ASSERT_NE(declared, nullptr);
+  EXPECT_STREQ(declared->name_space, "hclient");
+  EXPECT_EQ(+declared->fields[0].type, static_cast<std::int32_t>(BindingType::kBlob));
+}
+
+TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
+  BindingRegistry registry;
+  registry.RegisterEvent("OnThing", nullptr).description = "first";
+  registry.RegisterEvent("OnThing", registry.FindType(StaticTypeOf<BindingGenericEvent>())).description = "second";
+  EXPECT_EQ(registry.FindEvent("OnThing")->description, "second");
+  registry.UnregisterEvent("OnCallback");
+  BindingDescriptionLists lists(registry);
+  ASSERT_EQ(lists.EventCount(), 1u);
+  EXPECT_STREQ(lists.Events()->payload_type_name, "BindingGenericEvent");
+  EXPECT_EQ(+lists.Events()->next, nullptr);
+  registry.Initialize();
+  EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);
+  EXPECT_NE(registry.FindEvent("OnCallback"), nullptr);
 }
 
 }  // namespace

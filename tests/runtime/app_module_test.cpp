@@ -1,20 +1,122 @@
+// Entering the module as the core does (load_kel_champions, Initialize,
+// GetMemoryStats and Shutdown through the record and the callbacks), and
+// the module's forwarders, layout and names.
 #include "runtime/app_module.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 
 #include "diagnostics/log.h"
 #include "api/name_rule.h"
+#include "runtime/api_version.h"
+#include "runtime/host_abi.h"
 #include "runtime/plugin_names.h"
+#include "support/dirty_host_record.h"
 #include "support/fake_core.h"
 #include "support/recording_log_target.h"
 
 namespace kel {
 namespace {
 
+using testing::DirtyHostRecord;
 using testing::FakeCore;
+
+TEST(Entry, FillsTheRecordForACompatibleCoreAndComparesMinorBeforePatch) {
+  for (const PluginApiVersion core : {PluginApiVersion{18, 0, 0}, PluginApiVersion{18, 3, 1}}) {
+    PluginHostRecord record = DirtyHostRecord(core.major, core.minor, core.patch);
+    load_kel_champions(&record);
+    // Packed fields are copied out before comparison: they may be misaligned.
+    const uint32_t version[] = {record.api_major, record.api_minor, record.api_patch};
+    EXPECT_EQ(version[0], 18u);
+    EXPECT_EQ(version[1], 0u);
+    EXPECT_EQ(version[2], 0u);
+    EXPECT_STREQ(record.short_name, "kel-champions");
+    const PluginCallbacks* callbacks = record.callbacks;
+    void* context = record.context;
+    ASSERT_NE(callbacks, nullptr);
+    ASSERT_NE(context, nullptr);
+    callbacks->shutdown(context);
+  }
+  // The cores the entry accepts and refuses are the two tests around this one.
+  EXPECT_FALSE(IsCompatibleApiVersion({19, 0, 0}, kPluginApiVersion));
+  const PluginApiVersion plugin{18, 2, 5};
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 3, 0}, plugin));
+  EXPECT_TRUE(IsCompatibleApiVersion({18, 2, 5}, plugin));
+  EXPECT_FALSE(IsCompatibleApiVersion({18, 2, 4}, plugin));
+  EXPECT_FALSE(IsCompatibleApiVersion({18, 1, 9}, plugin));
+}
+
+// The refusal ends the process, so it runs in a child. The record lives in
+// memory shared with the child to show that no field was written.
+TEST(Entry, AnIncompatibleCoreGetsTheFatalReportAndTheProcessEnds) {
+  void* shared = mmap(nullptr, sizeof(PluginHostRecord), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(shared, MAP_FAILED);
+  auto* record = static_cast<PluginHostRecord*>(shared);
+  *record = DirtyHostRecord(17, 9, 9);
+  const PluginHostRecord before = *record;
+  EXPECT_EXIT(load_kel_champions(record), ::testing::KilledBySignal(SIGABRT),
+              " ERROR\\| Assertion failed!\n\nExpression: ALE-EECF0606\n");
+  EXPECT_EQ(std::memcmp(record, &before, sizeof before), 0);
+  munmap(shared, sizeof(PluginHostRecord));
+}
+
+TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
+  load_kel_champions(&record);
+  FakeCore core;
+  EXPECT_EQ(record.callbacks->initialize(record.context, &core.services()), 1);
+  EXPECT_EQ(log::FindTarget("StdErrLogTarget"), nullptr);
+  EXPECT_EQ(log::FindTarget("DebuggerConsoleLogTarget"), nullptr);
+  EXPECT_NE(log::FindTarget("PluginLogTarget"), nullptr);
+  EXPECT_EQ(log::Threshold(), log::kOkay);
+  EXPECT_EQ(log::ExcludedGroups(), log::kGroupXtr);
+
+  // Starting the inventory's flows may have logged already.
+  const size_t before = core.log_lines().size();
+  log::Write(log::kOkay, 0, "okay %d", 1);
+  log::Write(log::kAlways, log::kGroupDbg, "always");
+  log::Write(log::kError, log::kGroupXtr, "excluded");
+  const std::vector<testing::LogCall> lines = core.log_lines();
+  ASSERT_EQ(lines.size(), before + 2);
+  EXPECT_EQ(lines[before].level, log::kOkay);
+  EXPECT_EQ(lines[before].text, "okay 1");
+  EXPECT_EQ(lines[before + 1].level, log::kAlways);
+  EXPECT_EQ(lines[before + 1].text, "always");
+
+  record.callbacks->shutdown(record.context);
+  EXPECT_EQ(log::FindTarget("PluginLogTarget"), nullptr);
+  EXPECT_NE(log::FindTarget("StdErrLogTarget"), nullptr);
+  EXPECT_EQ(log::Threshold(), log::kWarn);
+  EXPECT_EQ(core.CallCount(testing::HostFunction::kWriteLog), before + 2);
+}
+
+TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
+  load_kel_champions(&record);
+  unsigned char buffer[64];
+  std::memset(buffer, 0xAA, sizeof buffer);
+  record.callbacks->get_memory_stats(record.context, reinterpret_cast<MemoryStats*>(buffer));
+  uint32_t words[14];
+  std::memcpy(words, buffer, sizeof words);
+  EXPECT_EQ(words[12], 0u);
+  EXPECT_EQ(words[13], 0u);
+  for (size_t i = sizeof(MemoryStats); i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xAA) << i;
+  record.callbacks->shutdown(record.context);
+}
+
+TEST(Entry, NullArgumentsAreRefused) {
+  load_kel_champions(nullptr);
+  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
+  load_kel_champions(&record);
+  EXPECT_EQ(record.callbacks->initialize(record.context, nullptr), 0);
+  HostServices no_table{nullptr, 1};
+  EXPECT_EQ(record.callbacks->initialize(record.context, &no_table), 0);
+  record.callbacks->shutdown(record.context);
+}
 
 class EnteredModule : public ::testing::Test {
  protected:
@@ -76,7 +178,7 @@ TEST(AppModuleLayout, RoutesAndInitializationFollowTheForwardersDirectly) {
   EXPECT_EQ(VirtualSlotOffset(&AppModule::OnInitialized), end_wait + 2 * sizeof(void*));
 }
 
-TEST(PluginNames, FullNameRule) {
+TEST(PluginNames, FullNamesAndCamelCasedRouteNames) {
   EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kBackendPluginType).full_name, "zbt-be-kel-champions");
   EXPECT_EQ(GetFullNameFromShortNameAndType("kel-champions", kFrontendPluginType).full_name, "zbt-fe-kel-champions");
 
@@ -91,9 +193,7 @@ TEST(PluginNames, FullNameRule) {
             "            Plugin Manager| GetFullNameFromShortNameAndType(\"kel-champions\", \"Backend\") called "
             "with an unknown type");
   log::Release();
-}
-
-TEST(NameRule, CamelCasesMethodAndText) {
+  // Route names camel-case the method and the text.
   EXPECT_EQ(ApplyNameRule("", "kel-champions"), "KelChampions");
   // The champion route tests call every route by its name.
   EXPECT_EQ(ApplyNameRule("post", "/a.b_c+d!e"), "PostABCDE");

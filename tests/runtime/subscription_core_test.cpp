@@ -1,3 +1,5 @@
+// Subscriptions, the dispatch of what arrives, and calls to the remote
+// service, through the module against the fake core.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,10 +8,15 @@
 
 #include "diagnostics/log.h"
 #include "runtime/app_module.h"
+#include "runtime/drov_call.h"
 #include "runtime/event_names.h"
+#include "runtime/resource_listening.h"
 #include "runtime/resource_pattern.h"
-#include "support/test_plugin.h"
+#include "serialization/json_reader.h"
+#include "support/binding_values.h"
 #include "support/core_events.h"
+#include "support/core_requests.h"
+#include "support/test_plugin.h"
 
 namespace kel::testing {
 namespace {
@@ -17,12 +24,6 @@ namespace {
 using enum PluginResourceEventType;
 
 constexpr const char* kSessionEvent = "OnJsonApiEvent_kel-login_v1_session";
-
-BindingValue Text(const char* text) {
-  BindingValue value;
-  value.SetString(text);
-  return value;
-}
 
 size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
   size_t count = 0;
@@ -41,11 +42,6 @@ TEST(ResourceEventNameTest, KeepsThreeSegmentsOrFiveUnderPlatformConfiguration) 
   // Only the first segment selects the longer form.
   EXPECT_EQ(ResourceEventName("/x/kel-platform-config/a/b/c"), "OnJsonApiEvent_x_kel-platform-config_a");
   EXPECT_EQ(ResourceEventName(""), "OnJsonApiEvent");
-}
-
-TEST(DrovEventNameTest, ReplacesEveryDot) {
-  EXPECT_EQ(DrovEventName("com.tesselworks.platform.messaging.RentalUpdateNotification"),
-            "OnDrovEvent_com_tesselworks_platform_messaging_RentalUpdateNotification");
 }
 
 TEST(ResourcePatternTest, StarTakesOneNonEmptyRestOfASegment) {
@@ -73,14 +69,14 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
   EXPECT_EQ(core.CallCount(HostFunction::kUnsubscribeEvent), 0u);
-  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x"))));
+  EXPECT_TRUE(DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, TextValue("x"))));
   EXPECT_EQ(seen, std::vector<std::string>{"/kel-login/v1/session"});
 
   module.UnsubscribeResourceEvent("/kel-login/v1/session/deeper");
   ASSERT_EQ(core.unsubscriptions().size(), 1u);
   EXPECT_EQ(core.unsubscriptions()[0].name, kSessionEvent);
   // The name's handler went with its last reference.
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, Text("x")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Update, TextValue("x")));
   EXPECT_EQ(seen.size(), 1u);
   // A release without a reference changes nothing.
   module.UnsubscribeResourceEvent("/kel-login/v1/session");
@@ -89,25 +85,26 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
 
 TEST_F(SubscriptionCoreTest, DispatchesToTheExactListenerThenMatchingPatternsInOrder) {
   std::vector<std::string> calls;
-  module.AddResourceListener("/a/*", [&](const PluginResourceEvent&) { calls.push_back("/a/*"); });
-  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c first"); });
-  module.AddResourceListener("/a/b/c", [&](const PluginResourceEvent&) { calls.push_back("exact"); });
-  module.AddResourceListener("/*/b/c", [&](const PluginResourceEvent&) { calls.push_back("/*/b/c"); });
-  module.AddResourceListener("/a/*/c", [&](const PluginResourceEvent&) { calls.push_back("/a/*/c second"); });
+  for (const auto& [pattern, name] : {std::pair{"/a/*", "/a/*"},
+                                      {"/a/*/c", "/a/*/c first"},
+                                      {"/a/b/c", "exact"},
+                                      {"/*/b/c", "/*/b/c"},
+                                      {"/a/*/c", "/a/*/c second"}}) {
+    module.AddResourceListener(pattern, [&calls, name](const PluginResourceEvent&) { calls.push_back(name); });
+  }
 
   // The core's uri lacks the leading "/": the dispatcher adds it.
-  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, Text("x")));
+  DeliverEvent(core, "OnJsonApiEvent_a_b_c", ResourceEventPayload("a/b/c", Create, TextValue("x")));
   EXPECT_EQ(calls, (std::vector<std::string>{"exact", "/a/*/c first", "/*/b/c", "/a/*/c second"}));
 }
 
 TEST_F(SubscriptionCoreTest, UnconvertiblePayloadsAndHandlerKindsThatDoNotFitAreDropped) {
   int calls = 0;
   module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent&) { ++calls; });
-  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", Create, Text("x"));
+  BindingValue badType = ResourceEventPayload("/kel-login/v1/session", Create, TextValue("x"));
   badType.Member("eventType").SetString("Sideways");
   DeliverEvent(core, kSessionEvent, badType);
-  BindingValue notAStructure = Text("not an event");
-  DeliverEvent(core, kSessionEvent, notAStructure);
+  DeliverEvent(core, kSessionEvent, TextValue("not an event"));
   EXPECT_EQ(calls, 0);
   DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Delete, BindingValue()));
   EXPECT_EQ(calls, 1);
@@ -117,9 +114,9 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
   TaskRunner tasks(core);
   std::vector<std::string> handled;
   module.SubscribeDrovClass("a.b.C", [&](const PluginDrovEvent& m) { handled.push_back(m.body.AsText()); });
-  ASSERT_EQ(SubscriptionsTo(core, "OnDrovEvent_a_b_C"), 1u);
+  ASSERT_EQ(SubscriptionsTo(core, "OnDrovEvent_a_b_C"), 1u);  // every dot replaced
 
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("first")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("first")));
   EXPECT_TRUE(handled.empty());
   ASSERT_EQ(core.scheduled().size(), 1u);
   EXPECT_EQ(core.scheduled()[0].label, "Event: OnDrovEvent (a.b.C)");
@@ -128,13 +125,13 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
 
   std::vector<std::string> waited;
   module.ExpectDrovMessage("a.b.C", [&](const PluginDrovEvent& m) { waited.push_back(m.body.AsText()); });
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("second")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("second")));
   EXPECT_EQ(waited, std::vector<std::string>{"second"});
   EXPECT_EQ(core.scheduled().size(), 1u);
 
   // A class nobody subscribed to is dropped, even under a subscribed name.
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", Text("stray")));
-  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", Text("third")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", TextValue("stray")));
+  DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("third")));
   EXPECT_EQ(tasks.RunPending(), 1u);
   EXPECT_EQ(handled, (std::vector<std::string>{"first", "third"}));
 }
@@ -190,8 +187,111 @@ TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
   module.AddResourceListener("/kel-summoner/v1/current-summoner", [&](const PluginResourceEvent&) { ++calls; });
   module.SubscribeDrovClass("d.E", [&](const PluginDrovEvent&) { ++calls; });
   EXPECT_EQ(core.subscriptions().size(), subscriptions);
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Create, Text("late")));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Create, TextValue("late")));
   EXPECT_EQ(calls, 0);
+}
+
+// Calls to the remote service and the typed handlers of what it pushes.
+struct Dto {
+  int32_t id = -1;
+  std::string name;
+};
+
+constexpr const char* kDtoClass = "com.example.platform.Dto";
+
+BindingValue DtoValue(int32_t id, const char* name) {
+  return StructureValue({{"id", SignedValue(id)}, {"name", TextValue(name)}});
+}
+BindingValue Reply(const char* typeName, const BindingValue& body) {
+  return StructureValue({{"typeName", TextValue(typeName)}, {"body", body}});
+}
+
+class DrovCallTest : public ::testing::Test, public TestPlugin {
+ protected:
+  DrovCallTest() {
+    module.registry().RegisterType<Dto>("Dto").AddField("id", &Dto::id).AddField("name", &Dto::name);
+    module.DrovClasses().Add(StaticTypeOf<Dto>().identifier, kDtoClass);
+  }
+
+  void AnswerInvoke(const BindingValue& reply) { script.Answer(std::string(kDrovInvokeUrl), {reply}); }
+
+  RequestScript script{core};
+};
+
+TEST_F(DrovCallTest, AListIsCheckedByNoClassAndKeepsDefaultsForEmptyElements) {
+  AnswerInvoke(Reply("any.Class.At.All", ParseJson(R"([{"id":1,"name":"one"},null,{"id":3,"name":"three"}])").Value()));
+
+  const MaybeType<Failure, std::vector<Dto>> result =
+      CallDrov<std::vector<Dto>>(module, "inventoryService", "getAvailableChampions");
+  ASSERT_FALSE(result.IsFailure()) << result.GetFailure().Message();
+  ASSERT_EQ(result.Value().size(), 3u);
+  EXPECT_EQ(result.Value()[1].id, -1);
+  EXPECT_EQ(result.Value()[2].id, 3);
+  // The future was complete: no waiting on the core.
+  EXPECT_EQ(core.CallCount(HostFunction::kBeginWait), 0u);
+
+  // Sent to the relay (the script answers nothing else), with the service,
+  // the method and no arguments.
+  const std::vector<SentRequest> sent = script.Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  ASSERT_EQ(sent[0].arguments.size(), 3u);
+  EXPECT_EQ(sent[0].arguments[1].GetString(), "getAvailableChampions");
+  EXPECT_TRUE(sent[0].arguments[2].IsCollection());
+}
+
+TEST_F(DrovCallTest, RepliesAreCheckedByClassUnlessEmptyAndByShape) {
+  AnswerInvoke(Reply("not.the.Class", BindingValue()));
+  const MaybeType<Failure, std::vector<Dto>> list = CallDrov<std::vector<Dto>>(module, "svc", "m");
+  ASSERT_FALSE(list.IsFailure());
+  EXPECT_TRUE(list.Value().empty());
+  EXPECT_FALSE(CallDrov<Dto>(module, "svc", "m").IsFailure());
+  AnswerInvoke(Reply("com.example.platform.Other", DtoValue(1, "one")));
+  EXPECT_EQ(FailureMessageOf(CallDrov<Dto>(module, "svc", "m")),
+            "Expected 'com.example.platform.Dto' as DROV response for svc.m, but got 'com.example.platform.Other'");
+  AnswerInvoke(Reply(kDtoClass, DtoValue(1, "one")));
+  EXPECT_EQ(CallDrov<Dto>(module, "svc", "m").Value().name, "one");
+  AnswerInvoke(Reply("x", DtoValue(1, "one")));
+  const MaybeType<Failure, std::vector<Dto>> result = CallDrov<std::vector<Dto>>(module, "svc", "m");
+  ASSERT_TRUE(result.IsFailure());
+  EXPECT_EQ(result.GetFailure().Code(), 0);
+  EXPECT_EQ(result.GetFailure().Message(), std::string("Couldn't convert DROV DTO ") +
+                                               StaticTypeOf<std::vector<Dto>>().Name() +
+                                               " to C++ from {\"id\":1,\"name\":\"one\"}");
+}
+
+TEST_F(DrovCallTest, PushedMessagesReachTheirTypedHandlerOnlyWhenTheTaskRuns) {
+  TaskRunner tasks(core);
+  std::vector<std::string> handled;
+  SubscribeDrovMessages<Dto>(module, kDtoClass, [&](const Dto& dto) { handled.push_back(dto.name); });
+  const char* eventName = "OnDrovEvent_com_example_platform_Dto";
+  DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, DtoValue(1, "pushed")));
+  DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, StructureValue({{"id", TextValue("NaN")}})));
+  EXPECT_TRUE(handled.empty());
+  EXPECT_EQ(tasks.RunPending(), 2u);
+  EXPECT_EQ(handled, std::vector<std::string>{"pushed"});
+}
+
+TEST_F(DrovCallTest, ATypedResourceListenerGetsTheCurrentValueFirstAndDefaultsOnDelete) {
+  script.Answer("/kel-dto/v1/current", {DtoValue(5, "now")});
+  std::vector<std::string> seen;
+  ListenToResource<Dto>(module, "/kel-dto/v1/current", [&](PluginResourceEventType type, const Dto& dto) {
+    seen.push_back(std::to_string(static_cast<int>(type)) + ":" + dto.name + ":" + std::to_string(dto.id));
+  });
+  EXPECT_EQ(seen, std::vector<std::string>{"0:now:5"});
+
+  const char* eventName = "OnJsonApiEvent_kel-dto_v1_current";
+  DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Update, DtoValue(6, "later")));
+  const BindingValue bad = StructureValue({{"id", TextValue("six")}});
+  DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Update, bad));
+  DeliverEvent(core, eventName, ResourceEventPayload("/kel-dto/v1/current", Delete, bad));
+  EXPECT_EQ(seen, (std::vector<std::string>{"0:now:5", "1:later:6", "2::-1"}));
+
+  // A pattern has no current value to fetch; a failed fetch is silent.
+  script.Answer("/kel-gone/v1/x", {BindingValue(), "missing", 404});
+  ListenToResource<Dto>(module, "/kel-dto/v1/*", [&](PluginResourceEventType, const Dto&) { seen.push_back("*"); });
+  ListenToResource<Dto>(module, "/kel-gone/v1/x", [&](PluginResourceEventType, const Dto&) { seen.push_back("x"); });
+  EXPECT_EQ(seen.size(), 3u);
+  EXPECT_EQ(script.Sent().size(), 2u);
 }
 
 }  // namespace
