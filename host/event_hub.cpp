@@ -6,9 +6,8 @@ void EventHub::Add(const std::string& name, std::string json) {
   auto event = std::make_shared<PublishedEvent>();
   event->name = name;
   event->json = std::move(json);
-  // The writer reserves the thread's last size (a small event written after
-  // the champion list would keep megabytes), and the bound below counts
-  // sizes: what is kept holds only its text.
+  // The writer grows a text by doubling, so it may hold nearly twice its
+  // size, and the bound below counts sizes: what is kept holds only its text.
   event->json.shrink_to_fit();
   std::lock_guard lock(mutex_);
   event->sequence = ++last_;
