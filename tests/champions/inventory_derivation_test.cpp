@@ -46,21 +46,18 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
   const datagen::GeneratedWorld world(7, SmallWorld());
   std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
   std::reverse(ownership.begin(), ownership.end());  // an order game data does not share
+  std::vector<std::int32_t> order;
+  for (const CollectionsDrovChampionDTO& record : ownership) order.push_back(record.championId);
 
   ChampionInventory inventory;
   inventory.ApplyOwnership(ownership, kNow);
-  ASSERT_EQ(inventory.champions.Get().size(), ownership.size());
-  for (std::size_t i = 0; i < ownership.size(); ++i) {
-    const CollectionsChampion& champion = inventory.champions.Get()[i];
-    EXPECT_EQ(champion.id, ownership[i].championId);
-    EXPECT_EQ(champion.ownership.owned, ownership[i].owned);
+  ASSERT_EQ(Ids(inventory.champions.Get()), order);
+  for (const CollectionsChampion& champion : inventory.champions.Get()) {
     EXPECT_TRUE(champion.name.empty());
-    const auto base = std::find_if(champion.skins.begin(), champion.skins.end(), [](auto& s) { return s.isBase; });
-    ASSERT_NE(base, champion.skins.end());
-    EXPECT_EQ(base->id, champion.id * 1000);
-    EXPECT_EQ(base->championId, champion.id);
+    ASSERT_FALSE(champion.skins.empty());
+    EXPECT_TRUE(champion.skins.front().isBase);
+    EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
   }
-  const std::vector<std::int32_t> order = Ids(inventory.champions.Get());
 
   testing::ApplyGameData(inventory, world);
   EXPECT_EQ(Ids(inventory.champions.Get()), order);
@@ -68,10 +65,7 @@ TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) 
     const datagen::GameChampion* game = world.FindChampion(champion.id);
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(champion.name, game->name);
-    EXPECT_EQ(champion.spells.size(), game->spells.size());
-    // Game data leaves the base-skin flag alone.
-    ASSERT_FALSE(champion.skins.empty());
-    EXPECT_TRUE(champion.skins.front().isBase);
+    EXPECT_TRUE(champion.skins.front().isBase);  // game data leaves the flag alone
     EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
   }
 }
@@ -80,23 +74,21 @@ TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
   const datagen::GeneratedWorld world(8, SmallWorld());
   std::vector<GameDataChampion> gameData = GameDataOf(world);
   std::reverse(gameData.begin(), gameData.end());
-  for (GameDataChampion& champion : gameData) std::reverse(champion.skins.begin(), champion.skins.end());
-
+  std::vector<std::int32_t> order;
   ChampionInventory inventory;
-  std::vector<std::int32_t> gameOrder;
   for (GameDataChampion& champion : gameData) {
-    gameOrder.push_back(champion.id);
+    std::reverse(champion.skins.begin(), champion.skins.end());
+    order.push_back(champion.id);
     inventory.ApplyGameData(std::move(champion));
   }
-  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
+  EXPECT_EQ(Ids(inventory.champions.Get()), order);
   for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_FALSE(champion.ownership.owned);
     EXPECT_FALSE(SortedById(champion.skins));
     for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
   }
 
   inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
-  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
+  EXPECT_EQ(Ids(inventory.champions.Get()), order);
   for (const CollectionsChampion& champion : inventory.champions.Get()) {
     EXPECT_TRUE(SortedById(champion.skins));
     EXPECT_TRUE(champion.skins.front().isBase);
@@ -143,16 +135,9 @@ TEST(InventoryDerivation, AChromaRecordIsServedInsideItsSkinWhicheverArrivesFirs
 
 TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
   ChampionInventory inventory;
-  GameDataChampion first;
-  first.id = 2;
-  first.skins.push_back({.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""});
-  inventory.ApplyGameData(std::move(first));
+  inventory.ApplyGameData({.id = 2, .skins = {{.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""}}});
   EXPECT_EQ(inventory.champions.Get()[0].skins[0].skinType, std::optional<std::string>(""));
-
-  GameDataChampion second;
-  second.id = 2;
-  second.skins.push_back({.id = 2000});
-  inventory.ApplyGameData(std::move(second));
+  inventory.ApplyGameData({.id = 2, .skins = {{.id = 2000}}});
   EXPECT_FALSE(inventory.champions.Get()[0].skins[0].splashVideoPath.has_value());
   EXPECT_FALSE(inventory.champions.Get()[0].skins[0].skinType.has_value());
 }
@@ -215,19 +200,16 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
 
 TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
   ChampionInventory inventory;
-  auto add = [&](std::int32_t id, bool owned, bool reward, bool rented, bool free) {
-    CollectionsChampion& champion = inventory.FindOrAddChampion(id);
+  // owned, reward, rented, free: counted as owned, reward, rented, free, nothing, owned.
+  const bool flags[][4] = {{1, 1, 1, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, {1, 0, 0, 0}};
+  std::int32_t id = 0;
+  for (const auto& [owned, reward, rented, free] : flags) {
+    CollectionsChampion& champion = inventory.FindOrAddChampion(++id);
     champion.ownership.owned = owned;
     champion.ownership.freeToPlayReward = reward;
     champion.ownership.rental.rented = rented;
     champion.freeToPlay = free;
-  };
-  add(1, true, true, true, true);      // owned
-  add(2, false, true, true, true);     // reward
-  add(3, false, false, true, true);    // rented
-  add(4, false, false, false, true);   // free
-  add(5, false, false, false, false);  // nothing
-  add(6, true, false, false, false);   // owned
+  }
   EXPECT_EQ(JsonOf(inventory.PlayableCounts()),
             R"({"championsFreeToPlay":1,"championsFreeToPlayReward":1,"championsOwned":2,"championsRented":1})");
 }
