@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
+#include <thread>
 #include <vector>
 
 #include "host/timer_queue.h"
@@ -18,69 +20,62 @@ Job Counting(JobKind kind, std::atomic<int>& ran, std::atomic<int>& dropped) {
   return Job{kind, [&ran] { ++ran; }, [&dropped] { ++dropped; }};
 }
 
-TEST(WorkerPool, RunsJobsAtOnceOnSeveralThreads) {
-  WorkerPool pool(4);
-  std::promise<void> all_in;
-  std::shared_future<void> gate = all_in.get_future().share();
-  std::atomic<int> inside{0};
-  for (int i = 0; i < 4; ++i) {
-    pool.Submit(Job{JobKind::kRequest,
-                    [&] {
-                      if (++inside == 4) all_in.set_value();
-                      gate.wait();
-                    },
-                    {}});
+bool Eventually(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
   }
-  // Only four jobs running side by side can open the gate.
-  EXPECT_EQ(gate.wait_for(10s), std::future_status::ready);
-  pool.Close();
-  EXPECT_EQ(pool.Counters().ran, 4u);
+  return true;
 }
 
-TEST(WorkerPool, APumpRunsRequestsAndTasksButLeavesEventsToTheWorkers) {
-  WorkerPool pool(4);
+// Four workers, each held by a task until `release` is set (or dropped, when
+// the test ends early).
+class HeldPool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 4; ++i) {
+      pool.Submit(Job{JobKind::kTask,
+                      [this, held = held] {
+                        ++inside;
+                        held.wait();
+                        std::this_thread::sleep_for(20ms);
+                        finished = true;
+                      },
+                      {}});
+    }
+    // Only four jobs running side by side get here.
+    ASSERT_TRUE(Eventually([&] { return inside.load() == 4; }));
+  }
+
+  std::atomic<int> inside{0}, ran{0}, dropped{0};
+  std::atomic<bool> finished{false};
+  WorkerPool pool{4};
   std::promise<void> release;
-  std::shared_future<void> blocked = release.get_future().share();
-  for (int i = 0; i < 4; ++i) pool.Submit(Job{JobKind::kTask, [blocked] { blocked.wait(); }, {}});
-  std::atomic<int> ran{0}, dropped{0};
+  std::shared_future<void> held = release.get_future().share();
+};
+
+TEST_F(HeldPool, APumpRunsRequestsAndTasksButLeavesEventsToTheWorkers) {
   pool.Submit(Counting(JobKind::kEvent, ran, dropped));
   pool.Submit(Counting(JobKind::kRequest, ran, dropped));
-  // The four workers are busy: whatever runs now runs on this thread.
-  while (pool.Counters().running < 4) std::this_thread::yield();
+  // The workers are busy: whatever runs now runs on this thread.
   EXPECT_TRUE(pool.RunOnePendingHere());
   EXPECT_EQ(ran.load(), 1);
   EXPECT_FALSE(pool.RunOnePendingHere());
-  // Freed, the workers deliver the event.
-  release.set_value();
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (ran.load() < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  release.set_value();  // freed, the workers deliver the event
+  EXPECT_TRUE(Eventually([&] { return ran.load() == 2; }));
   pool.Close();
-  EXPECT_EQ(ran.load(), 2);
   EXPECT_EQ(pool.Counters().ran_pumped, 1u);
 }
 
-TEST(WorkerPool, ClosingDropsQueuedJobsWaitsForRunningOnesAndRefusesNewOnes) {
-  WorkerPool pool(4);
-  std::promise<void> release;
-  std::shared_future<void> blocked = release.get_future().share();
-  std::atomic<bool> finished{false};
-  for (int i = 0; i < 4; ++i) {
-    pool.Submit(Job{JobKind::kTask,
-                    [blocked, &finished] {
-                      blocked.wait();
-                      std::this_thread::sleep_for(20ms);
-                      finished = true;
-                    },
-                    {}});
-  }
-  std::atomic<int> ran{0}, dropped{0};
+TEST_F(HeldPool, ClosingDropsQueuedJobsWaitsForRunningOnesAndRefusesNewOnes) {
   for (int i = 0; i < 3; ++i) pool.Submit(Counting(JobKind::kEvent, ran, dropped));
-  while (pool.Counters().running < 4) std::this_thread::yield();
   std::thread closer([&] { pool.Close(); });
-  while (dropped.load() < 3) std::this_thread::yield();
+  EXPECT_TRUE(Eventually([&] { return dropped.load() == 3; }));
   release.set_value();
   closer.join();
   EXPECT_TRUE(finished.load());  // Close returned only after the running jobs
+  EXPECT_EQ(pool.Counters().ran, 4u);
   EXPECT_EQ(ran.load(), 0);
   EXPECT_FALSE(pool.Submit(Counting(JobKind::kTask, ran, dropped)));
   EXPECT_EQ(dropped.load(), 4);
