@@ -14,28 +14,23 @@
 namespace kel::host {
 namespace {
 
+// What the entry saw, and the releases it got back.
 struct Seen {
-  std::string path;
-  std::string header;
-  std::string body;
+  std::string path, header, body;
   uint32_t token = 0;
-  int releases = 0;
-  int stream_releases = 0;
+  int releases = 0, stream_releases = 0;
   std::size_t stream_offset = 0;
-};
-Seen seen;
-const std::string kStreamed = std::string(5000, 'x');
+} seen;
+const std::string kStreamed(5000, 'x');
 
 uint32_t ReadStream(void*, uintptr_t buffer, uintptr_t length, uintptr_t more) {
   auto& room = *reinterpret_cast<uint32_t*>(length);
-  const std::size_t count = std::min<std::size_t>(room, kStreamed.size() - seen.stream_offset);
-  std::memcpy(reinterpret_cast<char*>(buffer), kStreamed.data() + seen.stream_offset, count);
-  seen.stream_offset += count;
-  room = static_cast<uint32_t>(count);
+  room = static_cast<uint32_t>(std::min<std::size_t>(room, kStreamed.size() - seen.stream_offset));
+  std::memcpy(reinterpret_cast<char*>(buffer), kStreamed.data() + seen.stream_offset, room);
+  seen.stream_offset += room;
   *reinterpret_cast<uint8_t*>(more) = seen.stream_offset < kStreamed.size();
   return 1;
 }
-void ReleaseStream(void*) { ++seen.stream_releases; }
 void Release(ResponseRecord* response) {
   ++seen.releases;
   std::free(response->error_message);
@@ -54,17 +49,15 @@ void Invoke(ResponseRecord* response, const RequestRecord* request) {
     if (std::strcmp(request->headers[i].name, "x-test") == 0) seen.header = request->headers[i].value;
   }
   const std::string path = seen.path.substr(0, seen.path.find('?'));
-  if (path.ends_with("/error") || path.ends_with("/missing")) {
+  response->status = path.ends_with("/error") ? 200 : path.ends_with("/missing") ? 404 : 201;
+  if (response->status != 201) {
     response->error_message = strdup("it went wrong");
     response->has_error = 1;
-    response->status = path.ends_with("/error") ? 200 : 404;
   } else if (path.ends_with("/stream")) {
-    response->status = 200;
     response->read_body = &ReadStream;
-    response->release_body = &ReleaseStream;
+    response->release_body = [](void*) { ++seen.stream_releases; };
     response->body_stream = &seen;
   } else {
-    response->status = 201;
     response->result.kind = kHostValueBorrowedString;
     response->result.payload.reference = HostValueReference{"made", 4};
   }
@@ -86,18 +79,15 @@ TEST(PluginInvoke, PicksTheFunctionByMethodAndTemplateAndReadsEveryKindOfAnswer)
   description.function_count = 2;
   const ApiCatalog catalog(&description);
 
-  EXPECT_EQ(catalog.Select(MethodCode::kPost, "", "/kel-champions/v1/inventories/1/champions/7"), nullptr);
-  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories/1/champions"), nullptr);
-  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories/1/champions/7/x"), nullptr);
-  const ApiFunction* get = catalog.Select(MethodCode::kGet, "", "/kel-champions/v1/inventories//champions/a%20b?q=1");
-  ASSERT_NE(get, nullptr);
-  EXPECT_EQ(get, &catalog.Functions()[0]);
+  const std::string root = "/kel-champions/v1/inventories/";
+  EXPECT_EQ(catalog.Select(MethodCode::kPost, "", root + "1/champions/7"), nullptr);
+  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", root + "1/champions"), nullptr);
+  EXPECT_EQ(catalog.Select(MethodCode::kGet, "", root + "1/champions/7/x"), nullptr);
+  const ApiFunction* get = catalog.Select(MethodCode::kGet, "", root + "/champions/a%20b?q=1");
+  ASSERT_EQ(get, &catalog.Functions()[0]);
 
-  InboundRequest request;
-  request.method = MethodCode::kPost;
-  request.path = "/things/a%20b?q=1";
-  request.headers = {{"x-test", "yes"}};
-  request.body = "{\"a\":1}";
+  InboundRequest request{
+      .method = MethodCode::kPost, .path = "/things/a%20b?q=1", .headers = {{"x-test", "yes"}}, .body = "{\"a\":1}"};
   const InvokeAnswer made = InvokeFunction(*get, request, 42);
   EXPECT_EQ(made.status, 201);
   EXPECT_EQ(made.json, "\"made\"");
@@ -108,7 +98,7 @@ TEST(PluginInvoke, PicksTheFunctionByMethodAndTemplateAndReadsEveryKindOfAnswer)
 
   request.method = MethodCode::kGet;
   request.path = "/things/1/error";
-  InvokeAnswer failed = InvokeFunction(*get, request, 1);
+  const InvokeAnswer failed = InvokeFunction(*get, request, 1);
   EXPECT_EQ(failed.status, 400);
   EXPECT_EQ(failed.json, R"({"httpStatus":400,"message":"it went wrong"})");
   request.path = "/things/1/missing";
