@@ -69,8 +69,7 @@ DevToolsBrowser::~DevToolsBrowser() {
     session_.clear();
     Call("Browser.close");
     // It answers before it is gone; give it a moment, then insist.
-    int status = 0;
-    for (int tries = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
+    for (int tries = 0, status = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
       if (tries == 200) kill(pid_, SIGKILL);
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -132,12 +131,11 @@ std::optional<BindingValue> DevToolsBrowser::Evaluate(const std::string& express
   params.Member("expression").SetString(expression);
   params.Member("returnByValue").SetBool(true);
   params.Member("awaitPromise").SetBool(true);
-  std::optional<BindingValue> result = Call("Runtime.evaluate", params);
+  const std::optional<BindingValue> result = Call("Runtime.evaluate", params);
   if (!result) return std::nullopt;
-  if (!result->Find("exceptionDetails").IsEmpty()) {
-    const BindingValue& thrown = result->Find("exceptionDetails").Find("exception").Find("description");
-    return Fail(expression + " threw: " + ToJsonText(thrown));
-  }
+  const BindingValue& thrown = result->Find("exceptionDetails");
+  if (!thrown.IsEmpty())
+    return Fail(expression + " threw: " + ToJsonText(thrown.Find("exception").Find("description")));
   return result->Find("result").Find("value");
 }
 
