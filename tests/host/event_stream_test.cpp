@@ -5,12 +5,9 @@
 
 #include <httplib.h>
 
-#include <cstring>
-
 #include "host/host_core.h"
 #include "host/host_value_json.h"
 #include "host/http_server.h"
-#include "plugin_json.h"
 
 namespace kel::host {
 namespace {
@@ -19,18 +16,10 @@ void Publish(HostCore& core, const char* name, const char* uri, const char* type
   const Result<Json> event =
       ParseJson(std::string(R"({"uri":")") + uri + R"(","eventType":")" + type + R"(","data":{"n":7}})");
   const EncodedHostValue payload(event.Value());
-  OutgoingEventRecord record;
-  std::memset(&record, 0, sizeof record);
+  OutgoingEventRecord record{};
   record.name = name;
   record.payload = payload.Get();
   core.Bus().Publish(record);
-}
-
-HostOptions NotLoggedIn() {
-  HostOptions options;
-  options.module_path = KEL_MODULE_PATH;
-  options.auto_login = false;
-  return options;
 }
 
 // The host with the plug-in loaded, not logged in, serving on a free port.
@@ -48,7 +37,7 @@ class HostEventStream : public ::testing::Test {
     core.Close();
   }
 
-  const HostOptions options = NotLoggedIn();
+  const HostOptions options{.module_path = KEL_MODULE_PATH, .auto_login = false};
   HostLog log{nullptr};
   HostCore core{options, log};
   HttpServer server{core, options};
@@ -66,17 +55,12 @@ TEST_F(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
     text.append(data, length);
     return text.find("Update") == std::string::npos;
   });
-  const std::size_t created = text.find("id: 1\nevent: OnJsonApiEvent_a_v1_b\ndata: ");
-  ASSERT_NE(created, std::string::npos) << text;
-  EXPECT_LT(created, text.find("id: 3\nevent: OnJsonApiEvent_a_v1_b\n"));
-  EXPECT_EQ(text.find("event: OnJsonApiEvent\n"), std::string::npos);  // filtered out by name
-  const std::size_t data = text.find("data: ", created) + 6;
-  const std::optional<BindingValue> shown = ParseJsonText(text.substr(data, text.find('\n', data) - data));
-  ASSERT_TRUE(shown);
-  EXPECT_EQ(shown->Find("name").GetString(), "OnJsonApiEvent_a_v1_b");
-  EXPECT_EQ(shown->Find("uri").GetString(), "/a/v1/b");
-  EXPECT_EQ(shown->Find("eventType").GetString(), "Create");
-  EXPECT_EQ(shown->Find("data").Find("n").AsSigned(), 7);
+  // Event 2 goes by the general name only and is left out.
+  EXPECT_EQ(text.substr(0, text.find("Update") + 6),
+            "id: 1\nevent: OnJsonApiEvent_a_v1_b\n"
+            R"(data: {"name":"OnJsonApiEvent_a_v1_b","uri":"/a/v1/b","eventType":"Create","data":{"n":7}})"
+            "\n\nid: 3\nevent: OnJsonApiEvent_a_v1_b\n"
+            R"(data: {"name":"OnJsonApiEvent_a_v1_b","uri":"/a/v1/b","eventType":"Update)");
 }
 
 TEST_F(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
