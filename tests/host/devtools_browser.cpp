@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "host_process.h"
-#include "plugin_json.h"
 
 namespace kel::host::testing {
 namespace {

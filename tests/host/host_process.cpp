@@ -20,7 +20,8 @@
 #include <gtest/gtest.h>
 
 #include "host/host_options.h"
-#include "plugin_json.h"
+#include "serialization/json_reader.h"
+#include "serialization/json_writer.h"
 
 extern char** environ;
 
@@ -99,6 +100,14 @@ bool WaitForFullList(const HostProcess& host) {
   return WaitFor([&] { return host.Get(InventoryRoutes()[0]).value.Size() == DefaultWorld().Champions().size(); },
                  Patience(std::chrono::milliseconds(20000)));
 }
+
+std::optional<BindingValue> ParseJsonText(std::string_view text) {
+  BindingResult parsed = ::kel::ParseJson(std::string(text).c_str());
+  if (!parsed.Ok()) return std::nullopt;
+  return std::move(parsed.Value());
+}
+
+std::string ToJsonText(const BindingValue& value) { return value.IsEmpty() ? "null" : ::kel::WriteJson(value); }
 
 std::chrono::milliseconds Patience(std::chrono::milliseconds normal) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
