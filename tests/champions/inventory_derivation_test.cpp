@@ -42,57 +42,51 @@ CollectionsDrovChampionDTO ChampionRecord(std::int32_t id) {
   return record;
 }
 
-TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) {
-  const datagen::GeneratedWorld world(7, SmallWorld());
-  std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
-  std::reverse(ownership.begin(), ownership.end());  // an order game data does not share
-  std::vector<std::int32_t> order;
-  for (const CollectionsDrovChampionDTO& record : ownership) order.push_back(record.championId);
-
-  ChampionInventory inventory;
-  inventory.ApplyOwnership(ownership, kNow);
-  ASSERT_EQ(Ids(inventory.champions.Get()), order);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_TRUE(champion.name.empty());
-    ASSERT_FALSE(champion.skins.empty());
-    EXPECT_TRUE(champion.skins.front().isBase);
-    EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
-  }
-
-  testing::ApplyGameData(inventory, world);
-  EXPECT_EQ(Ids(inventory.champions.Get()), order);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    const datagen::GameChampion* game = world.FindChampion(champion.id);
-    ASSERT_NE(game, nullptr);
-    EXPECT_EQ(champion.name, game->name);
-    EXPECT_TRUE(champion.skins.front().isBase);  // game data leaves the flag alone
-    EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
-  }
-}
-
-TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
+// Whichever source comes first gives the order, each in an order the other
+// does not share; ownership alone gives base skins and sorts, game data
+// alone does neither; in the end every champion has both.
+TEST(InventoryDerivation, TheFirstSourceGivesTheOrderAndOwnershipSortsTheSkinsUnderTheBase) {
   const datagen::GeneratedWorld world(8, SmallWorld());
-  std::vector<GameDataChampion> gameData = GameDataOf(world);
-  std::reverse(gameData.begin(), gameData.end());
-  std::vector<std::int32_t> order;
-  ChampionInventory inventory;
-  for (GameDataChampion& champion : gameData) {
-    std::reverse(champion.skins.begin(), champion.skins.end());
-    order.push_back(champion.id);
-    inventory.ApplyGameData(std::move(champion));
-  }
-  EXPECT_EQ(Ids(inventory.champions.Get()), order);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_FALSE(SortedById(champion.skins));
-    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
-  }
+  for (const bool ownershipFirst : {true, false}) {
+    SCOPED_TRACE(ownershipFirst ? "ownership first" : "game data first");
+    std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
+    std::reverse(ownership.begin(), ownership.end());
+    std::vector<GameDataChampion> gameData = GameDataOf(world);
+    std::rotate(gameData.begin(), gameData.begin() + 1, gameData.end());
+    std::vector<std::int32_t> order;
+    for (GameDataChampion& champion : gameData) {
+      std::reverse(champion.skins.begin(), champion.skins.end());
+      if (!ownershipFirst) order.push_back(champion.id);
+    }
+    for (const auto& record : ownership) {
+      if (ownershipFirst) order.push_back(record.championId);
+    }
 
-  inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
-  EXPECT_EQ(Ids(inventory.champions.Get()), order);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_TRUE(SortedById(champion.skins));
-    EXPECT_TRUE(champion.skins.front().isBase);
-    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
+    ChampionInventory inventory;
+    const auto applyGameData = [&] {
+      for (GameDataChampion champion : gameData) inventory.ApplyGameData(std::move(champion));
+    };
+    ownershipFirst ? inventory.ApplyOwnership(ownership, kNow) : applyGameData();
+    ASSERT_EQ(Ids(inventory.champions.Get()), order);
+    for (const CollectionsChampion& champion : inventory.champions.Get()) {
+      EXPECT_EQ(champion.name.empty(), ownershipFirst);
+      EXPECT_EQ(SortedById(champion.skins), ownershipFirst);
+      EXPECT_EQ(std::any_of(champion.skins.begin(), champion.skins.end(), [](auto& s) { return s.isBase; }),
+                ownershipFirst);
+    }
+
+    ownershipFirst ? applyGameData() : inventory.ApplyOwnership(ownership, kNow);
+    EXPECT_EQ(Ids(inventory.champions.Get()), order);
+    for (const CollectionsChampion& champion : inventory.champions.Get()) {
+      const datagen::GameChampion* game = world.FindChampion(champion.id);
+      ASSERT_NE(game, nullptr);
+      EXPECT_EQ(champion.name, game->name);
+      EXPECT_TRUE(SortedById(champion.skins));
+      EXPECT_TRUE(champion.skins.front().isBase);
+      EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
+      EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
+      for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
+    }
   }
 }
 
