@@ -9,7 +9,6 @@
 #include "champions/session_records.h"
 #include "datagen/generated_world.h"
 #include "support/recording_log_target.h"
-#include "record_json.h"
 #include "world_records.h"
 
 namespace kel::champions {

@@ -1,7 +1,6 @@
 #include "world_records.h"
 
 #include "champions/value_conversion.h"
-#include "record_json.h"
 #include "serialization/json_reader.h"
 
 namespace kel::champions::testing {

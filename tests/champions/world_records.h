@@ -1,14 +1,23 @@
 #pragma once
-// The generated world as the inventory's own records, for tests that work on
-// native structs without going through the core.
+// The champion records for tests that work on native structs without going
+// through the core: the generated world as the inventory's own records, and
+// records as JSON through the plug-in's own registrations, so that a test
+// pins a whole record (names, values, order) against one expected text.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "binding/binding_registry.h"
+#include "champions/champion_types.h"
 #include "champions/drov_wire_records.h"
 #include "champions/game_data_records.h"
 #include "champions/inventory_store.h"
 #include "datagen/generated_world.h"
+#include "runtime/drov_class_names.h"
+#include "serialization/json_writer.h"
 
 namespace kel::champions::testing {
 
@@ -20,5 +29,28 @@ std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorl
 // The world's game data in the inventory, `summonerId` logged in and its
 // wait over; the caller adds what it needs under the same lock and refreshes.
 void LoadWorld(InventoryStore::Access& access, const datagen::GeneratedWorld& world, std::uint64_t summonerId);
+
+// The wire records and the public ones (prefix "KelChampions").
+struct ChampionTypes {
+  ChampionTypes() {
+    RegisterDrovWireRecords(registry, classNames);
+    RegisterPublicRecords(registry, "KelChampions", {"Plugins", "Plugin kel-champions"});
+  }
+  BindingRegistry registry;
+  DrovClassNames classNames;
+};
+// Registered once, on first use.
+inline const ChampionTypes& Registered() {
+  static const ChampionTypes types;
+  return types;
+}
+
+template <typename T>
+std::string JsonOf(const T& record) {
+  BindingResult value;
+  Registered().registry.ToValue(value, record);
+  EXPECT_TRUE(value.Ok()) << value.Message();
+  return WriteJson(value.Value(), Registered().registry);
+}
 
 }  // namespace kel::champions::testing
