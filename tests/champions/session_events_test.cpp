@@ -1,12 +1,69 @@
-// The login session, the post-login timeout, loyalty and the summoner.
+// What Initialize asks of the core, in order; the login session, the
+// post-login timeout, loyalty and the summoner.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "flows_rig.h"
+#include "runtime/event_names.h"
 
 namespace kel::testing {
 namespace {
+
+constexpr const char* kResources[] = {
+    kPreShutdownUri,
+    kSessionUri,
+    kLoyaltyUri,
+    kSummonerUri,
+    "/kel-platform-config/v1/namespaces/DisabledChampionSkins/DisabledChampionSkins",
+    "/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList",
+    "/kel-platform-config/v1/namespaces/ClientSystemStates/freeToPlayChampionsForNewPlayersMaxLevel",
+    "/kel-platform-config/v1/namespaces/ClientSystemStates/freeToPlayChampionForNewPlayersIdList"};
+constexpr const char* kMessageClasses[] = {
+    "com.tesselworks.platform.client.dynamic.configuration.ClientDynamicConfigurationNotification",
+    "com.tesselworks.platform.messaging.StoreFulfillmentNotification",
+    "com.tesselworks.platform.messaging.RentalUpdateNotification",
+};
+
+// The core calls of interest in the order they were made: subscriptions by
+// name, requests by method and URL, tasks by label.
+std::vector<std::string> CallLog(const FlowsRig& rig) {
+  const auto subscriptions = rig.core.subscriptions();
+  const auto requests = rig.script.Sent();
+  const auto scheduled = rig.core.scheduled();
+  size_t subscription = 0, request = 0, task = 0;
+  std::vector<std::string> log;
+  for (HostFunction function : rig.core.calls()) {
+    if (function == HostFunction::kSubscribeEvent) log.push_back("subscribe " + subscriptions[subscription++].name);
+    if (function == HostFunction::kSendRequest) {
+      const SentRequest& sent = requests[request++];
+      log.push_back((sent.method == RequestMethod::kGet ? "GET " : "other ") + sent.url);
+    }
+    if (function == HostFunction::kScheduleCallback) log.push_back("task " + scheduled[task++].label);
+  }
+  return log;
+}
+
+TEST(FlowsStartupTest, SubscribesInOrderFetchingEachResourceThenRequestsTheGameData) {
+  FlowsRig rig;
+  ASSERT_TRUE(rig.Initialize());
+
+  std::vector<std::string> expected;
+  for (const char* uri : kResources) {
+    expected.push_back("subscribe " + ResourceEventName(uri));
+    expected.push_back("GET " + std::string(uri));
+  }
+  for (const char* className : kMessageClasses) expected.push_back("subscribe " + DrovEventName(className));
+  expected.push_back("task " + std::string(kGameDataTask));
+
+  std::vector<std::string> calls = CallLog(rig);
+  // The runtime's own service-proxy subscriptions come first.
+  ASSERT_GE(calls.size(), 3u);
+  calls.erase(calls.begin(), calls.begin() + 3);
+  EXPECT_EQ(calls, expected);
+  EXPECT_NEAR(rig.DelayOf(kGameDataTask), 0.01, 0.005);
+}
 
 std::string Session(const char* state, uint64_t summonerId, uint64_t accountId, bool connected) {
   return std::string(R"({"state":")") + state + R"(","summonerId":)" + std::to_string(summonerId) + R"(,"accountId":)" +

@@ -1,8 +1,8 @@
 // What the plug-in's tests and the host rely on in every generated world:
 // ids that tell champion, skin and chroma apart, an ownership record for
 // every item with rental fields that the inventory's own rule reads as the
-// kind says, configuration that names existing items, and files holding the
-// same texts.
+// kind says, configuration that names existing items, files holding the
+// same texts, and the same bytes from the same seed on every build.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "champions/ownership_rules.h"
 #include "datagen/configuration_json.h"
@@ -30,24 +32,38 @@ BindingValue Parsed(const std::string& text) {
   return parsed.Value();
 }
 
-TEST(DatagenWorld, ItemIdsAreUniqueAndCarryTheirChampion) {
-  const GeneratedWorld world(1);
-  std::set<int32_t> itemIds;  // skins and chromas share one number space
+// Skins and chromas share one number space; the configuration names
+// existing champions and skins, never a base skin.
+TEST(DatagenWorld, ItemIdsAreUniqueAndCarryTheirChampionAndTheConfigurationNamesThem) {
+  const GeneratedWorld world(21);
+  std::set<int32_t> itemIds, configurable;
   int32_t previous = 0;
   for (const GameChampion& champion : world.Champions()) {
-    EXPECT_GT(champion.id, previous);
-    previous = champion.id;
+    EXPECT_GT(champion.id, std::exchange(previous, champion.id));
     ASSERT_FALSE(champion.skins.empty());
     EXPECT_EQ(champion.skins.front().id, champion.id * 1000);
     EXPECT_TRUE(champion.skins.front().isBase);
     for (const GameSkin& skin : champion.skins) {
-      EXPECT_EQ(skin.id / 1000, champion.id);
-      EXPECT_TRUE(itemIds.insert(skin.id).second) << skin.id;
       EXPECT_TRUE(skin.chromas.empty() || !skin.isBase) << skin.id;
-      for (const GameChroma& chroma : skin.chromas) {
-        EXPECT_EQ(chroma.id / 1000, champion.id);
-        EXPECT_TRUE(itemIds.insert(chroma.id).second) << chroma.id;
+      std::vector<int32_t> ids = {skin.id};
+      for (const GameChroma& chroma : skin.chromas) ids.push_back(chroma.id);
+      for (const int32_t id : ids) {
+        EXPECT_EQ(id / 1000, champion.id);
+        EXPECT_TRUE(itemIds.insert(id).second) << id;
+        if (!skin.isBase) configurable.insert(id);
       }
+    }
+  }
+  for (const ResourceText& resource : world.ConfigurationResources()) {
+    if (resource.uri == kNewPlayerMaxLevelUri) continue;
+    const BindingValue value = Parsed(resource.json);
+    ASSERT_TRUE(value.IsCollection()) << resource.uri;
+    EXPECT_GT(value.Size(), 0u) << resource.uri;
+    for (const BindingValue& id : value.Elements()) {
+      const auto number = static_cast<int32_t>(id.AsSigned());
+      EXPECT_TRUE(resource.uri == kDisabledSkinsUri ? configurable.count(number) == 1
+                                                    : world.FindChampion(number) != nullptr)
+          << resource.uri << ": " << number;
     }
   }
 }
@@ -73,6 +89,7 @@ TEST(DatagenWorld, OwnershipHasEveryKindAndARecordPerItemThatTheRentalRuleReadsA
   std::set<OwnershipKind> kinds;
   for (size_t i = 0; i < records.size(); ++i) {
     const ChampionOwnershipRecord& record = records[i];
+    SCOPED_TRACE(record.championId);
     kinds.insert(record.kind);
     std::vector<int32_t> expected, ids;
     for (const GameSkin& skin : world.Champions()[i].skins) {
@@ -82,40 +99,15 @@ TEST(DatagenWorld, OwnershipHasEveryKindAndARecordPerItemThatTheRentalRuleReadsA
     std::sort(expected.begin(), expected.end());
     for (const SkinOwnershipRecord& skin : record.championSkins) ids.push_back(skin.skinId);
     EXPECT_EQ(record.championId, world.Champions()[i].id);
-    EXPECT_EQ(ids, expected) << "champion " << record.championId;
+    EXPECT_EQ(ids, expected);
     const bool rental = record.kind == OwnershipKind::StoreRental || record.kind == OwnershipKind::LegacyRental ||
                         record.kind == OwnershipKind::LegacyWinRental;
     EXPECT_EQ(champions::IsRented(record.sources, record.endDate, record.purchaseDate, record.winCountRemaining, kNow),
-              rental)
-        << "champion " << record.championId;
-    // The base skin follows the champion's ownership.
-    EXPECT_EQ(record.championSkins.front().owned, record.owned) << "champion " << record.championId;
+              rental);
+    EXPECT_EQ(record.championSkins.front().owned, record.owned);  // the base skin follows the champion
   }
   EXPECT_EQ(kinds.size(), 6u);
   EXPECT_EQ(Parsed(world.OwnershipReplyJson(7, kNow)).Find("typeName").GetString(), kChampionDtoClass);
-}
-
-TEST(DatagenWorld, ConfigurationNamesExistingChampionsAndSkinsButNoBaseSkin) {
-  const GeneratedWorld world(21);
-  std::set<int32_t> itemIds;
-  for (const GameChampion& champion : world.Champions()) {
-    for (const GameSkin& skin : champion.skins) {
-      if (!skin.isBase) itemIds.insert(skin.id);
-      for (const GameChroma& chroma : skin.chromas) itemIds.insert(chroma.id);
-    }
-  }
-  for (const ResourceText& resource : world.ConfigurationResources()) {
-    const BindingValue value = Parsed(resource.json);
-    if (resource.uri == kNewPlayerMaxLevelUri) continue;
-    ASSERT_TRUE(value.IsCollection()) << resource.uri;
-    EXPECT_GT(value.Size(), 0u) << resource.uri;
-    for (const BindingValue& id : value.Elements()) {
-      const auto number = static_cast<int32_t>(id.AsSigned());
-      EXPECT_TRUE(resource.uri == kDisabledSkinsUri ? itemIds.count(number) == 1
-                                                    : world.FindChampion(number) != nullptr)
-          << resource.uri << ": " << number;
-    }
-  }
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -139,6 +131,37 @@ TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
   EXPECT_NE(world.WriteGameDataFiles(blocked), "");
   std::filesystem::remove_all(dir);
 }
+
+// Every text the world produces, concatenated.
+std::string AllText(const GeneratedWorld& world) {
+  std::string all = world.ChampionSummaryJson();
+  for (const GameChampion& champion : world.Champions()) all += world.ChampionJson(champion.id);
+  all += world.OwnershipReplyJson(42, kNow);
+  for (const ResourceText& resource : world.ConfigurationResources()) all += resource.json;
+  all += world.DynamicConfigurationEventJson();
+  return all;
+}
+
+uint32_t Fnv1a(const std::string& text) {
+  uint32_t hash = 0x811C9DC5u;
+  for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+  return hash;
+}
+
+TEST(DatagenDeterminism, SameSeedSameBytesDifferentSeedDifferentBytes) {
+  const std::string first = AllText(GeneratedWorld(7));
+  EXPECT_EQ(first, AllText(GeneratedWorld(7)));
+  EXPECT_NE(first, AllText(GeneratedWorld(8)));
+  // Ownership follows the summoner alone, not what was asked before it.
+  const GeneratedWorld world(7);
+  EXPECT_NE(world.OwnershipReplyJson(43, kNow), world.OwnershipReplyJson(42, kNow));
+  EXPECT_EQ(first, AllText(world));
+}
+
+// Pinned so that the 32-bit and 64-bit builds (both run this suite) are
+// known to produce the same world. A deliberate change of the generator
+// updates the number.
+TEST(DatagenDeterminism, OutputIsPinnedAcrossBuilds) { EXPECT_EQ(Fnv1a(AllText(GeneratedWorld(7))), 3336934659u); }
 
 }  // namespace
 }  // namespace kel::datagen

@@ -15,11 +15,13 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
 #include "host/host_options.h"
-#include "plugin_json.h"
+#include "serialization/json_reader.h"
+#include "serialization/json_writer.h"
 
 extern char** environ;
 
@@ -33,12 +35,17 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-bool Sanitized() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  return true;
-#else
-  return false;
-#endif
+std::string TempDirectory(std::string pattern) { return mkdtemp(pattern.data()); }
+
+void RemoveDirectory(const std::string& directory) {
+  std::error_code ignored;
+  std::filesystem::remove_all(directory, ignored);
+}
+
+// The exit status of a process that ends by exiting, -1 otherwise.
+int WaitForExit(pid_t pid) {
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -94,7 +101,21 @@ bool WaitForFullList(const HostProcess& host) {
                  Patience(std::chrono::milliseconds(20000)));
 }
 
-std::chrono::milliseconds Patience(std::chrono::milliseconds normal) { return Sanitized() ? normal * 6 : normal; }
+std::optional<BindingValue> ParseJsonText(std::string_view text) {
+  BindingResult parsed = ::kel::ParseJson(std::string(text).c_str());
+  if (!parsed.Ok()) return std::nullopt;
+  return std::move(parsed.Value());
+}
+
+std::string ToJsonText(const BindingValue& value) { return value.IsEmpty() ? "null" : ::kel::WriteJson(value); }
+
+std::chrono::milliseconds Patience(std::chrono::milliseconds normal) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return normal * 6;
+#else
+  return normal;
+#endif
+}
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
@@ -108,12 +129,10 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 HostProcess::HostProcess(std::vector<std::string> arguments) {
   // A host that ends while a client still writes must not end the test.
   signal(SIGPIPE, SIG_IGN);
-  char pattern[] = "/tmp/kel-host-test-XXXXXX";
-  directory_ = mkdtemp(pattern);
+  directory_ = TempDirectory("/tmp/kel-host-test-XXXXXX");
   const std::string port_file = directory_ + "/port";
-  std::vector<std::string> all = {"--port", "0", "--port-file", port_file, "--quiet"};
+  std::vector<std::string> all = {KEL_HOST_EXECUTABLE, "--port", "0", "--port-file", port_file, "--quiet"};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  all.insert(all.begin(), KEL_HOST_EXECUTABLE);
   pid_ = Spawn(all, "", directory_ + "/output");
   if (pid_ < 0) {
     ADD_FAILURE() << "cannot start " << KEL_HOST_EXECUTABLE;
@@ -132,17 +151,13 @@ HostProcess::HostProcess(std::vector<std::string> arguments) {
 
 HostProcess::~HostProcess() {
   Stop();
-  std::error_code ignored;
-  std::filesystem::remove_all(directory_, ignored);
+  RemoveDirectory(directory_);
 }
 
 int HostProcess::Stop() {
   if (pid_ <= 0) return -1;
   kill(pid_, SIGTERM);
-  int status = 0;
-  waitpid(pid_, &status, 0);
-  pid_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WaitForExit(std::exchange(pid_, -1));
 }
 
 std::string HostProcess::Output() const { return ReadFile(directory_ + "/output"); }
@@ -192,23 +207,13 @@ std::string Connection::StatusLine(std::chrono::milliseconds timeout) const {
 }
 
 CommandResult RunKelHost(const std::vector<std::string>& arguments, const std::string& input) {
-  char pattern[] = "/tmp/kel-host-run-XXXXXX";
-  const std::string directory = mkdtemp(pattern);
+  const std::string directory = TempDirectory("/tmp/kel-host-run-XXXXXX");
   const std::string in = directory + "/in", out = directory + "/out", err = directory + "/err";
   std::ofstream(in, std::ios::binary) << input;
-  CommandResult result;
   std::vector<std::string> all = {KEL_HOST_EXECUTABLE};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  const pid_t pid = Spawn(all, in, out, err);
-  if (pid > 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  result.out = ReadFile(out);
-  result.err = ReadFile(err);
-  std::error_code ignored;
-  std::filesystem::remove_all(directory, ignored);
+  CommandResult result{WaitForExit(Spawn(all, in, out, err)), ReadFile(out), ReadFile(err)};
+  RemoveDirectory(directory);
   return result;
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "binding/binding_value.h"
@@ -89,6 +90,12 @@ std::string InventoryRoute(const std::string& rest);
 std::vector<std::string> InventoryRoutes();
 // Waits until the champion list holds the whole default world.
 bool WaitForFullList(const HostProcess& host);
+
+// The host's answers read, and messages written, with the plug-in's own JSON
+// reader and writer: apart from the host's, and with values the assertions
+// know. Nothing when the text is not JSON; "null" for an empty value.
+std::optional<BindingValue> ParseJsonText(std::string_view text);
+std::string ToJsonText(const BindingValue& value);
 
 // Polls `condition` every 50 ms until it holds or `timeout` passes.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);

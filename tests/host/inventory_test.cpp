@@ -1,9 +1,13 @@
 // The champion inventory in the real host: the host builds store and rental
-// messages from its world and injects game-data failures. What the plug-in
-// makes of them is the flow tests' business; the page test logs in and the
-// OpenAPI test reads every route.
+// messages from its world and injects game-data failures (what the plug-in
+// makes of them is the flow tests' business; the page test logs in); and the
+// OpenAPI document of the plug-in's routes, judged by the validators the test
+// set-up installs (tests/host/openapi): it is valid OpenAPI, it covers every
+// route, and the answers for the generated world conform to it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "host/host_options.h"
@@ -69,6 +73,21 @@ TEST(ChampionInventory, InjectedGameDataFailuresAreRetriedAndReachTheTelemetryRo
   EXPECT_EQ(telemetry.Get(0).Find("eventName").GetString(), "zbt_fe_kel_champions_failedLoadingGameData");
   EXPECT_EQ(telemetry.Get(1).Find("properties").Find("champion").GetString(), std::to_string(failing));
   EXPECT_EQ(host.Get("/host/v1/log?contains=Error requesting champion summary data").value.Size(), 1u);
+}
+
+TEST(HostOpenApi, IsValidAndEveryRouteAnswersAsItSays) {
+  ASSERT_TRUE(std::filesystem::exists(KEL_OPENAPI_CHECK_DIR "/node_modules"))
+      << "the validators are missing: run scripts/install-deps.sh test";
+  HostProcess host;
+  ASSERT_TRUE(WaitForFullList(host)) << host.Output();
+  const std::string command =
+      "node " KEL_OPENAPI_CHECK_DIR "/check.mjs http://127.0.0.1:" + std::to_string(host.Port()) + " 2>&1";
+  FILE* check = popen(command.c_str(), "r");
+  ASSERT_NE(check, nullptr);
+  std::string output;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, check)) > 0;) output.append(chunk, n);
+  EXPECT_EQ(pclose(check), 0) << output;
 }
 
 }  // namespace

@@ -22,6 +22,12 @@ std::mutex g_ownersMutex;
 std::map<const ResponseRecord*, RequestScript*> g_owners;
 int g_strayReleases = 0;
 
+template <class T>
+T Locked(std::mutex& mutex, const T& value) {
+  std::lock_guard lock(mutex);
+  return value;
+}
+
 }  // namespace
 
 RequestScript::RequestScript(FakeCore& core, ScriptedResponse unanswered)
@@ -143,37 +149,17 @@ void RequestScript::Release(ResponseRecord* response) {
   ++script->releases_;
 }
 
-std::vector<SentRequest> RequestScript::Sent() const {
-  std::lock_guard lock(mutex_);
-  return sent_;
-}
+std::vector<SentRequest> RequestScript::Sent() const { return Locked(mutex_, sent_); }
 
 std::vector<SentRequest> RequestScript::SentTo(std::string_view url) const {
-  std::vector<SentRequest> matching;
-  for (SentRequest& request : Sent()) {
-    if (request.url == url) matching.push_back(std::move(request));
-  }
+  std::vector<SentRequest> matching = Sent();
+  std::erase_if(matching, [url](const SentRequest& request) { return request.url != url; });
   return matching;
 }
 
-int RequestScript::Releases() const {
-  std::lock_guard lock(mutex_);
-  return releases_;
-}
-
-int RequestScript::StreamCloses() const {
-  std::lock_guard lock(mutex_);
-  return closes_;
-}
-
-int RequestScript::StrayReleases() {
-  std::lock_guard lock(g_ownersMutex);
-  return g_strayReleases;
-}
-
-std::vector<size_t> RequestScript::WaitsBeforeReads() const {
-  std::lock_guard lock(mutex_);
-  return waitsBeforeReads_;
-}
+int RequestScript::Releases() const { return Locked(mutex_, releases_); }
+int RequestScript::StreamCloses() const { return Locked(mutex_, closes_); }
+int RequestScript::StrayReleases() { return Locked(g_ownersMutex, g_strayReleases); }
+std::vector<size_t> RequestScript::WaitsBeforeReads() const { return Locked(mutex_, waitsBeforeReads_); }
 
 }  // namespace kel::testing

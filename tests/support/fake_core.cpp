@@ -23,55 +23,40 @@ FakeCore::FakeCore(uint32_t plugin_handle) : services_{&slot_.table, plugin_hand
   slot_.core = this;
   slot_.table.send_request = [](HostTable* t, ResponseRecord* response, const RequestRecord* request) {
     FakeCore& core = From(t);
-    const RequestCall call{response, request};
-    core.Record(HostFunction::kSendRequest, core.requests_, call);
-    if (core.on_send_request) core.on_send_request(call);
+    core.Record(HostFunction::kSendRequest, core.requests_, RequestCall{response, request});
+    if (core.on_send_request) core.on_send_request(RequestCall{response, request});
   };
   slot_.table.reserved = [](HostTable* t, uintptr_t first, uintptr_t second) {
-    FakeCore& core = From(t);
-    const ReservedCall call{first, second};
-    core.Record(HostFunction::kReserved, core.reserved_calls_, call);
+    From(t).Record(HostFunction::kReserved, From(t).reserved_calls_, ReservedCall{first, second});
   };
   slot_.table.publish_event = [](HostTable* t, const OutgoingEventRecord* event) {
-    FakeCore& core = From(t);
-    core.Record(HostFunction::kPublishEvent);
-    if (core.on_publish_event) core.on_publish_event(event);
+    From(t).Record(HostFunction::kPublishEvent);
+    if (From(t).on_publish_event) From(t).on_publish_event(event);
   };
   slot_.table.subscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle, EventCallbackFn callback,
                                    void* context, uint32_t flag) {
-    FakeCore& core = From(t);
-    const SubscribeCall call{name ? name : "", plugin_handle, callback, context, flag};
-    core.Record(HostFunction::kSubscribeEvent, core.subscriptions_, call);
+    From(t).Record(HostFunction::kSubscribeEvent, From(t).subscriptions_,
+                   SubscribeCall{name ? name : "", plugin_handle, callback, context, flag});
   };
   slot_.table.unsubscribe_event = [](HostTable* t, const char* name, uint32_t plugin_handle) {
-    FakeCore& core = From(t);
-    const UnsubscribeCall call{name ? name : "", plugin_handle};
-    core.Record(HostFunction::kUnsubscribeEvent, core.unsubscriptions_, call);
+    From(t).Record(HostFunction::kUnsubscribeEvent, From(t).unsubscriptions_,
+                   UnsubscribeCall{name ? name : "", plugin_handle});
   };
   slot_.table.schedule_callback = [](HostTable* t, const char* label, TaskCallbackFn callback, void* context,
                                      double delay_seconds, uint32_t reserved) {
-    FakeCore& core = From(t);
-    const ScheduledCall call{label ? label : "", callback, context, delay_seconds, reserved};
-    core.Record(HostFunction::kScheduleCallback, core.scheduled_, call);
+    From(t).Record(HostFunction::kScheduleCallback, From(t).scheduled_,
+                   ScheduledCall{label ? label : "", callback, context, delay_seconds, reserved});
   };
   slot_.table.pump_host = [](HostTable* t) {
-    FakeCore& core = From(t);
-    core.Record(HostFunction::kPumpHost);
-    if (core.on_pump_host) core.on_pump_host();
+    From(t).Record(HostFunction::kPumpHost);
+    if (From(t).on_pump_host) From(t).on_pump_host();
   };
   slot_.table.begin_wait = [](HostTable* t, const char* label, uint32_t reserved) {
-    FakeCore& core = From(t);
-    const WaitCall call{label ? label : "", reserved};
-    core.Record(HostFunction::kBeginWait, core.waits_, call);
+    From(t).Record(HostFunction::kBeginWait, From(t).waits_, WaitCall{label ? label : "", reserved});
   };
-  slot_.table.end_wait = [](HostTable* t) {
-    FakeCore& core = From(t);
-    core.Record(HostFunction::kEndWait);
-  };
+  slot_.table.end_wait = [](HostTable* t) { From(t).Record(HostFunction::kEndWait); };
   slot_.table.write_log = [](HostTable* t, uint32_t level, const char* text) {
-    FakeCore& core = From(t);
-    const LogCall call{level, text ? text : ""};
-    core.Record(HostFunction::kWriteLog, core.log_lines_, call);
+    From(t).Record(HostFunction::kWriteLog, From(t).log_lines_, LogCall{level, text ? text : ""});
   };
 }
 

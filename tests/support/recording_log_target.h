@@ -3,11 +3,13 @@
 // destroyed.
 #pragma once
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "diagnostics/log.h"
 #include "diagnostics/log_target.h"
 
 namespace kel::testing {
@@ -20,17 +22,34 @@ struct RecordedLine {
 
 class RecordingLogTarget final : public log::LogTarget {
  public:
-  RecordingLogTarget();
-  ~RecordingLogTarget() override;
+  RecordingLogTarget() {
+    SetThreshold(log::kOkay);
+    Attach();
+  }
+  ~RecordingLogTarget() override { Detach(); }
 
   const char* GetName() const override { return "RecordingLogTarget"; }
-  bool Write(const log::LogRecord& record) override;
+  bool Write(const log::LogRecord& record) override {
+    std::lock_guard lock(lines_mutex_);
+    lines_.push_back({record.level, record.groups(), record.message});
+    return true;
+  }
 
-  std::vector<RecordedLine> Lines() const;
+  std::vector<RecordedLine> Lines() const {
+    std::lock_guard lock(lines_mutex_);
+    return lines_;
+  }
   // Messages only, in arrival order.
-  std::vector<std::string> Messages() const;
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> messages;
+    for (const RecordedLine& line : Lines()) messages.push_back(line.message);
+    return messages;
+  }
   // Whether a record with exactly this message came.
-  bool Has(std::string_view message) const;
+  bool Has(std::string_view message) const {
+    const std::vector<std::string> messages = Messages();
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+  }
 
  private:
   mutable std::mutex lines_mutex_;
