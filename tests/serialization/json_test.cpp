@@ -11,7 +11,6 @@
 #include <limits>
 #include <string>
 
-#include "binding/binding_registry.h"
 #include "support/binding_values.h"
 
 namespace kel {
@@ -166,20 +165,6 @@ TEST(JsonWriter, WritesTreesOfAnyDepth) {
   const std::string text = WriteJson(root);
   EXPECT_EQ(text.size(), kDepth * 6 + 1);
   EXPECT_EQ(text.substr(kDepth * 5 - 5, 8), "{\"k\":1}}");
-}
-
-enum class JobState : int32_t { kInProgress = 0, kSucceeded = 1 };
-
-TEST(JsonWriter, EnumsByNameOnlyWithARegistryThatNamesTheValue) {
-  BindingRegistry registry;
-  registry.RegisterType<JobState>("JobState").AddEnumerator("IN_PROGRESS", 0).AddEnumerator("SUCCEEDED", 1);
-  BindingValue v;
-  v.Index(0).SetEnum(1, &StaticTypeOf<JobState>());
-  v.Index(1).SetEnum(7, &StaticTypeOf<JobState>());
-  v.Index(2).SetEnum(0, nullptr);
-  EXPECT_EQ(WriteJson(v, registry), R"(["SUCCEEDED",7,0])");
-  EXPECT_EQ(WriteJson(v), "[1,7,0]");
-  EXPECT_EQ(WriteJson(v, registry, "\n"), "[\n    \"SUCCEEDED\",\n    7,\n    0\n]");
 }
 
 }  // namespace
