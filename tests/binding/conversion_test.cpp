@@ -147,7 +147,7 @@ TEST_F(ConversionTest, Bool) {
   EXPECT_EQ(Message<bool>(SignedValue(1)), WrongKind("bool", "signed"));
 }
 
-TEST_F(ConversionTest, IntegerBoundsAtEveryWidth) {
+TEST_F(ConversionTest, IntegerBoundsAtEveryWidthAndNumberTexts) {
   EXPECT_EQ(Assigned<std::int8_t>(SignedValue(-128)), -128);
   EXPECT_EQ(Message<std::int8_t>(SignedValue(128)), OutOfRange("128", "int8"));
   EXPECT_EQ(Message<std::int16_t>(SignedValue(-32769)), OutOfRange("-32769", "int16"));
@@ -168,9 +168,7 @@ TEST_F(ConversionTest, IntegerBoundsAtEveryWidth) {
   BindingValue negativeEnum;
   negativeEnum.SetEnum(-1, nullptr);
   EXPECT_EQ(Message<std::uint32_t>(negativeEnum), OutOfRange("-1", "uint32"));
-}
-
-TEST_F(ConversionTest, TextsDetectTheirBaseAndRejectLeftovers) {
+  // Texts detect their base and refuse leftovers.
   EXPECT_EQ(Assigned<std::int32_t>(TextValue("0x1F")), 31);
   EXPECT_EQ(Assigned<std::int32_t>(TextValue("017")), 15);
   EXPECT_EQ(Assigned<std::int32_t>(TextValue("")), 0);
