@@ -157,7 +157,7 @@ TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
   EXPECT_EQ(Get(function, "/h?limit").error, "Expected value for argument 'limit'.");
 }
 
-TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
+TEST_F(InvokeTest, NestedNamesAddressElementsAndMembersAndStructuredValuesComeAsTexts) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/n",
            {Param("filter", kVector, Location::kQuery, kString), Param("options", kObject, Location::kQuery)});
@@ -171,18 +171,17 @@ TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
             "Index 99999999999999999999999 is out of range");
   // Far below 2^31, but enough to exhaust memory: refused as well.
   EXPECT_EQ(Get(function, "/n?filter.2147483647=1").error, "Index 2147483647 is out of range");
-}
 
-TEST_F(InvokeTest, AbsentValuesAndStructuredTextValues) {
-  const FunctionRecord& function =
+  // Absent values, and structured values given as texts.
+  const FunctionRecord& structured =
       Echo(RequestMethod::kGet, "/s",
            {Param("opts", kObject, Location::kQuery), Param("list", kVector, Location::kQuery, kInt32)});
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts&list")), R"({"list":[],"opts":{}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts&list")), R"({"list":[],"opts":{}})");
   // JSON, YAML and MessagePack are recognised by their first bytes.
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts=%7B%22a%22%3A1%7D&list=%20[1,2]")), R"({"list":[1,2],"opts":{"a":1}})");
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts=---%0Ab%3A%20x&list=%91%05")), R"({"list":[5],"opts":{"b":"x"}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts=%7B%22a%22%3A1%7D&list=%20[1,2]")), R"({"list":[1,2],"opts":{"a":1}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts=---%0Ab%3A%20x&list=%91%05")), R"({"list":[5],"opts":{"b":"x"}})");
 
-  const std::string broken = Get(function, "/s?opts=%7Bnope").error;
+  const std::string broken = Get(structured, "/s?opts=%7Bnope").error;
   EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u) << broken;
 }
 
