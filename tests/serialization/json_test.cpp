@@ -62,7 +62,7 @@ TEST(JsonReader, FractionalNumbersAreCorrectlyRounded) {
   }
 }
 
-TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {
+TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeysAndTextsEndAtAnEscapedNul) {
   BindingResult result = ParseJson(R"({"b":1,"a":2,"B":[null],"a":{"x":true}})");
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(result.Value().Size(), 3u);
@@ -70,13 +70,10 @@ TEST(JsonReader, ObjectsKeepKeyOrderAndTheLastOfRepeatedKeys) {
   // The last value wins whole: arrays and objects under a repeated key do
   // not merge.
   EXPECT_EQ(WriteJson(ParseJson(R"({"a":[1,2],"o":{"x":1},"a":[3],"o":{"y":2}})").Value()), R"({"a":[3],"o":{"y":2}})");
-}
-
-TEST(JsonReader, StringsEndAtAnEscapedNul) {
-  const BindingResult result = ParseJson(R"({"k\u0000ey":"ab\u0000cd","e":"\u00e9\n"})");
-  ASSERT_TRUE(result.Ok());
-  EXPECT_EQ(result.Value().Find("k").GetString(), "ab");
-  EXPECT_EQ(result.Value().Find("e").GetString(), "\xC3\xA9\n");
+  // Keys and strings end at an escaped NUL.
+  const BindingValue nul = ParseJson(R"({"k\u0000ey":"ab\u0000cd","e":"\u00e9\n"})").Value();
+  EXPECT_EQ(nul.Find("k").GetString(), "ab");
+  EXPECT_EQ(nul.Find("e").GetString(), "\xC3\xA9\n");
   // An escaped backslash is no NUL, and the escape after it still is one.
   EXPECT_EQ(ParseJson(R"(["\\u0000"])").Value().Get(0).GetString(), "\\u0000");
   EXPECT_EQ(ParseJson(R"(["\\\u0000x"])").Value().Get(0).GetString(), "\\");
