@@ -63,7 +63,7 @@ TEST(MsgPackReader, ScalarsByFirstByte) {
   EXPECT_EQ(JsonOf(Bytes{}), "");  // nothing to read is an empty value
 }
 
-TEST(MsgPackReader, ContainersAndRepeatedKeysWritingIntoTheSameMember) {
+TEST(MsgPackReader, ContainersRepeatedKeysAndTheEndOfTheFirstRootValue) {
   EXPECT_EQ(JsonOf({0x81, 0xA1, 'a', 0x01}), R"({"a":1})");
   EXPECT_EQ(JsonOf({0x91, 0xC0}), "[null]");
   EXPECT_EQ(JsonOf({0x90}), "[]");
@@ -79,6 +79,14 @@ TEST(MsgPackReader, ContainersAndRepeatedKeysWritingIntoTheSameMember) {
   // A later scalar, nil included, replaces.
   EXPECT_EQ(JsonOf({0x82, 0xA1, 's', 0x91, 1, 0xA1, 's', 0xC3}), R"({"s":true})");
   EXPECT_EQ(JsonOf({0x82, 0xA1, 's', 0x91, 1, 0xA1, 's', 0xC0}), R"({"s":null})");
+  // Reading stops after the first root value.
+  size_t consumed = 0;
+  EXPECT_EQ(Decode({0x01, 0x02}, &consumed).Value().GetSigned(), 1);
+  EXPECT_EQ(consumed, 1u);
+  EXPECT_TRUE(Decode({0x91, 0x01, 0x02}, &consumed).Ok());
+  EXPECT_EQ(consumed, 2u);
+  EXPECT_TRUE(Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed).Ok());
+  EXPECT_EQ(consumed, 6u);
 }
 
 // Keys are texts: each is cut at its first NUL, wherever in the key it sits.
@@ -93,18 +101,6 @@ TEST(MsgPackReader, KeysEndAtTheirFirstNul) {
       EXPECT_EQ(result.Value().Find(std::string(nul, 'k')).GetSigned(), 1) << length << " " << nul;
     }
   }
-}
-
-TEST(MsgPackReader, StopsAfterTheFirstRootValue) {
-  size_t consumed = 0;
-  const BindingResult result = Decode({0x01, 0x02}, &consumed);
-  ASSERT_TRUE(result.Ok());
-  EXPECT_EQ(result.Value().GetSigned(), 1);
-  EXPECT_EQ(consumed, 1u);
-  EXPECT_TRUE(Decode({0x91, 0x01, 0x02}, &consumed).Ok());
-  EXPECT_EQ(consumed, 2u);
-  EXPECT_TRUE(Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed).Ok());
-  EXPECT_EQ(consumed, 6u);
 }
 
 TEST(MsgPackReader, InvalidFirstBytes) {
