@@ -118,19 +118,14 @@ TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
 
 TEST_F(InvokeTest, RequestsThatFitNoRouteOrCustomMethodAreInvalidFunctions) {
   const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString)});
-  TestRequest post;
-  post.method = RequestMethod::kPost;
-  post.path = "/a/1";
+  const TestRequest post{RequestMethod::kPost, "/a/1"};
   for (const TestAnswer& answer : {Invoke(function, post), Get(function, "/a/1/b"), Get(function, "/b/1")}) {
     EXPECT_TRUE(answer.has_error);
     EXPECT_EQ(answer.error, "Invalid function");
     EXPECT_EQ(answer.status, 404u);
   }
   // Unknown method codes from the core mean "any", which a GET route refuses.
-  TestRequest odd;
-  odd.method = static_cast<RequestMethod>(77);
-  odd.path = "/a/1";
-  EXPECT_EQ(Invoke(function, odd).error, "Invalid function");
+  EXPECT_EQ(Invoke(function, {static_cast<RequestMethod>(77), "/a/1"}).error, "Invalid function");
   // Comparing custom methods is the route matcher's; here the record's name
   // reaches it.
   FunctionDefinition definition;
@@ -162,7 +157,7 @@ TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
   EXPECT_EQ(Get(function, "/h?limit").error, "Expected value for argument 'limit'.");
 }
 
-TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
+TEST_F(InvokeTest, NestedNamesAddressElementsAndMembersAndStructuredValuesComeAsTexts) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/n",
            {Param("filter", kVector, Location::kQuery, kString), Param("options", kObject, Location::kQuery)});
@@ -176,18 +171,17 @@ TEST_F(InvokeTest, NestedNamesAddressElementsAndMembers) {
             "Index 99999999999999999999999 is out of range");
   // Far below 2^31, but enough to exhaust memory: refused as well.
   EXPECT_EQ(Get(function, "/n?filter.2147483647=1").error, "Index 2147483647 is out of range");
-}
 
-TEST_F(InvokeTest, AbsentValuesAndStructuredTextValues) {
-  const FunctionRecord& function =
+  // Absent values, and structured values given as texts.
+  const FunctionRecord& structured =
       Echo(RequestMethod::kGet, "/s",
            {Param("opts", kObject, Location::kQuery), Param("list", kVector, Location::kQuery, kInt32)});
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts&list")), R"({"list":[],"opts":{}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts&list")), R"({"list":[],"opts":{}})");
   // JSON, YAML and MessagePack are recognised by their first bytes.
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts=%7B%22a%22%3A1%7D&list=%20[1,2]")), R"({"list":[1,2],"opts":{"a":1}})");
-  EXPECT_EQ(JsonOf(Get(function, "/s?opts=---%0Ab%3A%20x&list=%91%05")), R"({"list":[5],"opts":{"b":"x"}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts=%7B%22a%22%3A1%7D&list=%20[1,2]")), R"({"list":[1,2],"opts":{"a":1}})");
+  EXPECT_EQ(JsonOf(Get(structured, "/s?opts=---%0Ab%3A%20x&list=%91%05")), R"({"list":[5],"opts":{"b":"x"}})");
 
-  const std::string broken = Get(function, "/s?opts=%7Bnope").error;
+  const std::string broken = Get(structured, "/s?opts=%7Bnope").error;
   EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u) << broken;
 }
 
@@ -208,16 +202,13 @@ class BodyTest : public InvokeTest {
   const FunctionRecord* function_ = nullptr;
 };
 
-TEST_F(BodyTest, EachFormatByContentTypePrefix) {
+TEST_F(BodyTest, EachFormatByContentTypePrefixAndFailuresNameTheParameterAndFunction) {
   const std::tuple<const char*, std::string_view, const char*> cases[] = {
       {"Application/JSON; charset=utf-8", R"({"a":1})", R"({"a":1})"},
       {"application/vnd.api+json", "[true]", "[true]"},
       {"application/x-yaml", "a: b\n", R"({"a":"b"})"},
       {"application/x-msgpack", "\x81\xA1\x61\x02", R"({"a":2})"}};
   for (const auto& [type, body, json] : cases) EXPECT_EQ(WriteJson(Post(type, body).value.Find("payload")), json);
-}
-
-TEST_F(BodyTest, FailuresNameTheParameterAndFunction) {
   EXPECT_EQ(Post("text/plain", "{}").error, "Unsupported body content type");
   EXPECT_EQ(Post(nullptr, "{}").error, "Unsupported body content type");
   EXPECT_EQ(Post("application/x-msgpack", "\x91\x01\x02").error, "Extra MessgePack data found in body");
@@ -310,7 +301,7 @@ class FullHandler final : public FunctionHandler {
   int& destroyed_;
 };
 
-TEST_F(InvokeTest, ResponseCarriesTheCallResultAndReleaseFreesWhatThePlugInPutIn) {
+TEST_F(InvokeTest, ResponseCarriesTheCallResultReleaseFreesWhatThePlugInPutInAndTheEmptyTextIsShared) {
   int destroyed = 0;
   FunctionDefinition definition;
   definition.path_template = "/full";
@@ -352,15 +343,13 @@ TEST_F(InvokeTest, ResponseCarriesTheCallResultAndReleaseFreesWhatThePlugInPutIn
   EXPECT_EQ(destroyed, 0);
   release_stream(stream);
   EXPECT_EQ(destroyed, 1);
-}
 
-// The champion route tests read the not-found answers.
-TEST_F(InvokeTest, TheEmptyTextIsSharedAndNeverFreed) {
+  // The empty text is one shared text, never freed.
   CallResult call;
   ResponseRecord first = {}, second = {};
   WriteResponse(first, call, &registry_);
   WriteResponse(second, call, &registry_);
-  EXPECT_EQ(+first.text, +second.text);  // the one shared text, never freed
+  EXPECT_EQ(+first.text, +second.text);
   EXPECT_STREQ(first.text, "");
   ReleaseResponse(&first);
   ReleaseResponse(&second);

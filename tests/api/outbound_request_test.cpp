@@ -65,7 +65,7 @@ TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlw
   EXPECT_EQ(RequestScript::StrayReleases(), strayReleasesAtStart);
 }
 
-TEST_F(OutboundRequestTest, ABodyThatDoesNotFitTheResultTypeIsAConversionFailure) {
+TEST_F(OutboundRequestTest, ABodyOrParameterThatDoesNotConvertIsAConversionFailure) {
   script.Answer("/things/7", {StructureValue({{"id", TextValue("seven")}})});
   const MaybeType<Failure, Thing> result = Fetch<Thing>(module, RequestMethod::kGet, "/things/7");
   ASSERT_TRUE(result.IsFailure());
@@ -73,18 +73,15 @@ TEST_F(OutboundRequestTest, ABodyThatDoesNotFitTheResultTypeIsAConversionFailure
   EXPECT_EQ(
       result.GetFailure().Message(),
       "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an incorrect format");
-  EXPECT_EQ(script.Releases(), 1);
-}
-
-TEST_F(OutboundRequestTest, AParameterThatDoesNotConvertFailsWith400AndNothingIsSent) {
-  const MaybeType<Failure, Nothing> result = Post(module, RequestMethod::kPost, "/things", RecordHolder{});
-  ASSERT_TRUE(result.IsFailure());
-  EXPECT_EQ(result.GetFailure().Code(), 400);
-  EXPECT_EQ(result.GetFailure().Message(),
+  // A parameter that does not convert fails with 400 and nothing is sent.
+  const MaybeType<Failure, Nothing> unsent = Post(module, RequestMethod::kPost, "/things", RecordHolder{});
+  ASSERT_TRUE(unsent.IsFailure());
+  EXPECT_EQ(unsent.GetFailure().Code(), 400);
+  EXPECT_EQ(unsent.GetFailure().Message(),
             "Request not sent: Error converting parameters for POST /things: Couldn't convert native value because "
             "it's an unregistered structure.");
-  EXPECT_EQ(core.CallCount(HostFunction::kSendRequest), 0u);
-  EXPECT_EQ(script.Releases(), 0);
+  EXPECT_EQ(core.CallCount(HostFunction::kSendRequest), 1u);
+  EXPECT_EQ(script.Releases(), 1);
 }
 
 TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePluginHandle) {

@@ -130,13 +130,10 @@ TEST_F(StartedModule, AwaitPumpsUntilTheCoreCompletesTheFuture) {
 
 TEST_F(StartedModule, TasksDueInThePastRunWithoutDelayAndNamesDoNotCoalesce) {
   int runs = 0;
-  module.ScheduleTask(
-      "kel-champions.check", [&] { ++runs; }, 0);
-  module.ScheduleTask(
-      "kel-champions.check", [&] { runs += 10; }, 0);
-  const uint64_t soon = platform::MonotonicNanoseconds() + 10'000'000;
-  module.ScheduleTask(
-      "zbt-be-kel-champions:Later", [&] { runs += 100; }, soon);
+  const auto add = [&runs](int n) { return [&runs, n] { runs += n; }; };
+  module.ScheduleTask("kel-champions.check", add(1), 0);
+  module.ScheduleTask("kel-champions.check", add(10), 0);
+  module.ScheduleTask("zbt-be-kel-champions:Later", add(100), platform::MonotonicNanoseconds() + 10'000'000);
 
   const std::vector<testing::ScheduledCall> scheduled = core.scheduled();
   ASSERT_EQ(scheduled.size(), 3u);

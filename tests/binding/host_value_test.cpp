@@ -19,11 +19,14 @@ namespace {
 
 enum class Color : std::int32_t { Red = 0, Green = 1 };
 
-HostValue MakeText(const char* text, std::uint32_t kind = kHostValueBorrowedString) {
+HostValue Reference(std::uint32_t kind, const void* pointer, std::uint32_t count) {
   HostValue value{};
   value.kind = kind;
-  value.payload.reference = {text, static_cast<std::uint32_t>(std::strlen(text))};
+  value.payload.reference = {pointer, count};
   return value;
+}
+HostValue MakeText(const char* text, std::uint32_t kind = kHostValueBorrowedString) {
+  return Reference(kind, text, static_cast<std::uint32_t>(std::strlen(text)));
 }
 
 TEST(HostValueTest, EveryKindGoesOutAndComesBackAndTextsEndAtTheirTerminator) {
@@ -66,19 +69,12 @@ TEST(HostValueTest, EveryKindGoesOutAndComesBackAndTextsEndAtTheirTerminator) {
 TEST(HostValueTest, MapsBecomeKeyOrderedAndARepeatedKeyTakesTheLaterValue) {
   HostValue first_list[2] = {MakeText("x"), MakeText("y")};
   HostValue second_list[1] = {MakeText("z")};
-  HostValue list1{}, list2{};
-  list1.kind = list2.kind = kHostValueArray;
-  list1.payload.reference = {first_list, 2};
-  list2.payload.reference = {second_list, 1};
-  HostValueMapEntry entries[4] = {{"list", list1, 0},
+  HostValueMapEntry entries[4] = {{"list", Reference(kHostValueArray, first_list, 2), 0},
                                   {"a", MakeText("first", kHostValueOwnedString), 0},
                                   {"a", MakeText("second"), 0},
-                                  {"list", list2, 0}};
-  HostValue map{};
-  map.kind = kHostValueMap;
-  map.payload.reference = {entries, 4};
+                                  {"list", Reference(kHostValueArray, second_list, 1), 0}};
   BindingResult result;
-  FromHostValue(result, map, "m");
+  FromHostValue(result, Reference(kHostValueMap, entries, 4), "m");
   ASSERT_TRUE(result.Ok());
   EXPECT_EQ(WriteJson(result.Value()), R"({"a":"second","list":["z"]})");
 }
@@ -93,19 +89,13 @@ TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {
             "Couldn't assign value to 'body' of type object because the input is of an incompatible type ''.");
 
   HostValue elements[2] = {MakeText("ok"), odd};
-  HostValue array{};
-  array.kind = kHostValueArray;
-  array.payload.reference = {elements, 2};
   BindingResult nested;
-  FromHostValue(nested, array, "list");
+  FromHostValue(nested, Reference(kHostValueArray, elements, 2), "list");
   EXPECT_FALSE(nested.Ok());
   EXPECT_EQ(nested.Value().Size(), 1u);  // only {error}
 
-  HostValue huge{};
-  huge.kind = kHostValueArray;
-  huge.payload.reference = {elements, 0x10000000u};
   BindingResult tooLarge;
-  FromHostValue(tooLarge, huge, "list");
+  FromHostValue(tooLarge, Reference(kHostValueArray, elements, 0x10000000u), "list");
   EXPECT_EQ(tooLarge.Message(),
             "Couldn't assign value to 'list' because the input holds 268435456 elements, more than can be reserved.");
 }

@@ -114,7 +114,7 @@ std::string Line(const char* format, const LogRecord& record, size_t size = 4096
   return buffer.substr(0, length);
 }
 
-TEST(LogLineFormat, ExpandsEveryCode) {
+TEST(LogLineFormat, ExpandsEveryCodeAndTheFileNameTimestamp) {
   const LogRecord record = MakeRecord("hello");
   EXPECT_EQ(Line("#D| #L| #G| #M", record), "2024-05-01T13:45:07.009|  ERROR| DBG;NET| hello\n");
   EXPECT_EQ(Line("#E", record), std::string(ExecutableName()) + "\n");
@@ -123,6 +123,9 @@ TEST(LogLineFormat, ExpandsEveryCode) {
   EXPECT_EQ(Line("#L", MakeRecord("", 17)), "     ?\n");  // a level past the table
   // A hash before any other character yields that character.
   EXPECT_EQ(Line("#x ## #| #", MakeRecord("")), "x # | #\n");
+  char text[32];  // the log file's name carries the time without colons
+  FormatFileNameTimestamp(text, sizeof text, {1999, 12, 31, 23, 59, 58, 7});
+  EXPECT_STREQ(text, "1999-12-31T23-59-58");
 }
 
 TEST(LogLineFormat, EndsWithExactlyOneNewlineAndStopsWhenTheBufferIsFull) {
@@ -135,13 +138,6 @@ TEST(LogLineFormat, EndsWithExactlyOneNewlineAndStopsWhenTheBufferIsFull) {
   EXPECT_EQ(line.back(), '\n');
   EXPECT_EQ(Line("#M", MakeRecord("abcdef"), 5), "abc\n");
   EXPECT_EQ(Line("#M", MakeRecord("abcdef"), 2), "\n");
-}
-
-TEST(LogLineFormat, FileNameTimestamp) {
-  const platform::LocalTime time{1999, 12, 31, 23, 59, 58, 7};
-  char text[32];
-  FormatFileNameTimestamp(text, sizeof text, time);
-  EXPECT_STREQ(text, "1999-12-31T23-59-58");
 }
 
 // That the report is logged and the process ends, and the report of an

@@ -94,7 +94,8 @@ TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
   EXPECT_EQ(core.CallCount(testing::HostFunction::kWriteLog), before + 2);
 }
 
-TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
+TEST(Entry, GetMemoryStatsWritesExactlyFourteenWordsAndNullArgumentsAreRefused) {
+  load_kel_champions(nullptr);
   PluginHostRecord record = DirtyHostRecord(18, 0, 0);
   load_kel_champions(&record);
   unsigned char buffer[64];
@@ -105,13 +106,6 @@ TEST(Entry, GetMemoryStatsWritesExactlyFourteenWords) {
   EXPECT_EQ(words[12], 0u);
   EXPECT_EQ(words[13], 0u);
   for (size_t i = sizeof(MemoryStats); i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xAA) << i;
-  record.callbacks->shutdown(record.context);
-}
-
-TEST(Entry, NullArgumentsAreRefused) {
-  load_kel_champions(nullptr);
-  PluginHostRecord record = DirtyHostRecord(18, 0, 0);
-  load_kel_champions(&record);
   EXPECT_EQ(record.callbacks->initialize(record.context, nullptr), 0);
   HostServices no_table{nullptr, 1};
   EXPECT_EQ(record.callbacks->initialize(record.context, &no_table), 0);
@@ -128,22 +122,20 @@ class EnteredModule : public ::testing::Test {
 
 // Each forwarder calls its own slot of the core's table: the request,
 // event, subscription, task and wait tests read the others through the
-// fake core's slots; only the reserved one is read here.
-TEST_F(EnteredModule, TheReservedForwarderCallsItsOwnSlot) {
+// fake core's slots; only the reserved one is read here. Before Initialize
+// they call nothing.
+TEST_F(EnteredModule, ForwardersCallNothingBeforeInitializeAndTheReservedOneItsOwnSlotAfter) {
+  testing::RecordingLogTarget log_lines;
+  module_.PumpHost();
+  module_.EndWait();
+  EXPECT_EQ(log_lines.Messages(),
+            (std::vector<std::string>{"PumpHost called before Initialize", "EndWait called before Initialize"}));
   FakeCore core;
   ASSERT_TRUE(module_.Initialize(&core.services()));
   module_.CallReservedHostFunction(5, 6);
   ASSERT_EQ(core.reserved_calls().size(), 1u);
   EXPECT_EQ(core.reserved_calls()[0].first, 5u);
   EXPECT_EQ(core.reserved_calls()[0].second, 6u);
-}
-
-TEST_F(EnteredModule, ForwardersBeforeInitializeCallNothing) {
-  testing::RecordingLogTarget log_lines;
-  module_.PumpHost();
-  module_.EndWait();
-  EXPECT_EQ(log_lines.Messages(),
-            (std::vector<std::string>{"PumpHost called before Initialize", "EndWait called before Initialize"}));
 }
 
 TEST_F(EnteredModule, ASecondModuleLeavesAnAttachedPluginLogTargetAlone) {

@@ -31,7 +31,7 @@ size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
   return count;
 }
 
-TEST(ResourceEventNameTest, KeepsThreeSegmentsOrFiveUnderPlatformConfiguration) {
+TEST(ResourceNamesTest, EventNamesKeepThreeSegmentsOrFiveUnderPlatformConfigurationAndStarsTakeOneSegmentsRest) {
   EXPECT_EQ(ResourceEventName("/kel-login/v1/session"), "OnJsonApiEvent_kel-login_v1_session");
   EXPECT_EQ(ResourceEventName("kel-login/v1/session/deeper/still"), "OnJsonApiEvent_kel-login_v1_session");
   EXPECT_EQ(ResourceEventName("//kel-login//v1/"), "OnJsonApiEvent_kel-login_v1");
@@ -42,9 +42,7 @@ TEST(ResourceEventNameTest, KeepsThreeSegmentsOrFiveUnderPlatformConfiguration) 
   // Only the first segment selects the longer form.
   EXPECT_EQ(ResourceEventName("/x/kel-platform-config/a/b/c"), "OnJsonApiEvent_x_kel-platform-config_a");
   EXPECT_EQ(ResourceEventName(""), "OnJsonApiEvent");
-}
-
-TEST(ResourcePatternTest, StarTakesOneNonEmptyRestOfASegment) {
+  // In a pattern a "*" takes the non-empty rest of one segment.
   EXPECT_TRUE(ResourcePatternMatches("/a/*/c", "/a/b/c"));
   EXPECT_TRUE(ResourcePatternMatches("/a/*/c", "/a//c"));
   EXPECT_FALSE(ResourcePatternMatches("/a/*/c", "/a/b/x/c"));

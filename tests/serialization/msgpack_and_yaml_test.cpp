@@ -63,7 +63,7 @@ TEST(MsgPackReader, ScalarsByFirstByte) {
   EXPECT_EQ(JsonOf(Bytes{}), "");  // nothing to read is an empty value
 }
 
-TEST(MsgPackReader, Containers) {
+TEST(MsgPackReader, ContainersRepeatedKeysAndTheEndOfTheFirstRootValue) {
   EXPECT_EQ(JsonOf({0x81, 0xA1, 'a', 0x01}), R"({"a":1})");
   EXPECT_EQ(JsonOf({0x91, 0xC0}), "[null]");
   EXPECT_EQ(JsonOf({0x90}), "[]");
@@ -71,9 +71,6 @@ TEST(MsgPackReader, Containers) {
   EXPECT_EQ(JsonOf({0xDC, 0x00, 0x02, 0x01, 0x92, 0x02, 0x80}), "[1,[2,{}]]");
   EXPECT_EQ(JsonOf({0xDE, 0x00, 0x02, 0xA1, 'b', 0x90, 0xDA, 0x00, 0x01, 'a', 0xC3}), R"({"a":true,"b":[]})");
   EXPECT_EQ(JsonOf({0xDD, 0, 0, 0, 1, 0xDF, 0, 0, 0, 1, 0xD9, 0x01, 'k', 0x07}), R"([{"k":7}])");
-}
-
-TEST(MsgPackReader, RepeatedKeysWriteIntoTheSameMember) {
   // {"a": [1,2,3], "a": [9]}: the later array overwrites from index 0 on.
   EXPECT_EQ(JsonOf({0x82, 0xA1, 'a', 0x93, 1, 2, 3, 0xA1, 'a', 0x91, 9}), R"({"a":[9,2,3]})");
   // {"m": {"x":1,"y":2}, "m": {"y":5,"z":6}}: maps merge.
@@ -82,6 +79,14 @@ TEST(MsgPackReader, RepeatedKeysWriteIntoTheSameMember) {
   // A later scalar, nil included, replaces.
   EXPECT_EQ(JsonOf({0x82, 0xA1, 's', 0x91, 1, 0xA1, 's', 0xC3}), R"({"s":true})");
   EXPECT_EQ(JsonOf({0x82, 0xA1, 's', 0x91, 1, 0xA1, 's', 0xC0}), R"({"s":null})");
+  // Reading stops after the first root value.
+  size_t consumed = 0;
+  EXPECT_EQ(Decode({0x01, 0x02}, &consumed).Value().GetSigned(), 1);
+  EXPECT_EQ(consumed, 1u);
+  EXPECT_TRUE(Decode({0x91, 0x01, 0x02}, &consumed).Ok());
+  EXPECT_EQ(consumed, 2u);
+  EXPECT_TRUE(Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed).Ok());
+  EXPECT_EQ(consumed, 6u);
 }
 
 // Keys are texts: each is cut at its first NUL, wherever in the key it sits.
@@ -96,18 +101,6 @@ TEST(MsgPackReader, KeysEndAtTheirFirstNul) {
       EXPECT_EQ(result.Value().Find(std::string(nul, 'k')).GetSigned(), 1) << length << " " << nul;
     }
   }
-}
-
-TEST(MsgPackReader, StopsAfterTheFirstRootValue) {
-  size_t consumed = 0;
-  const BindingResult result = Decode({0x01, 0x02}, &consumed);
-  ASSERT_TRUE(result.Ok());
-  EXPECT_EQ(result.Value().GetSigned(), 1);
-  EXPECT_EQ(consumed, 1u);
-  EXPECT_TRUE(Decode({0x91, 0x01, 0x02}, &consumed).Ok());
-  EXPECT_EQ(consumed, 2u);
-  EXPECT_TRUE(Decode({0x81, 0xA1, 'a', 0xCD, 0x01, 0x00, 0xFF}, &consumed).Ok());
-  EXPECT_EQ(consumed, 6u);
 }
 
 TEST(MsgPackReader, InvalidFirstBytes) {
@@ -222,7 +215,7 @@ TEST(YamlReader, PlainScalarsResolveByTheirText) {
   EXPECT_EQ(KindOf("a: -9223372036854775808"), BindingValueKind::kSigned);
 }
 
-TEST(YamlReader, TaggedScalars) {
+TEST(YamlReader, TaggedScalarsAndAliases) {
   EXPECT_EQ(JsonOf("[!!int 12, !!int -12, !!int 0x10, !!float 2, !!str 7, !!bool on, !!bool maybe]"),
             R"([12,-12,16,2.0,"7",true,null])");
   EXPECT_EQ(ErrorOf("!!int abc"), "Value abc for 'yaml' of type uint64_t is in an incorrect format");
@@ -233,9 +226,7 @@ TEST(YamlReader, TaggedScalars) {
   EXPECT_EQ(ErrorOf("!!int \"5\\0\""),
             std::string("Value 5\0 for 'yaml' of type uint64_t is in an incorrect format", 62));
   EXPECT_EQ(ErrorOf("a: !custom 1"), "Unsupported YAML tag '!custom'.");
-}
-
-TEST(YamlReader, AliasesCopyTheAnchoredValueAndNameTheirFailures) {
+  // Aliases copy the anchored value and name their failures.
   EXPECT_EQ(JsonOf("a: &x 1\nb: *x"), R"({"a":1,"b":1})");
   EXPECT_EQ(JsonOf("a: &m {k: [1, 2]}\nb: *m\nc: [*m, *m]"),
             R"({"a":{"k":[1,2]},"b":{"k":[1,2]},"c":[{"k":[1,2]},{"k":[1,2]}]})");
@@ -259,16 +250,14 @@ TEST(YamlReader, KeysMustBeStringScalars) {
   EXPECT_EQ(JsonOf("'': 1\nb: 2"), R"({"":1,"b":2})");
 }
 
-TEST(YamlReader, OneDocumentOnly) {
+TEST(YamlReader, OneDocumentOnlyAndParserErrorsWithTheirPositions) {
   EXPECT_EQ(ErrorOf("a: 1\n---\nb: 2\n"), "Multi-document YAML is not supported.");
   EXPECT_EQ(JsonOf("---\n~\n---\nb: 2\n"), R"({"b":2})");
   EXPECT_EQ(JsonOf("--- [1]\n...\n"), "[1]");
   EXPECT_TRUE(ParseYaml(nullptr, 0).Ok());
   EXPECT_TRUE(Parse("").Value().IsEmpty());
   EXPECT_TRUE(Parse("# only a comment\n").Value().IsEmpty());
-}
-
-TEST(YamlReader, ParserErrorsKeepLibyamlPositions) {
+  // Parser errors keep the library's positions.
   EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"), "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
   EXPECT_EQ(ErrorOf("a: 1\n  b: 2"),
             "YAML parser error: mapping values are not allowed in this context. At line: 1 col: 3");
