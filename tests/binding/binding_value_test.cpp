@@ -12,6 +12,7 @@
 #include "platform/page_allocator.h"
 #include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
+#include "support/binding_values.h"
 
 namespace kel {
 namespace {
@@ -23,37 +24,33 @@ std::vector<std::string> Keys(const BindingValue& value) {
 }
 
 TEST(BindingValueTest, StrictGettersReadOnlyTheirOwnKindLenientOnesAndTextsConvert) {
-  BindingValue value;
-  value.SetSigned(-5);
-  EXPECT_EQ(value.GetSigned(7), -5);
-  EXPECT_EQ(value.GetUnsigned(7), 7u);
-  EXPECT_EQ(value.GetString("x"), "x");
-  value.SetString("abc");
-  EXPECT_EQ(value.GetString().data()[3], '\0');
-  EXPECT_EQ(value.GetSigned(9), 9);
-  value.SetBool(true);
-  EXPECT_EQ(value.GetEnum({4, nullptr}).value, 4);
-  // The lenient readings convert what they can.
-  for (const auto& [text, number] : {std::pair{"0x10", 16}, {"010", 8}, {"abc", 0}}) {
-    value.SetString(text);
-    EXPECT_EQ(value.AsSigned(-1), number) << text;
+  using namespace testing;
+  EXPECT_EQ(SignedValue(-5).GetSigned(7), -5);
+  EXPECT_EQ(SignedValue(-5).GetUnsigned(7), 7u);
+  EXPECT_EQ(SignedValue(-5).GetString("x"), "x");
+  EXPECT_EQ(TextValue("abc").GetString().data()[3], '\0');
+  EXPECT_EQ(TextValue("abc").GetSigned(9), 9);
+  EXPECT_EQ(BoolValue(true).GetEnum({4, nullptr}).value, 4);
+  // The lenient readings convert what they can; only kinds without a number
+  // take the fallback.
+  for (const auto& [value, number] : {std::pair{TextValue("0x10"), std::int64_t{16}},
+                                      {TextValue("010"), 8},
+                                      {TextValue("abc"), 0},
+                                      {FloatValue(std::nan("")), 0},
+                                      {FloatValue(1e300), INT64_MAX},
+                                      {StructureValue({}), 42}}) {
+    EXPECT_EQ(value.AsSigned(42), number) << WriteJson(value);
   }
-  value.SetDouble(std::nan(""));
-  EXPECT_EQ(value.AsSigned(), 0);
-  value.SetDouble(1e300);
-  EXPECT_EQ(value.AsSigned(), INT64_MAX);
-  value.MakeStructure();
-  EXPECT_EQ(value.AsSigned(42), 42);
-  value.SetDouble(1.5);
-  EXPECT_EQ(value.AsText(), "1.500000");
-  value.SetDouble(-1.7976931348623157e308);
-  EXPECT_EQ(value.AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
-  value.SetBlob("ab", 2);                  // the other paddings are read through the MessagePack tests
-  EXPECT_EQ(value.AsText(), "YWI=");
-  value.SetSigned(INT64_MIN);
-  EXPECT_EQ(value.AsText(), "-9223372036854775808");
-  value.Member("a").SetSigned(1);
-  EXPECT_EQ(value.AsText(), "");
+  // The blob's other paddings are read through the MessagePack tests.
+  for (const auto& [value, text] : {std::pair{FloatValue(1.5), "1.500000"},
+                                    {SignedValue(INT64_MIN), "-9223372036854775808"},
+                                    {StructureValue({{"a", SignedValue(1)}}), ""}}) {
+    EXPECT_EQ(value.AsText(), text);
+  }
+  BindingValue blob;
+  blob.SetBlob("ab", 2);
+  EXPECT_EQ(blob.AsText(), "YWI=");
+  EXPECT_EQ(FloatValue(-1.7976931348623157e308).AsText().size(), 317u);  // sign, 309 digits, point, 6 decimals
 }
 
 // Keys above every ASCII byte, alike in their first eight bytes, with a NUL
@@ -85,8 +82,7 @@ TEST(BindingValueTest, StructuresKeepUnsignedByteOrderAndFindEveryMember) {
 }
 
 TEST(BindingValueTest, IndexGrowsWithEmptyElements) {
-  BindingValue value;
-  value.SetString("dropped");
+  BindingValue value = testing::TextValue("dropped");
   EXPECT_FALSE(value.Reserve(3));  // not a collection
   EXPECT_EQ(&value.Find("a"), &BindingValue::EmptyValue());
   value.Index(3).SetSigned(9);
@@ -115,17 +111,16 @@ BindingValue MakeSample() {
   return value;
 }
 
+// Copies and moves within one tree survive aliasing too.
 TEST(BindingValueTest, CopiesAreDeepAndMovesSwapRootsButCopyAndClearAChild) {
   BindingValue source = MakeSample();
-  BindingValue copy;
-  copy.Member("old").SetSigned(1);
+  BindingValue copy = testing::StructureValue({{"old", testing::SignedValue(1)}});
   copy = source;
   EXPECT_TRUE(copy.Find("old").IsEmpty());
   source.Clear();
   EXPECT_EQ(WriteJson(copy), kSample);
   const BindingValueContext* context = copy.Context();
-  BindingValue target;
-  target.SetString("before");
+  BindingValue target = testing::TextValue("before");
   target = std::move(copy);
   EXPECT_EQ(target.Context(), context);
   EXPECT_TRUE(copy.IsEmpty());
@@ -139,11 +134,7 @@ TEST(BindingValueTest, CopiesAreDeepAndMovesSwapRootsButCopyAndClearAChild) {
   tree.Member("moved") = std::move(other);
   EXPECT_EQ(tree.Find("moved").Size(), 6u);
   EXPECT_TRUE(other.IsEmpty());
-}
-
-TEST(BindingValueTest, CopiesWithinOneTreeSurviveAliasing) {
-  BindingValue tree = MakeSample();
-  tree = tree.Find("skins").Get(1);  // the source lies inside the target
+  tree = tree.Find("moved").Get(1);  // the source lies inside the target
   EXPECT_EQ(tree.Find("name").GetString(), "skin 1");
   BindingValue nested = MakeSample();
   nested.Member("self") = nested;       // the target lies inside the source
@@ -151,8 +142,7 @@ TEST(BindingValueTest, CopiesWithinOneTreeSurviveAliasing) {
   withEmptySelf.insert(withEmptySelf.find(R"("skins")"), R"("self":null,)");
   EXPECT_EQ(WriteJson(nested.Find("self")), withEmptySelf);
   BindingValue moved = MakeSample();
-  BindingValue& skins = moved.Member("skins");
-  moved = std::move(skins.Index(2));
+  moved = std::move(moved.Member("skins").Index(2));
   EXPECT_EQ(moved.Find("name").GetString(), "skin 2");
 }
 
@@ -248,8 +238,11 @@ TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
   EXPECT_EQ(fresh.Find("again").GetString(), text);
 }
 
-TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndARootDiscardedWholeGivesEveryPageBack) {
-  std::size_t before = platform::GetPageAllocatorStats().pages;
+// A root discarded whole gives every page back; so do more pages than one
+// directory page lists, half of them leaving from the middle of the
+// directory before the rest go with the allocator.
+TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndPagesLeavingInAnyOrderAreAllGivenBack) {
+  const std::size_t before = platform::GetPageAllocatorStats().pages;
   {
     BindingValue tree;
     tree.Index(0).SetSigned(1);
@@ -264,12 +257,6 @@ TEST(SmallObjectPoolTest, SmallTreesStayInTheInlinePagesAndARootDiscardedWholeGi
     EXPECT_GT(platform::GetPageAllocatorStats().pages, before);
   }
   EXPECT_EQ(platform::GetPageAllocatorStats().pages, before);
-}
-
-// More pages than one directory page lists, half of them leaving from the
-// middle of the directory before the rest go with the allocator.
-TEST(SmallObjectPoolTest, PagesLeavingInAnyOrderAreAllGivenBack) {
-  const std::size_t before = platform::GetPageAllocatorStats().pages;
   {
     SmallObjectAllocator blocks;
     constexpr std::size_t kPerPage = 15;  // 256-byte blocks after the page header
@@ -277,8 +264,8 @@ TEST(SmallObjectPoolTest, PagesLeavingInAnyOrderAreAllGivenBack) {
     std::vector<void*> taken;
     for (std::size_t i = 0; i < kPages * kPerPage; ++i) taken.push_back(blocks.Allocate(256));
     EXPECT_EQ(blocks.HeldPages(), kPages);
-    for (std::size_t i = 0; i < taken.size(); ++i) {
-      if (i / kPerPage % 2 == 0) blocks.Free(taken[i], 256);
+    for (std::size_t i = 0; i < taken.size(); i += 2 * kPerPage) {
+      for (std::size_t j = i; j < i + kPerPage; ++j) blocks.Free(taken[j], 256);
     }
     EXPECT_EQ(blocks.HeldPages(), kPages / 2);
     for (std::size_t i = 0; i < kPages * kPerPage / 2; ++i) std::memset(blocks.Allocate(256), 0xA5, 256);
