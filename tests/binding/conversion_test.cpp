@@ -138,16 +138,13 @@ std::string WrongKind(const char* type, const char* kind) {
          kind + ".";
 }
 
-TEST_F(ConversionTest, Bool) {
+TEST_F(ConversionTest, BoolsAndIntegerBoundsAtEveryWidthNumberTextsAndTruncatedFloats) {
   EXPECT_TRUE(Assigned<bool>(TextValue("true")));
   EXPECT_FALSE(Assigned<bool>(TextValue("0")));
   EXPECT_EQ(
       Message<bool>(TextValue("TRUE")),
       "Value TRUE for 'field' of type bool is in an incorrect format. Options are \"true\", \"false\", \"1\", \"0\".");
   EXPECT_EQ(Message<bool>(SignedValue(1)), WrongKind("bool", "signed"));
-}
-
-TEST_F(ConversionTest, IntegerBoundsAtEveryWidthAndNumberTexts) {
   EXPECT_EQ(Assigned<std::int8_t>(SignedValue(-128)), -128);
   EXPECT_EQ(Message<std::int8_t>(SignedValue(128)), OutOfRange("128", "int8"));
   EXPECT_EQ(Message<std::int16_t>(SignedValue(-32769)), OutOfRange("-32769", "int16"));
@@ -165,9 +162,7 @@ TEST_F(ConversionTest, IntegerBoundsAtEveryWidthAndNumberTexts) {
   EXPECT_EQ(Message<std::uint64_t>(TextValue("-0")), OutOfRange("-0", "uint64"));
   // strtoull would turn " -1" into the largest value; a negative text is never in range.
   EXPECT_EQ(Message<std::uint64_t>(TextValue(" -1")), OutOfRange(" -1", "uint64"));
-  BindingValue negativeEnum;
-  negativeEnum.SetEnum(-1, nullptr);
-  EXPECT_EQ(Message<std::uint32_t>(negativeEnum), OutOfRange("-1", "uint32"));
+  EXPECT_EQ(Message<std::uint32_t>(testing::EnumValue(-1)), OutOfRange("-1", "uint32"));
   // Texts detect their base and refuse leftovers.
   EXPECT_EQ(Assigned<std::int32_t>(TextValue("0x1F")), 31);
   EXPECT_EQ(Assigned<std::int32_t>(TextValue("017")), 15);
@@ -177,9 +172,7 @@ TEST_F(ConversionTest, IntegerBoundsAtEveryWidthAndNumberTexts) {
   EXPECT_EQ(Message<double>(TextValue("1.5x")), BadFormat("1.5x", "double"));
   EXPECT_EQ(Message<double>(TextValue("1e999")), OutOfRange("1e999", "double"));
   EXPECT_EQ(Message<float>(TextValue("1e39")), OutOfRange("1e39", "float"));
-}
-
-TEST_F(ConversionTest, FloatsTruncateAndNanIsOutOfRange) {
+  // Floats truncate; NaN is out of range.
   EXPECT_EQ(Assigned<std::int32_t>(FloatValue(2.9)), 2);
   EXPECT_EQ(Message<std::int32_t>(FloatValue(2147483648.0)), OutOfRange("2.14748e+09", "int32"));
   EXPECT_EQ(Message<std::int32_t>(FloatValue(std::nan(""))), OutOfRange("nan", "int32"));
@@ -209,12 +202,10 @@ TEST_F(ConversionTest, EnumsByNameAndByNumber) {
   EXPECT_EQ(Message<Phase>(TextValue("nope")), "nope is not a valid Phase enumeration value for 'field'.");
   EXPECT_EQ(Message<Phase>(TextValue("4294967297")), "4294967297 is not a valid Phase enumeration value for 'field'.");
   EXPECT_EQ(Message<Phase>(SignedValue(-2)), "-2 is not a valid Phase enumeration value for 'field'.");
-  BindingValue pair;
-  pair.SetEnum(1, &StaticTypeOf<Phase>());
-  EXPECT_EQ(Assigned<std::string>(pair), "SUCCEEDED");
-  pair.SetEnum(9, &StaticTypeOf<Phase>());
-  EXPECT_EQ(Message<std::string>(pair), "9 is not a valid enumeration value for 'field'.");
-  EXPECT_EQ(Assigned<std::int32_t>(pair), 9);
+  EXPECT_EQ(Assigned<std::string>(testing::EnumValue(1, &StaticTypeOf<Phase>())), "SUCCEEDED");
+  const BindingValue unnamed = testing::EnumValue(9, &StaticTypeOf<Phase>());
+  EXPECT_EQ(Message<std::string>(unnamed), "9 is not a valid enumeration value for 'field'.");
+  EXPECT_EQ(Assigned<std::int32_t>(unnamed), 9);
 }
 
 // Most fields from texts; "unknown" matches none.
@@ -250,13 +241,10 @@ TEST_F(ConversionTest, StructsRoundTripThroughEveryFieldKindAndIgnoreUnknownMemb
   EXPECT_EQ(WriteJson(absent.Value(), registry), withoutNickname);
 }
 
-TEST_F(ConversionTest, EmptyOrMissingMembersLeaveDefaultsUnlessRequired) {
+TEST_F(ConversionTest, EmptyOrMissingMembersLeaveDefaultsUnlessRequiredAndUnregisteredStructsAreRefused) {
   Record record;
   record.name = "kept";
-  BindingValue value;
-  value.Member("name");  // empty member
-  value.Member("count").SetSigned(2);
-  EXPECT_EQ(AssignMessage(value, record), "");
+  EXPECT_EQ(AssignMessage(ParseJson(R"({"name":null,"count":2})").Value(), record), "");  // an empty name
   EXPECT_EQ(Json(record), R"({"big":0,"count":2,"extra":null,"flag":false,"inner":{"id":0,"label":""},"items":[],)"
                           R"("labels":{},"mask":0,"name":"kept","nickname":null,"phase":"IN_PROGRESS","tags":[]})");
 
@@ -265,6 +253,10 @@ TEST_F(ConversionTest, EmptyOrMissingMembersLeaveDefaultsUnlessRequired) {
       "Couldn't assign value to 'field' of type Inner because the input structure doesn't have required field 'id'.");
   EXPECT_EQ(Message<Inner>(SignedValue(1)),
             "Couldn't assign value to 'field' of type Inner because the input not a structure.");
+  EXPECT_EQ(
+      Message<Holder>(testing::StructureValue({{"member", testing::StructureValue({{"x", SignedValue(1)}})}})),
+      "Couldn't assign value to 'member' because the input is an unregistered structure or not a structure at all.");
+  EXPECT_EQ(Json(Holder{}), "Couldn't convert native value because it's an unregistered structure.");
 }
 
 TEST_F(ConversionTest, FirstFailureWinsWithoutRollback) {
@@ -289,9 +281,7 @@ TEST_F(ConversionTest, VectorsAndMaps) {
   EXPECT_EQ(AssignMessage(BoolValue(true), numbers),
             "Couldn't assign value to 'field' of type vector because the input not a collection.");
   EXPECT_TRUE(numbers.empty());
-  BindingValue three;
-  three.Index(0).SetSigned(1);
-  three.Index(2).SetSigned(3);
+  BindingValue three = ParseJson("[1,null,3]").Value();
   EXPECT_EQ(Assigned<std::vector<std::int32_t>>(three), (std::vector<std::int32_t>{1, 0, 3}));
   three.Index(1).SetString("x");
   EXPECT_EQ(Message<std::vector<std::int32_t>>(three), BadFormat("x", "int32"));
@@ -306,15 +296,6 @@ TEST_F(ConversionTest, VectorsAndMaps) {
             (std::map<std::string, std::int32_t>{{"a", 1}, {"b", 2}}));
 }
 
-TEST_F(ConversionTest, UnregisteredStructures) {
-  BindingValue value;
-  value.Member("member").Member("x").SetSigned(1);
-  EXPECT_EQ(
-      Message<Holder>(value),
-      "Couldn't assign value to 'member' because the input is an unregistered structure or not a structure at all.");
-  EXPECT_EQ(Json(Holder{}), "Couldn't convert native value because it's an unregistered structure.");
-}
-
 TEST_F(ConversionTest, OmitEmptyFieldsAreLeftOut) {
   EXPECT_EQ(Json(Sparse{}), R"({"kept":0})");
   // An enum value its type does not name is written as its number.
@@ -322,7 +303,7 @@ TEST_F(ConversionTest, OmitEmptyFieldsAreLeftOut) {
             R"({"kept":0,"list":["x"],"off":true,"phase":7,"text":"t","zero":1})");
 }
 
-TEST_F(ConversionTest, RegisteringANameTwiceKeepsTheFirst) {
+TEST_F(ConversionTest, RegisteringANameTwiceKeepsTheFirstAndTypeIdsAreDistinctNamedAndTheReservedOneIsNeverFound) {
   BindingTypeBuilder again = registry.RegisterType<Sparse>("Inner");
   EXPECT_TRUE(again.AlreadyExisted());
   again.AddField("text", &Sparse::text).SetDescription("changed").AddTag("t").AddEnumerator("E", 1);
@@ -331,15 +312,11 @@ TEST_F(ConversionTest, RegisteringANameTwiceKeepsTheFirst) {
   EXPECT_EQ(inner->fields.size(), 2u);
   EXPECT_TRUE(inner->tags.empty());
   EXPECT_EQ(registry.FindType(StaticTypeOf<Inner>()), inner);
-}
-
-TEST(StaticTypeIdTest, IdentitiesAreStableDistinctAndNamedAndTheReservedOneIsNeverFound) {
   EXPECT_NE(StaticTypeOf<Inner>().identifier, StaticTypeOf<Record>().identifier);
   EXPECT_NE(std::string(StaticTypeOf<Inner>().Name()).find("Inner"), std::string::npos);
   EXPECT_EQ(std::string(NumberedStaticTypeId(0xAB12).Name()), "#0000AB12");
   EXPECT_EQ(std::string(kReservedStaticTypeId.Name()), "#1BE7EF8E");
   // The reserved identity is never found by identifier, only by name.
-  BindingRegistry registry;
   registry.RegisterType(4, "Reserved", kReservedStaticTypeId, false);
   EXPECT_NE(registry.FindType("Reserved"), nullptr);
   EXPECT_EQ(registry.FindType(kReservedStaticTypeId), nullptr);
@@ -360,7 +337,7 @@ const BindingTypeRecord* FindRecord(const BindingDescriptionLists& lists, const 
 
 struct Empty {};
 
-TEST(DescriptionListsTest, FieldsLinkedWithTheirOffsetsDeclaredTypesStandInAndEmptyStructsListNothing) {
+TEST(DescriptionListsTest, FieldsLinkedWithTheirOffsetsDeclaredTypesStandInEmptyStructsListNothingEventsReplaced) {
   BindingRegistry registry;
   registry.RegisterType<Empty>("Empty");
   struct Declared {
@@ -384,18 +361,15 @@ TEST(DescriptionListsTest, FieldsLinkedWithTheirOffsetsDeclaredTypesStandInAndEm
   EXPECT_EQ(+help->fields[2].offset, offsetof(BindingFullTypeHelp, size));
   EXPECT_EQ(+help->fields[0].next, &help->fields[1]);
   EXPECT_EQ(+help->fields[help->member_count - 1].next, nullptr);
-}
-
-TEST(DescriptionListsTest, EventsAreReplacedAndUnregistered) {
-  BindingRegistry registry;
+  // Events are replaced and unregistered.
   registry.RegisterEvent("OnThing", nullptr).description = "first";
   registry.RegisterEvent("OnThing", registry.FindType(StaticTypeOf<BindingGenericEvent>())).description = "second";
   EXPECT_EQ(registry.FindEvent("OnThing")->description, "second");
   registry.UnregisterEvent("OnCallback");
-  BindingDescriptionLists lists(registry);
-  ASSERT_EQ(lists.EventCount(), 1u);
-  EXPECT_STREQ(lists.Events()->payload_type_name, "BindingGenericEvent");
-  EXPECT_EQ(+lists.Events()->next, nullptr);
+  BindingDescriptionLists events(registry);
+  ASSERT_EQ(events.EventCount(), 1u);
+  EXPECT_STREQ(events.Events()->payload_type_name, "BindingGenericEvent");
+  EXPECT_EQ(+events.Events()->next, nullptr);
   registry.Initialize();
   EXPECT_EQ(registry.FindEvent("OnThing"), nullptr);
   EXPECT_NE(registry.FindEvent("OnCallback"), nullptr);

@@ -42,6 +42,11 @@ inline BindingValue BoolValue(bool flag) {
   value.SetBool(flag);
   return value;
 }
+inline BindingValue EnumValue(std::int32_t number, const StaticTypeId* type = nullptr) {
+  BindingValue value;
+  value.SetEnum(number, type);
+  return value;
+}
 inline BindingValue StructureValue(std::initializer_list<std::pair<std::string_view, BindingValue>> members) {
   BindingValue value;
   value.MakeStructure();
