@@ -12,6 +12,7 @@
 #include "binding/binding_registry.h"
 #include "serialization/json_reader.h"
 #include "serialization/json_writer.h"
+#include "support/binding_values.h"
 #include "support/same_host_value.h"
 
 namespace kel {
@@ -27,6 +28,12 @@ HostValue Reference(std::uint32_t kind, const void* pointer, std::uint32_t count
 }
 HostValue MakeText(const char* text, std::uint32_t kind = kHostValueBorrowedString) {
   return Reference(kind, text, static_cast<std::uint32_t>(std::strlen(text)));
+}
+
+BindingResult From(const HostValue& host, const char* name = "v") {
+  BindingResult result;
+  FromHostValue(result, host, name);
+  return result;
 }
 
 TEST(HostValueTest, EveryKindGoesOutAndComesBackAndTextsEndAtTheirTerminator) {
@@ -46,21 +53,14 @@ TEST(HostValueTest, EveryKindGoesOutAndComesBackAndTextsEndAtTheirTerminator) {
   EXPECT_EQ(+entries[1].value.kind, kHostValueFloat);
   EXPECT_EQ(+entries[5].value.kind, kHostValueOwnedString);
   EXPECT_EQ(+entries[5].value.payload.reference.count, 4u);
-
-  BindingResult back;
-  FromHostValue(back, host, "body");
-  ASSERT_TRUE(back.Ok());
-  EXPECT_EQ(WriteJson(back.Value()), R"({"b":true,"f":0.25,"i":-4,"list":[null,null,"third"],"n":null,"s":"text",)"
-                                     R"("u":18446744073709551615,"x":"AAEC"})");
-
+  EXPECT_EQ(testing::JsonOf(From(host)), R"({"b":true,"f":0.25,"i":-4,"list":[null,null,"third"],"n":null,"s":"text",)"
+                                         R"("u":18446744073709551615,"x":"AAEC"})");
   ReleaseHostValue(host);
   HostValue zero{};
   EXPECT_EQ(std::memcmp(&host, &zero, sizeof host), 0);
   HostValue text = MakeText("abc");
   text.payload.reference.count = 99;  // the length is not used
-  BindingResult result;
-  FromHostValue(result, text, "t");
-  EXPECT_EQ(result.Value().GetString(), "abc");
+  EXPECT_EQ(From(text).Value().GetString(), "abc");
 }
 
 // Maps become key-ordered structures. Entries are assigned in order: of two
@@ -73,10 +73,7 @@ TEST(HostValueTest, MapsBecomeKeyOrderedAndARepeatedKeyTakesTheLaterValue) {
                                   {"a", MakeText("first", kHostValueOwnedString), 0},
                                   {"a", MakeText("second"), 0},
                                   {"list", Reference(kHostValueArray, second_list, 1), 0}};
-  BindingResult result;
-  FromHostValue(result, Reference(kHostValueMap, entries, 4), "m");
-  ASSERT_TRUE(result.Ok());
-  EXPECT_EQ(WriteJson(result.Value()), R"({"a":"second","list":["z"]})");
+  EXPECT_EQ(testing::JsonOf(From(Reference(kHostValueMap, entries, 4))), R"({"a":"second","list":["z"]})");
 }
 
 TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {
@@ -87,16 +84,11 @@ TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {
   FromHostValue(result, odd, "body");
   EXPECT_EQ(result.Message(),
             "Couldn't assign value to 'body' of type object because the input is of an incompatible type ''.");
-
   HostValue elements[2] = {MakeText("ok"), odd};
-  BindingResult nested;
-  FromHostValue(nested, Reference(kHostValueArray, elements, 2), "list");
+  const BindingResult nested = From(Reference(kHostValueArray, elements, 2));
   EXPECT_FALSE(nested.Ok());
   EXPECT_EQ(nested.Value().Size(), 1u);  // only {error}
-
-  BindingResult tooLarge;
-  FromHostValue(tooLarge, Reference(kHostValueArray, elements, 0x10000000u), "list");
-  EXPECT_EQ(tooLarge.Message(),
+  EXPECT_EQ(testing::FailureOf(From(Reference(kHostValueArray, elements, 0x10000000u), "list")),
             "Couldn't assign value to 'list' because the input holds 268435456 elements, more than can be reserved.");
 }
 
@@ -110,8 +102,7 @@ TEST(HostValueTest, DeepTreesConvertAndReleaseWithoutRecursion) {
   HostValue host;
   ToHostValue(result, root, host);
   ASSERT_TRUE(result.Ok());
-  BindingResult back;
-  FromHostValue(back, host, "deep");
+  const BindingResult back = From(host);
   ASSERT_TRUE(back.Ok());
   const BindingValue* walk = &back.Value();
   for (int i = 0; i < kDepth; ++i) walk = i % 2 == 0 ? &walk->Get(0) : &walk->Find("k");
