@@ -54,20 +54,15 @@ TEST(MsgPackReader, ScalarsByFirstByte) {
       {{0xC6, 0, 0, 0, 0x00}, BindingValueKind::kBlob, "\"\""},
   };
   for (const Case& c : cases) {
-    const BindingResult result = Decode(c.bytes);
-    ASSERT_TRUE(result.Ok()) << c.json << ": " << result.Message();
-    EXPECT_EQ(result.Value().Kind(), c.kind) << c.json;
-    EXPECT_EQ(WriteJson(result.Value()), c.json);
+    EXPECT_EQ(JsonOf(c.bytes), c.json);
+    EXPECT_EQ(Decode(c.bytes).Value().Kind(), c.kind) << c.json;
   }
   EXPECT_TRUE(Decode({0xC0}).Value().IsEmpty());
   EXPECT_EQ(JsonOf(Bytes{}), "");  // nothing to read is an empty value
 }
 
 TEST(MsgPackReader, ContainersRepeatedKeysAndTheEndOfTheFirstRootValue) {
-  EXPECT_EQ(JsonOf({0x81, 0xA1, 'a', 0x01}), R"({"a":1})");
   EXPECT_EQ(JsonOf({0x91, 0xC0}), "[null]");
-  EXPECT_EQ(JsonOf({0x90}), "[]");
-  EXPECT_EQ(JsonOf({0x80}), "{}");
   EXPECT_EQ(JsonOf({0xDC, 0x00, 0x02, 0x01, 0x92, 0x02, 0x80}), "[1,[2,{}]]");
   EXPECT_EQ(JsonOf({0xDE, 0x00, 0x02, 0xA1, 'b', 0x90, 0xDA, 0x00, 0x01, 'a', 0xC3}), R"({"a":true,"b":[]})");
   EXPECT_EQ(JsonOf({0xDD, 0, 0, 0, 1, 0xDF, 0, 0, 0, 1, 0xD9, 0x01, 'k', 0x07}), R"([{"k":7}])");
@@ -96,9 +91,8 @@ TEST(MsgPackReader, KeysEndAtTheirFirstNul) {
       std::string key(length, 'k');
       if (nul < length) key[nul] = '\0';
       const std::string bytes = std::string("\x81\xD9") + static_cast<char>(length) + key + '\x01';
-      const BindingResult result = DecodeMsgPack(bytes.data(), bytes.size());
-      ASSERT_TRUE(result.Ok());
-      EXPECT_EQ(result.Value().Find(std::string(nul, 'k')).GetSigned(), 1) << length << " " << nul;
+      EXPECT_EQ(DecodeMsgPack(bytes.data(), bytes.size()).Value().Find(std::string(nul, 'k')).GetSigned(), 1)
+          << length << " " << nul;
     }
   }
 }
@@ -181,38 +175,37 @@ BindingResult Parse(std::string_view text) { return ParseYaml(text.data(), text.
 std::string JsonOf(std::string_view text) { return testing::JsonOf(Parse(text)); }
 std::string ErrorOf(std::string_view text) { return testing::FailureOf(Parse(text)); }
 
-BindingValueKind KindOf(std::string_view text) { return Parse(text).Value().Find("a").Kind(); }
+// The kind of each element of a sequence, each name followed by a space.
+std::string KindsOf(std::string_view text) {
+  std::string kinds;
+  for (const BindingValue& element : Parse(text).Value().Elements()) {
+    kinds += std::string(BindingValueKindName(element.Kind())) + " ";
+  }
+  return kinds;
+}
 
 TEST(YamlReader, PlainScalarsResolveByTheirText) {
-  EXPECT_EQ(JsonOf("a: 1"), R"({"a":1})");
-  EXPECT_EQ(KindOf("a: 1"), BindingValueKind::kUnsigned);
-  EXPECT_EQ(KindOf("a: -1"), BindingValueKind::kSigned);
-  EXPECT_EQ(KindOf("a: 1.0"), BindingValueKind::kUnsigned);
-  EXPECT_EQ(KindOf("a: 1.5"), BindingValueKind::kFloat);
   EXPECT_EQ(JsonOf("[5, -5, 1.5, 1e3, 0x1A, inf, nan, 1e400, 12abc]"),
             R"([5,-5,1.5,1000,26,"inf","nan","1e400","12abc"])");
   EXPECT_EQ(JsonOf("[yes, Yes, YES, on, y, no, OFF, n, yEs, True, FALSE]"),
             R"([true,true,true,true,true,false,false,false,"yEs",true,false])");
   EXPECT_EQ(JsonOf("[1, ~, null, Null, NULL, nULL, '']"), R"([1,null,null,null,null,"nULL",""])");
   EXPECT_EQ(JsonOf("a:"), R"({"a":null})");
-  EXPECT_EQ(KindOf("a: '1'"), BindingValueKind::kString);
   EXPECT_EQ(JsonOf("a: \"yes\"\nb: |\n  12\n"), R"({"a":"yes","b":"12\n"})");
   // Block scalars are not quoted: a text strtod reads whole, leading white
   // space included, is a number.
   EXPECT_EQ(JsonOf("a: |1-\n   5\nb: |-\n\n  7\nc: |1-\n  -3\nd: >-\n  4.5\ne: |1-\n   inf\n"),
             R"({"a":5,"b":7,"c":-3,"d":4.5,"e":"  inf"})");
-  EXPECT_EQ(KindOf("a: |1-\n   5\n"), BindingValueKind::kUnsigned);
-  EXPECT_EQ(KindOf("a: |1-\n  -3\n"), BindingValueKind::kSigned);
   // Short digit runs are read without strtod, longer ones with it: both must
   // give what strtod gives (rounding from 17 digits on, -0 as unsigned 0).
   EXPECT_EQ(JsonOf("[-0, 007, +5, -, 999999999999999, -999999999999999, 12345678901234567, Infinity]"),
             R"([0,7,5,"-",999999999999999,-999999999999999,12345678901234568,"Infinity"])");
-  EXPECT_EQ(KindOf("a: -0"), BindingValueKind::kUnsigned);
-  // Whole numbers beyond the 64-bit range stay floats instead of overflowing.
-  EXPECT_EQ(KindOf("a: 18446744073709551615"), BindingValueKind::kFloat);  // rounds to 2^64
-  EXPECT_EQ(KindOf("a: 1e20"), BindingValueKind::kFloat);
-  EXPECT_EQ(KindOf("a: -1e19"), BindingValueKind::kFloat);
-  EXPECT_EQ(KindOf("a: -9223372036854775808"), BindingValueKind::kSigned);
+  // The kinds: -0 is unsigned, whole numbers beyond the 64-bit range are
+  // floats instead of overflowing (18446744073709551615 rounds to 2^64), and
+  // block scalars are numbers.
+  EXPECT_EQ(KindsOf("[1, -1, 1.0, 1.5, '1', -0, 18446744073709551615, 1e20, -1e19, -9223372036854775808]"),
+            "unsigned signed unsigned float string unsigned float float float signed ");
+  EXPECT_EQ(KindsOf("- |1-\n   5\n- |1-\n  -3\n"), "unsigned signed ");
 }
 
 TEST(YamlReader, TaggedScalarsAndAliases) {
@@ -254,9 +247,8 @@ TEST(YamlReader, OneDocumentOnlyAndParserErrorsWithTheirPositions) {
   EXPECT_EQ(ErrorOf("a: 1\n---\nb: 2\n"), "Multi-document YAML is not supported.");
   EXPECT_EQ(JsonOf("---\n~\n---\nb: 2\n"), R"({"b":2})");
   EXPECT_EQ(JsonOf("--- [1]\n...\n"), "[1]");
-  EXPECT_TRUE(ParseYaml(nullptr, 0).Ok());
-  EXPECT_TRUE(Parse("").Value().IsEmpty());
-  EXPECT_TRUE(Parse("# only a comment\n").Value().IsEmpty());
+  EXPECT_EQ(testing::JsonOf(ParseYaml(nullptr, 0)), "");
+  for (const char* empty : {"", "# only a comment\n"}) EXPECT_EQ(JsonOf(empty), "");
   // Parser errors keep the library's positions.
   EXPECT_EQ(ErrorOf("a: [1, 2\nb: 3"), "YAML parser error: did not find expected ',' or ']'. At line: 1 col: 1");
   EXPECT_EQ(ErrorOf("a: 1\n  b: 2"),
@@ -275,10 +267,9 @@ TEST(YamlReader, NestingAndAliasExpansionAreBounded) {
   EXPECT_EQ(ErrorOf(anchored), "Nesting is deeper than the limit of 512 levels. At line: 2 col: 304");
   // Nor can aliases of aliases copy without bound.
   std::string text = "a: &a [x, x, x, x, x, x, x, x, x, x]\n";
-  const char* names[] = {"a", "b", "c", "d", "e", "f", "g", "h"};
-  for (int i = 1; i < 8; ++i) {
-    text += std::string(names[i]) + ": &" + names[i] + " [";
-    for (int j = 0; j < 10; ++j) text += std::string(j ? ", *" : "*") + names[i - 1];
+  for (char name = 'b'; name <= 'h'; ++name) {
+    text += std::string(1, name) + ": &" + name + " [";
+    for (int j = 0; j < 10; ++j) text += std::string(j ? ", *" : "*") + static_cast<char>(name - 1);
     text += "]\n";
   }
   EXPECT_EQ(ErrorOf(text).rfind("Aliases copy more than 262144 values. Alias \"e\".", 0), 0u) << ErrorOf(text);
