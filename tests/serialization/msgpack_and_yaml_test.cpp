@@ -163,14 +163,7 @@ BindingResult Parse(std::string_view text) { return ParseYaml(text.data(), text.
 std::string JsonOf(std::string_view text) { return testing::JsonOf(Parse(text)); }
 std::string ErrorOf(std::string_view text) { return testing::FailureOf(Parse(text)); }
 
-// The kind of each element of a sequence, each name followed by a space.
-std::string KindsOf(std::string_view text) {
-  std::string kinds;
-  for (const BindingValue& element : Parse(text).Value().Elements()) {
-    kinds += std::string(BindingValueKindName(element.Kind())) + " ";
-  }
-  return kinds;
-}
+std::string KindsOf(std::string_view text) { return testing::KindsOf(Parse(text).Value()); }
 
 TEST(YamlReader, PlainScalarsResolveByTheirText) {
   EXPECT_EQ(JsonOf("[5, -5, 1.5, 1e3, 0x1A, inf, nan, 1e400, 12abc]"),

@@ -54,6 +54,13 @@ inline BindingValue StructureValue(std::initializer_list<std::pair<std::string_v
   return value;
 }
 
+// The kind of each element of a collection, each name followed by a space.
+inline std::string KindsOf(const BindingValue& collection) {
+  std::string kinds;
+  for (const BindingValue& element : collection.Elements())
+    kinds += std::string(BindingValueKindName(element.Kind())) + " ";
+  return kinds;
+}
 // The value of a result that must succeed, as compact JSON.
 inline std::string JsonOf(const BindingResult& result) {
   EXPECT_TRUE(result.Ok()) << result.Message();
