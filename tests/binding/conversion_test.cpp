@@ -48,9 +48,7 @@ struct Record {
   BindingValue extra;
 };
 
-struct Unregistered {
-  int x = 0;
-};
+struct Unregistered {};
 
 struct Holder {
   Unregistered member;
@@ -133,9 +131,9 @@ std::string OutOfRange(const std::string& text, const char* type) {
 std::string BadFormat(const std::string& text, const char* type) {
   return "Value " + text + " for 'field' of type " + type + " is in an incorrect format";
 }
+std::string Refused(const std::string& rest) { return "Couldn't assign value to 'field' " + rest; }
 std::string WrongKind(const char* type, const char* kind) {
-  return std::string("Couldn't assign value to 'field' of type ") + type + " because the input is of an invalid type " +
-         kind + ".";
+  return Refused(std::string("of type ") + type + " because the input is of an invalid type " + kind + ".");
 }
 
 TEST_F(ConversionTest, BoolsAndIntegerBoundsAtEveryWidthNumberTextsAndTruncatedFloats) {
@@ -189,10 +187,8 @@ TEST_F(ConversionTest, EmptyOrInvalidKindsAreRefusedByName) {
     EXPECT_EQ(message, "A value for 'field' is required.");
   EXPECT_EQ(Message<std::int32_t>(testing::StructureValue({{"a", {}}})), WrongKind("int32", "structure"));
   EXPECT_EQ(Message<double>(BoolValue(true)), WrongKind("double", "bool"));
-  EXPECT_EQ(Message<std::string>(SignedValue(4)),
-            "Couldn't assign value to 'field' because the input is not a string.");
-  EXPECT_EQ(Message<Phase>(FloatValue(1)),
-            "Couldn't assign value to 'field' of enum type because the input is of an invalid type float.");
+  EXPECT_EQ(Message<std::string>(SignedValue(4)), Refused("because the input is not a string."));
+  EXPECT_EQ(Message<Phase>(FloatValue(1)), Refused("of enum type because the input is of an invalid type float."));
 }
 
 TEST_F(ConversionTest, EnumsByNameAndByNumber) {
@@ -248,11 +244,9 @@ TEST_F(ConversionTest, EmptyOrMissingMembersLeaveDefaultsUnlessRequiredAndUnregi
   EXPECT_EQ(Json(record), R"({"big":0,"count":2,"extra":null,"flag":false,"inner":{"id":0,"label":""},"items":[],)"
                           R"("labels":{},"mask":0,"name":"kept","nickname":null,"phase":"IN_PROGRESS","tags":[]})");
 
-  EXPECT_EQ(
-      Message<Inner>(testing::StructureValue({{"label", TextValue("x")}})),
-      "Couldn't assign value to 'field' of type Inner because the input structure doesn't have required field 'id'.");
-  EXPECT_EQ(Message<Inner>(SignedValue(1)),
-            "Couldn't assign value to 'field' of type Inner because the input not a structure.");
+  EXPECT_EQ(Message<Inner>(testing::StructureValue({{"label", TextValue("x")}})),
+            Refused("of type Inner because the input structure doesn't have required field 'id'."));
+  EXPECT_EQ(Message<Inner>(SignedValue(1)), Refused("of type Inner because the input not a structure."));
   EXPECT_EQ(
       Message<Holder>(testing::StructureValue({{"member", testing::StructureValue({{"x", SignedValue(1)}})}})),
       "Couldn't assign value to 'member' because the input is an unregistered structure or not a structure at all.");
@@ -278,8 +272,7 @@ TEST_F(ConversionTest, FirstFailureWinsWithoutRollback) {
 
 TEST_F(ConversionTest, VectorsAndMaps) {
   std::vector<std::int32_t> numbers{1, 2, 3};
-  EXPECT_EQ(AssignMessage(BoolValue(true), numbers),
-            "Couldn't assign value to 'field' of type vector because the input not a collection.");
+  EXPECT_EQ(AssignMessage(BoolValue(true), numbers), Refused("of type vector because the input not a collection."));
   EXPECT_TRUE(numbers.empty());
   BindingValue three = ParseJson("[1,null,3]").Value();
   EXPECT_EQ(Assigned<std::vector<std::int32_t>>(three), (std::vector<std::int32_t>{1, 0, 3}));
@@ -288,8 +281,7 @@ TEST_F(ConversionTest, VectorsAndMaps) {
   EXPECT_EQ(Message<std::vector<Phase>>(three), "x is not a valid Phase enumeration value for 'field'.");
 
   std::unordered_map<std::string, std::string> map{{"old", "value"}};
-  EXPECT_EQ(AssignMessage(three, map),
-            "Couldn't assign value to 'field' of type map because the input not a structure.");
+  EXPECT_EQ(AssignMessage(three, map), Refused("of type map because the input not a structure."));
   EXPECT_TRUE(map.empty());
   const BindingValue members = testing::StructureValue({{"b", TextValue("2")}, {"a", TextValue("1")}});
   EXPECT_EQ((Assigned<std::map<std::string, std::int32_t>>(members)),
