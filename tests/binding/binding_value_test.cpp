@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "binding/binding_result.h"
@@ -223,8 +224,7 @@ TEST(StringPoolTest, LongValueTextsAreUnsharedAndSurviveEveryCopy) {
   BindingValue fresh(tree);                          // into a tree without strings
   BindingValue busy = testing::StructureValue({{"x", testing::TextValue("y")}, {"copy", tree}});  // a tree with strings
   tree.Member("again").Clear();
-  const BindingValue* roots[] = {&tree, &fresh, &busy.Find("copy")};
-  for (const BindingValue* root : roots) {
+  for (const BindingValue* root : {&std::as_const(tree), &std::as_const(fresh), &busy.Find("copy")}) {
     EXPECT_EQ(root->Find(text).GetString(), text);
     EXPECT_EQ(root->Find("inner").GetString(), text);
   }

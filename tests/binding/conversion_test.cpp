@@ -288,14 +288,12 @@ TEST_F(ConversionTest, VectorsAndMaps) {
             (std::map<std::string, std::int32_t>{{"a", 1}, {"b", 2}}));
 }
 
-TEST_F(ConversionTest, OmitEmptyFieldsAreLeftOut) {
+TEST_F(ConversionTest, OmitEmptyFieldsAreLeftOutNamesRegisteredTwiceKeepTheFirstAndTheReservedIdIsNeverFound) {
   EXPECT_EQ(Json(Sparse{}), R"({"kept":0})");
   // An enum value its type does not name is written as its number.
   EXPECT_EQ(Json(Sparse{1, "t", true, static_cast<Phase>(7), {"x"}, 0}),
             R"({"kept":0,"list":["x"],"off":true,"phase":7,"text":"t","zero":1})");
-}
-
-TEST_F(ConversionTest, RegisteringANameTwiceKeepsTheFirstAndTypeIdsAreDistinctNamedAndTheReservedOneIsNeverFound) {
+  // A name registered twice keeps its first type.
   BindingTypeBuilder again = registry.RegisterType<Sparse>("Inner");
   EXPECT_TRUE(again.AlreadyExisted());
   again.AddField("text", &Sparse::text).SetDescription("changed").AddTag("t").AddEnumerator("E", 1);

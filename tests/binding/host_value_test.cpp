@@ -116,9 +116,7 @@ TEST(HostValueTest, DeepTreesConvertAndReleaseWithoutRecursion) {
 struct Leaf {
   std::int32_t number = 0;
 };
-struct Unregistered {
-  int x = 0;
-};
+struct Unregistered {};
 struct Mixed {
   std::string zeta;
   std::optional<std::string> absent;
