@@ -58,8 +58,7 @@ TEST_F(LogTest, LogThresholdAndExcludedGroupsDropMessagesAndLongOnesAreCut) {
   Write(kError, 0, "%s", long_text.c_str());
   EXPECT_EQ(target.Messages(),
             (std::vector<std::string>{"warning 1", "okay now", "xtr now", long_text.substr(0, kMaxLogText)}));
-  EXPECT_EQ(WarningCount(), warnings + 1);
-  EXPECT_EQ(ErrorCount(), errors + 2);
+  EXPECT_EQ(std::tuple(WarningCount(), ErrorCount()), std::tuple(warnings + 1, errors + 2));
 }
 
 TEST_F(LogTest, TargetsFilterByThresholdAndGroupMasks) {
@@ -121,16 +120,11 @@ TEST_F(LogTest, LastReleaseRestoresTheStartUpState) {
   SetExcludedGroups(0);
   SetAuxiliaryFlag();
   Release();  // the fixture still holds one reference
-  EXPECT_EQ(Threshold(), kOkay);
-  EXPECT_TRUE(AuxiliaryFlag());
+  EXPECT_EQ(std::tuple(Threshold(), AuxiliaryFlag()), std::tuple(kOkay, true));
   Release();
-  EXPECT_EQ(Threshold(), 1u);
-  EXPECT_EQ(ExcludedGroups(), kGroupXtr);
-  EXPECT_FALSE(AuxiliaryFlag());
-  EXPECT_FALSE(target.IsAttached());
-  EXPECT_FALSE(StdOutTarget().IsAttached());
-  EXPECT_EQ(StdOutTarget().Threshold(), 1u);
-  EXPECT_TRUE(StdErrTarget().IsAttached());
+  EXPECT_EQ(std::tuple(Threshold(), ExcludedGroups(), AuxiliaryFlag(), target.IsAttached(), StdOutTarget().IsAttached(),
+                       StdOutTarget().Threshold(), StdErrTarget().IsAttached()),
+            std::tuple(1u, kGroupXtr, false, false, false, 1u, true));
   Acquire();  // for the fixture's TearDown
 }
 
@@ -200,20 +194,16 @@ struct RecordingFacility {
 
 TEST(TraceProviders, OffWithoutAFacilityAndWithOneRegisterAllFourAndNameTheLoadingThreadWhenTheSecondIsEnabled) {
   ASSERT_EQ(platform::CurrentTraceFacility(), nullptr);
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_FALSE(TraceProviders().provider(i).registered());
-    EXPECT_FALSE(TraceProviders().provider(i).enabled());
-  }
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_FALSE(TraceProviders().provider(i).registered() || TraceProviders().provider(i).enabled()) << i;
   platform::SetTraceFacility(&RecordingFacility::kTable);
   {
     TraceProviders providers;
     EXPECT_EQ(RecordingFacility::registered, (std::vector<uint32_t>{0x2F9EFE86, 0xEA08C559, 0x10F6728C, 0x46DD7F96}));
     const TraceProvider& second = providers.provider(1);
-    EXPECT_TRUE(second.enabled());
-    EXPECT_EQ(second.level(), 4);
-    EXPECT_EQ(second.match_any_keyword(), 0xF0u);
-    EXPECT_EQ(second.match_all_keyword(), 0x10u);
-    EXPECT_FALSE(providers.provider(0).enabled());
+    EXPECT_EQ(std::tuple(second.enabled(), second.level(), second.match_any_keyword(), second.match_all_keyword(),
+                         providers.provider(0).enabled()),
+              std::tuple(true, 4, 0xF0u, 0x10u, false));
     EXPECT_EQ(RecordingFacility::thread_names, std::vector<std::string>{"2:Main thread"});
     EXPECT_EQ(RecordingFacility::named_thread, platform::CurrentThreadId());
   }
