@@ -1,6 +1,3 @@
-// Routes matched alone, then the invoke entry: matching, text arguments,
-// bodies, core-supplied arguments, a native handler and their failures, and
-// the response record.
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -41,7 +38,6 @@ TEST(CompiledRoute, MatchesLiterallyAndDropsTrailingSlashExceptForTheRoot) {
   EXPECT_FALSE(MatchOne(CompiledRoute::Compile("/a/b/"), "/a/b/"));
 }
 
-// What a match captured, as "name=value;" per placeholder.
 std::string Captured(const CompiledRoute& route, std::string_view path) {
   const auto match = MatchOne(route, path);
   if (!match) return "no match";
@@ -76,15 +72,13 @@ TEST(RouteMatch, TheMethodMustFitAndTheShortestCaptureWinsEarlierOnTie) {
   const CompiledRoute two = CompiledRoute::Compile("/{a}/{b}");
   const CompiledRoute one = CompiledRoute::Compile("/x/{b}");
   const CompiledRoute literal = CompiledRoute::Compile("/x/y");
-  const std::vector<RouteEntry> entries = {{&any, RequestMethod::kAny, {}},
-                                           {&two, RequestMethod::kAny, {}},
-                                           {&one, RequestMethod::kAny, {}},
-                                           {&one, RequestMethod::kAny, {}}};
+  const auto entry = [](const CompiledRoute& route) { return RouteEntry{&route, RequestMethod::kAny, {}}; };
+  const std::vector<RouteEntry> entries = {entry(any), entry(two), entry(one), entry(one)};
   const auto best = MatchRoute(entries, {RequestMethod::kGet, {}, "/x/yy"});
   ASSERT_TRUE(best);
   EXPECT_EQ(best->index, 2u);
   std::vector<RouteEntry> with_literal = entries;
-  with_literal.insert(with_literal.begin() + 1, {&literal, RequestMethod::kAny, {}});
+  with_literal.insert(with_literal.begin() + 1, entry(literal));
   const auto exact = MatchRoute(with_literal, {RequestMethod::kGet, {}, "/x/y"});
   ASSERT_TRUE(exact);
   EXPECT_EQ(exact->index, 1u);
@@ -99,7 +93,6 @@ TEST(RouteMatch, RefusesPathsLongerThanTheBound) {
   EXPECT_FALSE(MatchOne(rest, longest + "y"));
 }
 
-// An answer's value as JSON, or its error.
 std::string JsonOf(const TestAnswer& answer) {
   return answer.has_error ? "error: " + answer.error : WriteJson(answer.value);
 }
@@ -132,8 +125,7 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteOrCustomMethodAreInvalidFunctions) {
   definition.path_template = "/cache";
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
   const FunctionRecord& purge = table_.Register(std::move(definition));
-  TestRequest request{RequestMethod::kCustom, "/cache"};
-  request.custom_method = "PURGE";
+  TestRequest request{.method = RequestMethod::kCustom, .path = "/cache", .custom_method = "PURGE"};
   EXPECT_FALSE(Invoke(purge, request).has_error);
   request.custom_method = "FETCH";
   EXPECT_EQ(Invoke(purge, request).error, "Invalid function");
@@ -143,10 +135,8 @@ TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/h",
            {Param("Token", kString, Location::kHeader), Param("limit", kInt32, Location::kQuery)});
-  TestRequest request;
-  request.path = "/h?limit=5";
-  request.headers = {{"token", "abc"}, {"Token", "ignored"}};
-  EXPECT_EQ(JsonOf(Invoke(function, request)), R"({"Token":"abc","limit":"5"})");
+  EXPECT_EQ(JsonOf(Invoke(function, {.path = "/h?limit=5", .headers = {{"token", "abc"}, {"Token", "ignored"}}})),
+            R"({"Token":"abc","limit":"5"})");
 
   const TestAnswer answer = Get(function, "/h?Token=x");
   EXPECT_EQ(std::tuple(answer.error, answer.status),
@@ -219,19 +209,12 @@ TEST_F(BodyTest, EachFormatByContentTypePrefixAndFailuresNameTheParameterAndFunc
   }
 }
 
-HostValue SignedHostValue(int64_t value) {
-  HostValue host = {};
-  host.kind = kHostValueSigned;
-  host.payload.signed_value = value;
-  return host;
-}
+HostValue SignedHostValue(int64_t value) { return {.kind = kHostValueSigned, .payload = {.signed_value = value}}; }
 
 TEST_F(InvokeTest, CoreArgumentsBindByNameOrByPositionAfterThePathValues) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString), Param("x", kInt32), Param("y", kInt32)});
-  TestRequest request;
-  request.path = "/a/7";
-  request.arguments = {{nullptr, SignedHostValue(5)}, {"y", SignedHostValue(6)}};
+  TestRequest request{.path = "/a/7", .arguments = {{nullptr, SignedHostValue(5)}, {"y", SignedHostValue(6)}}};
   EXPECT_EQ(JsonOf(Invoke(function, request)), R"({"id":"7","x":5,"y":6})");
 
   request.arguments = {{nullptr, SignedHostValue(1)}, {nullptr, SignedHostValue(2)}, {nullptr, SignedHostValue(3)}};
@@ -268,7 +251,6 @@ class CountingStream final : public ResponseBodyStream {
   int& destroyed_;
 };
 
-// Fills every member of the call result and records the request information.
 class FullHandler final : public FunctionHandler {
  public:
   explicit FullHandler(int& destroyed) : destroyed_(destroyed) {}
@@ -304,13 +286,12 @@ TEST_F(InvokeTest, ResponseCarriesTheCallResultReleaseFreesWhatThePlugInPutInAnd
 
   const InvokeContext context{&registry_, &function};
   const RequestHeaderEntry header{"h", "v"};
-  RequestRecord request = {};
-  request.method = static_cast<uint32_t>(RequestMethod::kGet);
-  request.path = "/full?&";
-  request.invoke_context = &context;
-  request.headers = &header;
-  request.header_count = 1;
-  request.request_token = 99;
+  const RequestRecord request{.method = static_cast<uint32_t>(RequestMethod::kGet),
+                              .path = "/full?&",
+                              .invoke_context = &context,
+                              .headers = &header,
+                              .header_count = 1,
+                              .request_token = 99};
   ResponseRecord response = {};
   InvokeFunction(&response, &request);
 
