@@ -94,13 +94,8 @@ TEST(PositionalFormat, ArgumentsAndOutputAreBounded) {
 }
 
 LogRecord MakeRecord(const char* message, uint32_t level = kError, uint64_t groups = kGroupDbg | kGroupNet) {
-  LogRecord record;
-  record.time = {2024, 5, 1, 13, 45, 7, 9};
-  record.level = level;
-  record.groups_low = static_cast<uint32_t>(groups);
-  record.groups_high = static_cast<uint32_t>(groups >> 32);
-  record.message = message;
-  return record;
+  return {
+      {2024, 5, 1, 13, 45, 7, 9}, level, static_cast<uint32_t>(groups), static_cast<uint32_t>(groups >> 32), message};
 }
 
 std::string Line(const char* format, const LogRecord& record, size_t size = 4096) {
