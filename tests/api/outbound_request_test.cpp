@@ -145,10 +145,8 @@ TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
 // goes out once, with the caller's word.
 TEST_F(OutboundRequestTest, AnEventSentUnderItsOwnNameGoesOutOnce) {
   PublishedEvents events(core);
-  PluginResourceEvent event;
-  event.uri = "/kel-champions/v1/inventories/7/champions";
-  event.eventType = PluginResourceEventType::Update;
-  event.data = ThingValue(1, "one");
+  const PluginResourceEvent event{"/kel-champions/v1/inventories/7/champions", PluginResourceEventType::Update,
+                                  ThingValue(1, "one")};
   ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent_kel-champions_v1_inventories", event, 9).IsFailure());
   const std::vector<PublishedEvent> published = events.All();
   ASSERT_EQ(published.size(), 1u);
