@@ -1,6 +1,3 @@
-// Entering the module as the core does (load_kel_champions, Initialize,
-// GetMemoryStats and Shutdown through the record and the callbacks), and
-// the module's forwarders, layout and names.
 #include "runtime/app_module.h"
 
 #include <gtest/gtest.h>
