@@ -100,7 +100,7 @@ TEST_F(SubscriptionCoreTest, UnconvertiblePayloadsAndHandlerKindsThatDoNotFitAre
   DeliverEvent(core, kSessionEvent, badType);
   DeliverEvent(core, kSessionEvent, TextValue("not an event"));
   EXPECT_EQ(calls, 0);
-  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Delete, BindingValue()));
+  DeliverEvent(core, kSessionEvent, ResourceEventPayload("/kel-login/v1/session", Delete, {}));
   EXPECT_EQ(calls, 1);
 }
 
@@ -114,35 +114,30 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
   EXPECT_TRUE(handled.empty());
   ASSERT_EQ(core.scheduled().size(), 1u);
   EXPECT_EQ(core.scheduled()[0].label, "Event: OnDrovEvent (a.b.C)");
-  EXPECT_EQ(tasks.RunPending(), 1u);
-  EXPECT_EQ(handled, std::vector<std::string>{"first"});
+  EXPECT_EQ(std::tuple(tasks.RunPending(), handled), std::tuple(1u, std::vector<std::string>{"first"}));
 
   std::vector<std::string> waited;
   module.ExpectDrovMessage("a.b.C", [&](const PluginDrovEvent& m) { waited.push_back(m.body.AsText()); });
   DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("second")));
-  EXPECT_EQ(waited, std::vector<std::string>{"second"});
-  EXPECT_EQ(core.scheduled().size(), 1u);
+  EXPECT_EQ(std::tuple(waited, core.scheduled().size()), std::tuple(std::vector<std::string>{"second"}, 1u));
 
   // A class nobody subscribed to is dropped, even under a subscribed name.
   DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("x.Y", TextValue("stray")));
   DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("third")));
-  EXPECT_EQ(tasks.RunPending(), 1u);
-  EXPECT_EQ(handled, (std::vector<std::string>{"first", "third"}));
+  EXPECT_EQ(std::tuple(tasks.RunPending(), handled), std::tuple(1u, std::vector<std::string>{"first", "third"}));
 }
 
 TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArrivalFulfilsOne) {
-  for (const char* name : {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"}) {
+  for (const char* name : {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"})
     ASSERT_EQ(SubscriptionsTo(core, name), 1u) << name;
-  }
   EXPECT_EQ(core.subscriptions()[0].flag, 1u);
 
   std::vector<std::string> fulfilled;
+  const auto keep = [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); };
   DeliverEvent(core, "OnServiceProxyMethodEvent", ServiceProxyPayload("u1", "store", "buy", "early"));
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u2", "store", "sell", "also early"));
-  module.ServiceProxies().AwaitAnswer("store.buy",
-                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
-  module.ServiceProxies().AwaitAnswer("u2",
-                                      [&](const PluginServiceProxyResponse& a) { fulfilled.push_back(a.payload); });
+  module.ServiceProxies().AwaitAnswer("store.buy", keep);
+  module.ServiceProxies().AwaitAnswer("u2", keep);
   EXPECT_TRUE(fulfilled.empty());  // answers that came first wait for the next arrival
 
   DeliverEvent(core, "OnServiceProxyUuidEvent", ServiceProxyPayload("u3", "other", "call", "unrelated"));
@@ -183,7 +178,6 @@ TEST_F(SubscriptionCoreTest, StopEndsEverySubscriptionAndRefusesNewOnes) {
   EXPECT_EQ(calls, 0);
 }
 
-// Calls to the remote service and the typed handlers of what it pushes.
 struct Dto {
   int32_t id = -1;
   std::string name;
@@ -257,8 +251,7 @@ TEST_F(DrovCallTest, PushedMessagesReachTheirTypedHandlerOnlyWhenTheTaskRuns) {
   DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, DtoValue(1, "pushed")));
   DeliverEvent(core, eventName, DrovMessagePayload(kDtoClass, StructureValue({{"id", TextValue("NaN")}})));
   EXPECT_TRUE(handled.empty());
-  EXPECT_EQ(tasks.RunPending(), 2u);
-  EXPECT_EQ(handled, std::vector<std::string>{"pushed"});
+  EXPECT_EQ(std::tuple(tasks.RunPending(), handled), std::tuple(2u, std::vector<std::string>{"pushed"}));
 }
 
 TEST_F(DrovCallTest, ATypedResourceListenerGetsTheCurrentValueFirstAndDefaultsOnDelete) {
@@ -280,8 +273,7 @@ TEST_F(DrovCallTest, ATypedResourceListenerGetsTheCurrentValueFirstAndDefaultsOn
   script.Answer("/kel-gone/v1/x", {BindingValue(), "missing", 404});
   ListenToResource<Dto>(module, "/kel-dto/v1/*", [&](PluginResourceEventType, const Dto&) { seen.push_back("*"); });
   ListenToResource<Dto>(module, "/kel-gone/v1/x", [&](PluginResourceEventType, const Dto&) { seen.push_back("x"); });
-  EXPECT_EQ(seen.size(), 3u);
-  EXPECT_EQ(script.Sent().size(), 2u);
+  EXPECT_EQ(std::tuple(seen.size(), script.Sent().size()), std::tuple(3u, 2u));
 }
 
 }  // namespace
