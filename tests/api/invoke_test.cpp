@@ -1,4 +1,3 @@
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -173,22 +172,15 @@ TEST_F(InvokeTest, NestedNamesAddressElementsAndMembersAndStructuredValuesComeAs
   EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u) << broken;
 }
 
-class BodyTest : public InvokeTest {
- protected:
-  void SetUp() override { function_ = &Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)}); }
-
-  TestAnswer Post(const char* content_type, std::string_view body) {
-    return Invoke(*function_, {.method = RequestMethod::kPost,
-                               .path = "/b",
-                               .content_type = content_type,
-                               .body = {body.begin(), body.end()},
-                               .has_body = true});
-  }
-
-  const FunctionRecord* function_ = nullptr;
-};
-
-TEST_F(BodyTest, EachFormatByContentTypePrefixAndFailuresNameTheParameterAndFunction) {
+TEST_F(InvokeTest, EachBodyFormatByContentTypePrefixAndFailuresNameTheParameterAndFunction) {
+  const FunctionRecord& function = Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)});
+  const auto Post = [&](const char* type, std::string_view body) {
+    return Invoke(function, {.method = RequestMethod::kPost,
+                             .path = "/b",
+                             .content_type = type,
+                             .body = {body.begin(), body.end()},
+                             .has_body = true});
+  };
   const std::tuple<const char*, std::string_view, const char*> cases[] = {
       {"Application/JSON; charset=utf-8", R"({"a":1})", R"({"a":1})"},
       {"application/vnd.api+json", "[true]", "[true]"},
