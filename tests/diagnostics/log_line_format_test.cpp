@@ -8,6 +8,7 @@
 #include <limits>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "diagnostics/log.h"
@@ -30,13 +31,8 @@ TEST(PositionalFormat, BareNumbersUseEachTypesDefaultForm) {
 }
 
 TEST(PositionalFormat, Conversions) {
-  struct Case {
-    const char* format;
-    std::vector<FormatArg> args;
-    const char* expected;
-  };
   const std::string long_flags = "%1$" + std::string(60, '-') + "d";
-  const Case cases[] = {
+  const std::tuple<const char*, std::vector<FormatArg>, const char*> cases[] = {
       {"100%% of %1", {"it"}, "100% of it"},
       {"", {}, ""},
       {"%1$05d|%2$-6s|%3$x", {42, "ab", 255u}, "00042|ab    |ff"},
@@ -77,7 +73,7 @@ TEST(PositionalFormat, Conversions) {
       {"%1$n", {1}, "%1$n"},
       {long_flags.c_str(), {1}, long_flags.c_str()},
   };
-  for (const Case& c : cases) EXPECT_EQ(FormatPositional(c.format, c.args), c.expected) << c.format;
+  for (const auto& [format, args, expected] : cases) EXPECT_EQ(FormatPositional(format, args), expected) << format;
 }
 
 TEST(PositionalFormat, ArgumentsAndOutputAreBounded) {
