@@ -42,32 +42,20 @@ TEST(AwaitDeathTest, FutureWithoutSharedStateEndsTheProcess) {
   EXPECT_DEATH(AwaitFuture(host, abandoned, "int"), "ALE-6D828C10");
 }
 
-// Stands in for the core: keeps what ScheduleCallback got and runs it later.
-struct FakeScheduler {
-  struct Pending {
-    TaskTrampolineFn trampoline;
-    void* context;
-  };
-  std::vector<Pending> pending;
-
-  TaskTable::ScheduleCallbackFn Callback() {
-    return [this](TaskTrampolineFn trampoline, void* context) { pending.push_back({trampoline, context}); };
-  }
-  void RunAll() {
-    for (const Pending& p : pending) p.trampoline(p.context);
-    pending.clear();
-  }
-};
-
 TEST(TaskTable, ACallableMayScheduleOrThrowAndStillLeavesTheTable) {
   TaskTable table;
-  FakeScheduler core;
+  // The core keeps what it was given and runs it later.
+  std::vector<std::pair<TaskTrampolineFn, void*>> pending;
+  const auto core = [&](TaskTrampolineFn trampoline, void* context) { pending.emplace_back(trampoline, context); };
+  const auto run_pending = [&] {
+    for (const auto& [trampoline, context] : std::exchange(pending, {})) trampoline(context);
+  };
   int follow_up = 0;
-  table.Add([&] { table.Add([&] { ++follow_up; }, core.Callback()); }, core.Callback());
-  table.Add([] { throw std::runtime_error("boom"); }, core.Callback());
-  for (const auto& p : std::exchange(core.pending, {})) p.trampoline(p.context);
+  table.Add([&] { table.Add([&] { ++follow_up; }, core); }, core);
+  table.Add([] { throw std::runtime_error("boom"); }, core);
+  run_pending();
   EXPECT_EQ(table.Outstanding(), 1u);
-  core.RunAll();
+  run_pending();
   EXPECT_EQ(follow_up, 1);
   EXPECT_EQ(table.Outstanding(), 0u);
 }
