@@ -245,7 +245,7 @@ class CountingStream final : public ResponseBodyStream {
 
 class FullHandler final : public FunctionHandler {
  public:
-  explicit FullHandler(int& destroyed) : destroyed_(destroyed) {}
+  FullHandler(int& destroyed, std::string& seen) : destroyed_(destroyed), seen_(seen) {}
   std::unique_ptr<CallState> Prepare(CallResult&, std::span<BindingValue>, uint32_t) override {
     return std::make_unique<CallState>();
   }
@@ -257,23 +257,21 @@ class FullHandler final : public FunctionHandler {
     call.text = "hello";
     call.headers = {{"X-One", "1"}, {"X-Two", "2"}};
     call.body = std::make_unique<CountingStream>(destroyed_);
-    seen = std::to_string(token) + " " + std::string(info->path) + " " + std::string(info->headers->at("h"));
+    seen_ = std::to_string(token) + " " + std::string(info->path) + " " + std::string(info->headers->at("h"));
   }
   bool TakesRequestInfo() const override { return true; }
 
-  std::string seen;  // the token, the path and header "h"
-
  private:
   int& destroyed_;
+  std::string& seen_;  // the token, the path and header "h"
 };
 
 TEST_F(InvokeTest, ResponseCarriesTheCallResultReleaseFreesWhatThePlugInPutInAndTheEmptyTextIsShared) {
   int destroyed = 0;
+  std::string seen;
   FunctionDefinition definition;
   definition.path_template = "/full";
-  auto handler = std::make_unique<FullHandler>(destroyed);
-  FullHandler* full = handler.get();
-  definition.handler = std::move(handler);
+  definition.handler = std::make_unique<FullHandler>(destroyed, seen);
   const FunctionRecord& function = table_.Register(std::move(definition));
 
   const InvokeContext context{&registry_, &function};
@@ -287,7 +285,7 @@ TEST_F(InvokeTest, ResponseCarriesTheCallResultReleaseFreesWhatThePlugInPutInAnd
   ResponseRecord response = {};
   InvokeFunction(&response, &request);
 
-  EXPECT_EQ(full->seen, "99 /full?& v");
+  EXPECT_EQ(seen, "99 /full?& v");
   EXPECT_EQ(std::tuple(+response.error_message, +response.flags, +response.format, +response.status,
                        std::string(response.text), +response.body_size),
             std::tuple(nullptr, 7, 0u, 201u, "hello", 1234u));
