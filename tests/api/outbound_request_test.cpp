@@ -96,12 +96,11 @@ TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePlugin
 
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
   ASSERT_EQ(sent[0].arguments.size(), 3u);
-  EXPECT_EQ(sent[0].arguments[1].GetString(), "method");
-  EXPECT_EQ(sent[0].arguments[2].Get(1).Find("name").GetString(), "three");
-  EXPECT_EQ(sent[1].arguments.at(0).Find("id").AsSigned(), 3);
-  EXPECT_TRUE(sent[2].arguments.empty());
+  EXPECT_EQ(
+      std::tuple(sent[0].method, sent[0].arguments[1].GetString(), sent[0].arguments[2].Get(1).Find("name").GetString(),
+                 sent[1].arguments.at(0).Find("id").AsSigned(), sent[2].arguments.empty()),
+      std::tuple(RequestMethod::kPost, "method", "three", 3, true));
   for (const SentRequest& request : sent)
     EXPECT_EQ(std::tuple(request.allArgumentsUnnamed, request.token, request.restZero), std::tuple(true, 42u, true));
 }
