@@ -157,13 +157,12 @@ TEST_F(LogTest, TheFunctionTableDrivesTheSameLog) {
   EXPECT_EQ(table.get_excluded_groups(), uint64_t{1} << 32);
   table.log(kError, 0, 1, "high group %s", "dropped");
   table.log(kError, 1, 0, "low group %s", "kept");
-  EXPECT_EQ(target.Messages(), std::vector<std::string>{"low group kept"});
-  EXPECT_EQ(target.Lines()[0].groups, kGroupDbg);
-  EXPECT_EQ(table.find_target("RecordingLogTarget"), &target);
+  ASSERT_EQ(target.Messages(), std::vector<std::string>{"low group kept"});
   char text[8];
-  EXPECT_EQ(table.groups_to_text(kGroupDbg | kGroupGen | kGroupXtr, text, sizeof text), 11u);
-  EXPECT_STREQ(text, "DBG;GEN");
-  EXPECT_STREQ(table.level_name(kAlways), "ALWAYS");
+  const size_t length = table.groups_to_text(kGroupDbg | kGroupGen | kGroupXtr, text, sizeof text);
+  EXPECT_EQ(std::tuple(target.Lines()[0].groups, table.find_target("RecordingLogTarget"), length, std::string(text),
+                       std::string(table.level_name(kAlways))),
+            std::tuple(kGroupDbg, &target, 11u, "DBG;GEN", "ALWAYS"));
 }
 
 // A facility that enables the second provider as soon as it registers and
