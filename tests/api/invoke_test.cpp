@@ -327,11 +327,10 @@ TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunction) {
   const ApiDescription& api = block.Description();
   ASSERT_EQ(+api.function_count, 2u);
   const FunctionDescriptor& two = api.functions[1];
-  EXPECT_EQ(+two.description.next, nullptr);
-  EXPECT_STREQ(two.path_template, "/two/{summonerId}");
-  EXPECT_EQ(+two.description.arguments[0].next, &two.description.arguments[1]);
-  EXPECT_EQ(+two.parameters->next->location, static_cast<uint32_t>(ParameterLocation::kQuery));
-  EXPECT_EQ(+api.functions[0].parameters, nullptr);
+  EXPECT_EQ(std::tuple(+two.description.next, std::string(two.path_template), +two.description.arguments[0].next,
+                       +two.parameters->next->location, +api.functions[0].parameters),
+            std::tuple(nullptr, "/two/{summonerId}", &two.description.arguments[1],
+                       static_cast<uint32_t>(ParameterLocation::kQuery), nullptr));
 }
 
 }  // namespace
