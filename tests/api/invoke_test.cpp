@@ -1,7 +1,3 @@
-// Routes matched alone, then the invoke entry: matching, text arguments,
-// bodies, core-supplied arguments, a native handler and their failures, and
-// the response record.
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -41,7 +37,6 @@ TEST(CompiledRoute, MatchesLiterallyAndDropsTrailingSlashExceptForTheRoot) {
   EXPECT_FALSE(MatchOne(CompiledRoute::Compile("/a/b/"), "/a/b/"));
 }
 
-// What a match captured, as "name=value;" per placeholder.
 std::string Captured(const CompiledRoute& route, std::string_view path) {
   const auto match = MatchOne(route, path);
   if (!match) return "no match";
@@ -51,17 +46,18 @@ std::string Captured(const CompiledRoute& route, std::string_view path) {
 }
 
 TEST(RouteMatch, DecodesPlaceholderRestAndFragmentValues) {
-  const CompiledRoute route = CompiledRoute::Compile("/a/{id}/b");
-  EXPECT_EQ(Captured(route, "/a/x%20y/b"), "id=x y;");
-  EXPECT_EQ(Captured(route, "/a/x+y/b"), "id=x y;");
-  EXPECT_EQ(Captured(route, "/a/%2f%2F%4a%zz%4/b"), "id=//J%zz%4;");
-  EXPECT_EQ(Captured(route, "/a//b"), "id=;");
-  EXPECT_EQ(Captured(route, "/a/x/y/b"), "no match");
-  EXPECT_EQ(Captured(route, "/a/x/bc"), "no match");
-  EXPECT_EQ(Captured(CompiledRoute::Compile("/files/{+path}"), "/files/a/b/c"), "path=a/b/c;");
-  const CompiledRoute fragment = CompiledRoute::Compile("/doc{#part}");
-  EXPECT_EQ(Captured(fragment, "/doc#intro/x"), "part=intro/x;");
-  EXPECT_EQ(Captured(fragment, "/docintro"), "no match");
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"/a/{id}/b", "/a/x%20y/b", "id=x y;"},
+      {"/a/{id}/b", "/a/x+y/b", "id=x y;"},
+      {"/a/{id}/b", "/a/%2f%2F%4a%zz%4/b", "id=//J%zz%4;"},
+      {"/a/{id}/b", "/a//b", "id=;"},
+      {"/a/{id}/b", "/a/x/y/b", "no match"},
+      {"/a/{id}/b", "/a/x/bc", "no match"},
+      {"/files/{+path}", "/files/a/b/c", "path=a/b/c;"},
+      {"/doc{#part}", "/doc#intro/x", "part=intro/x;"},
+      {"/doc{#part}", "/docintro", "no match"}};
+  for (const auto& [route, path, expected] : cases)
+    EXPECT_EQ(Captured(CompiledRoute::Compile(route), path), expected) << path;
 }
 
 TEST(RouteMatch, TheMethodMustFitAndTheShortestCaptureWinsEarlierOnTie) {
@@ -75,15 +71,13 @@ TEST(RouteMatch, TheMethodMustFitAndTheShortestCaptureWinsEarlierOnTie) {
   const CompiledRoute two = CompiledRoute::Compile("/{a}/{b}");
   const CompiledRoute one = CompiledRoute::Compile("/x/{b}");
   const CompiledRoute literal = CompiledRoute::Compile("/x/y");
-  const std::vector<RouteEntry> entries = {{&any, RequestMethod::kAny, {}},
-                                           {&two, RequestMethod::kAny, {}},
-                                           {&one, RequestMethod::kAny, {}},
-                                           {&one, RequestMethod::kAny, {}}};
+  const auto entry = [](const CompiledRoute& route) { return RouteEntry{&route, RequestMethod::kAny, {}}; };
+  const std::vector<RouteEntry> entries = {entry(any), entry(two), entry(one), entry(one)};
   const auto best = MatchRoute(entries, {RequestMethod::kGet, {}, "/x/yy"});
   ASSERT_TRUE(best);
   EXPECT_EQ(best->index, 2u);
   std::vector<RouteEntry> with_literal = entries;
-  with_literal.insert(with_literal.begin() + 1, {&literal, RequestMethod::kAny, {}});
+  with_literal.insert(with_literal.begin() + 1, entry(literal));
   const auto exact = MatchRoute(with_literal, {RequestMethod::kGet, {}, "/x/y"});
   ASSERT_TRUE(exact);
   EXPECT_EQ(exact->index, 1u);
@@ -98,7 +92,6 @@ TEST(RouteMatch, RefusesPathsLongerThanTheBound) {
   EXPECT_FALSE(MatchOne(rest, longest + "y"));
 }
 
-// An answer's value as JSON, or its error.
 std::string JsonOf(const TestAnswer& answer) {
   return answer.has_error ? "error: " + answer.error : WriteJson(answer.value);
 }
@@ -119,11 +112,8 @@ TEST_F(InvokeTest, PathValuesAreDecodedAndTheQueryIsReadBesideTheMatch) {
 TEST_F(InvokeTest, RequestsThatFitNoRouteOrCustomMethodAreInvalidFunctions) {
   const FunctionRecord& function = Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString)});
   const TestRequest post{RequestMethod::kPost, "/a/1"};
-  for (const TestAnswer& answer : {Invoke(function, post), Get(function, "/a/1/b"), Get(function, "/b/1")}) {
-    EXPECT_TRUE(answer.has_error);
-    EXPECT_EQ(answer.error, "Invalid function");
-    EXPECT_EQ(answer.status, 404u);
-  }
+  for (const TestAnswer& answer : {Invoke(function, post), Get(function, "/a/1/b"), Get(function, "/b/1")})
+    EXPECT_EQ(std::tuple(answer.has_error, answer.error, answer.status), std::tuple(true, "Invalid function", 404u));
   // Unknown method codes from the core mean "any", which a GET route refuses.
   EXPECT_EQ(Invoke(function, {static_cast<RequestMethod>(77), "/a/1"}).error, "Invalid function");
   // Comparing custom methods is the route matcher's; here the record's name
@@ -134,8 +124,7 @@ TEST_F(InvokeTest, RequestsThatFitNoRouteOrCustomMethodAreInvalidFunctions) {
   definition.path_template = "/cache";
   definition.handler = std::make_unique<EchoHandler>(std::vector<std::string>());
   const FunctionRecord& purge = table_.Register(std::move(definition));
-  TestRequest request{RequestMethod::kCustom, "/cache"};
-  request.custom_method = "PURGE";
+  TestRequest request{.method = RequestMethod::kCustom, .path = "/cache", .custom_method = "PURGE"};
   EXPECT_FALSE(Invoke(purge, request).has_error);
   request.custom_method = "FETCH";
   EXPECT_EQ(Invoke(purge, request).error, "Invalid function");
@@ -145,14 +134,12 @@ TEST_F(InvokeTest, HeadersBindByLowerCaseNameAndLocationsAreEnforced) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/h",
            {Param("Token", kString, Location::kHeader), Param("limit", kInt32, Location::kQuery)});
-  TestRequest request;
-  request.path = "/h?limit=5";
-  request.headers = {{"token", "abc"}, {"Token", "ignored"}};
-  EXPECT_EQ(JsonOf(Invoke(function, request)), R"({"Token":"abc","limit":"5"})");
+  EXPECT_EQ(JsonOf(Invoke(function, {.path = "/h?limit=5", .headers = {{"token", "abc"}, {"Token", "ignored"}}})),
+            R"({"Token":"abc","limit":"5"})");
 
   const TestAnswer answer = Get(function, "/h?Token=x");
-  EXPECT_EQ(answer.error, "Argument 'Token' for 'GetH' was specified in an invalid location.");
-  EXPECT_EQ(answer.status, 400u);
+  EXPECT_EQ(std::tuple(answer.error, answer.status),
+            std::tuple("Argument 'Token' for 'GetH' was specified in an invalid location.", 400u));
   EXPECT_EQ(Get(function, "/h?nope=1&limit=2").error, "Unknown argument 'nope' for 'GetH'.");
   EXPECT_EQ(Get(function, "/h?limit").error, "Expected value for argument 'limit'.");
 }
@@ -185,24 +172,15 @@ TEST_F(InvokeTest, NestedNamesAddressElementsAndMembersAndStructuredValuesComeAs
   EXPECT_EQ(broken.rfind("Couldn't deserialize JSON value for parameter 'opts' of 'GetS': ", 0), 0u) << broken;
 }
 
-class BodyTest : public InvokeTest {
- protected:
-  void SetUp() override { function_ = &Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)}); }
-
-  TestAnswer Post(const char* content_type, std::string_view body) {
-    TestRequest request;
-    request.method = RequestMethod::kPost;
-    request.path = "/b";
-    request.content_type = content_type;
-    request.body.assign(body.begin(), body.end());
-    request.has_body = true;
-    return Invoke(*function_, request);
-  }
-
-  const FunctionRecord* function_ = nullptr;
-};
-
-TEST_F(BodyTest, EachFormatByContentTypePrefixAndFailuresNameTheParameterAndFunction) {
+TEST_F(InvokeTest, EachBodyFormatByContentTypePrefixAndFailuresNameTheParameterAndFunction) {
+  const FunctionRecord& function = Echo(RequestMethod::kPost, "/b", {Param("payload", kObject, Location::kBody)});
+  const auto Post = [&](const char* type, std::string_view body) {
+    return Invoke(function, {.method = RequestMethod::kPost,
+                             .path = "/b",
+                             .content_type = type,
+                             .body = {body.begin(), body.end()},
+                             .has_body = true});
+  };
   const std::tuple<const char*, std::string_view, const char*> cases[] = {
       {"Application/JSON; charset=utf-8", R"({"a":1})", R"({"a":1})"},
       {"application/vnd.api+json", "[true]", "[true]"},
@@ -223,19 +201,12 @@ TEST_F(BodyTest, EachFormatByContentTypePrefixAndFailuresNameTheParameterAndFunc
   }
 }
 
-HostValue SignedHostValue(int64_t value) {
-  HostValue host = {};
-  host.kind = kHostValueSigned;
-  host.payload.signed_value = value;
-  return host;
-}
+HostValue SignedHostValue(int64_t value) { return {.kind = kHostValueSigned, .payload = {.signed_value = value}}; }
 
 TEST_F(InvokeTest, CoreArgumentsBindByNameOrByPositionAfterThePathValues) {
   const FunctionRecord& function =
       Echo(RequestMethod::kGet, "/a/{id}", {Param("id", kString), Param("x", kInt32), Param("y", kInt32)});
-  TestRequest request;
-  request.path = "/a/7";
-  request.arguments = {{nullptr, SignedHostValue(5)}, {"y", SignedHostValue(6)}};
+  TestRequest request{.path = "/a/7", .arguments = {{nullptr, SignedHostValue(5)}, {"y", SignedHostValue(6)}}};
   EXPECT_EQ(JsonOf(Invoke(function, request)), R"({"id":"7","x":5,"y":6})");
 
   request.arguments = {{nullptr, SignedHostValue(1)}, {nullptr, SignedHostValue(2)}, {nullptr, SignedHostValue(3)}};
@@ -254,8 +225,8 @@ TEST_F(InvokeTest, NativeHandlersGetConvertedArgumentsAndAFailedConversionIsABad
   // The champion route tests read every route's answers and its 404s.
   EXPECT_EQ(JsonOf(Get(function, "/r/12/-3")), R"(["12","-3"])");
   const TestAnswer answer = Get(function, "/r/abc/1");
-  EXPECT_EQ(answer.error, "Value abc for 'summonerId' of type uint64 is in an incorrect format");
-  EXPECT_EQ(answer.status, 400u);
+  EXPECT_EQ(std::tuple(answer.error, answer.status),
+            std::tuple("Value abc for 'summonerId' of type uint64 is in an incorrect format", 400u));
 }
 
 // The response record: what the invoke entry copies into it, what the core
@@ -272,10 +243,9 @@ class CountingStream final : public ResponseBodyStream {
   int& destroyed_;
 };
 
-// Fills every member of the call result and records the request information.
 class FullHandler final : public FunctionHandler {
  public:
-  explicit FullHandler(int& destroyed) : destroyed_(destroyed) {}
+  FullHandler(int& destroyed, std::string& seen) : destroyed_(destroyed), seen_(seen) {}
   std::unique_ptr<CallState> Prepare(CallResult&, std::span<BindingValue>, uint32_t) override {
     return std::make_unique<CallState>();
   }
@@ -287,52 +257,40 @@ class FullHandler final : public FunctionHandler {
     call.text = "hello";
     call.headers = {{"X-One", "1"}, {"X-Two", "2"}};
     call.body = std::make_unique<CountingStream>(destroyed_);
-    seen_token = token;
-    seen_path = info->path;
-    seen_header = info->headers->at("h");
+    seen_ = std::to_string(token) + " " + std::string(info->path) + " " + std::string(info->headers->at("h"));
   }
   bool TakesRequestInfo() const override { return true; }
 
-  uint32_t seen_token = 0;
-  std::string seen_path;
-  std::string seen_header;
-
  private:
   int& destroyed_;
+  std::string& seen_;  // the token, the path and header "h"
 };
 
 TEST_F(InvokeTest, ResponseCarriesTheCallResultReleaseFreesWhatThePlugInPutInAndTheEmptyTextIsShared) {
   int destroyed = 0;
+  std::string seen;
   FunctionDefinition definition;
   definition.path_template = "/full";
-  auto handler = std::make_unique<FullHandler>(destroyed);
-  FullHandler* full = handler.get();
-  definition.handler = std::move(handler);
+  definition.handler = std::make_unique<FullHandler>(destroyed, seen);
   const FunctionRecord& function = table_.Register(std::move(definition));
 
   const InvokeContext context{&registry_, &function};
   const RequestHeaderEntry header{"h", "v"};
-  RequestRecord request = {};
-  request.method = static_cast<uint32_t>(RequestMethod::kGet);
-  request.path = "/full?&";
-  request.invoke_context = &context;
-  request.headers = &header;
-  request.header_count = 1;
-  request.request_token = 99;
+  const RequestRecord request{.method = static_cast<uint32_t>(RequestMethod::kGet),
+                              .path = "/full?&",
+                              .invoke_context = &context,
+                              .headers = &header,
+                              .header_count = 1,
+                              .request_token = 99};
   ResponseRecord response = {};
   InvokeFunction(&response, &request);
 
-  EXPECT_EQ(full->seen_token, 99u);
-  EXPECT_EQ(full->seen_path, "/full?&");
-  EXPECT_EQ(full->seen_header, "v");
-  EXPECT_EQ(+response.error_message, nullptr);
-  EXPECT_EQ(+response.flags, 7);
-  EXPECT_EQ(+response.format, 0u);
-  EXPECT_EQ(+response.status, 201u);
-  EXPECT_STREQ(response.text, "hello");
+  EXPECT_EQ(seen, "99 /full?& v");
+  EXPECT_EQ(std::tuple(+response.error_message, +response.flags, +response.format, +response.status,
+                       std::string(response.text), +response.body_size),
+            std::tuple(nullptr, 7, 0u, 201u, "hello", 1234u));
   ASSERT_EQ(+response.header_count, 2u);
   EXPECT_STREQ(response.headers[1].value, "2");
-  EXPECT_EQ(+response.body_size, 1234u);
   ASSERT_NE(+response.body_stream, nullptr);
   EXPECT_EQ(response.read_body(response.body_stream, 1, 2, 3), 6u);
 
@@ -369,11 +327,10 @@ TEST_F(InvokeTest, ApiDescriptionDescribesEveryFunction) {
   const ApiDescription& api = block.Description();
   ASSERT_EQ(+api.function_count, 2u);
   const FunctionDescriptor& two = api.functions[1];
-  EXPECT_EQ(+two.description.next, nullptr);
-  EXPECT_STREQ(two.path_template, "/two/{summonerId}");
-  EXPECT_EQ(+two.description.arguments[0].next, &two.description.arguments[1]);
-  EXPECT_EQ(+two.parameters->next->location, static_cast<uint32_t>(ParameterLocation::kQuery));
-  EXPECT_EQ(+api.functions[0].parameters, nullptr);
+  EXPECT_EQ(std::tuple(+two.description.next, std::string(two.path_template), +two.description.arguments[0].next,
+                       +two.parameters->next->location, +api.functions[0].parameters),
+            std::tuple(nullptr, "/two/{summonerId}", &two.description.arguments[1],
+                       static_cast<uint32_t>(ParameterLocation::kQuery), nullptr));
 }
 
 }  // namespace

@@ -47,41 +47,39 @@ TEST_F(OutboundRequestTest, TheStatusAloneNeverFailsARequestAndAnErrorMessageAlw
 
   const MaybeType<Failure, Thing> found = Fetch<Thing>(module, RequestMethod::kGet, "/things/1");
   ASSERT_FALSE(found.IsFailure()) << found.GetFailure().Message();
-  EXPECT_EQ(found.Value().id, 1);
-  EXPECT_EQ(found.Value().name, "one");
+  EXPECT_EQ(std::tuple(found.Value().id, found.Value().name), std::tuple(1, "one"));
 
   const MaybeType<Failure, Thing> failed = Fetch<Thing>(module, RequestMethod::kGet, "/things/2");
   ASSERT_TRUE(failed.IsFailure());
-  EXPECT_EQ(failed.GetFailure().Code(), 200);
-  EXPECT_EQ(failed.GetFailure().Message(), "Error response for GET /things/2: It broke");
+  EXPECT_EQ(std::tuple(failed.GetFailure().Code(), failed.GetFailure().Message()),
+            std::tuple(200, "Error response for GET /things/2: It broke"));
   // Each placeholder's value is a text property, the code an integer one.
   const FailureProperty* error = failed.GetFailure().FindProperty("error_str");
   ASSERT_NE(error, nullptr);
   EXPECT_EQ(std::get<std::string>(*error), "It broke");
   EXPECT_EQ(std::get<std::int64_t>(*failed.GetFailure().FindProperty("errorCode_int")), 200);
 
-  EXPECT_EQ(script.Releases(), 2);
-  EXPECT_EQ(script.StreamCloses(), 1);  // a stream with an error answer is closed unread
-  EXPECT_EQ(RequestScript::StrayReleases(), strayReleasesAtStart);
+  // A stream with an error answer is closed unread.
+  EXPECT_EQ(std::tuple(script.Releases(), script.StreamCloses(), RequestScript::StrayReleases()),
+            std::tuple(2, 1, strayReleasesAtStart));
 }
 
 TEST_F(OutboundRequestTest, ABodyOrParameterThatDoesNotConvertIsAConversionFailure) {
   script.Answer("/things/7", {StructureValue({{"id", TextValue("seven")}})});
   const MaybeType<Failure, Thing> result = Fetch<Thing>(module, RequestMethod::kGet, "/things/7");
   ASSERT_TRUE(result.IsFailure());
-  EXPECT_EQ(result.GetFailure().Code(), 0);
-  EXPECT_EQ(
-      result.GetFailure().Message(),
-      "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an incorrect format");
+  EXPECT_EQ(std::tuple(result.GetFailure().Code(), result.GetFailure().Message()),
+            std::tuple(0,
+                       "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an "
+                       "incorrect format"));
   // A parameter that does not convert fails with 400 and nothing is sent.
   const MaybeType<Failure, Nothing> unsent = Post(module, RequestMethod::kPost, "/things", RecordHolder{});
   ASSERT_TRUE(unsent.IsFailure());
-  EXPECT_EQ(unsent.GetFailure().Code(), 400);
-  EXPECT_EQ(unsent.GetFailure().Message(),
-            "Request not sent: Error converting parameters for POST /things: Couldn't convert native value because "
-            "it's an unregistered structure.");
-  EXPECT_EQ(core.CallCount(HostFunction::kSendRequest), 1u);
-  EXPECT_EQ(script.Releases(), 1);
+  EXPECT_EQ(std::tuple(unsent.GetFailure().Code(), unsent.GetFailure().Message()),
+            std::tuple(400,
+                       "Request not sent: Error converting parameters for POST /things: Couldn't convert native "
+                       "value because it's an unregistered structure."));
+  EXPECT_EQ(std::tuple(core.CallCount(HostFunction::kSendRequest), script.Releases()), std::tuple(1u, 1));
 }
 
 TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePluginHandle) {
@@ -98,29 +96,21 @@ TEST_F(OutboundRequestTest, ParametersArePositionalAndTheRequestCarriesThePlugin
 
   const std::vector<SentRequest> sent = script.Sent();
   ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0].method, RequestMethod::kPost);
   ASSERT_EQ(sent[0].arguments.size(), 3u);
-  EXPECT_EQ(sent[0].arguments[1].GetString(), "method");
-  EXPECT_EQ(sent[0].arguments[2].Get(1).Find("name").GetString(), "three");
-  EXPECT_EQ(sent[1].arguments.at(0).Find("id").AsSigned(), 3);
-  EXPECT_TRUE(sent[2].arguments.empty());
-  for (const SentRequest& request : sent) {
-    EXPECT_TRUE(request.allArgumentsUnnamed);
-    EXPECT_EQ(request.token, 42u);
-    EXPECT_TRUE(request.restZero);
-  }
+  EXPECT_EQ(
+      std::tuple(sent[0].method, sent[0].arguments[1].GetString(), sent[0].arguments[2].Get(1).Find("name").GetString(),
+                 sent[1].arguments.at(0).Find("id").AsSigned(), sent[2].arguments.empty()),
+      std::tuple(RequestMethod::kPost, "method", "three", 3, true));
+  for (const SentRequest& request : sent)
+    EXPECT_EQ(std::tuple(request.allArgumentsUnnamed, request.token, request.restZero), std::tuple(true, 42u, true));
 }
 
 TEST_F(OutboundRequestTest, StreamedBodiesYieldOnlyBetweenShortChunksWithMoreToCome) {
   const std::string full = "[" + std::string(4094, ' ') + "]";
-  ScriptedResponse one;
-  one.stream = std::vector<StreamRead>{{full, false}};
-  one.sizeHint = 0xFFFFFFFFu;  // a hostile hint reserves no more than a sane amount
-  script.Answer("/whole", one);
-  ScriptedResponse pieces;
-  pieces.stream =
-      std::vector<StreamRead>{{R"({"id":4,)", true}, {std::string(4096, ' '), true}, {R"("name":"x"})", false}};
-  script.Answer("/pieces", pieces);
+  // A hostile size hint reserves no more than a sane amount.
+  script.Answer("/whole", {.stream = std::vector<StreamRead>{{full, false}}, .sizeHint = 0xFFFFFFFFu});
+  script.Answer("/pieces", {.stream = std::vector<StreamRead>{
+                                {R"({"id":4,)", true}, {std::string(4096, ' '), true}, {R"("name":"x"})", false}}});
 
   const MaybeType<Failure, BindingValue> whole = Fetch<BindingValue>(module, RequestMethod::kGet, "/whole");
   ASSERT_FALSE(whole.IsFailure()) << whole.GetFailure().Message();
@@ -129,31 +119,24 @@ TEST_F(OutboundRequestTest, StreamedBodiesYieldOnlyBetweenShortChunksWithMoreToC
 
   const MaybeType<Failure, Thing> thing = Fetch<Thing>(module, RequestMethod::kGet, "/pieces");
   ASSERT_FALSE(thing.IsFailure()) << thing.GetFailure().Message();
-  EXPECT_EQ(thing.Value().id, 4);
-  EXPECT_EQ(thing.Value().name, "x");
+  EXPECT_EQ(std::tuple(thing.Value().id, thing.Value().name), std::tuple(4, "x"));
   // One yield after the short first chunk; none after the full second one.
   EXPECT_EQ(script.WaitsBeforeReads(), (std::vector<size_t>{0, 0, 1, 1}));
   ASSERT_EQ(core.waits().size(), 1u);
   EXPECT_EQ(core.waits()[0].label, "Wait: yield");
-  EXPECT_EQ(script.StreamCloses(), 2);
-  EXPECT_EQ(script.Releases(), 2);
+  EXPECT_EQ(std::tuple(script.StreamCloses(), script.Releases()), std::tuple(2, 2));
 }
 
 TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
-  ScriptedResponse broken;
-  broken.stream = std::vector<StreamRead>{{"[1,", true}, {"", false, false}};
-  script.Answer("/broken", broken);
-  ScriptedResponse garbled;
-  garbled.stream = std::vector<StreamRead>{{"{oops", false}};
-  script.Answer("/garbled", garbled);
+  script.Answer("/broken", {.stream = std::vector<StreamRead>{{"[1,", true}, {"", false, false}}});
+  script.Answer("/garbled", {.stream = std::vector<StreamRead>{{"{oops", false}}});
 
   EXPECT_EQ(FailureMessageOf(Fetch<BindingValue>(module, RequestMethod::kGet, "/broken")),
             "Error reading streamed response for GET /broken: Stream read error");
   EXPECT_EQ(FailureMessageOf(Fetch<BindingValue>(module, RequestMethod::kGet, "/garbled"))
                 .rfind("Error reading streamed response for GET /garbled: Error: ", 0),
             0u);
-  EXPECT_EQ(script.StreamCloses(), 2);
-  EXPECT_EQ(script.Releases(), 2);
+  EXPECT_EQ(std::tuple(script.StreamCloses(), script.Releases()), std::tuple(2, 2));
 }
 
 // The inventory's publishing tests see every event go out under its own
@@ -161,24 +144,21 @@ TEST_F(OutboundRequestTest, AStreamThatFailsOrDoesNotParseIsAReadingFailure) {
 // goes out once, with the caller's word.
 TEST_F(OutboundRequestTest, AnEventSentUnderItsOwnNameGoesOutOnce) {
   PublishedEvents events(core);
-  PluginResourceEvent event;
-  event.uri = "/kel-champions/v1/inventories/7/champions";
-  event.eventType = PluginResourceEventType::Update;
-  event.data = ThingValue(1, "one");
+  const PluginResourceEvent event{"/kel-champions/v1/inventories/7/champions", PluginResourceEventType::Update,
+                                  ThingValue(1, "one")};
   ASSERT_FALSE(SendEvent(module, "OnJsonApiEvent_kel-champions_v1_inventories", event, 9).IsFailure());
   const std::vector<PublishedEvent> published = events.All();
   ASSERT_EQ(published.size(), 1u);
-  EXPECT_EQ(published[0].word, 9u);
-  EXPECT_EQ(published[0].data.Find("name").GetString(), "one");
+  EXPECT_EQ(std::tuple(published[0].word, published[0].data.Find("name").GetString()), std::tuple(9u, "one"));
 }
 
 // A value is put in as it stands: a placeholder inside it is not filled.
 TEST(FailureTest, CodeZeroAndUnknownOrOpenPlaceholdersStayAsWritten) {
   const Failure failure = Failure::FromTemplate(0, "{known} {unknown} {open", {{"known", "{known}"}});
   EXPECT_EQ(failure.Message(), "{known} {unknown} {open");
-  EXPECT_EQ(failure.FindProperty("errorCode_int"), nullptr);
-  EXPECT_EQ(failure.FindProperty("unknown_str"), nullptr);
-  EXPECT_EQ(failure.GetProperties().size(), 1u);
+  EXPECT_EQ(std::tuple(failure.FindProperty("errorCode_int"), failure.FindProperty("unknown_str"),
+                       failure.GetProperties().size()),
+            std::tuple(nullptr, nullptr, 1u));
 }
 
 }  // namespace

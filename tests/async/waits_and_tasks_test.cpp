@@ -1,5 +1,3 @@
-// Waiting on futures and running tasks: the free functions and the task
-// table alone, then through AppModule against the fake core.
 #include "async/await.h"
 #include "async/task_table.h"
 
@@ -8,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -20,7 +19,6 @@ namespace {
 
 using testing::HostFunction;
 
-// Records the core calls a wait makes.
 struct RecordingHost {
   std::vector<std::string> calls;
   void BeginWait(const char* label, uint32_t) { calls.push_back(label); }
@@ -44,34 +42,20 @@ TEST(AwaitDeathTest, FutureWithoutSharedStateEndsTheProcess) {
   EXPECT_DEATH(AwaitFuture(host, abandoned, "int"), "ALE-6D828C10");
 }
 
-// Stands in for the core: keeps what ScheduleCallback got and runs it later.
-struct FakeScheduler {
-  struct Pending {
-    TaskTrampolineFn trampoline;
-    void* context;
-  };
-  std::vector<Pending> pending;
-
-  TaskTable::ScheduleCallbackFn Callback() {
-    return [this](TaskTrampolineFn trampoline, void* context) { pending.push_back({trampoline, context}); };
-  }
-  void RunAll() {
-    for (const Pending& p : pending) p.trampoline(p.context);
-    pending.clear();
-  }
-};
-
 TEST(TaskTable, ACallableMayScheduleOrThrowAndStillLeavesTheTable) {
   TaskTable table;
-  FakeScheduler core;
+  // The core keeps what it was given and runs it later.
+  std::vector<std::pair<TaskTrampolineFn, void*>> pending;
+  const auto core = [&](TaskTrampolineFn trampoline, void* context) { pending.emplace_back(trampoline, context); };
+  const auto run_pending = [&] {
+    for (const auto& [trampoline, context] : std::exchange(pending, {})) trampoline(context);
+  };
   int follow_up = 0;
-  table.Add([&] { table.Add([&] { ++follow_up; }, core.Callback()); }, core.Callback());
-  table.Add([] { throw std::runtime_error("boom"); }, core.Callback());
-  std::vector<FakeScheduler::Pending> first_round = core.pending;
-  core.pending.clear();
-  for (const auto& p : first_round) p.trampoline(p.context);
+  table.Add([&] { table.Add([&] { ++follow_up; }, core); }, core);
+  table.Add([] { throw std::runtime_error("boom"); }, core);
+  run_pending();
   EXPECT_EQ(table.Outstanding(), 1u);
-  core.RunAll();
+  run_pending();
   EXPECT_EQ(follow_up, 1);
   EXPECT_EQ(table.Outstanding(), 0u);
 }
@@ -116,7 +100,7 @@ TEST_F(StartedModule, AwaitPumpsUntilTheCoreCompletesTheFuture) {
             (std::vector<HostFunction>{HostFunction::kBeginWait, HostFunction::kPumpHost, HostFunction::kPumpHost,
                                        HostFunction::kPumpHost, HostFunction::kEndWait}));
   ASSERT_EQ(core.waits().size(), 1u);
-  EXPECT_EQ(core.waits()[0].label, std::string("Wait: future<") + StaticTypeOf<std::string>().Name() + ">");
+  EXPECT_EQ(core.waits()[0].label, "Wait: future<" + std::string(StaticTypeOf<std::string>().Name()) + ">");
 
   std::promise<int> ready;
   ready.set_value(3);
@@ -137,13 +121,11 @@ TEST_F(StartedModule, TasksDueInThePastRunWithoutDelayAndNamesDoNotCoalesce) {
 
   const std::vector<testing::ScheduledCall> scheduled = core.scheduled();
   ASSERT_EQ(scheduled.size(), 3u);
-  EXPECT_EQ(scheduled[0].label, "kel-champions.check");
-  EXPECT_EQ(scheduled[0].delay_seconds, 0.0);
-  EXPECT_EQ(scheduled[1].delay_seconds, 0.0);
-  EXPECT_NE(scheduled[0].context, scheduled[1].context);
+  EXPECT_EQ(std::tuple(scheduled[0].label, scheduled[0].delay_seconds, scheduled[1].delay_seconds,
+                       scheduled[0].context != scheduled[1].context, scheduled[2].reserved),
+            std::tuple("kel-champions.check", 0.0, 0.0, true, 0u));
   EXPECT_GT(scheduled[2].delay_seconds, 0.0);
   EXPECT_LE(scheduled[2].delay_seconds, 0.01);
-  EXPECT_EQ(scheduled[2].reserved, 0u);
   for (const auto& call : scheduled) call.callback(call.context);
   EXPECT_EQ(runs, 111);
 }

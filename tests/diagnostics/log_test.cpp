@@ -38,7 +38,6 @@ class LogTest : public ::testing::Test {
   platform::DebuggerOutputSink previous_sink_ = nullptr;
 };
 
-// Only what passes the log is written and counted as a warning or error.
 TEST_F(LogTest, LogThresholdAndExcludedGroupsDropMessagesAndLongOnesAreCut) {
   testing::RecordingLogTarget target;
   const uint32_t warnings = WarningCount();
@@ -58,8 +57,7 @@ TEST_F(LogTest, LogThresholdAndExcludedGroupsDropMessagesAndLongOnesAreCut) {
   Write(kError, 0, "%s", long_text.c_str());
   EXPECT_EQ(target.Messages(),
             (std::vector<std::string>{"warning 1", "okay now", "xtr now", long_text.substr(0, kMaxLogText)}));
-  EXPECT_EQ(WarningCount(), warnings + 1);
-  EXPECT_EQ(ErrorCount(), errors + 2);
+  EXPECT_EQ(std::tuple(WarningCount(), ErrorCount()), std::tuple(warnings + 1, errors + 2));
 }
 
 TEST_F(LogTest, TargetsFilterByThresholdAndGroupMasks) {
@@ -121,16 +119,11 @@ TEST_F(LogTest, LastReleaseRestoresTheStartUpState) {
   SetExcludedGroups(0);
   SetAuxiliaryFlag();
   Release();  // the fixture still holds one reference
-  EXPECT_EQ(Threshold(), kOkay);
-  EXPECT_TRUE(AuxiliaryFlag());
+  EXPECT_EQ(std::tuple(Threshold(), AuxiliaryFlag()), std::tuple(kOkay, true));
   Release();
-  EXPECT_EQ(Threshold(), 1u);
-  EXPECT_EQ(ExcludedGroups(), kGroupXtr);
-  EXPECT_FALSE(AuxiliaryFlag());
-  EXPECT_FALSE(target.IsAttached());
-  EXPECT_FALSE(StdOutTarget().IsAttached());
-  EXPECT_EQ(StdOutTarget().Threshold(), 1u);
-  EXPECT_TRUE(StdErrTarget().IsAttached());
+  EXPECT_EQ(std::tuple(Threshold(), ExcludedGroups(), AuxiliaryFlag(), target.IsAttached(), StdOutTarget().IsAttached(),
+                       StdOutTarget().Threshold(), StdErrTarget().IsAttached()),
+            std::tuple(1u, kGroupXtr, false, false, false, 1u, true));
   Acquire();  // for the fixture's TearDown
 }
 
@@ -148,10 +141,9 @@ bool FillGroupTable() {
 }
 
 TEST_F(LogTest, GroupCodes) {
-  EXPECT_EQ(RegisterGroup("MEM"), kGroupMem);
-  EXPECT_EQ(RegisterGroup(""), 0u);
-  EXPECT_EQ(GroupsToText(0), "");
-  EXPECT_EQ(GroupsToText(kGroupDbg | kGroupXtr | kGroupTst), "DBG;XTR;TST");
+  EXPECT_EQ(std::tuple(RegisterGroup("MEM"), RegisterGroup(""), GroupsToText(0),
+                       GroupsToText(kGroupDbg | kGroupXtr | kGroupTst)),
+            std::tuple(kGroupMem, 0u, "", "DBG;XTR;TST"));
   // Exhausting the table changes it for the rest of the process: do it in
   // a child.
   EXPECT_EXIT(std::_Exit(FillGroupTable() ? 0 : 1), ::testing::ExitedWithCode(0), "");
@@ -165,13 +157,12 @@ TEST_F(LogTest, TheFunctionTableDrivesTheSameLog) {
   EXPECT_EQ(table.get_excluded_groups(), uint64_t{1} << 32);
   table.log(kError, 0, 1, "high group %s", "dropped");
   table.log(kError, 1, 0, "low group %s", "kept");
-  EXPECT_EQ(target.Messages(), std::vector<std::string>{"low group kept"});
-  EXPECT_EQ(target.Lines()[0].groups, kGroupDbg);
-  EXPECT_EQ(table.find_target("RecordingLogTarget"), &target);
+  ASSERT_EQ(target.Messages(), std::vector<std::string>{"low group kept"});
   char text[8];
-  EXPECT_EQ(table.groups_to_text(kGroupDbg | kGroupGen | kGroupXtr, text, sizeof text), 11u);
-  EXPECT_STREQ(text, "DBG;GEN");
-  EXPECT_STREQ(table.level_name(kAlways), "ALWAYS");
+  const size_t length = table.groups_to_text(kGroupDbg | kGroupGen | kGroupXtr, text, sizeof text);
+  EXPECT_EQ(std::tuple(target.Lines()[0].groups, table.find_target("RecordingLogTarget"), length, std::string(text),
+                       std::string(table.level_name(kAlways))),
+            std::tuple(kGroupDbg, &target, 11u, "DBG;GEN", "ALWAYS"));
 }
 
 // A facility that enables the second provider as soon as it registers and
@@ -200,20 +191,16 @@ struct RecordingFacility {
 
 TEST(TraceProviders, OffWithoutAFacilityAndWithOneRegisterAllFourAndNameTheLoadingThreadWhenTheSecondIsEnabled) {
   ASSERT_EQ(platform::CurrentTraceFacility(), nullptr);
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_FALSE(TraceProviders().provider(i).registered());
-    EXPECT_FALSE(TraceProviders().provider(i).enabled());
-  }
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_FALSE(TraceProviders().provider(i).registered() || TraceProviders().provider(i).enabled()) << i;
   platform::SetTraceFacility(&RecordingFacility::kTable);
   {
     TraceProviders providers;
     EXPECT_EQ(RecordingFacility::registered, (std::vector<uint32_t>{0x2F9EFE86, 0xEA08C559, 0x10F6728C, 0x46DD7F96}));
     const TraceProvider& second = providers.provider(1);
-    EXPECT_TRUE(second.enabled());
-    EXPECT_EQ(second.level(), 4);
-    EXPECT_EQ(second.match_any_keyword(), 0xF0u);
-    EXPECT_EQ(second.match_all_keyword(), 0x10u);
-    EXPECT_FALSE(providers.provider(0).enabled());
+    EXPECT_EQ(std::tuple(second.enabled(), second.level(), second.match_any_keyword(), second.match_all_keyword(),
+                         providers.provider(0).enabled()),
+              std::tuple(true, 4, 0xF0u, 0x10u, false));
     EXPECT_EQ(RecordingFacility::thread_names, std::vector<std::string>{"2:Main thread"});
     EXPECT_EQ(RecordingFacility::named_thread, platform::CurrentThreadId());
   }

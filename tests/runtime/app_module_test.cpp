@@ -1,6 +1,3 @@
-// Entering the module as the core does (load_kel_champions, Initialize,
-// GetMemoryStats and Shutdown through the record and the callbacks), and
-// the module's forwarders, layout and names.
 #include "runtime/app_module.h"
 
 #include <gtest/gtest.h>
@@ -30,24 +27,17 @@ TEST(Entry, FillsTheRecordForACompatibleCoreAndComparesMinorBeforePatch) {
     PluginHostRecord record = DirtyHostRecord(core.major, core.minor, core.patch);
     load_kel_champions(&record);
     // Packed fields are copied out before comparison: they may be misaligned.
-    const uint32_t version[] = {record.api_major, record.api_minor, record.api_patch};
-    EXPECT_EQ(version[0], 18u);
-    EXPECT_EQ(version[1], 0u);
-    EXPECT_EQ(version[2], 0u);
+    EXPECT_EQ(std::tuple(+record.api_major, +record.api_minor, +record.api_patch), std::tuple(18u, 0u, 0u));
     EXPECT_STREQ(record.short_name, "kel-champions");
-    const PluginCallbacks* callbacks = record.callbacks;
-    void* context = record.context;
-    ASSERT_NE(callbacks, nullptr);
-    ASSERT_NE(context, nullptr);
-    callbacks->shutdown(context);
+    ASSERT_TRUE(record.callbacks != nullptr && record.context != nullptr);
+    record.callbacks->shutdown(record.context);
   }
   // The cores the entry accepts and refuses are the two tests around this one.
   EXPECT_FALSE(IsCompatibleApiVersion({19, 0, 0}, kPluginApiVersion));
   const PluginApiVersion plugin{18, 2, 5};
-  EXPECT_TRUE(IsCompatibleApiVersion({18, 3, 0}, plugin));
-  EXPECT_TRUE(IsCompatibleApiVersion({18, 2, 5}, plugin));
-  EXPECT_FALSE(IsCompatibleApiVersion({18, 2, 4}, plugin));
-  EXPECT_FALSE(IsCompatibleApiVersion({18, 1, 9}, plugin));
+  EXPECT_EQ(std::tuple(IsCompatibleApiVersion({18, 3, 0}, plugin), IsCompatibleApiVersion({18, 2, 5}, plugin),
+                       IsCompatibleApiVersion({18, 2, 4}, plugin), IsCompatibleApiVersion({18, 1, 9}, plugin)),
+            std::tuple(true, true, false, false));
 }
 
 // The refusal ends the process, so it runs in a child. The record lives in
@@ -69,28 +59,24 @@ TEST(Entry, InitializeSendsTheLogToTheCoreAndShutdownEndsIt) {
   load_kel_champions(&record);
   FakeCore core;
   EXPECT_EQ(record.callbacks->initialize(record.context, &core.services()), 1);
-  EXPECT_EQ(log::FindTarget("StdErrLogTarget"), nullptr);
-  EXPECT_EQ(log::FindTarget("DebuggerConsoleLogTarget"), nullptr);
-  EXPECT_NE(log::FindTarget("PluginLogTarget"), nullptr);
-  EXPECT_EQ(log::Threshold(), log::kOkay);
-  EXPECT_EQ(log::ExcludedGroups(), log::kGroupXtr);
+  EXPECT_EQ(std::tuple(log::FindTarget("StdErrLogTarget"), log::FindTarget("DebuggerConsoleLogTarget"),
+                       log::FindTarget("PluginLogTarget") != nullptr, log::Threshold(), log::ExcludedGroups()),
+            std::tuple(nullptr, nullptr, true, log::kOkay, log::kGroupXtr));
 
   // Starting the inventory's flows may have logged already.
   const size_t before = core.log_lines().size();
   log::Write(log::kOkay, 0, "okay %d", 1);
   log::Write(log::kAlways, log::kGroupDbg, "always");
   log::Write(log::kError, log::kGroupXtr, "excluded");
-  const std::vector<testing::LogCall> lines = core.log_lines();
-  ASSERT_EQ(lines.size(), before + 2);
-  EXPECT_EQ(lines[before].level, log::kOkay);
-  EXPECT_EQ(lines[before].text, "okay 1");
-  EXPECT_EQ(lines[before + 1].level, log::kAlways);
-  EXPECT_EQ(lines[before + 1].text, "always");
+  std::string lines;
+  for (size_t i = before; i < core.log_lines().size(); ++i)
+    lines += std::to_string(core.log_lines()[i].level) + ":" + core.log_lines()[i].text + ";";
+  EXPECT_EQ(lines, std::to_string(log::kOkay) + ":okay 1;" + std::to_string(log::kAlways) + ":always;");
 
   record.callbacks->shutdown(record.context);
-  EXPECT_EQ(log::FindTarget("PluginLogTarget"), nullptr);
-  EXPECT_NE(log::FindTarget("StdErrLogTarget"), nullptr);
-  EXPECT_EQ(log::Threshold(), log::kWarn);
+  EXPECT_EQ(
+      std::tuple(log::FindTarget("PluginLogTarget"), log::FindTarget("StdErrLogTarget") != nullptr, log::Threshold()),
+      std::tuple(nullptr, true, log::kWarn));
   EXPECT_EQ(core.CallCount(testing::HostFunction::kWriteLog), before + 2);
 }
 
@@ -134,8 +120,7 @@ TEST_F(EnteredModule, ForwardersCallNothingBeforeInitializeAndTheReservedOneItsO
   ASSERT_TRUE(module_.Initialize(&core.services()));
   module_.CallReservedHostFunction(5, 6);
   ASSERT_EQ(core.reserved_calls().size(), 1u);
-  EXPECT_EQ(core.reserved_calls()[0].first, 5u);
-  EXPECT_EQ(core.reserved_calls()[0].second, 6u);
+  EXPECT_EQ(std::tuple(core.reserved_calls()[0].first, core.reserved_calls()[0].second), std::tuple(5, 6));
 }
 
 TEST_F(EnteredModule, ASecondModuleLeavesAnAttachedPluginLogTargetAlone) {
@@ -149,8 +134,7 @@ TEST_F(EnteredModule, ASecondModuleLeavesAnAttachedPluginLogTargetAlone) {
   ASSERT_TRUE(second.Initialize(&second_core.services()));
   EXPECT_EQ(log::Threshold(), log::kError);
   log::Write(log::kError, 0, "one line");
-  EXPECT_EQ(first_core.log_lines().size(), 1u);
-  EXPECT_TRUE(second_core.log_lines().empty());
+  EXPECT_EQ(std::tuple(first_core.log_lines().size(), second_core.log_lines().size()), std::tuple(1u, 0u));
 }
 
 // A pointer to a virtual member holds 1 + its byte offset in the virtual
@@ -177,23 +161,19 @@ TEST(PluginNames, FullNamesAndCamelCasedRouteNames) {
   log::Acquire();
   testing::RecordingLogTarget log_lines;
   const PluginNames names = GetFullNameFromShortNameAndType("kel-champions", PluginType{"Backend", ""});
-  EXPECT_EQ(names.full_name, "zbt-xx-kel-champions");
-  EXPECT_EQ(names.type_name, "Backend");
+  EXPECT_EQ(names.full_name + " " + names.type_name, "zbt-xx-kel-champions Backend");
   ASSERT_EQ(log_lines.Lines().size(), 1u);
-  EXPECT_EQ(log_lines.Lines()[0].level, log::kError);
-  EXPECT_EQ(log_lines.Lines()[0].message,
-            "            Plugin Manager| GetFullNameFromShortNameAndType(\"kel-champions\", \"Backend\") called "
-            "with an unknown type");
+  EXPECT_EQ(std::tuple(log_lines.Lines()[0].level, log_lines.Lines()[0].message),
+            std::tuple(log::kError,
+                       "            Plugin Manager| GetFullNameFromShortNameAndType(\"kel-champions\", \"Backend\") "
+                       "called with an unknown type"));
   log::Release();
-  // Route names camel-case the method and the text.
-  EXPECT_EQ(ApplyNameRule("", "kel-champions"), "KelChampions");
-  // The champion route tests call every route by its name.
-  EXPECT_EQ(ApplyNameRule("post", "/a.b_c+d!e"), "PostABCDE");
-  // "}" is dropped without capitalising what follows.
-  EXPECT_EQ(ApplyNameRule("", "x{id}y"), "XByIdy");
-  EXPECT_EQ(ApplyNameRule("", "already Camel"), "Already Camel");
-  EXPECT_EQ(ApplyNameRule("", ""), "");
-  EXPECT_EQ(ApplyNameRule("D", "/"), "D");
+  // Route names camel-case the method and the text; "}" is dropped without
+  // capitalising what follows.
+  EXPECT_EQ(ApplyNameRule("", "kel-champions") + " " + ApplyNameRule("post", "/a.b_c+d!e") + " " +
+                ApplyNameRule("", "x{id}y") + " " + ApplyNameRule("", "already Camel") + "|" + ApplyNameRule("", "") +
+                "|" + ApplyNameRule("D", "/"),
+            "KelChampions PostABCDE XByIdy Already Camel||D");
 }
 
 }  // namespace

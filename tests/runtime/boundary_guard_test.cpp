@@ -63,9 +63,9 @@ class BoundaryGuard : public ::testing::Test {
 TEST_F(BoundaryGuard, AThrowingEntryLeavesTheRecordUntouchedAndFreesTheObject) {
   const PluginHostRecord before = testing::DirtyHostRecord(18, 0, 0);
   const PluginHostRecord record = Enter(ThrowIn::kRegisterRoutes);
-  EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
-  EXPECT_EQ(g_alive, 0);
-  EXPECT_TRUE(log_.Has("Loading the plug-in failed: no routes"));
+  EXPECT_EQ(std::tuple(std::memcmp(&record, &before, sizeof record), g_alive,
+                       log_.Has("Loading the plug-in failed: no routes")),
+            std::tuple(0, 0, true));
 }
 
 TEST_F(BoundaryGuard, InitializeFailsAndShutdownStillFreesTheObject) {
@@ -74,8 +74,7 @@ TEST_F(BoundaryGuard, InitializeFailsAndShutdownStillFreesTheObject) {
   EXPECT_TRUE(log_.Has("Initialize failed: Unhandled exception"));
   g_throw_in = ThrowIn::kStop;
   record.callbacks->shutdown(record.context);
-  EXPECT_EQ(g_alive, 0);
-  EXPECT_TRUE(log_.Has("Shutdown failed: stop threw"));
+  EXPECT_EQ(std::tuple(g_alive, log_.Has("Shutdown failed: stop threw")), std::tuple(0, true));
 }
 
 TEST_F(BoundaryGuard, InvokeEventAndTaskSurviveTheirHandlers) {
@@ -84,14 +83,13 @@ TEST_F(BoundaryGuard, InvokeEventAndTaskSurviveTheirHandlers) {
   auto& plugin = *static_cast<ThrowingPlugin*>(record.context);
 
   const testing::TestAnswer answer = testing::CallFunction(*record.api_description, "GetBoomById", "/boom/1");
-  EXPECT_EQ(answer.status, kStatusInternalError);
-  EXPECT_EQ(answer.error, "handler threw");
+  EXPECT_EQ(std::tuple(answer.status, answer.error), std::tuple(kStatusInternalError, "handler threw"));
   EXPECT_TRUE(log_.Has("Invoke /boom/1 failed: handler threw"));
 
   plugin.AddResourceListener("/x", [](const PluginResourceEvent&) { throw std::runtime_error("listener threw"); });
   const std::string event_name = ResourceEventName("/x");
-  ASSERT_TRUE(testing::DeliverEvent(
-      core_, event_name, testing::ResourceEventPayload("/x", PluginResourceEventType::Update, BindingValue())));
+  ASSERT_TRUE(testing::DeliverEvent(core_, event_name,
+                                    testing::ResourceEventPayload("/x", PluginResourceEventType::Update, {})));
   EXPECT_TRUE(log_.Has("Handler of event " + event_name + " failed: listener threw"));
 
   plugin.ScheduleTask(
