@@ -51,12 +51,25 @@ class DevToolsBrowser {
   // Why the browser is not ready or the last call failed.
   const std::string& Error() const { return error_; }
 
-  bool Navigate(const std::string& url);
+  bool Navigate(const std::string& url) {
+    BindingValue params;
+    params.Member("url").SetString(url);
+    return Call("Page.navigate", params).has_value();
+  }
   // The value of a JavaScript expression in the page (promises awaited);
   // nothing when it throws.
-  std::optional<BindingValue> Evaluate(const std::string& expression);
-  // Polls `expression` until it is true or `timeout` passes.
-  bool WaitUntil(const std::string& expression, std::chrono::milliseconds timeout);
+  std::optional<BindingValue> Evaluate(const std::string& expression) {
+    BindingValue params;
+    params.Member("expression").SetString(expression);
+    params.Member("returnByValue").SetBool(true);
+    params.Member("awaitPromise").SetBool(true);
+    const std::optional<BindingValue> result = Call("Runtime.evaluate", params);
+    if (!result) return std::nullopt;
+    const BindingValue& thrown = result->Find("exceptionDetails");
+    if (!thrown.IsEmpty())
+      return Fail(expression + " threw: " + ToJsonText(thrown.Find("exception").Find("description")));
+    return result->Find("result").Find("value");
+  }
 
  private:
   // One command, on the page's session once attached; its result, or nothing
@@ -167,41 +180,18 @@ std::optional<BindingValue> DevToolsBrowser::Call(const std::string& method, Bin
   }
 }
 
-bool DevToolsBrowser::Navigate(const std::string& url) {
-  BindingValue params;
-  params.Member("url").SetString(url);
-  return Call("Page.navigate", params).has_value();
-}
-
-std::optional<BindingValue> DevToolsBrowser::Evaluate(const std::string& expression) {
-  BindingValue params;
-  params.Member("expression").SetString(expression);
-  params.Member("returnByValue").SetBool(true);
-  params.Member("awaitPromise").SetBool(true);
-  const std::optional<BindingValue> result = Call("Runtime.evaluate", params);
-  if (!result) return std::nullopt;
-  const BindingValue& thrown = result->Find("exceptionDetails");
-  if (!thrown.IsEmpty())
-    return Fail(expression + " threw: " + ToJsonText(thrown.Find("exception").Find("description")));
-  return result->Find("result").Find("value");
-}
-
-bool DevToolsBrowser::WaitUntil(const std::string& expression, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    const std::optional<BindingValue> value = Evaluate(expression);
-    if (value && value->GetBool()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-}
-
 using std::chrono::milliseconds;
 
 class PageTest : public ::testing::Test {
  protected:
+  // Polls `expression` until it is true.
   bool WaitUntil(const std::string& expression) {
-    return browser_.WaitUntil(expression, Patience(milliseconds(15000)));
+    return WaitFor(
+        [&] {
+          const std::optional<BindingValue> value = browser_.Evaluate(expression);
+          return value && value->GetBool();
+        },
+        Patience(milliseconds(15000)));
   }
 
   std::string Shown(const std::string& expression) {
