@@ -176,8 +176,6 @@ JsonReply HostProcess::Send(const std::string& method, const std::string& path, 
   return reply;
 }
 
-JsonReply HostProcess::Get(const std::string& path) const { return Send("GET", path); }
-
 Connection::Connection(uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
