@@ -153,7 +153,7 @@ TEST_F(OwnershipTest, MessagesOfOtherTypesOrWithDataThatDoesNotConvertChangeNoth
   EXPECT_TRUE(Notifications().empty());
 }
 
-TEST_F(OwnershipTest, LegacyRentalsEndOnTimeOncePerTimerEvenWhenTwoLoadsStartedTwo) {
+TEST_F(OwnershipTest, LegacyRentalsFromLoadsOrStoreMessagesEndOnTimeOncePerTimer) {
   const uint64_t now = platform::WallClockMilliseconds();
   rig.AnswerJson(kInvokeUrl, Reply(LegacyRental(1, now + 3'600'000) + "," + LegacyRental(2, now - 1) + "," +
                                    LegacyRental(3, now + 3'600'000, 17)));
@@ -176,9 +176,8 @@ TEST_F(OwnershipTest, LegacyRentalsEndOnTimeOncePerTimerEvenWhenTwoLoadsStartedT
     EXPECT_EQ(events[1].uri, champions + "-playable-count");
   }
   EXPECT_TRUE(rig.Logged("CollectionPlugins: legacy rental for champion 1 expired."));
-}
 
-TEST_F(OwnershipTest, ALegacyRentalFromAStoreMessageOrFarInTheFutureStartsATimerThatWaits) {
+  // A store message starts one too, however far in the future it ends.
   rig.Drov(kStoreClass, Message("CHAMPION", LegacyRental(1, 18'000'000'000'000'000'000u)));
   ASSERT_EQ(rig.Pending(kTimerTask), 1u);
   // The due time saturates instead of wrapping round to now.
