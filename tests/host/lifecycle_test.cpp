@@ -1,8 +1,5 @@
-// Start, serve, stop: the module loaded, entered, initialised and shut down
-// by the real host, and the host's refusals when it cannot be (stopping
-// under load: the concurrency test); the control API's scenarios and
-// refusals, independent of what the plug-in serves; and kel-host decode, the
-// plug-in's readers on bytes from a file or standard input.
+// The real host's start and stop (stopping under load: the concurrency
+// test), its control API, and kel-host decode.
 #include <gtest/gtest.h>
 
 #include <fstream>
