@@ -40,7 +40,7 @@ class ConfigurationEventsTest : public ::testing::Test {
   FlowsRig rig;
 };
 
-TEST_F(ConfigurationEventsTest, DisabledSkinsReplaceTheSetAndAnythingButACollectionIsRefused) {
+TEST_F(ConfigurationEventsTest, DisabledSkinsAndInactiveChampionsTakeOnlyCollectionsAndSurviveADelete) {
   rig.Resource(kSkins, kUpdate, "[1001, 1002]");
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("chromas").Get(0).Find("disabled").GetBool());
@@ -53,14 +53,12 @@ TEST_F(ConfigurationEventsTest, DisabledSkinsReplaceTheSetAndAnythingButACollect
 
   rig.Resource(kSkins, kUpdate, "[]");
   EXPECT_FALSE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
-}
 
-TEST_F(ConfigurationEventsTest, InactiveChampionsSurviveADelete) {
   rig.Resource(kInactive, kUpdate, "[2]");
   EXPECT_FALSE(Champions().Get(1).Find("active").GetBool());
-  const size_t published = rig.Published().size();
+  const size_t before = rig.Published().size();
   rig.Resource(kInactive, kDelete, "");
-  EXPECT_EQ(rig.Published().size(), published);
+  EXPECT_EQ(rig.Published().size(), before);
   rig.Resource(kInactive, kUpdate, "[]");
   EXPECT_TRUE(Champions().Get(1).Find("active").GetBool());
 }
