@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,9 +112,7 @@ TEST(DatagenWorld, OwnershipHasEveryKindAndARecordPerItemThatTheRentalRuleReadsA
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
