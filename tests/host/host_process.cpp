@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -30,9 +30,7 @@ namespace {
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string TempDirectory(std::string pattern) { return mkdtemp(pattern.data()); }
