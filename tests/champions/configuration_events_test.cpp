@@ -34,7 +34,6 @@ class ConfigurationEventsTest : public ::testing::Test {
     ASSERT_TRUE(rig.Run(kTimeoutTask));
   }
 
-  // The champion list of the latest publication.
   BindingValue Champions() const { return rig.Latest("/kel-champions/v1/inventories/5/champions"); }
 
   FlowsRig rig;
