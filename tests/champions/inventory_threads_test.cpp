@@ -28,7 +28,6 @@ datagen::GeneratedWorld LoadedWorld(kel::testing::FlowsRig& rig, std::uint32_t c
   return world;
 }
 
-// Reads `path` through the named function until `busy` turns false.
 void ReadWhile(const kel::testing::FlowsRig& rig, const std::function<bool()>& busy, const char* function,
                const std::string& path, std::size_t size = 0) {
   while (busy()) {
