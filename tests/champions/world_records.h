@@ -32,7 +32,6 @@ struct ChampionTypes {
   BindingRegistry registry;
   DrovClassNames classNames;
 };
-// Registered once, on first use.
 inline const ChampionTypes& Registered() {
   static const ChampionTypes types;
   return types;
