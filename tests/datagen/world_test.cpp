@@ -130,7 +130,6 @@ TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
   std::filesystem::remove_all(dir);
 }
 
-// Every text the world produces, concatenated.
 std::string AllText(const GeneratedWorld& world) {
   std::string all = world.ChampionSummaryJson();
   for (const GameChampion& champion : world.Champions()) all += world.ChampionJson(champion.id);
