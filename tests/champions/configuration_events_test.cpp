@@ -86,7 +86,7 @@ TEST_F(ConfigurationEventsTest, NewPlayerFlagsStayUntilTheListIsDeletedAndApplyO
   EXPECT_FALSE(Champions().Get(2).Find("freeToPlay").GetBool());
 }
 
-TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrokenMessagesAreIgnored) {
+TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrokenMessagesOrQueuesAreIgnored) {
   rig.Drov(kConfigClass, R"({"configs":"{\"DisabledChampions\":{\"ARAM\":\"[1,1]\",\"URF\":\"[2]\"}}","delta":true})");
   EXPECT_EQ(ToJson(Champions().Get(0).Find("disabledQueues")), R"(["ARAM","ARAM"])");
   const size_t published = rig.Published().size();
@@ -97,10 +97,8 @@ TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrok
   rig.Drov(kConfigClass, R"({"configs":"{\"DisabledChampions\":{\"URF\":\"[1]\"}}","delta":true})");
   EXPECT_EQ(ToJson(Champions().Get(0).Find("disabledQueues")), R"(["URF"])");
   EXPECT_EQ(ToJson(Champions().Get(1).Find("disabledQueues")), "[]");
-}
 
-TEST(LiveConfigurationTest, AQueueWhoseTextIsNoListOfIdsIsKeptEmpty) {
-  FlowsRig rig;  // registers the configuration record
+  // A queue whose text is no list of ids is kept empty.
   const auto queues = champions::DisabledQueuesFromConfigs(
       rig.Registry(), R"({"DisabledChampions":{"A":"oops","B":"[4,\"x\"]","C":"[7]","D":{}}})");
   EXPECT_EQ(queues, champions::DisabledQueues({{"A", {}}, {"B", {}}, {"C", {7}}, {"D", {}}}));
