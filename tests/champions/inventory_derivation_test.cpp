@@ -242,10 +242,10 @@ TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
   EXPECT_TRUE(inventory.champions.Get()[1].ownership.owned);
 }
 
-TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
-  const BindingTypeInfo* champion = Registered().registry.FindType("KelChampionsCollectionsChampion");
-  ASSERT_NE(champion, nullptr);
-  EXPECT_EQ(champion->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
+TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNotAndInMemoryFlagsStayOut) {
+  const BindingTypeInfo* type = Registered().registry.FindType("KelChampionsCollectionsChampion");
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(type->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
   EXPECT_EQ(Registered().registry.FindType("CollectionsChampion"), nullptr);
 
   const BindingTypeInfo* wire = Registered().registry.FindType("CollectionsDrovChampionDTO");
@@ -254,11 +254,9 @@ TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
   EXPECT_EQ(Registered().classNames.Find(wire->typeIdentifier),
             "com.tesselworks.platform.catalog.champion.ChampionDTO");
   EXPECT_EQ(Registered().registry.FindType("KelChampionsCollectionsDrovChampionDTO"), nullptr);
-}
 
-// Beyond the names the registrations list: the flags kept in memory stay
-// out, unset optional paths are written as null, states go by name.
-TEST(ChampionTypes, InMemoryFlagsStayOutUnsetPathsAreNullAndStatesGoByName) {
+  // Beyond the names the registrations list: the flags kept in memory stay
+  // out, unset optional paths are written as null, states go by name.
   CollectionsChampion champion;
   champion.freeToPlayForNewPlayers = true;
   champion.freeToPlayInRotation = true;
