@@ -84,14 +84,11 @@ std::vector<std::string> InventoryRoutes() {
   const datagen::GameChampion& first = DefaultWorld().Champions().front();
   const std::string one = InventoryRoute("/champions/" + std::to_string(first.id));
   const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
-  return {InventoryRoute("/champions"),
-          InventoryRoute("/champions-minimal"),
-          InventoryRoute("/skins-minimal"),
-          InventoryRoute("/champions-playable-count"),
-          one,
-          one + "/skins",
-          skin,
-          skin + "/chromas"};
+  std::vector<std::string> routes;
+  for (const char* rest : {"/champions", "/champions-minimal", "/skins-minimal", "/champions-playable-count"})
+    routes.push_back(InventoryRoute(rest));
+  routes.insert(routes.end(), {one, one + "/skins", skin, skin + "/chromas"});
+  return routes;
 }
 
 bool WaitForFullList(const HostProcess& host) {
