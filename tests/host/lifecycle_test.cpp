@@ -12,7 +12,7 @@
 namespace kel::host::testing {
 namespace {
 
-TEST(HostLifecycle, ServesGameDataWrittenToAFolderLogsTheDefaultSummonerInAndStopsCleanly) {
+TEST(HostLifecycle, ServesGameDataFromAFolderLogsInStopsCleanlyAndRefusesWhatItCannotLoadOrRead) {
   const std::string folder = ::testing::TempDir() + "/kel-host-game-data";
   const CommandResult written = RunKelHost({"write-data", folder, "--seed", "3"});
   ASSERT_EQ(written.exit_status, 0) << written.err;
@@ -32,9 +32,6 @@ TEST(HostLifecycle, ServesGameDataWrittenToAFolderLogsTheDefaultSummonerInAndSto
   const CommandResult missing = RunKelHost({"--data", folder + "/nothing-here", "--port", "0"});
   EXPECT_EQ(missing.exit_status, 1);
   EXPECT_NE(missing.err.find("champion-summary.json"), std::string::npos) << missing.err;
-}
-
-TEST(HostLifecycle, RefusesAModuleThatCannotBeLoadedAndFaultsItCannotRead) {
   const CommandResult run = RunKelHost({"--module", "/nonexistent/zbt-be-kel-champions.so", "--port", "0"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
