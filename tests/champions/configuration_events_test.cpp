@@ -34,13 +34,12 @@ class ConfigurationEventsTest : public ::testing::Test {
     ASSERT_TRUE(rig.Run(kTimeoutTask));
   }
 
-  // The champion list of the latest publication.
   BindingValue Champions() const { return rig.Latest("/kel-champions/v1/inventories/5/champions"); }
 
   FlowsRig rig;
 };
 
-TEST_F(ConfigurationEventsTest, DisabledSkinsReplaceTheSetAndAnythingButACollectionIsRefused) {
+TEST_F(ConfigurationEventsTest, DisabledSkinsAndInactiveChampionsTakeOnlyCollectionsAndSurviveADelete) {
   rig.Resource(kSkins, kUpdate, "[1001, 1002]");
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
   EXPECT_TRUE(Champions().Get(0).Find("skins").Get(1).Find("chromas").Get(0).Find("disabled").GetBool());
@@ -53,14 +52,12 @@ TEST_F(ConfigurationEventsTest, DisabledSkinsReplaceTheSetAndAnythingButACollect
 
   rig.Resource(kSkins, kUpdate, "[]");
   EXPECT_FALSE(Champions().Get(0).Find("skins").Get(1).Find("disabled").GetBool());
-}
 
-TEST_F(ConfigurationEventsTest, InactiveChampionsSurviveADelete) {
   rig.Resource(kInactive, kUpdate, "[2]");
   EXPECT_FALSE(Champions().Get(1).Find("active").GetBool());
-  const size_t published = rig.Published().size();
+  const size_t before = rig.Published().size();
   rig.Resource(kInactive, kDelete, "");
-  EXPECT_EQ(rig.Published().size(), published);
+  EXPECT_EQ(rig.Published().size(), before);
   rig.Resource(kInactive, kUpdate, "[]");
   EXPECT_TRUE(Champions().Get(1).Find("active").GetBool());
 }
@@ -89,7 +86,7 @@ TEST_F(ConfigurationEventsTest, NewPlayerFlagsStayUntilTheListIsDeletedAndApplyO
   EXPECT_FALSE(Champions().Get(2).Find("freeToPlay").GetBool());
 }
 
-TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrokenMessagesAreIgnored) {
+TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrokenMessagesOrQueuesAreIgnored) {
   rig.Drov(kConfigClass, R"({"configs":"{\"DisabledChampions\":{\"ARAM\":\"[1,1]\",\"URF\":\"[2]\"}}","delta":true})");
   EXPECT_EQ(ToJson(Champions().Get(0).Find("disabledQueues")), R"(["ARAM","ARAM"])");
   const size_t published = rig.Published().size();
@@ -100,10 +97,8 @@ TEST_F(ConfigurationEventsTest, TheConfigurationMessageReplacesEveryQueueAndBrok
   rig.Drov(kConfigClass, R"({"configs":"{\"DisabledChampions\":{\"URF\":\"[1]\"}}","delta":true})");
   EXPECT_EQ(ToJson(Champions().Get(0).Find("disabledQueues")), R"(["URF"])");
   EXPECT_EQ(ToJson(Champions().Get(1).Find("disabledQueues")), "[]");
-}
 
-TEST(LiveConfigurationTest, AQueueWhoseTextIsNoListOfIdsIsKeptEmpty) {
-  FlowsRig rig;  // registers the configuration record
+  // A queue whose text is no list of ids is kept empty.
   const auto queues = champions::DisabledQueuesFromConfigs(
       rig.Registry(), R"({"DisabledChampions":{"A":"oops","B":"[4,\"x\"]","C":"[7]","D":{}}})");
   EXPECT_EQ(queues, champions::DisabledQueues({{"A", {}}, {"B", {}}, {"C", {7}}, {"D", {}}}));

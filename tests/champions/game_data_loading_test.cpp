@@ -80,29 +80,23 @@ TEST(GameDataLoadingTest, ShutdownDuringAPauseEndsTheTaskWithoutMergingOrRestart
   EXPECT_EQ(rig.Published().at(0).data.Size(), 0u) << "champion 7 was merged although loading ended";
 }
 
-TEST(GameDataLoadingTest, AShutdownAlreadyAnnouncedEndsTheTaskAtItsFirstPause) {
-  FlowsRig rig;
-  rig.AnswerJson(kPreShutdownUri, "{}");
-  rig.AnswerError(kSummaryUrl, "down");
-  ASSERT_TRUE(rig.Initialize());
-  ASSERT_TRUE(rig.Run(kGameDataTask));
-  EXPECT_EQ(rig.pauses, std::vector<seconds>{seconds(0)});
-  EXPECT_EQ(rig.RequestsTo(kSummaryUrl).size(), 1u);
-}
-
-// The pre-shutdown event may arrive on the task's own thread while a
-// streamed reply yields to the core; it must not wait for the loading lock
-// that this very thread holds.
-TEST(GameDataLoadingTest, ShutdownDeliveredDuringAStreamedFetchOnTheSameThreadDoesNotDeadlock) {
-  FlowsRig rig;
-  ScriptedResponse streamed;
-  streamed.stream = std::vector<StreamRead>{{"[{\"id\":7}", true}, {"] not json", false}};
-  rig.script.Answer(kSummaryUrl, streamed);
-  ASSERT_TRUE(rig.Initialize());
-  rig.core.on_pump_host = [&rig] { rig.Resource(kPreShutdownUri, kUpdate, "{}"); };
-  ASSERT_TRUE(rig.Run(kGameDataTask));
-  EXPECT_EQ(rig.pauses.size(), 1u);
-  EXPECT_EQ(rig.RequestsTo(kSummaryUrl).size(), 1u);
+// A shutdown announced before the task starts ends it at its first pause; so
+// does one delivered on the task's own thread while a streamed reply yields
+// to the core, which must not wait for the loading lock this thread holds.
+TEST(GameDataLoadingTest, AShutdownAnnouncedBeforeOrDuringAStreamedFetchEndsTheTaskAtItsFirstPause) {
+  for (const bool streamed : {false, true}) {
+    SCOPED_TRACE(streamed ? "during a streamed fetch" : "announced before");
+    FlowsRig rig;
+    ScriptedResponse reply;
+    reply.stream = std::vector<StreamRead>{{"[{\"id\":7}", true}, {"] not json", false}};
+    streamed ? rig.script.Answer(kSummaryUrl, reply) : rig.AnswerError(kSummaryUrl, "down");
+    if (!streamed) rig.AnswerJson(kPreShutdownUri, "{}");
+    ASSERT_TRUE(rig.Initialize());
+    if (streamed) rig.core.on_pump_host = [&rig] { rig.Resource(kPreShutdownUri, kUpdate, "{}"); };
+    ASSERT_TRUE(rig.Run(kGameDataTask));
+    EXPECT_EQ(rig.pauses, std::vector<seconds>{seconds(0)});
+    EXPECT_EQ(rig.RequestsTo(kSummaryUrl).size(), 1u);
+  }
 }
 
 TEST(GameDataLoadingTest, AnEmptySummaryStillCompletesTheLoadAndRefreshes) {

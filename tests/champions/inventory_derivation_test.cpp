@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "champions/champion_inventory.h"
 #include "champions/ownership_rules.h"
@@ -179,19 +180,17 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
   inventory.FlagNewPlayerChampions({2, 3});  // 3 is added
   ASSERT_EQ(inventory.champions.Get().size(), 3u);
 
-  struct Case {
-    std::uint32_t level, maxLevel;
-    bool newPlayer;
-  };
-  for (const Case& c :
-       {Case{5, 10, true}, Case{10, 10, true}, Case{11, 10, false}, Case{0, 10, false}, Case{5, 0, false}}) {
-    inventory.summonerLevel = c.level;
-    inventory.newPlayerMaxLevel = c.maxLevel;
+  // Level, maximum level, whether that is a new player.
+  for (const auto& [level, maxLevel, newPlayer] :
+       {std::tuple{5u, 10u, true}, std::tuple{10u, 10u, true}, std::tuple{11u, 10u, false}, std::tuple{0u, 10u, false},
+        std::tuple{5u, 0u, false}}) {
+    inventory.summonerLevel = level;
+    inventory.newPlayerMaxLevel = maxLevel;
     inventory.ComputeFreeToPlayAndBaseSkins();
-    SCOPED_TRACE(::testing::Message() << "level " << c.level << " max " << c.maxLevel);
-    EXPECT_EQ(inventory.champions.Get()[0].freeToPlay, !c.newPlayer);
-    EXPECT_EQ(inventory.champions.Get()[1].freeToPlay, c.newPlayer);
-    EXPECT_EQ(inventory.champions.Get()[2].freeToPlay, c.newPlayer);
+    const std::vector<bool> expected = {!newPlayer, newPlayer, newPlayer};
+    std::vector<bool> freeToPlay;
+    for (const CollectionsChampion& champion : inventory.champions.Get()) freeToPlay.push_back(champion.freeToPlay);
+    EXPECT_EQ(freeToPlay, expected) << "level " << level << " max " << maxLevel;
   }
 }
 
@@ -243,10 +242,10 @@ TEST(InventoryDerivation, LaterOwnershipUpdatesInPlaceAndAppendsNewChampions) {
   EXPECT_TRUE(inventory.champions.Get()[1].ownership.owned);
 }
 
-TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
-  const BindingTypeInfo* champion = Registered().registry.FindType("KelChampionsCollectionsChampion");
-  ASSERT_NE(champion, nullptr);
-  EXPECT_EQ(champion->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
+TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNotAndInMemoryFlagsStayOut) {
+  const BindingTypeInfo* type = Registered().registry.FindType("KelChampionsCollectionsChampion");
+  ASSERT_NE(type, nullptr);
+  EXPECT_EQ(type->tags, (std::vector<std::string>{"Plugins", "Plugin kel-champions"}));
   EXPECT_EQ(Registered().registry.FindType("CollectionsChampion"), nullptr);
 
   const BindingTypeInfo* wire = Registered().registry.FindType("CollectionsDrovChampionDTO");
@@ -255,11 +254,9 @@ TEST(ChampionTypes, PublicRecordsArePrefixedAndTaggedWireRecordsAreNot) {
   EXPECT_EQ(Registered().classNames.Find(wire->typeIdentifier),
             "com.tesselworks.platform.catalog.champion.ChampionDTO");
   EXPECT_EQ(Registered().registry.FindType("KelChampionsCollectionsDrovChampionDTO"), nullptr);
-}
 
-// Beyond the names the registrations list: the flags kept in memory stay
-// out, unset optional paths are written as null, states go by name.
-TEST(ChampionTypes, InMemoryFlagsStayOutUnsetPathsAreNullAndStatesGoByName) {
+  // Beyond the names the registrations list: the flags kept in memory stay
+  // out, unset optional paths are written as null, states go by name.
   CollectionsChampion champion;
   champion.freeToPlayForNewPlayers = true;
   champion.freeToPlayInRotation = true;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -13,19 +14,34 @@
 namespace kel::champions {
 namespace {
 
+// A generated world of `count` champions, loaded and published for summoner 3
+// (with its ownership when `owned` is set).
+datagen::GeneratedWorld LoadedWorld(kel::testing::FlowsRig& rig, std::uint32_t count, std::uint64_t seed, bool owned) {
+  datagen::WorldOptions options;
+  options.championCount = count;
+  datagen::GeneratedWorld world(seed, options);
+  EXPECT_TRUE(rig.Initialize());
+  InventoryStore::Access access = rig.Plugin().Inventory().Lock();
+  testing::LoadWorld(access, world, 3);
+  if (owned) access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
+  access.FullRefresh();
+  return world;
+}
+
+void ReadWhile(const kel::testing::FlowsRig& rig, const std::function<bool()>& busy, const char* function,
+               const std::string& path, std::size_t size = 0) {
+  while (busy()) {
+    const kel::testing::TestAnswer answer = rig.Get(function, path);
+    EXPECT_FALSE(answer.has_error) << answer.error;
+    EXPECT_TRUE(size == 0 || answer.value.Size() == size) << answer.value.Size();
+  }
+}
+
 // Requests on two threads while a third merges ownership and refreshes: every
 // answer is one whole state, never a list caught half-way through a merge.
 TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
-  datagen::WorldOptions options;
-  options.championCount = 20;
-  const datagen::GeneratedWorld world(5, options);
   kel::testing::FlowsRig rig;
-  ASSERT_TRUE(rig.Initialize());
-  {
-    InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    testing::LoadWorld(access, world, 3);
-    access.FullRefresh();
-  }
+  const datagen::GeneratedWorld world = LoadedWorld(rig, 20, 5, false);
 
   std::atomic<bool> done{false};
   std::thread writer([&] {
@@ -36,17 +52,11 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
     }
     done = true;
   });
-  auto reader = [&](const char* function, const std::string& path) {
-    while (!done) {
-      const kel::testing::TestAnswer answer = rig.Get(function, path);
-      EXPECT_FALSE(answer.has_error) << answer.error;
-      EXPECT_EQ(answer.value.Size(), 20u);
-    }
-  };
-  std::thread champions(reader, "GetKelChampionsV1InventoriesBySummonerIdChampions",
-                        "/kel-champions/v1/inventories/3/champions");
-  std::thread minimal(reader, "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal",
-                      "/kel-champions/v1/inventories/3/champions-minimal");
+  const auto busy = [&] { return !done; };
+  std::thread champions(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampions",
+                        "/kel-champions/v1/inventories/3/champions", 20);
+  std::thread minimal(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal",
+                      "/kel-champions/v1/inventories/3/champions-minimal", 20);
   writer.join();
   champions.join();
   minimal.join();
@@ -59,21 +69,10 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
 // in increasing order, every one of them once, in the skin's events and in
 // the champion lists (snapshots that later changes copy, never edit).
 TEST(InventoryThreads, EventsFollowTheChangesWhileReadersRead) {
-  datagen::WorldOptions options;
-  options.championCount = 4;
-  const datagen::GeneratedWorld world(9, options);
   kel::testing::FlowsRig rig;
-  ASSERT_TRUE(rig.Initialize());
-  std::int32_t championId = 0;
-  std::int32_t skinId = 0;
-  {
-    InventoryStore::Access access = rig.Plugin().Inventory().Lock();
-    testing::LoadWorld(access, world, 3);
-    access.Inventory().ApplyOwnership(testing::OwnershipOf(world, 3, 1000u), 1000u);
-    access.FullRefresh();
-    championId = access.Inventory().champions.Get().front().id;
-    skinId = access.Inventory().champions.Get().front().skins.front().id;
-  }
+  const datagen::GeneratedWorld world = LoadedWorld(rig, 4, 9, true);
+  const std::int32_t championId = world.Champions().front().id;
+  const std::int32_t skinId = championId * 1000;  // the base skin, first in the list
   const std::string listUri = "/kel-champions/v1/inventories/3/champions";
   const std::string championPath = listUri + "/" + std::to_string(championId);
   const std::string skinUri = championPath + "/skins/" + std::to_string(skinId);
@@ -92,15 +91,11 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersRead) {
     }
     --writing;
   };
-  auto reader = [&](const char* function, const std::string& path) {
-    while (writing > 0) {
-      const kel::testing::TestAnswer answer = rig.Get(function, path);
-      EXPECT_FALSE(answer.has_error) << answer.error;
-    }
-  };
+  const auto busy = [&] { return writing > 0; };
   std::thread first(writer), second(writer);
-  std::thread champion(reader, "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId", championPath);
-  std::thread list(reader, "GetKelChampionsV1InventoriesBySummonerIdChampions", listUri);
+  std::thread champion(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId",
+                       championPath, 0);
+  std::thread list(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampions", listUri, 0);
   first.join();
   second.join();
   champion.join();

@@ -76,7 +76,7 @@ class SessionEventsTest : public ::testing::Test {
   FlowsRig rig;
 };
 
-TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInAndRepeatedUpdatesStartOneLoad) {
+TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInRepeatedUpdatesStartOneLoadAndTheTimeoutPublishesOnce) {
   rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 0, true));
   rig.Resource(kSessionUri, kUpdate, Session("IN_PROGRESS", 5, 6, true));
   EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
@@ -89,10 +89,27 @@ TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInAndRepeatedUpdatesStartOneLo
   EXPECT_NEAR(rig.DelayOf(kTimeoutTask), 10.0, 0.5);
   EXPECT_NEAR(rig.DelayOf(kOwnershipTask), 0.01, 0.005);
   EXPECT_FALSE(rig.Logged("Checking collections caches after reconnect."));
+  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
+  EXPECT_TRUE(rig.Published().empty());
+  EXPECT_TRUE(rig.Logged("Ignored Champion Notify."));
 
-  // The id of the login stays, whatever later updates say.
+  // The timeout publishes once, even without game data or configuration; the
+  // id of the login stays, whatever later updates say.
   ASSERT_TRUE(rig.Run(kTimeoutTask));
-  EXPECT_EQ(rig.Published().at(0).uri, "/kel-champions/v1/inventories/5/champions");
+  EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
+  ASSERT_EQ(rig.Published().size(), 3u);
+  EXPECT_EQ(rig.Published()[0].uri, "/kel-champions/v1/inventories/5/champions");
+  EXPECT_EQ(rig.Published()[0].eventType, "Create");
+  EXPECT_EQ(rig.Published()[0].data.Size(), 0u);
+  // The routes are open from then on, with what is there.
+  const TestAnswer list =
+      rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", "/kel-champions/v1/inventories/5/champions");
+  EXPECT_FALSE(list.has_error) << list.error;
+  EXPECT_EQ(list.value.Size(), 0u);
+
+  rig.Resource(kSummonerUri, kDelete, "{}");
+  ASSERT_EQ(rig.Published().size(), 6u);
+  EXPECT_EQ(rig.Published()[3].eventType, "Update");
 }
 
 TEST_F(SessionEventsTest, AReconnectReloadsOwnershipAndALogoutKeepsTheIdUntilDelete) {
@@ -123,28 +140,6 @@ TEST_F(SessionEventsTest, AReconnectReloadsOwnershipAndALogoutKeepsTheIdUntilDel
   EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
   rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
   EXPECT_EQ(rig.Published().back().uri, "/kel-champions/v1/inventories/12/champions-playable-count");
-}
-
-TEST_F(SessionEventsTest, TheTimeoutPublishesOnceEvenWithoutConfigurationAndLaterChangesUpdate) {
-  rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 6, true));
-  rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
-  EXPECT_TRUE(rig.Published().empty());
-  EXPECT_TRUE(rig.Logged("Ignored Champion Notify."));
-
-  ASSERT_TRUE(rig.Run(kTimeoutTask));
-  EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
-  ASSERT_EQ(rig.Published().size(), 3u);
-  EXPECT_EQ(rig.Published()[0].eventType, "Create");
-  EXPECT_EQ(rig.Published()[0].data.Size(), 0u);
-  // The routes are open from then on, with what is there.
-  const TestAnswer list =
-      rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", "/kel-champions/v1/inventories/5/champions");
-  EXPECT_FALSE(list.has_error) << list.error;
-  EXPECT_EQ(list.value.Size(), 0u);
-
-  rig.Resource(kSummonerUri, kDelete, "{}");
-  ASSERT_EQ(rig.Published().size(), 6u);
-  EXPECT_EQ(rig.Published()[3].eventType, "Update");
 }
 
 }  // namespace

@@ -32,7 +32,6 @@ struct ChampionTypes {
   BindingRegistry registry;
   DrovClassNames classNames;
 };
-// Registered once, on first use.
 inline const ChampionTypes& Registered() {
   static const ChampionTypes types;
   return types;
@@ -62,21 +61,17 @@ inline std::vector<GameDataChampion> GameDataOf(const datagen::GeneratedWorld& w
   return out;
 }
 
-// Every champion's game data applied to `inventory`, in the world's order.
-inline void ApplyGameData(ChampionInventory& inventory, const datagen::GeneratedWorld& world) {
-  for (GameDataChampion& champion : GameDataOf(world)) inventory.ApplyGameData(std::move(champion));
-}
-
 inline std::vector<CollectionsDrovChampionDTO> OwnershipOf(const datagen::GeneratedWorld& world,
                                                            std::uint64_t summonerId, std::uint64_t nowMs) {
   const BindingValue reply = ParseJson(world.OwnershipReplyJson(summonerId, nowMs).c_str()).Value();
   return Read<std::vector<CollectionsDrovChampionDTO>>(reply.Find("body"));
 }
 
-// The world's game data in the inventory, `summonerId` logged in and its
-// wait over; the caller adds what it needs under the same lock and refreshes.
+// The world's game data in the inventory in the world's order, `summonerId`
+// logged in and its wait over; the caller adds what it needs under the same
+// lock and refreshes.
 inline void LoadWorld(InventoryStore::Access& access, const datagen::GeneratedWorld& world, std::uint64_t summonerId) {
-  ApplyGameData(access.Inventory(), world);
+  for (GameDataChampion& champion : GameDataOf(world)) access.Inventory().ApplyGameData(std::move(champion));
   access.Session().loggedIn = true;
   access.Session().summonerId = summonerId;
   access.Session().postLoginTimeoutExpired = true;

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,9 +112,7 @@ TEST(DatagenWorld, OwnershipHasEveryKindAndARecordPerItemThatTheRentalRuleReadsA
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
@@ -132,7 +130,6 @@ TEST(DatagenFiles, WritesTheGameDataFilesAndReportsAPathItCannotUse) {
   std::filesystem::remove_all(dir);
 }
 
-// Every text the world produces, concatenated.
 std::string AllText(const GeneratedWorld& world) {
   std::string all = world.ChampionSummaryJson();
   for (const GameChampion& champion : world.Champions()) all += world.ChampionJson(champion.id);
@@ -142,26 +139,20 @@ std::string AllText(const GeneratedWorld& world) {
   return all;
 }
 
-uint32_t Fnv1a(const std::string& text) {
-  uint32_t hash = 0x811C9DC5u;
-  for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
-  return hash;
-}
-
-TEST(DatagenDeterminism, SameSeedSameBytesDifferentSeedDifferentBytes) {
+TEST(DatagenDeterminism, SameSeedSameBytesOnEveryBuildDifferentSeedDifferentBytes) {
   const std::string first = AllText(GeneratedWorld(7));
-  EXPECT_EQ(first, AllText(GeneratedWorld(7)));
+  // Pinned so that the 32-bit and 64-bit builds (both run this suite) are
+  // known to produce the same world. A deliberate change of the generator
+  // updates the number.
+  uint32_t hash = 0x811C9DC5u;
+  for (unsigned char c : first) hash = (hash ^ c) * 16777619u;
+  EXPECT_EQ(hash, 3336934659u);
   EXPECT_NE(first, AllText(GeneratedWorld(8)));
   // Ownership follows the summoner alone, not what was asked before it.
   const GeneratedWorld world(7);
   EXPECT_NE(world.OwnershipReplyJson(43, kNow), world.OwnershipReplyJson(42, kNow));
   EXPECT_EQ(first, AllText(world));
 }
-
-// Pinned so that the 32-bit and 64-bit builds (both run this suite) are
-// known to produce the same world. A deliberate change of the generator
-// updates the number.
-TEST(DatagenDeterminism, OutputIsPinnedAcrossBuilds) { EXPECT_EQ(Fnv1a(AllText(GeneratedWorld(7))), 3336934659u); }
 
 }  // namespace
 }  // namespace kel::datagen

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -30,9 +30,7 @@ namespace {
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string TempDirectory(std::string pattern) { return mkdtemp(pattern.data()); }
@@ -86,14 +84,11 @@ std::vector<std::string> InventoryRoutes() {
   const datagen::GameChampion& first = DefaultWorld().Champions().front();
   const std::string one = InventoryRoute("/champions/" + std::to_string(first.id));
   const std::string skin = one + "/skins/" + std::to_string(first.skins.back().id);
-  return {InventoryRoute("/champions"),
-          InventoryRoute("/champions-minimal"),
-          InventoryRoute("/skins-minimal"),
-          InventoryRoute("/champions-playable-count"),
-          one,
-          one + "/skins",
-          skin,
-          skin + "/chromas"};
+  std::vector<std::string> routes;
+  for (const char* rest : {"/champions", "/champions-minimal", "/skins-minimal", "/champions-playable-count"})
+    routes.push_back(InventoryRoute(rest));
+  routes.insert(routes.end(), {one, one + "/skins", skin, skin + "/chromas"});
+  return routes;
 }
 
 bool WaitForFullList(const HostProcess& host) {
@@ -175,8 +170,6 @@ JsonReply HostProcess::Send(const std::string& method, const std::string& path, 
   if (std::optional<BindingValue> value = ParseJsonText(result->body)) reply.value = std::move(*value);
   return reply;
 }
-
-JsonReply HostProcess::Get(const std::string& path) const { return Send("GET", path); }
 
 Connection::Connection(uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
   sockaddr_in address{};

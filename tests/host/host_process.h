@@ -38,7 +38,7 @@ class HostProcess {
   // What the host wrote to standard output and error so far.
   std::string Output() const;
 
-  JsonReply Get(const std::string& path) const;
+  JsonReply Get(const std::string& path) const { return Send("GET", path); }
   JsonReply Send(const std::string& method, const std::string& path, const std::string& body = "") const;
 
  private:

@@ -1,9 +1,6 @@
-// The champion inventory in the real host: the host builds store and rental
-// messages from its world and injects game-data failures (what the plug-in
-// makes of them is the flow tests' business; the page test logs in); and the
-// OpenAPI document of the plug-in's routes, judged by the validators the test
-// set-up installs (tests/host/openapi): it is valid OpenAPI, it covers every
-// route, and the answers for the generated world conform to it.
+// The champion inventory in the real host (what the plug-in makes of the
+// messages is the flow tests' business), and the OpenAPI document judged by
+// the validators in tests/host/openapi against the generated world's answers.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,8 +1,5 @@
-// Start, serve, stop: the module loaded, entered, initialised and shut down
-// by the real host, and the host's refusals when it cannot be (stopping
-// under load: the concurrency test); the control API's scenarios and
-// refusals, independent of what the plug-in serves; and kel-host decode, the
-// plug-in's readers on bytes from a file or standard input.
+// The real host's start and stop (stopping under load: the concurrency
+// test), its control API, and kel-host decode.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -15,7 +12,7 @@
 namespace kel::host::testing {
 namespace {
 
-TEST(HostLifecycle, ServesGameDataWrittenToAFolderLogsTheDefaultSummonerInAndStopsCleanly) {
+TEST(HostLifecycle, ServesGameDataFromAFolderLogsInStopsCleanlyAndRefusesWhatItCannotLoadOrRead) {
   const std::string folder = ::testing::TempDir() + "/kel-host-game-data";
   const CommandResult written = RunKelHost({"write-data", folder, "--seed", "3"});
   ASSERT_EQ(written.exit_status, 0) << written.err;
@@ -35,9 +32,6 @@ TEST(HostLifecycle, ServesGameDataWrittenToAFolderLogsTheDefaultSummonerInAndSto
   const CommandResult missing = RunKelHost({"--data", folder + "/nothing-here", "--port", "0"});
   EXPECT_EQ(missing.exit_status, 1);
   EXPECT_NE(missing.err.find("champion-summary.json"), std::string::npos) << missing.err;
-}
-
-TEST(HostLifecycle, RefusesAModuleThatCannotBeLoadedAndFaultsItCannotRead) {
   const CommandResult run = RunKelHost({"--module", "/nonexistent/zbt-be-kel-champions.so", "--port", "0"});
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_NE(run.err.find("kel-host:"), std::string::npos) << run.err;
@@ -96,7 +90,7 @@ TEST(HostControl, PlayedResourcesAreSetReadAndDeletedAndWhatItCannotReadIsRefuse
 }
 
 // Compact JSON out, or the reader's message and a failure.
-TEST(HostDecode, PrintsWhatEachReaderMakesOfTheBytesAsCompactJson) {
+TEST(HostDecode, PrintsWhatEachReaderMakesOfTheBytesOrReportsItsMessageAndFails) {
   EXPECT_EQ(RunKelHost({"decode", "--as", "json"}, R"({ "b": [1, 2.5, "x"], "a": null })").out,
             "{\"a\":null,\"b\":[1,2.5,\"x\"]}\n");
   EXPECT_EQ(RunKelHost({"decode", "--as", "yaml"}, "a: [1, 2]\nb: text\n").out, "{\"a\":[1,2],\"b\":\"text\"}\n");
@@ -105,9 +99,7 @@ TEST(HostDecode, PrintsWhatEachReaderMakesOfTheBytesAsCompactJson) {
   const std::string file = ::testing::TempDir() + "/kel-decode-body.json";
   std::ofstream(file) << "[true]";
   EXPECT_EQ(RunKelHost({"decode", "--as", "json", file}).out, "[true]\n");
-}
 
-TEST(HostDecode, ReportsTheReadersMessageAndFails) {
   const CommandResult json = RunKelHost({"decode", "--as", "json"}, "{\"a\": }");
   EXPECT_EQ(json.exit_status, 1);
   EXPECT_TRUE(json.out.empty());

@@ -42,8 +42,54 @@ bool MakePipe(int& read_end, int& write_end) {
 class DevToolsBrowser {
  public:
   // Starts Chromium with a fresh profile and attaches to its page.
-  DevToolsBrowser();
-  ~DevToolsBrowser();
+  DevToolsBrowser() {
+    signal(SIGPIPE, SIG_IGN);
+    char pattern[] = "/tmp/kel-page-browser-XXXXXX";
+    directory_ = mkdtemp(pattern);
+    int browser_reads = -1, browser_writes = -1;
+    if (!MakePipe(browser_reads, to_browser_) || !MakePipe(from_browser_, browser_writes)) {
+      error_ = "cannot make the DevTools pipes";
+      return;
+    }
+    pid_ = Spawn(
+        {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+         "--disable-component-update", "--disable-sync", "--user-data-dir=" + directory_ + "/profile",
+         "--remote-debugging-pipe", "--window-size=1400,1000", "about:blank"},
+        "", directory_ + "/chromium.log", "", {browser_reads, browser_writes});
+    close(browser_reads);
+    close(browser_writes);
+    if (pid_ < 0) {
+      error_ = "cannot start chromium (scripts/install-deps.sh installs it)";
+      return;
+    }
+    const std::optional<BindingValue> targets = Call("Target.getTargets");
+    if (!targets) return;
+    BindingValue attach;
+    for (const BindingValue& target : targets->Find("targetInfos").Elements()) {
+      if (target.Find("type").GetString() == "page")
+        attach.Member("targetId").SetString(target.Find("targetId").GetString());
+    }
+    attach.Member("flatten").SetBool(true);
+    if (const std::optional<BindingValue> attached = Call("Target.attachToTarget", attach)) {
+      session_ = attached->Find("sessionId").GetString();
+    }
+    if (session_.empty() && error_.empty()) error_ = "chromium offered no page to attach to";
+  }
+  ~DevToolsBrowser() {
+    if (pid_ > 0) {
+      session_.clear();
+      Call("Browser.close");
+      // It answers before it is gone; give it a moment, then insist.
+      for (int tries = 0, status = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
+        if (tries == 200) kill(pid_, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    }
+    close(to_browser_);
+    close(from_browser_);
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
   DevToolsBrowser(const DevToolsBrowser&) = delete;
   DevToolsBrowser& operator=(const DevToolsBrowser&) = delete;
 
@@ -51,17 +97,68 @@ class DevToolsBrowser {
   // Why the browser is not ready or the last call failed.
   const std::string& Error() const { return error_; }
 
-  bool Navigate(const std::string& url);
+  bool Navigate(const std::string& url) {
+    BindingValue params;
+    params.Member("url").SetString(url);
+    return Call("Page.navigate", params).has_value();
+  }
   // The value of a JavaScript expression in the page (promises awaited);
   // nothing when it throws.
-  std::optional<BindingValue> Evaluate(const std::string& expression);
-  // Polls `expression` until it is true or `timeout` passes.
-  bool WaitUntil(const std::string& expression, std::chrono::milliseconds timeout);
+  std::optional<BindingValue> Evaluate(const std::string& expression) {
+    BindingValue params;
+    params.Member("expression").SetString(expression);
+    params.Member("returnByValue").SetBool(true);
+    params.Member("awaitPromise").SetBool(true);
+    const std::optional<BindingValue> result = Call("Runtime.evaluate", params);
+    if (!result) return std::nullopt;
+    const BindingValue& thrown = result->Find("exceptionDetails");
+    if (!thrown.IsEmpty())
+      return Fail(expression + " threw: " + ToJsonText(thrown.Find("exception").Find("description")));
+    return result->Find("result").Find("value");
+  }
 
  private:
   // One command, on the page's session once attached; its result, or nothing
   // (with error_ set) on an error answer, a closed pipe or a timeout.
-  std::optional<BindingValue> Call(const std::string& method, BindingValue params = {});
+  std::optional<BindingValue> Call(const std::string& method, BindingValue params = {}) {
+    if (pid_ <= 0) return std::nullopt;
+    const uint64_t id = next_id_++;
+    BindingValue command;
+    command.Member("id").SetUnsigned(id);
+    command.Member("method").SetString(method);
+    command.Member("params") = std::move(params);
+    if (command.Member("params").IsEmpty()) command.Member("params").MakeStructure();
+    if (!session_.empty()) command.Member("sessionId").SetString(session_);
+    const std::string text = ToJsonText(command) + '\0';
+    for (std::size_t written = 0; written < text.size();) {
+      const ssize_t n = write(to_browser_, text.data() + written, text.size() - written);
+      if (n <= 0) return Fail("the DevTools pipe closed while sending " + method);
+      written += static_cast<std::size_t>(n);
+    }
+    // Messages up to the answer with `id`; events in between are dropped.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::array<char, 1 << 16> buffer;
+    for (;;) {
+      for (std::size_t end; (end = pending_.find('\0')) != std::string::npos;) {
+        std::optional<BindingValue> message = ParseJsonText(std::string_view(pending_).substr(0, end));
+        pending_.erase(0, end + 1);
+        if (!message || message->Find("id").AsUnsigned() != id) continue;
+        if (!message->Find("error").IsEmpty()) {
+          return Fail(method + " failed: " + ToJsonText(message->Find("error")));
+        }
+        error_.clear();
+        return message->Find("result");
+      }
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return Fail(method + " got no answer");
+      pollfd readable{from_browser_, POLLIN, 0};
+      if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
+      const ssize_t n = read(from_browser_, buffer.data(), buffer.size());
+      if (n <= 0) return Fail("chromium closed the DevTools pipe");
+      pending_.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+  }
   std::nullopt_t Fail(std::string why) {
     error_ = std::move(why);
     return std::nullopt;
@@ -77,131 +174,18 @@ class DevToolsBrowser {
   std::string error_;
 };
 
-DevToolsBrowser::DevToolsBrowser() {
-  signal(SIGPIPE, SIG_IGN);
-  char pattern[] = "/tmp/kel-page-browser-XXXXXX";
-  directory_ = mkdtemp(pattern);
-  int browser_reads = -1, browser_writes = -1;
-  if (!MakePipe(browser_reads, to_browser_) || !MakePipe(from_browser_, browser_writes)) {
-    error_ = "cannot make the DevTools pipes";
-    return;
-  }
-  pid_ = Spawn(
-      {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-       "--disable-component-update", "--disable-sync", "--user-data-dir=" + directory_ + "/profile",
-       "--remote-debugging-pipe", "--window-size=1400,1000", "about:blank"},
-      "", directory_ + "/chromium.log", "", {browser_reads, browser_writes});
-  close(browser_reads);
-  close(browser_writes);
-  if (pid_ < 0) {
-    error_ = "cannot start chromium (scripts/install-deps.sh installs it)";
-    return;
-  }
-  const std::optional<BindingValue> targets = Call("Target.getTargets");
-  if (!targets) return;
-  BindingValue attach;
-  for (const BindingValue& target : targets->Find("targetInfos").Elements()) {
-    if (target.Find("type").GetString() == "page")
-      attach.Member("targetId").SetString(target.Find("targetId").GetString());
-  }
-  attach.Member("flatten").SetBool(true);
-  if (const std::optional<BindingValue> attached = Call("Target.attachToTarget", attach)) {
-    session_ = attached->Find("sessionId").GetString();
-  }
-  if (session_.empty() && error_.empty()) error_ = "chromium offered no page to attach to";
-}
-
-DevToolsBrowser::~DevToolsBrowser() {
-  if (pid_ > 0) {
-    session_.clear();
-    Call("Browser.close");
-    // It answers before it is gone; give it a moment, then insist.
-    for (int tries = 0, status = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
-      if (tries == 200) kill(pid_, SIGKILL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-  }
-  close(to_browser_);
-  close(from_browser_);
-  std::error_code ignored;
-  std::filesystem::remove_all(directory_, ignored);
-}
-
-std::optional<BindingValue> DevToolsBrowser::Call(const std::string& method, BindingValue params) {
-  if (pid_ <= 0) return std::nullopt;
-  const uint64_t id = next_id_++;
-  BindingValue command;
-  command.Member("id").SetUnsigned(id);
-  command.Member("method").SetString(method);
-  command.Member("params") = std::move(params);
-  if (command.Member("params").IsEmpty()) command.Member("params").MakeStructure();
-  if (!session_.empty()) command.Member("sessionId").SetString(session_);
-  const std::string text = ToJsonText(command) + '\0';
-  for (std::size_t written = 0; written < text.size();) {
-    const ssize_t n = write(to_browser_, text.data() + written, text.size() - written);
-    if (n <= 0) return Fail("the DevTools pipe closed while sending " + method);
-    written += static_cast<std::size_t>(n);
-  }
-  // Messages up to the answer with `id`; events in between are dropped.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  std::array<char, 1 << 16> buffer;
-  for (;;) {
-    for (std::size_t end; (end = pending_.find('\0')) != std::string::npos;) {
-      std::optional<BindingValue> message = ParseJsonText(std::string_view(pending_).substr(0, end));
-      pending_.erase(0, end + 1);
-      if (!message || message->Find("id").AsUnsigned() != id) continue;
-      if (!message->Find("error").IsEmpty()) {
-        return Fail(method + " failed: " + ToJsonText(message->Find("error")));
-      }
-      error_.clear();
-      return message->Find("result");
-    }
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return Fail(method + " got no answer");
-    pollfd readable{from_browser_, POLLIN, 0};
-    if (poll(&readable, 1, static_cast<int>(left.count())) <= 0) continue;
-    const ssize_t n = read(from_browser_, buffer.data(), buffer.size());
-    if (n <= 0) return Fail("chromium closed the DevTools pipe");
-    pending_.append(buffer.data(), static_cast<std::size_t>(n));
-  }
-}
-
-bool DevToolsBrowser::Navigate(const std::string& url) {
-  BindingValue params;
-  params.Member("url").SetString(url);
-  return Call("Page.navigate", params).has_value();
-}
-
-std::optional<BindingValue> DevToolsBrowser::Evaluate(const std::string& expression) {
-  BindingValue params;
-  params.Member("expression").SetString(expression);
-  params.Member("returnByValue").SetBool(true);
-  params.Member("awaitPromise").SetBool(true);
-  const std::optional<BindingValue> result = Call("Runtime.evaluate", params);
-  if (!result) return std::nullopt;
-  const BindingValue& thrown = result->Find("exceptionDetails");
-  if (!thrown.IsEmpty())
-    return Fail(expression + " threw: " + ToJsonText(thrown.Find("exception").Find("description")));
-  return result->Find("result").Find("value");
-}
-
-bool DevToolsBrowser::WaitUntil(const std::string& expression, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    const std::optional<BindingValue> value = Evaluate(expression);
-    if (value && value->GetBool()) return true;
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-}
-
 using std::chrono::milliseconds;
 
 class PageTest : public ::testing::Test {
  protected:
+  // Polls `expression` until it is true.
   bool WaitUntil(const std::string& expression) {
-    return browser_.WaitUntil(expression, Patience(milliseconds(15000)));
+    return WaitFor(
+        [&] {
+          const std::optional<BindingValue> value = browser_.Evaluate(expression);
+          return value && value->GetBool();
+        },
+        Patience(milliseconds(15000)));
   }
 
   std::string Shown(const std::string& expression) {

@@ -1,11 +1,5 @@
-// The host's side of the plug-in's entries, in-process. One request through
-// an invoke entry as the core makes it: the function picked by method and
-// template, the request record the entry sees, and the answer read back from
-// the response (inline value, error or stream) with every release function
-// called once. The event stream: what the plug-in publishes through the
-// host table reaches every reader of /host/v1/events, in order, each event
-// once under its own name. And the host's own HostValue reading and writing,
-// on values no well-behaved plug-in builds, and its own event names.
+// The host's side of the plug-in's entries, in-process: invoke, the event
+// stream, and the host's own HostValue writing and event names.
 #include <gtest/gtest.h>
 
 #include <httplib.h>

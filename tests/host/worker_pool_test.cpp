@@ -1,10 +1,5 @@
-// The core's threads and timers: what runs where, what a pump may take, and
-// that closing drops pending work but waits for running work. And the real
-// host: many clients read the inventory and the counters while remote
-// messages and configuration changes arrive, and go on reading while the
-// host stops with every kind of work in flight; run under ThreadSanitizer
-// with a sanitized host, where a race ends the host with a report and a
-// failing exit status.
+// The core's threads and timers, and the real host under concurrent clients;
+// under ThreadSanitizer a race ends the sanitized host with a failing status.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -27,15 +22,6 @@ Job Counting(JobKind kind, std::atomic<int>& ran, std::atomic<int>& dropped) {
   return Job{kind, [&ran] { ++ran; }, [&dropped] { ++dropped; }};
 }
 
-bool Eventually(const std::function<bool()>& condition) {
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
-
 // Four workers, each held by a task until `release` is set (or dropped, when
 // the test ends early).
 class HeldPool : public ::testing::Test {
@@ -52,7 +38,7 @@ class HeldPool : public ::testing::Test {
                       {}});
     }
     // Only four jobs running side by side get here.
-    ASSERT_TRUE(Eventually([&] { return inside.load() == 4; }));
+    ASSERT_TRUE(WaitFor([&] { return inside.load() == 4; }, 10s));
   }
 
   std::atomic<int> inside{0}, ran{0}, dropped{0};
@@ -70,7 +56,7 @@ TEST_F(HeldPool, APumpRunsRequestsAndTasksButLeavesEventsToTheWorkers) {
   EXPECT_EQ(ran.load(), 1);
   EXPECT_FALSE(pool.RunOnePendingHere());
   release.set_value();  // freed, the workers deliver the event
-  EXPECT_TRUE(Eventually([&] { return ran.load() == 2; }));
+  EXPECT_TRUE(WaitFor([&] { return ran.load() == 2; }, 10s));
   pool.Close();
   EXPECT_EQ(pool.Counters().ran_pumped, 1u);
 }
@@ -78,7 +64,7 @@ TEST_F(HeldPool, APumpRunsRequestsAndTasksButLeavesEventsToTheWorkers) {
 TEST_F(HeldPool, ClosingDropsQueuedJobsWaitsForRunningOnesAndRefusesNewOnes) {
   for (int i = 0; i < 3; ++i) pool.Submit(Counting(JobKind::kEvent, ran, dropped));
   std::thread closer([&] { pool.Close(); });
-  EXPECT_TRUE(Eventually([&] { return dropped.load() == 3; }));
+  EXPECT_TRUE(WaitFor([&] { return dropped.load() == 3; }, 10s));
   release.set_value();
   closer.join();
   EXPECT_TRUE(finished.load());  // Close returned only after the running jobs
