@@ -75,7 +75,7 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
       const bool empty = field.converter->WriteHost(*this, entry.value, base + field.offset, field.type.info);
       if (!Ok()) return true;
       if (!empty || (field.flags & kBindingFieldOmitEmpty) == 0) {
-        entry.key = arena_.CopyText(field.name);
+        entry.key = FieldKey(field);
         entry.owns_key = 1;
         ++used;
         break;
@@ -86,6 +86,16 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
   }
   out.payload.reference.count = static_cast<std::uint32_t>(used);
   return used == 0;
+}
+
+const char* HostValueWriter::FieldKey(const BindingFieldInfo& field) {
+  const auto address = reinterpret_cast<std::uintptr_t>(&field);
+  CopiedKey& slot = copiedKeys_[(address >> 4 ^ address >> 11) % copiedKeys_.size()];
+  if (slot.field != &field) {
+    slot.field = &field;
+    slot.copy = arena_.CopyText(field.name);
+  }
+  return slot.copy;
 }
 
 void HostValueWriter::Value(HostValue& out, const BindingValue& value) {

@@ -7,6 +7,7 @@
 // enums by name, owned keys), and it fails with the same messages. The memory
 // comes from one arena, so the value is released whole.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +20,7 @@ namespace kel {
 
 class BindingRegistry;
 class BindingValue;
+struct BindingFieldInfo;
 struct BindingTypeInfo;
 struct StaticTypeId;
 
@@ -46,7 +48,16 @@ class HostValueWriter {
   void Value(HostValue& out, const BindingValue& value);
 
  private:
+  // A field's name as a key: copied into the arena once per value and shared
+  // by every entry of that field, since the value is released whole.
+  const char* FieldKey(const BindingFieldInfo& field);
+
+  struct CopiedKey {
+    const BindingFieldInfo* field = nullptr;
+    const char* copy = nullptr;
+  };
   HostValueArena& arena_;
+  std::array<CopiedKey, 128> copiedKeys_{};
   const BindingRegistry& registry_;
   std::string message_;
 };
