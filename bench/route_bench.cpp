@@ -1,6 +1,6 @@
 // One inbound request through the invoke entry (request record in, response
 // released) against its handler alone, in one run; and matching a path with
-// the expression compiled once at registration against compiling it for
+// the template compiled once at registration against compiling it for
 // every request, as a route layer without that decision would.
 #include <benchmark/benchmark.h>
 
@@ -116,7 +116,7 @@ class RouteReporter : public benchmark::ConsoleReporter {
                   held - handler, held / handler);
     }
     if (once > 0 && each > 0) {
-      std::printf("compiling the expression once saves %.2f us per request (match %.2f us instead of %.2f us)\n",
+      std::printf("compiling the template once saves %.2f us per request (match %.2f us instead of %.2f us)\n",
                   each - once, once, each);
     }
     std::fflush(stdout);

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +23,11 @@ using PathValues = std::vector<PathValue>;
 // any number of request threads may match against it at once.
 class CompiledRoute {
  public:
-  // A template without "{" is matched literally; any other is turned into an
-  // ECMAScript expression with one capture group per placeholder. A trailing
-  // "/" is dropped first (unless the template is just "/").
+  // A template without "{" is matched literally; any other is read into
+  // pieces: literal texts and one capture per placeholder, matched as the
+  // ECMAScript expression with "([^/]*)" for a placeholder, "(.*)" for a
+  // rest placeholder and "#(.*)" for a fragment would match. A trailing "/"
+  // is dropped first (unless the template is just "/").
   static CompiledRoute Compile(std::string_view path_template);
 
   // The template as it was normalised at registration.
@@ -38,8 +39,19 @@ class CompiledRoute {
   std::optional<size_t> Match(std::string_view path, PathValues& values) const;
 
  private:
+  // A literal text, or a capture: up to the next "/" (a placeholder), or
+  // up to a line end, "\n" or "\r" (a rest or fragment placeholder).
+  struct Piece {
+    std::string literal;
+    bool capture = false;
+    bool rest = false;
+  };
+  bool MatchFrom(std::string_view path, std::size_t piece, std::size_t at,
+                 std::vector<std::string_view>& captures) const;
+
   std::string template_;
-  std::optional<std::regex> expression_;  // only when the template has "{"
+  bool literal_ = true;  // no "{" in the template
+  std::vector<Piece> pieces_;
   std::vector<std::string> placeholders_;
 };
 

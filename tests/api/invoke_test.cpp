@@ -1,3 +1,6 @@
+#include <map>
+#include <random>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -8,6 +11,7 @@
 #include "api/response_writer.h"
 #include "api/route_match.h"
 #include "api/typed_handler.h"
+#include "api/url_decode.h"
 #include "binding/host_value_conversion.h"
 #include "serialization/json_writer.h"
 #include "support/invoke_fixture.h"
@@ -81,6 +85,64 @@ TEST(RouteMatch, TheMethodMustFitAndTheShortestCaptureWinsEarlierOnTie) {
   const auto exact = MatchRoute(with_literal, {RequestMethod::kGet, {}, "/x/y"});
   ASSERT_TRUE(exact);
   EXPECT_EQ(exact->index, 1u);
+}
+
+// The expression a template stands for (literals escaped, "([^/]*)" for a
+// placeholder, "(.*)" for a rest placeholder, "#(.*)" for a fragment), and
+// the placeholder names in order.
+std::regex ExpressionOf(std::string_view path_template, std::vector<std::string>& names) {
+  std::string expression;
+  for (std::size_t at = 0; at < path_template.size();) {
+    const std::size_t open = std::min(path_template.find('{', at), path_template.size());
+    for (const char c : path_template.substr(at, open - at)) {
+      if (std::string_view("^$.*+?()[]|\\{}").find(c) != std::string_view::npos) expression.push_back('\\');
+      expression.push_back(c);
+    }
+    const std::size_t close = path_template.find('}', open);
+    if (close == std::string_view::npos) break;
+    std::string_view inner = path_template.substr(open + 1, close - open - 1);
+    const char kind = inner.empty() ? ' ' : inner[0];
+    if (kind == '+' || kind == '#') inner.remove_prefix(1);
+    expression += kind == '+' ? "(.*)" : kind == '#' ? "#(.*)" : "([^/]*)";
+    names.emplace_back(inner);
+    at = close + 1;
+  }
+  return std::regex(expression, std::regex::ECMAScript);
+}
+
+// Random templates and paths over a small alphabet, so that captures meet
+// literals, slashes, line ends, each other and repeated names: the matcher
+// captures what the expression captures, or fails where it fails.
+TEST(CompiledRoute, CapturesWhatTheExpressionCaptures) {
+  const char* const template_pieces[] = {"/", "a", ".", "#", "b/", "{x}", "{+r}", "{#f}", "{y}"};
+  const char path_bytes[] = {'/', 'a', '.', '#', 'b', '\n', '\r', '%', '4'};
+  std::mt19937 random(7);
+  int matched = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string path_template;
+    for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i) path_template += template_pieces[random() % 9];
+    const CompiledRoute route = CompiledRoute::Compile(path_template);
+    std::vector<std::string> names;
+    const std::regex expression = ExpressionOf(route.Template(), names);
+    if (names.empty()) continue;
+    for (int p = 0; p < 30; ++p) {
+      std::string path;
+      for (int i = static_cast<int>(random() % 8); i > 0; --i) path.push_back(path_bytes[random() % 9]);
+      std::smatch groups;
+      PathValues values;
+      const bool expected = std::regex_match(path, groups, expression);
+      ASSERT_EQ(route.Match(path, values).has_value(), expected) << route.Template() << " on " << path;
+      if (!expected) continue;
+      ++matched;
+      std::map<std::string, std::string> wanted;  // a repeated name keeps its last value
+      for (std::size_t g = 0; g < names.size(); ++g) wanted[names[g]] = UrlDecode(groups[g + 1].str());
+      std::map<std::string, std::string> actual;
+      for (const PathValue& value : values) actual[value.name] = value.value;
+      ASSERT_EQ(actual, wanted) << route.Template() << " on " << path;
+      ASSERT_EQ(values.size(), wanted.size());
+    }
+  }
+  EXPECT_GT(matched, 1000);
 }
 
 TEST(RouteMatch, RefusesPathsLongerThanTheBound) {
