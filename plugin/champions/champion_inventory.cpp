@@ -227,13 +227,15 @@ void ChampionInventory::ComputeFreeToPlayAndBaseSkins() {
   }
 }
 
+// Assigned over the previous list where nobody reads it: its texts keep
+// their storage, so a refresh allocates little for the list.
 void ChampionInventory::RebuildMinimalChampions() {
-  std::vector<CollectionsChampionMinimal> minimal;
-  minimal.reserve(champions.Get().size());
-  for (const CollectionsChampion& champion : champions.Get()) {
-    minimal.push_back(static_cast<const CollectionsChampionMinimal&>(champion));
+  const std::vector<CollectionsChampion>& source = champions.Get();
+  std::vector<CollectionsChampionMinimal>& minimal = minimalChampions.Overwrite();
+  minimal.resize(source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    minimal[i] = static_cast<const CollectionsChampionMinimal&>(source[i]);
   }
-  minimalChampions.Assign(std::move(minimal));
 }
 
 CollectionsChampionPlayableCounts ChampionInventory::PlayableCounts() const {

@@ -33,6 +33,14 @@ class SharedSnapshot {
     return holder_->value;
   }
 
+  // For a value about to be overwritten whole: the value itself while no
+  // view is alive (so its storage is reused), else a fresh default one.
+  // The reference lives until the next Share or Assign.
+  T& Overwrite() {
+    if (Shared()) holder_ = std::make_shared<Holder>();
+    return holder_->value;
+  }
+
   void Assign(T value) {
     if (Shared()) {
       holder_ = std::make_shared<Holder>(std::move(value));
