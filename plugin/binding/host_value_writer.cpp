@@ -68,7 +68,10 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
   const auto* base = static_cast<const unsigned char*>(native);
   for (std::size_t begin = 0; begin < fields.size();) {
     std::size_t end = begin + 1;
-    while (end < fields.size() && fields[end]->name == fields[begin]->name) ++end;
+    while (end < fields.size() && fields[end]->nameHash == fields[begin]->nameHash &&
+           fields[end]->name == fields[begin]->name) {
+      ++end;
+    }
     HostValueMapEntry& entry = entries[used];
     for (std::size_t i = end; i-- > begin;) {
       const BindingFieldInfo& field = *fields[i];
