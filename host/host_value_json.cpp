@@ -21,47 +21,42 @@ uint32_t CountOf(const HostValue& value) {
   return value.payload.reference.pointer != nullptr ? value.payload.reference.count : 0;
 }
 
-// Writes a value that is not a container; a container is left to the walk
-// (false). In the walk's loops, so that a member costs no call and one
-// switch.
-inline __attribute__((always_inline)) bool WriteScalar(JsonTextWriter& writer, const HostValue& value) {
+// Writes a value that is not a container, in room for a token; a
+// container is left to the walk (false). In the walk's loops, so that a
+// member costs no call and one switch.
+inline __attribute__((always_inline)) bool WriteScalar(JsonTextWriter::Run& run, const HostValue& value) {
   switch (value.kind) {
     case kHostValueArray:
     case kHostValueMap: return false;
-    case kHostValueBool: writer.Bool(value.payload.boolean != 0); break;
-    case kHostValueSigned: writer.Signed(value.payload.signed_value); break;
-    case kHostValueUnsigned: writer.Unsigned(value.payload.unsigned_value); break;
-    case kHostValueFloat: writer.Double(value.payload.float_value); break;
+    case kHostValueBool: run.Bool(value.payload.boolean != 0); break;
+    case kHostValueSigned: run.Integer(value.payload.signed_value); break;
+    case kHostValueUnsigned: run.Integer(value.payload.unsigned_value); break;
+    case kHostValueFloat: run.Double(value.payload.float_value); break;
     case kHostValueBorrowedString:
     case kHostValueOwnedString:
       // A string ends at its count or at a NUL before it.
-      writer.Text(static_cast<const char*>(value.payload.reference.pointer), value.payload.reference.count);
+      run.Text(static_cast<const char*>(value.payload.reference.pointer), value.payload.reference.count);
       break;
     case kHostValueBorrowedBlob:
-    case kHostValueOwnedBlob: writer.String(BlobOf(value.payload.reference)); break;
-    default: writer.Null(); break;
+    case kHostValueOwnedBlob: run.String(BlobOf(value.payload.reference)); break;
+    default: run.Null(); break;
   }
   return true;
-}
-
-inline __attribute__((always_inline)) void Open(JsonTextWriter& writer, const HostValue& value,
-                                                std::vector<OpenContainer>& open) {
-  writer.Raw(value.kind == kHostValueArray ? '[' : '{');
-  open.push_back({&value, 0});
 }
 
 }  // namespace
 
 void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
-  if (WriteScalar(writer, root)) return;
+  JsonTextWriter::Run run(writer);
+  run.Ensure(JsonTextWriter::Run::kTokenRoom);
+  if (WriteScalar(run, root)) return;
   std::vector<OpenContainer> open;
   open.reserve(32);
-  Open(writer, root, open);
+  run.Put(root.kind == kHostValueArray ? '[' : '{');
+  open.push_back({&root, 0});
   // The members of the innermost open container are written in a loop of
   // their own until one is a container, which is opened and walked first.
   while (!open.empty()) {
-    // The position is kept in a local: the writer's stores through a char
-    // pointer would otherwise make the compiler reload it after each one.
     const HostValue& container = *open.back().value;
     uint32_t next = open.back().next;
     const uint32_t count = CountOf(container);
@@ -70,22 +65,29 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
       const auto* entries = static_cast<const HostValueMapEntry*>(container.payload.reference.pointer);
       while (inner == nullptr && next < count) {
         const HostValueMapEntry& entry = entries[next];
-        writer.Member(entry.key, next++ == 0);
-        if (!WriteScalar(writer, entry.value)) inner = &entry.value;
+        run.Ensure(JsonTextWriter::Run::kNextTokenRoom);
+        if (next++ != 0) run.Put(',');
+        run.Key(entry.key);
+        run.Ensure(JsonTextWriter::Run::kTokenRoom);
+        if (!WriteScalar(run, entry.value)) inner = &entry.value;
       }
     } else {
       const auto* elements = static_cast<const HostValue*>(container.payload.reference.pointer);
       while (inner == nullptr && next < count) {
         const HostValue& element = elements[next];
-        if (next++ != 0) writer.Raw(',');
-        if (!WriteScalar(writer, element)) inner = &element;
+        run.Ensure(JsonTextWriter::Run::kNextTokenRoom);
+        if (next++ != 0) run.Put(',');
+        if (!WriteScalar(run, element)) inner = &element;
       }
     }
     open.back().next = next;
+    // A container opens in the room ensured for it as a token.
     if (inner != nullptr) {
-      Open(writer, *inner, open);
+      run.Put(inner->kind == kHostValueArray ? '[' : '{');
+      open.push_back({inner, 0});
     } else {
-      writer.Raw(container.kind == kHostValueArray ? ']' : '}');
+      run.Ensure(1);
+      run.Put(container.kind == kHostValueArray ? ']' : '}');
       open.pop_back();
     }
   }

@@ -3,10 +3,9 @@
 // a text ends and what in it needs escaping in the same pass that copies it,
 // and writes every token exactly as RapidJSON's Writer does (the same
 // escapes, the same number texts), so answers do not change with the writer.
-// Separators are the caller's, but for a member's comma. The tokens of a
-// champion list are mostly short (keys, flags, small numbers, names), so
-// those are written here in place and only longer or escaped texts go out
-// of line.
+// Separators are the caller's. The tokens of a champion list are mostly
+// short (keys, flags, small numbers, names), so a Run writes those in place
+// and only longer or escaped texts go out of line.
 #pragma once
 
 #include <charconv>
@@ -41,75 +40,114 @@ class JsonTextWriter {
   // A JSON string of every byte of `bytes`: quotes, backslashes and control
   // bytes (NUL too) escaped, every other byte as it is.
   void String(std::string_view bytes) { Escaped(bytes.data(), bytes.size(), false); }
-  // A JSON string of the text at `text`: at most `limit` bytes, up to a NUL.
-  void Text(const char* text, std::size_t limit) {
-    Reserve(kShortRoom);
-    // Writes through a local cursor: a store through a char pointer could
-    // change any member, so the compiler would reload them after each one.
-    char* const out = cursor_;
-    const std::size_t length = text != nullptr ? text_blocks::CopyShortText<true>(text, limit, out + 1) : 0;
-    if (length == text_blocks::kNotShort) return Escaped(text, limit, true);
-    out[0] = '"';
-    out[length + 1] = '"';
-    cursor_ = out + length + 2;
-  }
-  // "key": for a NUL-terminated key.
-  void Key(const char* key) {
-    Escaped(key, SIZE_MAX, true);
-    Raw(':');
-  }
-  // A map's member up to its value: a comma unless it is the first, then
-  // "key": for a NUL-terminated key.
-  void Member(const char* key, bool first) {
-    Reserve(kShortRoom + 1);
-    char* out = cursor_;
-    *out = ',';
-    out += first ? 0 : 1;
-    const std::size_t length = key != nullptr ? text_blocks::CopyShortText<false>(key, 0, out + 1) : 0;
-    if (length == text_blocks::kNotShort) {
-      cursor_ = out;
-      return Key(key);
-    }
-    out[0] = '"';
-    out[length + 1] = '"';
-    out[length + 2] = ':';
-    cursor_ = out + length + 3;
-  }
-  void Null() { Raw("null"); }
-  void Bool(bool value) {
-    static constexpr char kTexts[2][8] = {"false", "true"};
-    Reserve(8);
-    char* const out = cursor_;
-    std::memcpy(out, kTexts[value ? 1 : 0], 8);
-    cursor_ = out + (value ? 4 : 5);
-  }
-  // Integers have one decimal text, so any exact conversion writes what
-  // RapidJSON's does.
-  void Signed(int64_t value) { Integer(value); }
-  void Unsigned(uint64_t value) { Integer(value); }
   // JSON has no NaN or infinity: those are null.
   void Double(double value);
+  void Null() { Raw("null"); }
+
+  class Run;
 
  private:
-  // A short text's blocks, its quotes and a colon.
-  static constexpr std::size_t kShortRoom = text_blocks::kShortBlocks * text_blocks::kBlock + 3;
   // Room for `bytes` more at the cursor.
   void Reserve(std::size_t bytes) {
     if (static_cast<std::size_t>(end_ - cursor_) < bytes) Grow(bytes);
   }
   void Grow(std::size_t bytes);
-  template <typename Integral>
-  void Integer(Integral value) {
-    constexpr std::size_t kLongest = 20;  // "-9223372036854775808", "18446744073709551615"
-    Reserve(kLongest);
-    char* const out = cursor_;
-    cursor_ = std::to_chars(out, out + kLongest, value).ptr;
-  }
   std::size_t Used() const { return static_cast<std::size_t>(cursor_ - text_.data()); }
   void Escaped(const char* text, std::size_t limit, bool stop_at_nul);
 
   std::string& text_;
   char* cursor_;
+  char* end_;
+};
+
+// A run of tokens written through a cursor of its own. A Run is its
+// caller's local and its address never leaves it, so the compiler keeps
+// the cursor in a register; the writer's cursor, stored through a char
+// pointer, would be reloaded after every byte written. Room is made once
+// for a group of tokens (Ensure); the short forms write in place, and a
+// token that does not fit one goes out of line through the writer.
+class JsonTextWriter::Run {
+ public:
+  // A short text's blocks and its quotes; a short key's, with its colon
+  // (a key ends at a NUL inside the blocks, so it is shorter), and any
+  // other scalar's short form.
+  static constexpr std::size_t kTokenRoom = text_blocks::kShortBlocks * text_blocks::kBlock + 2;
+  // A comma and a token.
+  static constexpr std::size_t kNextTokenRoom = 1 + kTokenRoom;
+
+  explicit Run(JsonTextWriter& writer) : writer_(writer), out_(writer.cursor_), end_(writer.end_) {}
+  ~Run() { writer_.cursor_ = out_; }
+  Run(const Run&) = delete;
+  Run& operator=(const Run&) = delete;
+
+  void Ensure(std::size_t bytes) {
+    if (static_cast<std::size_t>(end_ - out_) < bytes) Reserve(bytes);
+  }
+  // Each write below needs the room ensured for one token; one that went
+  // out of line leaves none.
+  void Put(char c) { *out_++ = c; }
+  // "key": for a NUL-terminated key.
+  void Key(const char* key) {
+    const std::size_t length = key != nullptr ? text_blocks::CopyShortText<false>(key, 0, out_ + 1) : 0;
+    if (length == text_blocks::kNotShort)
+      return OutOfLine([key](JsonTextWriter& writer) {
+        writer.Escaped(key, SIZE_MAX, true);
+        writer.Raw(':');
+      });
+    out_[0] = '"';
+    out_[length + 1] = '"';
+    out_[length + 2] = ':';
+    out_ += length + 3;
+  }
+  // A JSON string of the text at `text`: at most `limit` bytes, up to a NUL.
+  void Text(const char* text, std::size_t limit) {
+    const std::size_t length = text != nullptr ? text_blocks::CopyShortText<true>(text, limit, out_ + 1) : 0;
+    if (length == text_blocks::kNotShort) {
+      return OutOfLine([text, limit](JsonTextWriter& writer) { writer.Escaped(text, limit, true); });
+    }
+    out_[0] = '"';
+    out_[length + 1] = '"';
+    out_ += length + 2;
+  }
+  void Bool(bool value) {
+    static constexpr char kTexts[2][8] = {"false", "true"};
+    std::memcpy(out_, kTexts[value ? 1 : 0], 8);
+    out_ += value ? 4 : 5;
+  }
+  // Integers have one decimal text, so any exact conversion writes what
+  // RapidJSON's does.
+  template <typename Integral>
+  void Integer(Integral value) {
+    constexpr std::size_t kLongest = 20;  // "-9223372036854775808", "18446744073709551615"
+    static_assert(kLongest <= kTokenRoom);
+    out_ = std::to_chars(out_, out_ + kLongest, value).ptr;
+  }
+  void Null() {
+    std::memcpy(out_, "null", 4);
+    out_ += 4;
+  }
+  void Double(double value) {
+    OutOfLine([value](JsonTextWriter& writer) { writer.Double(value); });
+  }
+  void String(std::string_view bytes) {
+    OutOfLine([bytes](JsonTextWriter& writer) { writer.String(bytes); });
+  }
+
+ private:
+  // Hands the cursor to the writer for `write`, then takes it back.
+  template <typename Write>
+  void OutOfLine(const Write& write) {
+    writer_.cursor_ = out_;
+    write(writer_);
+    out_ = writer_.cursor_;
+    end_ = writer_.end_;
+  }
+  void Reserve(std::size_t bytes) {
+    OutOfLine([bytes](JsonTextWriter& writer) { writer.Reserve(bytes); });
+  }
+
+  JsonTextWriter& writer_;
+  char* out_;
   char* end_;
 };
 
