@@ -19,13 +19,7 @@ struct Thing {
   std::string name;
 };
 
-struct Unregistered {
-  int32_t id = 0;
-};
-
-struct RecordHolder {
-  Unregistered inner;
-};
+struct Unregistered {};
 
 BindingValue ThingValue(int32_t id, const char* name) {
   return StructureValue({{"id", SignedValue(id)}, {"name", TextValue(name)}});
@@ -73,7 +67,7 @@ TEST_F(OutboundRequestTest, ABodyOrParameterThatDoesNotConvertIsAConversionFailu
                        "Error converting response for GET /things/7: Value seven for 'id' of type int32 is in an "
                        "incorrect format"));
   // A parameter that does not convert fails with 400 and nothing is sent.
-  const MaybeType<Failure, Nothing> unsent = Post(module, RequestMethod::kPost, "/things", RecordHolder{});
+  const MaybeType<Failure, Nothing> unsent = Post(module, RequestMethod::kPost, "/things", Unregistered{});
   ASSERT_TRUE(unsent.IsFailure());
   EXPECT_EQ(std::tuple(unsent.GetFailure().Code(), unsent.GetFailure().Message()),
             std::tuple(400,

@@ -144,20 +144,6 @@ TEST(BindingValueTest, CopiesAreDeepAndMovesSwapRootsButCopyAndClearAChild) {
   EXPECT_EQ(moved.Find("name").GetString(), "skin 2");
 }
 
-TEST(BindingValueTest, DeepTreesAreClearedAndCopiedWithoutRecursion) {
-  constexpr int kDepth = 100000;
-  BindingValue root;
-  BindingValue* node = &root;
-  for (int i = 0; i < kDepth; ++i) node = i % 2 == 0 ? &node->Member("child") : &node->Index(0);
-  node->SetString("leaf");
-  BindingValue copy(root);
-  const BindingValue* walk = &copy;
-  for (int i = 0; i < kDepth; ++i) walk = i % 2 == 0 ? &walk->Find("child") : &walk->Get(0);
-  EXPECT_EQ(walk->GetString(), "leaf");
-  root.Clear();
-  EXPECT_TRUE(root.IsEmpty());
-}
-
 TEST(BindingResultTest, FailureShapeAndReplacement) {
   BindingResult result;
   EXPECT_TRUE(result.Ok());

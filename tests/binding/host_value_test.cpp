@@ -92,15 +92,19 @@ TEST(HostValueTest, UnknownKindsAndUnreservableCountsFail) {
             "Couldn't assign value to 'list' because the input holds 268435456 elements, more than can be reserved.");
 }
 
-TEST(HostValueTest, DeepTreesConvertAndReleaseWithoutRecursion) {
+// The copy converted is the deep copy's only reader.
+TEST(HostValueTest, DeepTreesCopyClearConvertAndReleaseWithoutRecursion) {
   constexpr int kDepth = 100000;
   BindingValue root;
   BindingValue* node = &root;
   for (int i = 0; i < kDepth; ++i) node = i % 2 == 0 ? &node->Index(0) : &node->Member("k");
   node->SetSigned(5);
+  const BindingValue copy(root);
+  root.Clear();
+  EXPECT_TRUE(root.IsEmpty());
   BindingResult result;
   HostValue host;
-  ToHostValue(result, root, host);
+  ToHostValue(result, copy, host);
   ASSERT_TRUE(result.Ok());
   const BindingResult back = From(host);
   ASSERT_TRUE(back.Ok());

@@ -57,9 +57,7 @@ TEST(InventoryThreads, RequestsSeeWholeStatesWhileTheInventoryChanges) {
                         "/kel-champions/v1/inventories/3/champions", 20);
   std::thread minimal(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampionsMinimal",
                       "/kel-champions/v1/inventories/3/champions-minimal", 20);
-  writer.join();
-  champions.join();
-  minimal.join();
+  for (std::thread* thread : {&writer, &champions, &minimal}) thread->join();
 }
 
 // Two threads read (one champion, the whole list) while two others change a
@@ -96,10 +94,7 @@ TEST(InventoryThreads, EventsFollowTheChangesWhileReadersRead) {
   std::thread champion(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampionsByChampionId",
                        championPath, 0);
   std::thread list(ReadWhile, std::cref(rig), busy, "GetKelChampionsV1InventoriesBySummonerIdChampions", listUri, 0);
-  first.join();
-  second.join();
-  champion.join();
-  list.join();
+  for (std::thread* thread : {&first, &second, &champion, &list}) thread->join();
 
   const auto purchaseDate = [](const BindingValue& skin) {
     return skin.Find("ownership").Find("rental").Find("purchaseDate").AsUnsigned();

@@ -79,13 +79,11 @@ class SessionEventsTest : public ::testing::Test {
 TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInRepeatedUpdatesStartOneLoadAndTheTimeoutPublishesOnce) {
   rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 5, 0, true));
   rig.Resource(kSessionUri, kUpdate, Session("IN_PROGRESS", 5, 6, true));
-  EXPECT_EQ(rig.Pending(kOwnershipTask), 0u);
-  EXPECT_EQ(rig.Pending(kTimeoutTask), 0u);
+  EXPECT_EQ(std::tuple(rig.Pending(kOwnershipTask), rig.Pending(kTimeoutTask)), std::tuple(0u, 0u));
 
   rig.Resource(kSessionUri, kCreate, Session("SUCCEEDED", 5, 6, true));
   rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 8, 6, true));
-  EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
-  EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
+  EXPECT_EQ(std::tuple(rig.Pending(kOwnershipTask), rig.Pending(kTimeoutTask)), std::tuple(1u, 1u));
   EXPECT_NEAR(rig.DelayOf(kTimeoutTask), 10.0, 0.5);
   EXPECT_NEAR(rig.DelayOf(kOwnershipTask), 0.01, 0.005);
   EXPECT_FALSE(rig.Logged("Checking collections caches after reconnect."));
@@ -98,14 +96,12 @@ TEST_F(SessionEventsTest, OnlyACompleteSessionLogsInRepeatedUpdatesStartOneLoadA
   ASSERT_TRUE(rig.Run(kTimeoutTask));
   EXPECT_TRUE(rig.Logged("Post login champion timeout expired, checking cache."));
   ASSERT_EQ(rig.Published().size(), 3u);
-  EXPECT_EQ(rig.Published()[0].uri, "/kel-champions/v1/inventories/5/champions");
-  EXPECT_EQ(rig.Published()[0].eventType, "Create");
-  EXPECT_EQ(rig.Published()[0].data.Size(), 0u);
+  EXPECT_EQ(std::tuple(rig.Published()[0].uri, rig.Published()[0].eventType, rig.Published()[0].data.Size()),
+            std::tuple("/kel-champions/v1/inventories/5/champions", "Create", 0u));
   // The routes are open from then on, with what is there.
   const TestAnswer list =
       rig.Get("GetKelChampionsV1InventoriesBySummonerIdChampions", "/kel-champions/v1/inventories/5/champions");
-  EXPECT_FALSE(list.has_error) << list.error;
-  EXPECT_EQ(list.value.Size(), 0u);
+  EXPECT_EQ(std::tuple(list.error, list.value.Size()), std::tuple("", 0u));
 
   rig.Resource(kSummonerUri, kDelete, "{}");
   ASSERT_EQ(rig.Published().size(), 6u);
@@ -136,8 +132,7 @@ TEST_F(SessionEventsTest, AReconnectReloadsOwnershipAndALogoutKeepsTheIdUntilDel
 
   // Logging in again is a new login: new id, new load, new timeout.
   rig.Resource(kSessionUri, kUpdate, Session("SUCCEEDED", 12, 6, true));
-  EXPECT_EQ(rig.Pending(kOwnershipTask), 1u);
-  EXPECT_EQ(rig.Pending(kTimeoutTask), 1u);
+  EXPECT_EQ(std::tuple(rig.Pending(kOwnershipTask), rig.Pending(kTimeoutTask)), std::tuple(1u, 1u));
   rig.Resource(kSummonerUri, kUpdate, R"({"summonerLevel":3})");
   EXPECT_EQ(rig.Published().back().uri, "/kel-champions/v1/inventories/12/champions-playable-count");
 }

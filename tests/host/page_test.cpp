@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "binding/binding_value.h"
 #include "host_process.h"
@@ -80,10 +79,8 @@ class DevToolsBrowser {
       session_.clear();
       Call("Browser.close");
       // It answers before it is gone; give it a moment, then insist.
-      for (int tries = 0, status = 0; waitpid(pid_, &status, WNOHANG) == 0; ++tries) {
-        if (tries == 200) kill(pid_, SIGKILL);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      }
+      if (!WaitFor([&] { return waitpid(pid_, nullptr, WNOHANG) != 0; }, std::chrono::seconds(10)))
+        kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
     }
     close(to_browser_);
     close(from_browser_);

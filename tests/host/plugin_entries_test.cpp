@@ -146,6 +146,17 @@ class HostEventStream : public ::testing::Test {
   HostCore core{options, log};
   HttpServer server{core, options};
   uint16_t port = 0;
+
+  // The stream for `query` up to the first `until` (left out).
+  std::string Read(const std::string& query, const std::string& until) const {
+    httplib::Client client("127.0.0.1", port);
+    std::string text;
+    client.Get("/host/v1/events?" + query, [&](const char* data, size_t length) {
+      text.append(data, length);
+      return text.find(until) == std::string::npos;
+    });
+    return text.substr(0, text.find(until));
+  }
 };
 
 TEST_F(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
@@ -153,18 +164,12 @@ TEST_F(HostEventStream, ReplaysWhatThePluginPublishedInOrderAndFiltersByName) {
   Publish(core, "OnJsonApiEvent", "/a/v1/b", "Create");
   Publish(core, "OnJsonApiEvent_a_v1_b", "/a/v1/b", "Update");
 
-  httplib::Client client("127.0.0.1", port);
-  std::string text;
-  client.Get("/host/v1/events?since=0&name=OnJsonApiEvent_", [&](const char* data, size_t length) {
-    text.append(data, length);
-    return text.find("Update") == std::string::npos;
-  });
   // Event 2 goes by the general name only and is left out.
-  EXPECT_EQ(text.substr(0, text.find("Update") + 6),
+  EXPECT_EQ(Read("since=0&name=OnJsonApiEvent_", "\"Update"),
             "id: 1\nevent: OnJsonApiEvent_a_v1_b\n"
             R"(data: {"name":"OnJsonApiEvent_a_v1_b","uri":"/a/v1/b","eventType":"Create","data":{"n":7}})"
             "\n\nid: 3\nevent: OnJsonApiEvent_a_v1_b\n"
-            R"(data: {"name":"OnJsonApiEvent_a_v1_b","uri":"/a/v1/b","eventType":"Update)");
+            R"(data: {"name":"OnJsonApiEvent_a_v1_b","uri":"/a/v1/b","eventType":)");
 }
 
 TEST_F(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
@@ -173,16 +178,10 @@ TEST_F(HostEventStream, AReaderBehindTheBoundIsToldWhichIdsItLost) {
   for (int i = 0; i < 20003; ++i) core.Hub().Add("OnJsonApiEvent_a", R"({"n":1})");
   const uint64_t lost_through = first + 2;
 
-  httplib::Client client("127.0.0.1", port);
-  std::string text;
-  client.Get("/host/v1/events?since=0&name=Nothing", [&](const char* data, size_t length) {
-    text.append(data, length);
-    return text.find("\n\n") == std::string::npos;
-  });
-  EXPECT_EQ(text.substr(0, text.find("\n\n")), "id: " + std::to_string(lost_through) +
-                                                   "\nevent: host-events-dropped\ndata: "
-                                                   R"({"name":"host-events-dropped","after":0,"through":)" +
-                                                   std::to_string(lost_through) + "}");
+  EXPECT_EQ(Read("since=0&name=Nothing", "\n\n"), "id: " + std::to_string(lost_through) +
+                                                      "\nevent: host-events-dropped\ndata: "
+                                                      R"({"name":"host-events-dropped","after":0,"through":)" +
+                                                      std::to_string(lost_through) + "}");
 }
 
 TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
@@ -192,7 +191,6 @@ TEST(HostValueJson, EncodedJsonIsWrittenBackAsTheSameText) {
   ASSERT_TRUE(parsed.Ok());
   EncodedHostValue encoded(parsed.Value());
   EXPECT_EQ(HostValueToJson(encoded.Get()), text);
-  EXPECT_EQ(encoded.Get().payload.reference.count, 4u);
 }
 
 // Texts start in the room of the thread's last one; a short text the host

@@ -117,27 +117,25 @@ TEST(HostSoak, ReadersChangesFaultsAndReconnectsForABoundedTime) {
   const std::string inventory_message =
       R"({"inventoryType": "CHAMPION", "data": {"championId": )" + std::to_string(DefaultWorld().Champions()[3].id);
   const auto end = Clock::now() + SoakTime();
+  const auto change = [&](const std::string& path, const std::string& body = "") {
+    EXPECT_EQ(host.Send("POST", path, body).status, 200) << path << " " << body;
+  };
   int changes = 0;
   for (int round = 0; Clock::now() < end; ++round) {
-    EXPECT_EQ(host.Send("POST", "/host/v1/messages/store-fulfillment",
-                        inventory_message + R"(, "owned": true, "sources": ["purchase"], "purchaseDate": 1}})")
-                  .status,
-              200);
-    EXPECT_EQ(
-        host.Send("POST", "/host/v1/messages/rental-update", inventory_message + R"(, "owned": false, "sources": []}})")
-            .status,
-        200);
-    EXPECT_EQ(host.Send("POST", "/host/v1/messages/dynamic-configuration").status, 200);
+    change("/host/v1/messages/store-fulfillment",
+           inventory_message + R"(, "owned": true, "sources": ["purchase"], "purchaseDate": 1}})");
+    change("/host/v1/messages/rental-update", inventory_message + R"(, "owned": false, "sources": []}})");
+    change("/host/v1/messages/dynamic-configuration");
     changes += 3;
     if (round % 5 == 4) {
       // Game data and the remote service fail for one reload, then the
       // session comes back whole.
       ++fault_epoch;
-      EXPECT_EQ(host.Send("POST", "/host/v1/faults", R"({"championSummary": 1, "inventory": 1})").status, 200);
-      EXPECT_EQ(host.Send("POST", "/host/v1/reconnect").status, 200);
-      EXPECT_EQ(host.Send("POST", "/host/v1/login").status, 200);
-      EXPECT_EQ(host.Send("POST", "/host/v1/faults", R"({"championSummary": 0, "inventory": 0})").status, 200);
-      EXPECT_EQ(host.Send("POST", "/host/v1/login").status, 200);
+      change("/host/v1/faults", R"({"championSummary": 1, "inventory": 1})");
+      change("/host/v1/reconnect");
+      change("/host/v1/login");
+      change("/host/v1/faults", R"({"championSummary": 0, "inventory": 0})");
+      change("/host/v1/login");
       EXPECT_TRUE(WaitForFullList(host));
       ++fault_epoch;
       changes += 2;

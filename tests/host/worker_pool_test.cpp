@@ -125,22 +125,17 @@ TEST(HostConcurrency, ReadersMessagesAndConfigurationChangesAtOnceThenAStop) {
   }
   // Each change returns once the plug-in has taken it, so the rounds go at
   // the plug-in's pace while the readers keep it busy.
+  const auto change = [&](const char* method, const std::string& path, const std::string& body = "") {
+    EXPECT_EQ(host.Send(method, path, body).status, 200) << path;
+  };
   for (int round = 0; round < 6; ++round) {
-    EXPECT_EQ(host.Send("POST", "/host/v1/messages/store-fulfillment",
-                        R"({"inventoryType": "CHAMPION", "data": {"championId": 1, "owned": true}})")
-                  .status,
-              200);
-    EXPECT_EQ(host.Send("POST", "/host/v1/messages/dynamic-configuration").status, 200);
-    EXPECT_EQ(
-        host.Send("PUT",
-                  "/host/v1/resources/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList",
-                  round % 2 == 0 ? "[1, 2]" : "[]")
-            .status,
-        200);
-    EXPECT_EQ(host.Send("PUT", "/host/v1/resources/kel-summoner/v1/current-summoner",
-                        R"({"summonerLevel": )" + std::to_string(round * 7) + "}")
-                  .status,
-              200);
+    change("POST", "/host/v1/messages/store-fulfillment",
+           R"({"inventoryType": "CHAMPION", "data": {"championId": 1, "owned": true}})");
+    change("POST", "/host/v1/messages/dynamic-configuration");
+    change("PUT", "/host/v1/resources/kel-platform-config/v1/namespaces/ClientSystemStates/inactiveChampionIdList",
+           round % 2 == 0 ? "[1, 2]" : "[]");
+    change("PUT", "/host/v1/resources/kel-summoner/v1/current-summoner",
+           R"({"summonerLevel": )" + std::to_string(round * 7) + "}");
   }
   EXPECT_TRUE(WaitFor([&] { return listsRead.load() >= 8; }, Patience(std::chrono::milliseconds(60000))));
   host.Send("POST", "/host/v1/reconnect");

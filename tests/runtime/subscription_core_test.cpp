@@ -23,12 +23,6 @@ using enum PluginResourceEventType;
 
 constexpr const char* kSessionEvent = "OnJsonApiEvent_kel-login_v1_session";
 
-size_t SubscriptionsTo(const FakeCore& core, const std::string& name) {
-  size_t count = 0;
-  for (const SubscribeCall& call : core.subscriptions()) count += call.name == name ? 1 : 0;
-  return count;
-}
-
 TEST(ResourceNamesTest, EventNamesKeepThreeSegmentsOrFiveUnderPlatformConfigurationAndStarsTakeOneSegmentsRest) {
   EXPECT_EQ(ResourceEventName("kel-login/v1/session/deeper/still"), "OnJsonApiEvent_kel-login_v1_session");
   EXPECT_EQ(ResourceEventName("//kel-login//v1/"), "OnJsonApiEvent_kel-login_v1");
@@ -54,7 +48,7 @@ TEST_F(SubscriptionCoreTest, SubscribesOnceWithTheCorePerEventNameAndUnsubscribe
   module.AddResourceListener("/kel-login/v1/session", [&](const PluginResourceEvent& e) { seen.push_back(e.uri); });
   module.AddResourceListener("/kel-login/v1/session/deeper",
                              [&](const PluginResourceEvent& e) { seen.push_back("deeper " + e.uri); });
-  ASSERT_EQ(SubscriptionsTo(core, kSessionEvent), 1u);
+  ASSERT_EQ(core.SubscriptionCount(kSessionEvent), 1u);
   EXPECT_EQ(std::tuple(core.subscriptions().back().plugin_handle, core.subscriptions().back().flag),
             std::tuple(42u, 0u));
 
@@ -105,7 +99,7 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
   TaskRunner tasks(core);
   std::vector<std::string> handled;
   module.SubscribeDrovClass("a.b.C", [&](const PluginDrovEvent& m) { handled.push_back(m.body.AsText()); });
-  ASSERT_EQ(SubscriptionsTo(core, "OnDrovEvent_a_b_C"), 1u);  // every dot replaced
+  ASSERT_EQ(core.SubscriptionCount("OnDrovEvent_a_b_C"), 1u);  // every dot replaced
 
   DeliverEvent(core, "OnDrovEvent_a_b_C", DrovMessagePayload("a.b.C", TextValue("first")));
   EXPECT_TRUE(handled.empty());
@@ -126,7 +120,7 @@ TEST_F(SubscriptionCoreTest, DrovMessagesGoToAWaitingCallOrAsTasksToTheirClass) 
 
 TEST_F(SubscriptionCoreTest, ServiceProxyAnswersWaitForTheirRequestAndEachArrivalFulfilsOne) {
   for (const char* name : {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"})
-    ASSERT_EQ(SubscriptionsTo(core, name), 1u) << name;
+    ASSERT_EQ(core.SubscriptionCount(name), 1u) << name;
   EXPECT_EQ(core.subscriptions()[0].flag, 1u);
 
   std::vector<std::string> fulfilled;

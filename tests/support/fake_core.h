@@ -8,6 +8,7 @@
 // the lock (so a hook may call into the plug-in again).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -89,6 +90,10 @@ class FakeCore {
   std::vector<RequestCall> requests() const { return Snapshot(requests_); }
   std::vector<ReservedCall> reserved_calls() const { return Snapshot(reserved_calls_); }
   std::vector<SubscribeCall> subscriptions() const { return Snapshot(subscriptions_); }
+  size_t SubscriptionCount(std::string_view name) const {
+    const std::vector<SubscribeCall> all = subscriptions();
+    return std::count_if(all.begin(), all.end(), [&](const SubscribeCall& call) { return call.name == name; });
+  }
   std::vector<UnsubscribeCall> unsubscriptions() const { return Snapshot(unsubscriptions_); }
   std::vector<ScheduledCall> scheduled() const { return Snapshot(scheduled_); }
   std::vector<WaitCall> waits() const { return Snapshot(waits_); }
