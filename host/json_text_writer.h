@@ -64,8 +64,8 @@ class JsonTextWriter {
 // caller's local and its address never leaves it, so the compiler keeps
 // the cursor in a register; the writer's cursor, stored through a char
 // pointer, would be reloaded after every byte written. Room is made once
-// for a group of tokens (Ensure); the short forms write in place, and a
-// token that does not fit one goes out of line through the writer.
+// before each token (Ensure); the short forms write in place, and a token
+// that does not fit one goes out of line through the writer.
 class JsonTextWriter::Run {
  public:
   // A short text's blocks and its quotes; a short key's, with its colon
