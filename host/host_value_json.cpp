@@ -44,6 +44,13 @@ inline __attribute__((always_inline)) bool WriteScalar(JsonTextWriter::Run& run,
   return true;
 }
 
+// Opens a container in the room ensured for it as a token.
+inline __attribute__((always_inline)) void Open(JsonTextWriter::Run& run, const HostValue& value,
+                                                std::vector<OpenContainer>& open) {
+  run.Put(value.kind == kHostValueArray ? '[' : '{');
+  open.push_back({&value, 0});
+}
+
 }  // namespace
 
 void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
@@ -52,8 +59,7 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
   if (WriteScalar(run, root)) return;
   std::vector<OpenContainer> open;
   open.reserve(32);
-  run.Put(root.kind == kHostValueArray ? '[' : '{');
-  open.push_back({&root, 0});
+  Open(run, root, open);
   // The members of the innermost open container are written in a loop of
   // their own until one is a container, which is opened and walked first.
   while (!open.empty()) {
@@ -81,10 +87,8 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
       }
     }
     open.back().next = next;
-    // A container opens in the room ensured for it as a token.
     if (inner != nullptr) {
-      run.Put(inner->kind == kHostValueArray ? '[' : '{');
-      open.push_back({inner, 0});
+      Open(run, *inner, open);
     } else {
       run.Ensure(1);
       run.Put(container.kind == kHostValueArray ? ']' : '}');
