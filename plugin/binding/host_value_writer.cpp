@@ -93,7 +93,7 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
 
 const char* HostValueWriter::FieldKey(const BindingFieldInfo& field) {
   const auto address = reinterpret_cast<std::uintptr_t>(&field);
-  CopiedKey& slot = copiedKeys_[(address >> 4 ^ address >> 11) % copiedKeys_.size()];
+  CopiedKey& slot = copiedKeys_[(static_cast<std::uint64_t>(address) * 0x9E3779B97F4A7C15u) >> (64 - kCopiedKeyBits)];
   if (slot.field != &field) {
     slot.field = &field;
     slot.copy = arena_.CopyText(field.name);

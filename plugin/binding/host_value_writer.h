@@ -56,8 +56,13 @@ class HostValueWriter {
     const BindingFieldInfo* field = nullptr;
     const char* copy = nullptr;
   };
+  // By the field's address, multiplied out over every bit: 128 slots of the
+  // address's low bits shared slots among a champion list's fields, which
+  // copied the same names again and again (15.0 M instructions per route-1
+  // answer against 13.2 M with these).
+  static constexpr unsigned kCopiedKeyBits = 9;
   HostValueArena& arena_;
-  std::array<CopiedKey, 128> copiedKeys_{};
+  std::array<CopiedKey, std::size_t{1} << kCopiedKeyBits> copiedKeys_{};
   const BindingRegistry& registry_;
   std::string message_;
 };
