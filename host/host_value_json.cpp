@@ -59,6 +59,7 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
   if (WriteScalar(run, root)) return;
   std::vector<OpenContainer> open;
   open.reserve(32);
+  JsonTextWriter::QuotedKeys keys;
   Open(run, root, open);
   // The members of the innermost open container are written in a loop of
   // their own until one is a container, which is opened and walked first.
@@ -71,10 +72,9 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
       const auto* entries = static_cast<const HostValueMapEntry*>(container.payload.reference.pointer);
       while (inner == nullptr && next < count) {
         const HostValueMapEntry& entry = entries[next];
-        run.Ensure(JsonTextWriter::Run::kNextTokenRoom);
-        if (next++ != 0) run.Put(',');
-        run.Key(entry.key);
-        run.Ensure(JsonTextWriter::Run::kTokenRoom);
+        run.Ensure(JsonTextWriter::Run::kMemberRoom);
+        run.Comma(next++ != 0);
+        run.Key(entry.key, keys);
         if (!WriteScalar(run, entry.value)) inner = &entry.value;
       }
     } else {
@@ -82,7 +82,7 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
       while (inner == nullptr && next < count) {
         const HostValue& element = elements[next];
         run.Ensure(JsonTextWriter::Run::kNextTokenRoom);
-        if (next++ != 0) run.Put(',');
+        run.Comma(next++ != 0);
         if (!WriteScalar(run, element)) inner = &element;
       }
     }

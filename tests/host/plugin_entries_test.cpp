@@ -253,6 +253,49 @@ TEST(HostValueJson, WritesTextsAtEveryOffsetAndLengthAsRapidJsonDoes) {
   }
 }
 
+// A walk remembers the keys it wrote by address, as a plug-in shares one
+// copy of a field's name among all its members: keys shared by many maps,
+// more keys than it remembers (so that they push each other out), a key
+// too long to remember, one to escape, a null key, and a key whose bytes
+// change between two walks at the same address.
+TEST(HostValueJson, WritesSharedAndCollidingKeysAsRapidJsonDoes) {
+  std::vector<std::string> names;
+  names.push_back(std::string(40, 'L'));
+  names.push_back("quote\"d");
+  for (int i = 0; i < 700; ++i) names.push_back("field" + std::to_string(i));
+  std::vector<HostValueMapEntry> entries;
+  const auto add = [&](const char* key, uint64_t number) {
+    entries.push_back(HostValueMapEntry{key, {kHostValueUnsigned, {.unsigned_value = number}}, 0});
+  };
+  for (std::size_t round = 0; round < 3; ++round) {
+    for (std::size_t i : {0, 0, 1, 1}) add(names[i].c_str(), i);
+    for (std::size_t i = 2; i < names.size(); i += 1 + round) add(names[i].c_str(), i);
+  }
+  add(nullptr, 0);
+  // One map per entry, so that every key is written among other maps'.
+  std::vector<HostValue> maps(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    maps[i].kind = kHostValueMap;
+    maps[i].payload.reference = HostValueReference{&entries[i], 1};
+  }
+  const HostValue list{kHostValueArray,
+                       {.reference = HostValueReference{maps.data(), static_cast<uint32_t>(maps.size())}}};
+  const auto expected = [&] {
+    rapidjson::StringBuffer text;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(text);
+    writer.StartArray();
+    for (const HostValueMapEntry& entry : entries) {
+      writer.StartObject(), writer.Key(entry.key != nullptr ? entry.key : "");
+      writer.Uint64(entry.value.payload.unsigned_value), writer.EndObject();
+    }
+    writer.EndArray();
+    return std::string(text.GetString());
+  };
+  EXPECT_EQ(HostValueToJson(list), expected());
+  names[2][0] = 'F';
+  EXPECT_EQ(HostValueToJson(list), expected());
+}
+
 TEST(HostValueJson, WritesBrokenAndDeepValuesWithoutCrashingOrRecursing) {
   // Arrays nested far deeper than any call stack would take.
   std::vector<HostValue> chain(200000);
