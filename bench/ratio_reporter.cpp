@@ -35,7 +35,8 @@ void RatioReporter::Finalize() {
   std::printf("\n%10s  %-36s %s\n", "ratio", "measured / reference", "goal");
   for (const RatioGoal& g : goals_) {
     const std::optional<double> measured = Value(g.measured, g.counter);
-    const std::optional<double> reference = Value(g.reference, g.counter);
+    const std::optional<double> reference =
+        Value(g.reference, g.reference_counter.empty() ? g.counter : g.reference_counter);
     if (!measured || !reference) continue;
     const double ratio = *measured / *reference;
     std::printf("%9.2fx  %-36s at most %.2fx: %s\n", ratio, g.label.c_str(), g.goal,

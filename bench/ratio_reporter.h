@@ -15,10 +15,11 @@ namespace kel::bench {
 
 struct RatioGoal {
   std::string label;
-  std::string measured;   // benchmark name
-  std::string reference;  // benchmark name
-  double goal;            // highest acceptable measured / reference
-  std::string counter;    // when set, this user counter of both runs is compared, not their CPU time
+  std::string measured;           // benchmark name
+  std::string reference;          // benchmark name
+  double goal;                    // highest acceptable measured / reference
+  std::string counter;            // when set, this user counter of both runs is compared, not their CPU time
+  std::string reference_counter;  // when set, the reference run's counter, where it differs from `counter`
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
