@@ -48,6 +48,7 @@ class HostValueArena final : public HostValueStorage {
   friend void ReleaseArenaHostValue(HostValue& root) noexcept;
   struct Chunk;
   Chunk* first_ = nullptr;
+  Chunk* last_ = nullptr;
   char* next_ = nullptr;
   char* end_ = nullptr;
 };
