@@ -131,8 +131,9 @@ class JsonTextWriter::Run {
     out_ += needed ? 1 : 0;
   }
   // "key": for a NUL-terminated key, from `keys` when the walk wrote it
-  // before. Leaves room for a token after it, so that a member needs room
-  // made only once (kMemberRoom).
+  // before. Needs the room of two tokens and leaves that of one after it
+  // (an out-of-line key makes it), so that a member makes room only once
+  // (kMemberRoom).
   void Key(const char* key, QuotedKeys& keys);
   // A JSON string of the text at `text`: at most `limit` bytes, up to a NUL.
   void Text(const char* text, std::size_t limit) {
