@@ -164,11 +164,44 @@ RequestRecord GetRequest(const FunctionDescriptor& function, const std::string& 
   return request;
 }
 
-void InvokeRoute(benchmark::State& state, std::size_t index, const std::string& path, std::uint32_t factor = 1) {
-  const FunctionDescriptor& function = Loaded(factor).Function(index);
-  const RequestRecord request = GetRequest(function, path);
-  WarmUp([&] { InvokeOnce(function, request); });
-  for (auto _ : state) InvokeOnce(function, request);
+double ThreadCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// `body(factor)` at 1x, 4x and 16x the world, in turns within every
+// iteration: the counters "1x", "4x" and "16x" are the CPU seconds of one
+// run at each size. Each size first runs once untimed, so that its data is
+// as warm as in a loop of its own. Timed in turns because this machine's
+// neighbours slow it down by up to half for a second or more at a time:
+// one refresh line printed 38.8 to 55.3 ms over five repetitions of one
+// process, and the 1x line 1.49 to 2.95 ms, so two sizes timed a few
+// seconds apart compared the neighbours' bursts.
+template <typename Body>
+void InTurnsBySize(benchmark::State& state, Body&& body) {
+  struct Size {
+    std::uint32_t factor;
+    int timedRuns;
+    const char* counter;
+    double seconds = 0;
+  };
+  std::vector<Size> sizes = {{1, 16, "1x"}, {4, 4, "4x"}, {16, 1, "16x"}};
+  const auto turn = [&](Size& size) {
+    body(size.factor);
+    const double start = ThreadCpuSeconds();
+    for (int run = 0; run < size.timedRuns; ++run) body(size.factor);
+    return ThreadCpuSeconds() - start;
+  };
+  WarmUp([&] {
+    for (Size& size : sizes) static_cast<void>(turn(size));
+  });
+  for (auto _ : state) {
+    for (Size& size : sizes) size.seconds += turn(size);
+  }
+  for (const Size& size : sizes) {
+    state.counters[size.counter] = size.seconds / static_cast<double>(state.iterations() * size.timedRuns);
+  }
 }
 
 const std::string kRoot = "/kel-champions/v1/inventories/" + std::to_string(kSummoner);
@@ -176,15 +209,22 @@ constexpr std::size_t kRoute1 = 0;
 constexpr std::size_t kRoute4 = 4;  // one champion
 
 void Route1Champions(benchmark::State& state) {
-  InvokeRoute(state, kRoute1, kRoot + "/champions", static_cast<std::uint32_t>(state.range(0)));
+  const std::string path = kRoot + "/champions";
+  const FunctionDescriptor& function = Loaded().Function(kRoute1);
+  const RequestRecord request = GetRequest(function, path);
+  WarmUp([&] { InvokeOnce(function, request); });
+  for (auto _ : state) InvokeOnce(function, request);
+}
+
+void Route1BySize(benchmark::State& state) {
+  const std::string path = kRoot + "/champions";
+  std::map<std::uint32_t, RequestRecord> requests;
+  for (const std::uint32_t factor : {1u, 4u, 16u})
+    requests[factor] = GetRequest(Loaded(factor).Function(kRoute1), path);
+  InTurnsBySize(state, [&](std::uint32_t factor) { InvokeOnce(Loaded(factor).Function(kRoute1), requests[factor]); });
 }
 
 #ifdef KEL_BENCH_HOST
-double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
 
 // The development host's whole answer to route 1 (the request record built,
 // the invoke, the response's HostValue written as JSON text, the release)
@@ -236,10 +276,8 @@ void Route1AnchorRapidJsonWriter(benchmark::State& state) {
   for (auto _ : state) writeOnce();
 }
 
-void FullRefresh(benchmark::State& state) {
-  LoadedPlugin& loaded = Loaded(static_cast<std::uint32_t>(state.range(0)));
-  WarmUp([&] { loaded.Plugin().Inventory().Lock().FullRefresh(); });
-  for (auto _ : state) loaded.Plugin().Inventory().Lock().FullRefresh();
+void FullRefreshBySize(benchmark::State& state) {
+  InTurnsBySize(state, [](std::uint32_t factor) { Loaded(factor).Plugin().Inventory().Lock().FullRefresh(); });
 }
 
 // A store message for one champion, as the store messages apply it: its
@@ -334,34 +372,35 @@ int main(int argc, char** argv) {
   using namespace kel::bench;
   benchmark::Initialize(&argc, argv);
   Loaded();
-  benchmark::RegisterBenchmark("champions/route1_invoke", Route1Champions)
-      ->Arg(1)
-      ->Arg(4)
-      ->Arg(16)
-      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/route1_invoke", Route1Champions)->Unit(benchmark::kMillisecond);
 #ifdef KEL_BENCH_HOST
   benchmark::RegisterBenchmark("champions/host_route1_answer", HostRoute1Champions)->Unit(benchmark::kMillisecond);
 #endif
   benchmark::RegisterBenchmark("champions/route1_anchor_rapidjson_writer", Route1AnchorRapidJsonWriter)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("champions/change_under_the_lock", ChangeUnderTheLock)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("champions/full_refresh", FullRefresh)
-      ->Arg(1)
-      ->Arg(4)
-      ->Arg(16)
+  // Two seconds each, so that every size is timed over several of the
+  // neighbours' bursts; Google Benchmark adds the minimum time to the names.
+  benchmark::RegisterBenchmark("champions/full_refresh_by_size", FullRefreshBySize)
+      ->MinTime(2.0)
       ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("champions/route1_invoke_by_size", Route1BySize)
+      ->MinTime(2.0)
+      ->Unit(benchmark::kMillisecond);
+  const std::string kRefreshBySize = "champions/full_refresh_by_size/min_time:2.000";
+  const std::string kRoute1BySize = "champions/route1_invoke_by_size/min_time:2.000";
   benchmark::RegisterBenchmark("champions/route4_p99_alone", Route4P99, false)->Iterations(3)->UseRealTime();
   benchmark::RegisterBenchmark("champions/route4_p99_during_changes", Route4P99, true)->Iterations(3)->UseRealTime();
   RatioReporter reporter({
-      {"route 1 vs RapidJSON Writer", "champions/route1_invoke/1", "champions/route1_anchor_rapidjson_writer", 2.0},
+      {"route 1 vs RapidJSON Writer", "champions/route1_invoke", "champions/route1_anchor_rapidjson_writer", 2.0},
       {"change under the inventory lock vs RapidJSON Writer", "champions/change_under_the_lock",
        "champions/route1_anchor_rapidjson_writer", 3.0},
       {"route 4 p99 during changes vs alone", "champions/route4_p99_during_changes/iterations:3/real_time",
        "champions/route4_p99_alone/iterations:3/real_time", 5.0, "p99"},
-      {"refresh growth 4x vs 1x", "champions/full_refresh/4", "champions/full_refresh/1", 5.0},
-      {"refresh growth 16x vs 1x", "champions/full_refresh/16", "champions/full_refresh/1", 20.0},
-      {"route 1 growth 4x vs 1x", "champions/route1_invoke/4", "champions/route1_invoke/1", 5.0},
-      {"route 1 growth 16x vs 1x", "champions/route1_invoke/16", "champions/route1_invoke/1", 20.0},
+      {"refresh growth 4x vs 1x", kRefreshBySize, kRefreshBySize, 5.0, "4x", "1x"},
+      {"refresh growth 16x vs 1x", kRefreshBySize, kRefreshBySize, 20.0, "16x", "1x"},
+      {"route 1 growth 4x vs 1x", kRoute1BySize, kRoute1BySize, 5.0, "4x", "1x"},
+      {"route 1 growth 16x vs 1x", kRoute1BySize, kRoute1BySize, 20.0, "16x", "1x"},
 #ifdef KEL_BENCH_HOST
       {"host route 1 vs plug-in route 1", "champions/host_route1_answer", "champions/host_route1_answer", 1.5, "answer",
        "invoke"},
