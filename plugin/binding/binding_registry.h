@@ -163,6 +163,19 @@ BindingTypeBuilder& BindingTypeBuilder::AddField(std::string_view name, std::uin
   field->flags = flags;
   field->converter = std::make_unique<TypedConverter<F>>();
   field->optional = std::is_same_v<F, std::optional<std::string>>;
+  if constexpr (std::is_same_v<F, std::string> || IsVector<F>::value) {
+    info_->detachedFields.push_back({offset, [](const void* native, std::size_t& bytes) -> const void* {
+                                       const F& value = *static_cast<const F*>(native);
+                                       bytes = value.size() * sizeof(*value.data());
+                                       return value.data();
+                                     }});
+  } else if constexpr (std::is_same_v<F, std::optional<std::string>>) {
+    info_->detachedFields.push_back({offset, [](const void* native, std::size_t& bytes) -> const void* {
+                                       const F& value = *static_cast<const F*>(native);
+                                       bytes = value.has_value() ? value->size() : 0;
+                                       return value.has_value() ? value->data() : nullptr;
+                                     }});
+  }
   return AppendField(std::move(field));
 }
 

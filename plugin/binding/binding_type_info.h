@@ -86,6 +86,14 @@ struct BindingTypeInfo {
   // The same fields in unsigned byte order of their names, the order of the
   // members they become; equal names stay in registration order.
   std::vector<const BindingFieldInfo*> fieldsByName;
+  // The fields whose contents live apart from the record (texts, optional
+  // texts, lists): where a field's contents start and how many bytes they
+  // take, for a writer that fetches them before it reaches the record.
+  struct DetachedField {
+    std::uint32_t offset;
+    const void* (*contents)(const void* field, std::size_t& bytes);
+  };
+  std::vector<DetachedField> detachedFields;
   std::map<std::string, BindingEnumValueInfo, std::less<>> enumerators;  // unsigned byte order of names
   const BindingRegistry* registry = nullptr;
 

@@ -1,5 +1,6 @@
 #include "binding/host_value_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "binding/binding_registry.h"
@@ -99,6 +100,15 @@ const char* HostValueWriter::FieldKey(const BindingFieldInfo& field) {
     slot.copy = arena_.CopyText(field.name);
   }
   return slot.copy;
+}
+
+void HostValueWriter::FetchDetached(const void* native, const BindingTypeInfo& info) noexcept {
+  const auto* base = static_cast<const unsigned char*>(native);
+  for (const BindingTypeInfo::DetachedField& field : info.detachedFields) {
+    std::size_t bytes = 0;
+    const void* contents = field.contents(base + field.offset, bytes);
+    if (bytes != 0) FetchRecord(contents, std::min(bytes, kDetachedBytesAhead));
+  }
 }
 
 void HostValueWriter::Value(HostValue& out, const BindingValue& value) {

@@ -103,10 +103,17 @@ struct NativeHostValue<T> {
 template <typename E, typename A>
 requires BindingElement<E>
 struct NativeHostValue<std::vector<E, A>> {
+  static constexpr std::size_t kRecordsAhead = 4;
+  static constexpr std::size_t kTextsAhead = 2;
   static bool Write(HostValueWriter& writer, HostValue& out, const std::vector<E, A>& native,
                     const BindingTypeInfo* info) {
     HostValue* elements = writer.Array(out, native.size());
     for (std::size_t i = 0; elements != nullptr && i < native.size() && writer.Ok(); ++i) {
+      if constexpr (BindingStruct<E>) {
+        if (i + kRecordsAhead < native.size()) HostValueWriter::FetchRecord(&native[i + kRecordsAhead], sizeof(E));
+        if (i + kTextsAhead < native.size() && info != nullptr)
+          HostValueWriter::FetchDetached(&native[i + kTextsAhead], *info);
+      }
       NativeHostValue<E>::Write(writer, elements[i], native[i], info);
     }
     return native.empty();
