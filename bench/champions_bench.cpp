@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +31,7 @@
 #include "ratio_reporter.h"
 #include "runtime/host_abi.h"
 #include "serialization/json_reader.h"
+#include "thread_cpu_time.h"
 
 namespace kel::bench {
 namespace {
@@ -164,12 +164,6 @@ RequestRecord GetRequest(const FunctionDescriptor& function, const std::string& 
   return request;
 }
 
-double ThreadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // `body(factor)` at 1x, 4x and 16x the world, in turns within every
 // iteration: the counters "1x", "4x" and "16x" are the CPU seconds of one
 // run at each size. Each size first runs once untimed, so that its data is
@@ -189,9 +183,9 @@ void InTurnsBySize(benchmark::State& state, Body&& body) {
   std::vector<Size> sizes = {{1, 16, "1x"}, {4, 4, "4x"}, {16, 1, "16x"}};
   const auto turn = [&](Size& size) {
     body(size.factor);
-    const double start = ThreadCpuSeconds();
-    for (int run = 0; run < size.timedRuns; ++run) body(size.factor);
-    return ThreadCpuSeconds() - start;
+    return ThreadCpuSecondsOf([&] {
+      for (int run = 0; run < size.timedRuns; ++run) body(size.factor);
+    });
   };
   WarmUp([&] {
     for (Size& size : sizes) static_cast<void>(turn(size));
