@@ -88,6 +88,7 @@ std::optional<size_t> CompiledRoute::Match(std::string_view path, PathValues& va
   captures.reserve(placeholders_.size());
   if (!MatchFrom(path, 0, 0, captures)) return std::nullopt;
   size_t captured = 0;
+  values.reserve(placeholders_.size());
   for (size_t i = 0; i < placeholders_.size(); ++i) {
     std::string value = UrlDecode(captures[i]);
     captured += value.size();

@@ -100,6 +100,7 @@ class SmallObjectAllocator {
     return index < kClassCount ? classes_[index].lists : large_[index - kClassCount];
   }
   void* AllocateSlow(std::size_t index, std::size_t blockSize);
+  void ReadyInlinePage(std::size_t index) noexcept;
   // A page from the page allocator, listed in the directory; null when
   // memory is out.
   PageHeader* TakePage() noexcept;
@@ -111,6 +112,8 @@ class SmallObjectAllocator {
   static void Unlink(PageHeader*& list, PageHeader* page) noexcept;
 
   SizeClass classes_[kClassCount];
+  std::uint32_t inlineReady_ = 0;  // bit i: class i's inline page is readied and listed
+  static_assert(kClassCount <= 32);
   PageLists large_[kLargeClassCount] = {};
   PageDirectory* directory_ = nullptr;  // the one being filled first
   std::size_t heldPages_ = 0;
