@@ -93,6 +93,10 @@ bool HostValueWriter::Struct(HostValue& out, const void* native, const BindingTy
 }
 
 const char* HostValueWriter::FieldKey(const BindingFieldInfo& field) {
+  if (!copiedKeysCleared_) {
+    copiedKeys_.fill({nullptr, nullptr});
+    copiedKeysCleared_ = true;
+  }
   const auto address = reinterpret_cast<std::uintptr_t>(&field);
   CopiedKey& slot = copiedKeys_[(static_cast<std::uint64_t>(address) * 0x9E3779B97F4A7C15u) >> (64 - kCopiedKeyBits)];
   if (slot.field != &field) {
