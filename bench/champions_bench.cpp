@@ -181,12 +181,7 @@ void InTurnsBySize(benchmark::State& state, Body&& body) {
     double seconds = 0;
   };
   std::vector<Size> sizes = {{1, 16, "1x"}, {4, 4, "4x"}, {16, 1, "16x"}};
-  const auto turn = [&](Size& size) {
-    body(size.factor);
-    return ThreadCpuSecondsOf([&] {
-      for (int run = 0; run < size.timedRuns; ++run) body(size.factor);
-    });
-  };
+  const auto turn = [&](Size& size) { return WarmedTurnSeconds([&] { body(size.factor); }, size.timedRuns); };
   WarmUp([&] {
     for (Size& size : sizes) static_cast<void>(turn(size));
   });

@@ -12,11 +12,15 @@ inline double ThreadCpuSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// The CPU seconds `body()` takes on this thread.
+// One turn of a body timed in turns with others: it runs once untimed, so
+// that what it reads is as warm as in a loop of its own and not evicted by
+// the body timed before it, then `runs` times timed. Returns those runs'
+// CPU seconds on this thread.
 template <typename Body>
-double ThreadCpuSecondsOf(Body&& body) {
-  const double start = ThreadCpuSeconds();
+double WarmedTurnSeconds(Body&& body, int runs = 1) {
   body();
+  const double start = ThreadCpuSeconds();
+  for (int run = 0; run < runs; ++run) body();
   return ThreadCpuSeconds() - start;
 }
 
