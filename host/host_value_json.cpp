@@ -12,9 +12,13 @@ std::string_view BlobOf(const HostValueReference& reference) {
   return {static_cast<const char*>(reference.pointer), reference.count};
 }
 
+// A container being written: where its next member or element is, where
+// they end, and where they start (the first has no comma before it).
 struct OpenContainer {
-  const HostValue* value;
-  uint32_t next;
+  const char* next;
+  const char* end;
+  const char* first;
+  bool map;
 };
 
 uint32_t CountOf(const HostValue& value) {
@@ -47,8 +51,29 @@ inline __attribute__((always_inline)) bool WriteScalar(JsonTextWriter::Run& run,
 // Opens a container in the room ensured for it as a token.
 inline __attribute__((always_inline)) void Open(JsonTextWriter::Run& run, const HostValue& value,
                                                 std::vector<OpenContainer>& open) {
-  run.Put(value.kind == kHostValueArray ? '[' : '{');
-  open.push_back({&value, 0});
+  const bool map = value.kind == kHostValueMap;
+  run.Put(map ? '{' : '[');
+  const auto* first = static_cast<const char*>(value.payload.reference.pointer);
+  const std::size_t size = map ? sizeof(HostValueMapEntry) : sizeof(HostValue);
+  open.push_back({first, first + std::size_t{CountOf(value)} * size, first, map});
+}
+
+// Writes members from `entry` in batches until the end or a container,
+// which it returns (null at the end); `entry` is then past it.
+template <typename Member, typename WriteMember>
+inline __attribute__((always_inline)) const HostValue* WriteMembers(JsonTextWriter::Run& run, const Member*& entry,
+                                                                    const Member* end,
+                                                                    const WriteMember& write_member) {
+  using Run = JsonTextWriter::Run;
+  while (entry != end) {
+    run.Ensure(Run::kBatchRoom);
+    const Member* stop = end - entry > static_cast<std::ptrdiff_t>(Run::kBatch) ? entry + Run::kBatch : end;
+    while (entry != stop) {
+      const Member& member = *entry++;
+      if (const HostValue* inner = write_member(member); inner != nullptr) return inner;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -64,34 +89,32 @@ void WriteHostValue(JsonTextWriter& writer, const HostValue& root) {
   // The members of the innermost open container are written in a loop of
   // their own until one is a container, which is opened and walked first.
   while (!open.empty()) {
-    const HostValue& container = *open.back().value;
-    uint32_t next = open.back().next;
-    const uint32_t count = CountOf(container);
+    OpenContainer& top = open.back();
     const HostValue* inner = nullptr;
-    if (container.kind == kHostValueMap) {
-      const auto* entries = static_cast<const HostValueMapEntry*>(container.payload.reference.pointer);
-      while (inner == nullptr && next < count) {
-        const HostValueMapEntry& entry = entries[next];
-        run.Ensure(JsonTextWriter::Run::kMemberRoom);
-        run.Comma(next++ != 0);
-        run.Key(entry.key, keys);
-        if (!WriteScalar(run, entry.value)) inner = &entry.value;
-      }
+    if (top.map) {
+      const auto* first = reinterpret_cast<const HostValueMapEntry*>(top.first);
+      const auto* entry = reinterpret_cast<const HostValueMapEntry*>(top.next);
+      inner = WriteMembers(run, entry, reinterpret_cast<const HostValueMapEntry*>(top.end),
+                           [&](const HostValueMapEntry& member) -> const HostValue* {
+                             run.Key(member.key, keys, &member != first);
+                             return WriteScalar(run, member.value) ? nullptr : &member.value;
+                           });
+      top.next = reinterpret_cast<const char*>(entry);
     } else {
-      const auto* elements = static_cast<const HostValue*>(container.payload.reference.pointer);
-      while (inner == nullptr && next < count) {
-        const HostValue& element = elements[next];
-        run.Ensure(JsonTextWriter::Run::kNextTokenRoom);
-        run.Comma(next++ != 0);
-        if (!WriteScalar(run, element)) inner = &element;
-      }
+      const auto* first = reinterpret_cast<const HostValue*>(top.first);
+      const auto* element = reinterpret_cast<const HostValue*>(top.next);
+      inner = WriteMembers(run, element, reinterpret_cast<const HostValue*>(top.end),
+                           [&](const HostValue& member) -> const HostValue* {
+                             run.Comma(&member != first);
+                             return WriteScalar(run, member) ? nullptr : &member;
+                           });
+      top.next = reinterpret_cast<const char*>(element);
     }
-    open.back().next = next;
     if (inner != nullptr) {
       Open(run, *inner, open);
     } else {
       run.Ensure(1);
-      run.Put(container.kind == kHostValueArray ? ']' : '}');
+      run.Put(top.map ? '}' : ']');
       open.pop_back();
     }
   }

@@ -61,7 +61,7 @@ class JsonTextWriter {
   char* end_;
 };
 
-// The quoted keys ("key":) one walk has written, by the key's address. A
+// The quoted keys (,"key":) one walk has written, by the key's address. A
 // plug-in writes a field's name once per answer and points the members of
 // that field at it, so 95 % of the 105,000 keys of a champion list are
 // found here, each one copy of its bytes instead of a scan of its blocks
@@ -72,21 +72,23 @@ class JsonTextWriter::QuotedKeys {
  public:
   QuotedKeys() {
     // Every slot starts as the null key, which is written as "":.
-    for (Slot& slot : slots_) slot = Slot{nullptr, 3, {'"', '"', ':'}};
+    for (Slot& slot : slots_) slot = Slot{nullptr, 4, {',', '"', '"', ':'}};
   }
   QuotedKeys(const QuotedKeys&) = delete;
   QuotedKeys& operator=(const QuotedKeys&) = delete;
 
  private:
   friend class Run;
-  // Keys up to 29 bytes, quoted and with their colon.
+  // Keys up to 28 bytes, after a comma, quoted and with their colon. The
+  // text is written from its comma, or from the byte after it for the
+  // first member, always kRoom bytes at once; hence one byte more.
   static constexpr std::size_t kRoom = 32;
   struct Slot {
     const char* key;
-    std::size_t length;
-    char text[kRoom];
+    std::uint32_t length;  // with the comma
+    char text[kRoom + 1];
   };
-  static constexpr unsigned kSlotBits = 9;
+  static constexpr unsigned kSlotBits = 10;
 
   Slot& SlotOf(const char* key) {
     const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key));
@@ -100,18 +102,21 @@ class JsonTextWriter::QuotedKeys {
 // caller's local and its address never leaves it, so the compiler keeps
 // the cursor in a register; the writer's cursor, stored through a char
 // pointer, would be reloaded after every byte written. Room is made once
-// before each token (Ensure); the short forms write in place, and a token
-// that does not fit one goes out of line through the writer.
+// for a batch of members (Ensure(kBatchRoom)); the short forms write in
+// place, and a token that does not fit them goes out of line through the
+// writer, which makes the room of a whole batch again after it.
 class JsonTextWriter::Run {
  public:
   // A short text's blocks and its quotes; a short key's, with its colon
   // (a key ends at a NUL inside the blocks, so it is shorter), and any
   // other scalar's short form.
   static constexpr std::size_t kTokenRoom = text_blocks::kShortBlocks * text_blocks::kBlock + 2;
-  // A comma and a token.
-  static constexpr std::size_t kNextTokenRoom = 1 + kTokenRoom;
   // A comma, a key and its value.
   static constexpr std::size_t kMemberRoom = 1 + 2 * kTokenRoom;
+  // Members written after one Ensure: the check before every member was a
+  // twentieth of the instructions of a champion list.
+  static constexpr std::size_t kBatch = 8;
+  static constexpr std::size_t kBatchRoom = kBatch * kMemberRoom;
 
   explicit Run(JsonTextWriter& writer) : writer_(writer), out_(writer.cursor_), end_(writer.end_) {}
   ~Run() { writer_.cursor_ = out_; }
@@ -121,20 +126,24 @@ class JsonTextWriter::Run {
   void Ensure(std::size_t bytes) {
     if (static_cast<std::size_t>(end_ - out_) < bytes) Reserve(bytes);
   }
-  // Each write below needs the room ensured for one token; one that went
-  // out of line leaves none.
+  // Each write below needs the room ensured for one token (for a whole
+  // member, a key and its value).
   void Put(char c) { *out_++ = c; }
   // A comma when `needed`; written either way and kept only then, which
-  // costs less than the branch on the first member of every container.
+  // costs less than the branch on the first element of every array.
   void Comma(bool needed) {
     *out_ = ',';
     out_ += needed ? 1 : 0;
   }
-  // "key": for a NUL-terminated key, from `keys` when the walk wrote it
-  // before. Needs the room of two tokens and leaves that of one after it
-  // (an out-of-line key makes it), so that a member makes room only once
-  // (kMemberRoom).
-  void Key(const char* key, QuotedKeys& keys);
+  // ,"key": for a NUL-terminated key (the comma only when `comma`), from
+  // `keys` when the walk wrote it before.
+  void Key(const char* key, QuotedKeys& keys, bool comma) {
+    QuotedKeys::Slot& slot = keys.SlotOf(key);
+    if (slot.key != key && !LearnKey(key, slot, comma)) return;
+    const std::size_t skip = comma ? 0 : 1;
+    std::memcpy(out_, slot.text + skip, QuotedKeys::kRoom);
+    out_ += slot.length - skip;
+  }
   // A JSON string of the text at `text`: at most `limit` bytes, up to a NUL.
   void Text(const char* text, std::size_t limit) {
     const std::size_t length = text != nullptr ? text_blocks::CopyShortText<true>(text, limit, out_ + 1) : 0;
@@ -170,47 +179,57 @@ class JsonTextWriter::Run {
   }
 
  private:
-  // Hands the cursor to the writer for `write`, then takes it back.
+  // Hands the cursor to the writer for `write`, then takes it back with
+  // the room of a batch after it.
   template <typename Write>
   void OutOfLine(const Write& write) {
     writer_.cursor_ = out_;
     write(writer_);
+    writer_.Reserve(kBatchRoom);
     out_ = writer_.cursor_;
     end_ = writer_.end_;
   }
   void Reserve(std::size_t bytes) {
-    OutOfLine([bytes](JsonTextWriter& writer) { writer.Reserve(bytes); });
+    writer_.cursor_ = out_;
+    writer_.Reserve(bytes);
+    out_ = writer_.cursor_;
+    end_ = writer_.end_;
   }
+  // Writes a key the walk has not written before: into `slot` when it fits
+  // one, and then the caller writes it from there (true); else at the
+  // cursor (false).
+  bool LearnKey(const char* key, QuotedKeys::Slot& slot, bool comma);
 
   JsonTextWriter& writer_;
   char* out_;
   char* end_;
 };
 
-inline void JsonTextWriter::Run::Key(const char* key, QuotedKeys& keys) {
-  QuotedKeys::Slot& slot = keys.SlotOf(key);
-  if (slot.key != key) {
-    const std::size_t length = key != nullptr ? text_blocks::CopyShortText<false>(key, 0, out_ + 1) : 0;
-    if (length == text_blocks::kNotShort) {
-      return OutOfLine([key](JsonTextWriter& writer) {
-        writer.Escaped(key, SIZE_MAX, true);
-        writer.Raw(':');
-        writer.Reserve(kTokenRoom);
-      });
-    }
-    out_[0] = '"';
-    out_[length + 1] = '"';
-    out_[length + 2] = ':';
-    if (length + 3 > QuotedKeys::kRoom) {
-      out_ += length + 3;
-      return;
-    }
-    slot.key = key;
-    slot.length = length + 3;
-    std::memcpy(slot.text, out_, QuotedKeys::kRoom);
+inline bool JsonTextWriter::Run::LearnKey(const char* key, QuotedKeys::Slot& slot, bool comma) {
+  *out_ = ',';
+  char* at = out_ + (comma ? 1 : 0);
+  const std::size_t length = key != nullptr ? text_blocks::CopyShortText<false>(key, 0, at + 1) : 0;
+  if (length == text_blocks::kNotShort) {
+    out_ = at;
+    OutOfLine([key](JsonTextWriter& writer) {
+      writer.Escaped(key, SIZE_MAX, true);
+      writer.Raw(':');
+    });
+    return false;
   }
-  std::memcpy(out_, slot.text, QuotedKeys::kRoom);
-  out_ += slot.length;
+  at[0] = '"';
+  at[length + 1] = '"';
+  at[length + 2] = ':';
+  const std::size_t quoted = length + 3;
+  if (quoted + 1 > QuotedKeys::kRoom) {
+    out_ = at + quoted;
+    return false;
+  }
+  slot.key = key;
+  slot.length = static_cast<std::uint32_t>(quoted + 1);
+  slot.text[0] = ',';
+  std::memcpy(slot.text + 1, at, QuotedKeys::kRoom);
+  return true;
 }
 
 }  // namespace kel::host

@@ -262,21 +262,30 @@ TEST(HostValueJson, WritesSharedAndCollidingKeysAsRapidJsonDoes) {
   std::vector<std::string> names;
   names.push_back(std::string(40, 'L'));
   names.push_back("quote\"d");
+  // The longest key a slot keeps after its comma, and one byte more.
+  names.push_back(std::string(28, 'k'));
+  names.push_back(std::string(29, 'K'));
   for (int i = 0; i < 700; ++i) names.push_back("field" + std::to_string(i));
   std::vector<HostValueMapEntry> entries;
   const auto add = [&](const char* key, uint64_t number) {
     entries.push_back(HostValueMapEntry{key, {kHostValueUnsigned, {.unsigned_value = number}}, 0});
   };
   for (std::size_t round = 0; round < 3; ++round) {
-    for (std::size_t i : {0, 0, 1, 1}) add(names[i].c_str(), i);
-    for (std::size_t i = 2; i < names.size(); i += 1 + round) add(names[i].c_str(), i);
+    for (std::size_t i : {0, 0, 1, 1, 2, 3, 2, 3}) add(names[i].c_str(), i);
+    for (std::size_t i = 4; i < names.size(); i += 1 + round) add(names[i].c_str(), i);
   }
   add(nullptr, 0);
-  // One map per entry, so that every key is written among other maps'.
-  std::vector<HostValue> maps(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    maps[i].kind = kHostValueMap;
-    maps[i].payload.reference = HostValueReference{&entries[i], 1};
+  // Maps of one to three members, so that every key is written among
+  // other maps' and both first and after a comma.
+  std::vector<HostValue> maps;
+  std::vector<std::size_t> firsts;
+  for (std::size_t i = 0; i < entries.size();) {
+    const std::size_t size = std::min(1 + maps.size() % 3, entries.size() - i);
+    HostValue& map = maps.emplace_back();
+    map.kind = kHostValueMap;
+    map.payload.reference = HostValueReference{&entries[i], static_cast<uint32_t>(size)};
+    firsts.push_back(i);
+    i += size;
   }
   const HostValue list{kHostValueArray,
                        {.reference = HostValueReference{maps.data(), static_cast<uint32_t>(maps.size())}}};
@@ -284,9 +293,13 @@ TEST(HostValueJson, WritesSharedAndCollidingKeysAsRapidJsonDoes) {
     rapidjson::StringBuffer text;
     rapidjson::Writer<rapidjson::StringBuffer> writer(text);
     writer.StartArray();
-    for (const HostValueMapEntry& entry : entries) {
-      writer.StartObject(), writer.Key(entry.key != nullptr ? entry.key : "");
-      writer.Uint64(entry.value.payload.unsigned_value), writer.EndObject();
+    for (std::size_t m = 0; m < maps.size(); ++m) {
+      writer.StartObject();
+      for (std::size_t i = firsts[m]; i < firsts[m] + maps[m].payload.reference.count; ++i) {
+        writer.Key(entries[i].key != nullptr ? entries[i].key : "");
+        writer.Uint64(entries[i].value.payload.unsigned_value);
+      }
+      writer.EndObject();
     }
     writer.EndArray();
     return std::string(text.GetString());
