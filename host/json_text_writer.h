@@ -88,7 +88,7 @@ class JsonTextWriter::QuotedKeys {
     std::uint32_t length;  // with the comma
     char text[kRoom + 1];
   };
-  static constexpr unsigned kSlotBits = 10;
+  static constexpr unsigned kSlotBits = 9;
 
   Slot& SlotOf(const char* key) {
     const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key));
