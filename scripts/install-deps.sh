@@ -64,7 +64,9 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 if [ "${updated:-1}" = 0 ] || [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages' -newermt '-1 day' 2>/dev/null | head -n1)" ] \
    || { [ "${needs_i386}" = 1 ] && [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*i386_Packages' 2>/dev/null | head -n1)" ]; }; then
-  apt-get update -qq
+  # A mirror caught mid-sync fails one index while the rest arrive; the
+  # install below still fails, and says which package, if one is missing.
+  apt-get update -qq || echo "install-deps: some package indexes did not download; installing from the rest" >&2
 fi
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
 install_validators
