@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace kel::champions {
@@ -40,29 +39,67 @@ Record& FindOrAddById(std::vector<Record>& records, std::int32_t id) {
 
 // The position of the first element of each id in `records`, for one pass
 // over many ids: the same element FindById and FindOrAddById give. Valid
-// while only this index appends to the list.
+// while only this index appends to the list. An open-addressed table of
+// (id, position) pairs in one block: a refresh builds one per pass, and a
+// node per id cost an allocation each and a cache miss per lookup.
 template <typename Record>
 class IdIndex {
  public:
   explicit IdIndex(std::vector<Record>& records) : records_(records) {
-    positions_.reserve(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) positions_.try_emplace(records[i].id, i);
+    Resize(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      Slot& slot = SlotOf(records[i].id);
+      if (slot.position == kFree) slot = {records[i].id, static_cast<std::uint32_t>(i)};
+    }
   }
 
   Record* Find(std::int32_t id) {
-    const auto found = positions_.find(id);
-    return found == positions_.end() ? nullptr : &records_[found->second];
+    const Slot& slot = SlotOf(id);
+    return slot.position == kFree ? nullptr : &records_[slot.position];
   }
 
   Record& FindOrAdd(std::int32_t id) {
-    const auto [position, added] = positions_.try_emplace(id, records_.size());
-    if (added) records_.emplace_back().id = id;
-    return records_[position->second];
+    Slot* slot = &SlotOf(id);
+    if (slot->position == kFree) {
+      if (2 * (records_.size() + 1) > slots_.size()) {
+        Resize(records_.size() + 1);
+        slot = &SlotOf(id);
+      }
+      *slot = {id, static_cast<std::uint32_t>(records_.size())};
+      records_.emplace_back().id = id;
+    }
+    return records_[slot->position];
   }
 
  private:
+  static constexpr std::uint32_t kFree = UINT32_MAX;
+  struct Slot {
+    std::int32_t id;
+    std::uint32_t position;
+  };
+
+  // The slot of `id`, or the free slot where it would go.
+  Slot& SlotOf(std::int32_t id) {
+    std::size_t at = (static_cast<std::uint32_t>(id) * 0x9E3779B1u) >> shift_;
+    while (slots_[at].position != kFree && slots_[at].id != id) at = (at + 1) & (slots_.size() - 1);
+    return slots_[at];
+  }
+
+  // At most half full for `count` records; re-enters those indexed so far.
+  void Resize(std::size_t count) {
+    unsigned bits = 4;
+    while ((std::size_t{1} << bits) < 2 * count) ++bits;
+    std::vector<Slot> previous = std::move(slots_);
+    slots_.assign(std::size_t{1} << bits, Slot{0, kFree});
+    shift_ = 32 - bits;
+    for (const Slot& slot : previous) {
+      if (slot.position != kFree) SlotOf(slot.id) = slot;
+    }
+  }
+
   std::vector<Record>& records_;
-  std::unordered_map<std::int32_t, std::size_t> positions_;
+  std::vector<Slot> slots_;
+  unsigned shift_ = 0;
 };
 
 }  // namespace kel::champions

@@ -193,6 +193,25 @@ TEST(InventoryDerivation, NewPlayerModeBounds) {
   }
 }
 
+// One pass over many ids looks each up in an index that grows with the
+// list: a repeated id lands on the champion it made, in its first place.
+TEST(InventoryDerivation, RepeatedIdsInOneDeliveryMergeIntoTheFirstChampion) {
+  ChampionInventory inventory;
+  std::vector<GameDataChampion> gameData;
+  for (std::int32_t id = 1; id <= 40; ++id) gameData.push_back({.id = id * 7, .name = "first"});
+  gameData.push_back({.id = 7, .name = "again"});
+  inventory.ApplyGameData(std::move(gameData));
+  inventory.ApplyOwnership({ChampionRecord(280), ChampionRecord(3)}, kNow);
+
+  const std::vector<std::int32_t> ids = Ids(inventory.champions.Get());
+  ASSERT_EQ(ids.size(), 41u);
+  EXPECT_EQ(ids.front(), 7);
+  EXPECT_EQ(ids[39], 280);
+  EXPECT_EQ(ids.back(), 3);
+  EXPECT_EQ(inventory.champions.Get().front().name, "again");
+  EXPECT_EQ(inventory.champions.Get()[1].name, "first");
+}
+
 TEST(InventoryDerivation, PlayableCountsCountEachChampionOnceByPrecedence) {
   ChampionInventory inventory;
   // owned, reward, rented, free: counted as owned, reward, rented, free, nothing, owned.
