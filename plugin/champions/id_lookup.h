@@ -65,8 +65,10 @@ class IdIndex {
         Resize(records_.size() + 1);
         slot = &SlotOf(id);
       }
-      *slot = {id, static_cast<std::uint32_t>(records_.size())};
+      // Entered once the record exists, so that a failed append leaves the
+      // index as it was.
       records_.emplace_back().id = id;
+      *slot = {id, static_cast<std::uint32_t>(records_.size() - 1)};
     }
     return records_[slot->position];
   }
