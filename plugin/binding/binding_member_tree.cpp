@@ -29,17 +29,6 @@ int CompareKey(std::string_view text, std::uint64_t order, const InternedString&
 
 std::string_view BindingMemberNode::Key() const noexcept { return key->View(); }
 
-const BindingMemberNode* BindingMemberNode::Next() const noexcept {
-  const BindingMemberNode* node = this;
-  if (node->right != nullptr) {
-    node = node->right;
-    while (node->left != nullptr) node = node->left;
-    return node;
-  }
-  while (node->parent != nullptr && node == node->parent->right) node = node->parent;
-  return node->parent;
-}
-
 const BindingMemberNode* BindingValueTreeOps::FirstMember(const StructureNode& structure) noexcept {
   const BindingMemberNode* node = structure.root;
   if (node == nullptr) return nullptr;

@@ -190,7 +190,18 @@ struct BindingMemberNode {
   bool red;
 
   std::string_view Key() const noexcept;
-  const BindingMemberNode* Next() const noexcept;  // in key order; null after the last
+  // In key order; null after the last. Inline: a writer walking a whole tree
+  // calls it once per member.
+  const BindingMemberNode* Next() const noexcept {
+    const BindingMemberNode* node = this;
+    if (node->right != nullptr) {
+      node = node->right;
+      while (node->left != nullptr) node = node->left;
+      return node;
+    }
+    while (node->parent != nullptr && node == node->parent->right) node = node->parent;
+    return node->parent;
+  }
 };
 
 // Iterates a structure's members in key order: for (auto [key, value] : v.Members()).
