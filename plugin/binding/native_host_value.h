@@ -108,6 +108,13 @@ struct NativeHostValue<std::vector<E, A>> {
   static bool Write(HostValueWriter& writer, HostValue& out, const std::vector<E, A>& native,
                     const BindingTypeInfo* info) {
     HostValue* elements = writer.Array(out, native.size());
+    // The loop asks for the texts of the record kTextsAhead on; those of the
+    // first ones are asked for here, or every short list (a skin's chromas)
+    // would start with misses.
+    if constexpr (BindingStruct<E>) {
+      for (std::size_t i = 0; i < kTextsAhead && i < native.size() && info != nullptr; ++i)
+        HostValueWriter::FetchDetached(&native[i], *info);
+    }
     for (std::size_t i = 0; elements != nullptr && i < native.size() && writer.Ok(); ++i) {
       if constexpr (BindingStruct<E>) {
         if (i + kRecordsAhead < native.size()) HostValueWriter::FetchRecord(&native[i + kRecordsAhead], sizeof(E));
