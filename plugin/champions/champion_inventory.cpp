@@ -198,7 +198,7 @@ void ChampionInventory::ApplyDisabledChampionsAndQueues() {
 
 // Touches every skin and chroma: at sixteen times the default world nothing
 // of it is in the cache, so each champion's skins and each skin's chromas
-// are asked for one step before they are reached.
+// are asked for before they are reached (two champions, one skin ahead).
 void ChampionInventory::ApplyDisabledSkins() {
   std::vector<CollectionsChampion>& list = champions.Edit();
   for (std::size_t c = 0; c < list.size(); ++c) {
