@@ -27,8 +27,6 @@ int CompareKey(std::string_view text, std::uint64_t order, const InternedString&
 
 }  // namespace
 
-std::string_view BindingMemberNode::Key() const noexcept { return key->View(); }
-
 const BindingMemberNode* BindingValueTreeOps::FirstMember(const StructureNode& structure) noexcept {
   const BindingMemberNode* node = structure.root;
   if (node == nullptr) return nullptr;

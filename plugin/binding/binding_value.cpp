@@ -186,10 +186,6 @@ double BindingValue::GetDouble(double fallback) const noexcept {
   return kind_ == BindingValueKind::kFloat ? payload_.floatValue : fallback;
 }
 
-std::string_view BindingValue::GetString(std::string_view fallback) const noexcept {
-  return kind_ == BindingValueKind::kString ? Ops::NodeAs<InternedString>(*this)->View() : fallback;
-}
-
 std::span<const std::uint8_t> BindingValue::GetBlob(std::span<const std::uint8_t> fallback) const noexcept {
   if (kind_ != BindingValueKind::kBlob) return fallback;
   const BlobNode& blob = *Ops::NodeAs<BlobNode>(*this);

@@ -17,10 +17,11 @@
 #include <string_view>
 #include <type_traits>
 
+#include "binding/string_pool.h"
+
 namespace kel {
 
 struct StaticTypeId;
-struct InternedString;
 class BindingValueContext;
 struct BindingMemberNode;
 
@@ -102,7 +103,10 @@ class BindingValue {
   std::int64_t GetSigned(std::int64_t fallback = 0) const noexcept;
   std::uint64_t GetUnsigned(std::uint64_t fallback = 0) const noexcept;
   double GetDouble(double fallback = 0.0) const noexcept;
-  std::string_view GetString(std::string_view fallback = {}) const noexcept;
+  // Inline, like the member walk: a writer reads every text of a tree.
+  std::string_view GetString(std::string_view fallback = {}) const noexcept {
+    return kind_ == BindingValueKind::kString ? static_cast<const InternedString*>(payload_.node)->View() : fallback;
+  }
   std::span<const std::uint8_t> GetBlob(std::span<const std::uint8_t> fallback = {}) const noexcept;
   BindingEnum GetEnum(BindingEnum fallback = {}) const noexcept;
 
@@ -189,7 +193,7 @@ struct BindingMemberNode {
   BindingValue value;
   bool red;
 
-  std::string_view Key() const noexcept;
+  std::string_view Key() const noexcept { return key->View(); }
   // In key order; null after the last. Inline: a writer walking a whole tree
   // calls it once per member.
   const BindingMemberNode* Next() const noexcept {
