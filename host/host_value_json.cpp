@@ -27,23 +27,29 @@ uint32_t CountOf(const HostValue& value) {
 
 // Writes a value that is not a container, in room for a token; a
 // container is left to the walk (false). In the walk's loops, so that a
-// member costs no call and one switch.
+// member costs no call. The kinds are tested in turn, the most frequent in
+// a champion list first (flags, texts, containers, integers): a switch
+// made one indirect jump per member, which the answer's alternating kinds
+// kept from being predicted (host route 1 at 1.62x against 1.54x).
 inline __attribute__((always_inline)) bool WriteScalar(JsonTextWriter::Run& run, const HostValue& value) {
-  switch (value.kind) {
-    case kHostValueArray:
-    case kHostValueMap: return false;
-    case kHostValueBool: run.Bool(value.payload.boolean != 0); break;
-    case kHostValueSigned: run.Integer(value.payload.signed_value); break;
-    case kHostValueUnsigned: run.Integer(value.payload.unsigned_value); break;
-    case kHostValueFloat: run.Double(value.payload.float_value); break;
-    case kHostValueBorrowedString:
-    case kHostValueOwnedString:
-      // A string ends at its count or at a NUL before it.
-      run.Text(static_cast<const char*>(value.payload.reference.pointer), value.payload.reference.count);
-      break;
-    case kHostValueBorrowedBlob:
-    case kHostValueOwnedBlob: run.String(BlobOf(value.payload.reference)); break;
-    default: run.Null(); break;
+  const uint32_t kind = value.kind;
+  if (kind == kHostValueBool) {
+    run.Bool(value.payload.boolean != 0);
+  } else if (kind == kHostValueOwnedString || kind == kHostValueBorrowedString) {
+    // A string ends at its count or at a NUL before it.
+    run.Text(static_cast<const char*>(value.payload.reference.pointer), value.payload.reference.count);
+  } else if (kind == kHostValueMap || kind == kHostValueArray) {
+    return false;
+  } else if (kind == kHostValueSigned) {
+    run.Integer(value.payload.signed_value);
+  } else if (kind == kHostValueUnsigned) {
+    run.Integer(value.payload.unsigned_value);
+  } else if (kind == kHostValueFloat) {
+    run.Double(value.payload.float_value);
+  } else if (kind == kHostValueBorrowedBlob || kind == kHostValueOwnedBlob) {
+    run.String(BlobOf(value.payload.reference));
+  } else {
+    run.Null();
   }
   return true;
 }
