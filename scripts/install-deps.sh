@@ -20,6 +20,7 @@ test_packages=(
   googletest libgtest-dev libbenchmark-dev
   libmsgpack-cxx-dev                  # reference decoder of the benchmarks
   g++-multilib libyaml-dev:i386       # the 32-bit build
+  qemu-user                           # its suites, where the kernel runs no 32-bit programs
   curl wrk nginx-light                # host tests and load benchmark
   chromium                            # browser test of the host's page
 )

@@ -10,17 +10,21 @@ bash scripts/install-deps.sh test
 jobs=$(nproc)
 run_preset() {
   local preset=$1
-  echo "=== ${preset}: configure and build"
-  cmake --preset "${preset}" >/dev/null
-  cmake --build --preset "${preset}" -j "${jobs}"
+  local options=() skipped=()
   if [ "${preset}" = m32 ] && ! runs_32_bit_programs; then
-    # The build itself pins every boundary offset with static_assert; only
-    # running the suites needs a kernel that executes 32-bit programs.
-    echo "=== m32: built; this kernel does not run 32-bit programs, so its suites are not run"
-    return
+    # Some kernels are built without 32-bit support; there the suites (and
+    # their discovery) run under user-mode emulation instead. A death test
+    # runs its child by executing the test program again, which such a
+    # kernel refuses, so those few are left to the native configurations.
+    echo "=== m32: this kernel does not run 32-bit programs; the suites run under qemu-i386, death tests left out"
+    options=(-DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v qemu-i386)")
+    skipped=(-E 'DeathTest\.')
   fi
+  echo "=== ${preset}: configure and build"
+  cmake --preset "${preset}" "${options[@]}" >/dev/null
+  cmake --build --preset "${preset}" -j "${jobs}"
   echo "=== ${preset}: test"
-  ctest --preset "${preset}" -j "${jobs}"
+  ctest --preset "${preset}" -j "${jobs}" "${skipped[@]}"
 }
 
 runs_32_bit_programs() {
