@@ -63,9 +63,23 @@ inline ::testing::AssertionResult SameHostValue(const HostValue& expected, const
   return ::testing::AssertionSuccess();
 }
 
-// Whether the host-value writer gives what the binding path (the registry's
-// ToValue, then ToHostValue with enum names) gives, or, when `succeeds` is
-// false, fails as the binding path does, with its message.
+// Whether `actual` is what the binding path (the registry's ToValue, then
+// ToHostValue with enum names) makes of `native`.
+template <typename T>
+::testing::AssertionResult SameAsBindingPath(const BindingRegistry& registry, const T& native,
+                                             const HostValue& actual) {
+  BindingResult tree;
+  registry.ToValue(tree, native);
+  if (!tree.Ok()) return ::testing::AssertionFailure() << "the binding path failed: " << tree.Message();
+  HostValue expected{};
+  ToHostValue(tree, tree.Value(), expected, &registry);
+  ::testing::AssertionResult same = SameHostValue(expected, actual);
+  ReleaseHostValue(expected);
+  return same;
+}
+
+// Whether the host-value writer gives what the binding path gives, or, when
+// `succeeds` is false, fails as the binding path does, with its message.
 template <typename T>
 ::testing::AssertionResult WriterMatchesBindingPath(const BindingRegistry& registry, const T& native,
                                                     bool succeeds = true) {
@@ -74,17 +88,13 @@ template <typename T>
   HostValue actual{};
   WriteHostValue(writer, actual, native);
   if (writer.Ok() != succeeds) return ::testing::AssertionFailure() << "the writer said: " << writer.Message();
-  BindingResult tree;
-  registry.ToValue(tree, native);
   if (!succeeds) {
+    BindingResult tree;
+    registry.ToValue(tree, native);
     if (!tree.Ok() && tree.Message() == writer.Message()) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << writer.Message() << " vs " << tree.Message();
   }
-  if (!tree.Ok()) return ::testing::AssertionFailure() << "the binding path failed: " << tree.Message();
-  HostValue expected{};
-  ToHostValue(tree, tree.Value(), expected, &registry);
-  ::testing::AssertionResult same = SameHostValue(expected, actual);
-  ReleaseHostValue(expected);
+  ::testing::AssertionResult same = SameAsBindingPath(registry, native, actual);
   arena.HandOverTo(actual);
   ReleaseArenaHostValue(actual);
   return same;
